@@ -1,0 +1,21 @@
+# Libraries from the system (Debian's packages natively; for the mingw build, the libraries the
+# Windows cross-build script compiled into its prefix, found through CMAKE_PREFIX_PATH).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(PCRE2 REQUIRED IMPORTED_TARGET libpcre2-16)
+find_package(pugixml REQUIRED)
+if(KELVORA_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(KELVORA_BENCHMARKS)
+  find_package(benchmark REQUIRED)
+endif()
+
+if(WIN32)
+  # The version resource every program file carries, so VersionGet can read it back.
+  configure_file(${PROJECT_SOURCE_DIR}/platform/version.rc.in ${PROJECT_BINARY_DIR}/version.rc @ONLY)
+  set(KELVORA_VERSION_RESOURCE ${PROJECT_BINARY_DIR}/version.rc)
+else()
+  pkg_check_modules(SIMPLEINI REQUIRED IMPORTED_TARGET simpleini)
+  find_package(Iconv REQUIRED)
+  set(KELVORA_VERSION_RESOURCE "")
+endif()

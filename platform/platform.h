@@ -1,0 +1,148 @@
+// The operating system as the program sees it: folders, files, profile strings, the ANSI code
+// page, the program's version and the shell. One implementation per platform
+// (platform_posix.cpp, platform_win32.cpp); shared helpers in platform.cpp.
+//
+// Folder lookups honour environment overrides, so tests and portable setups can redirect them:
+//   KELVORA_LOCAL_APPDATA  per-user local application data (home of Setup.ini's folder)
+//   KELVORA_APPDATA        roaming application data (where the viewers keep their folders)
+//   KELVORA_PROGRAM_DIR    the program's own folder (home of the side files)
+// On POSIX the viewers' own SECONDLIFE_USER_DIR and FIRESTORM_X64_USER_DIR are honoured too.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/unicode.h"
+
+// A failing system call: the message names the call's object (a file, a folder) and the
+// system's reason.
+class PlatformError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// --- Paths -----------------------------------------------------------------------------------
+
+// "\" on Windows, "/" elsewhere.
+char16_t PathSeparator();
+// folder + separator (unless folder already ends in one) + name.
+Text PathJoin(TextView folder, TextView name);
+// folder with a separator at its end (unless it has one already, or is empty).
+Text PathWithSeparator(TextView folder);
+// Everything up to and including the last separator; empty when there is none.
+Text PathFolderPart(TextView path);
+
+// --- Folders ---------------------------------------------------------------------------------
+
+// Per-user, non-roaming application data, without a trailing separator; empty when unknown.
+// POSIX: $XDG_CONFIG_HOME, else ~/.config. Windows: CSIDL_LOCAL_APPDATA.
+Text LocalAppDataGet();
+// Per-user roaming application data, without a trailing separator; empty when unknown.
+// POSIX: the home folder, where the viewers keep their dot-folders. Windows: CSIDL_APPDATA.
+Text AppDataGet();
+// The folder a viewer keeps its accounts and settings in, for a viewer table text
+// ("SecondLife", "Firestorm"): the first candidate folder that exists, else the first
+// candidate; empty for a name that is no viewer's.
+Text ViewerFolderGet(TextView viewerName);
+// The folder of the program file, without a trailing separator.
+Text ProgramFolderGet();
+
+// --- Files -----------------------------------------------------------------------------------
+
+// True when a file (not a folder) exists at path; a symbolic link counts as its target.
+bool FileExists(TextView path);
+bool FolderExists(TextView path);
+// Creates the folder and any missing parents; throws PlatformError.
+void FolderCreate(TextView path);
+
+struct FolderEntry {
+  Text name;
+  bool isFolder = false;
+  bool isHidden = false;
+  // Last modification, in the platform's own ticks: only for comparing entries of one folder.
+  int64_t modified = 0;
+};
+
+// The entries of folder whose names match the wildcard pattern ("*", "?"; "*.*" matches every
+// name, as on Windows), hidden and system entries included, "." and ".." included where the
+// system reports them, in the system's enumeration order. Empty when the folder cannot be
+// enumerated.
+std::vector<FolderEntry> FolderEntriesGet(TextView folder, TextView pattern);
+
+// Size of the file at path, or -1 when it cannot be opened for reading. The probe only reads,
+// and shares reading, writing and deletion with other processes.
+int64_t FileSizeProbe(TextView path);
+
+// A file opened for reading that other processes may go on writing, renaming or deleting.
+class SharedFile {
+ public:
+  // Throws PlatformError naming the file and the system's reason.
+  explicit SharedFile(TextView path);
+  ~SharedFile();
+  SharedFile(const SharedFile&) = delete;
+  SharedFile& operator=(const SharedFile&) = delete;
+
+  int64_t Size() const;
+  void Seek(int64_t offset);
+  // Reads up to count bytes from the current position; fewer at the end of the file.
+  std::string Read(size_t count);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The whole file; throws PlatformError when it exists but cannot be read.
+std::string FileContentsRead(TextView path);
+
+// --- Profile strings (INI files) -------------------------------------------------------------
+
+// One profile file, read and written with the platform's profile-string semantics: section and
+// key names ignore letter case, a missing file, section or key is created on writing, a key
+// keeps its place, and keys this program doesn't know are kept. Values with blanks at their
+// ends are quoted on writing so they read back unchanged.
+class ProfileFile {
+ public:
+  explicit ProfileFile(TextView path);
+  ~ProfileFile();
+  ProfileFile(const ProfileFile&) = delete;
+  ProfileFile& operator=(const ProfileFile&) = delete;
+
+  // At most 2047 characters; defaultValue when the key is missing.
+  Text StringGet(TextView section, TextView key, TextView defaultValue) const;
+  // Decimal, or hexadecimal with "0x", "0X" or "$"; defaultValue when missing or no number.
+  int32_t IntegerGet(TextView section, TextView key, int32_t defaultValue) const;
+  // Throws PlatformError naming the file when it cannot be written.
+  void StringSet(TextView section, TextView key, TextView value);
+  void IntegerSet(TextView section, TextView key, int32_t value);
+  // Makes sure everything set so far is on disk; throws PlatformError.
+  void Flush();
+
+ private:
+  Text RawStringGet(TextView section, TextView key, TextView defaultValue) const;
+  void RawStringSet(TextView section, TextView key, TextView value);
+
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// --- Conversions -----------------------------------------------------------------------------
+
+// Bytes in the system's ANSI code page (Shift-JIS, code page 932, on POSIX and on a Japanese
+// Windows); undecodable bytes become U+FFFD.
+Text AnsiCodePageToText(std::string_view bytes);
+
+// Text read as a whole number the way profile values are: decimal, "0x"/"0X" or "$" hexadecimal,
+// an optional sign; false when it is no 32-bit number.
+bool TextToInteger(TextView text, int32_t& value);
+
+// --- Program and shell -----------------------------------------------------------------------
+
+// File version of the program as "a.b.c.d"; empty when it has none.
+Text VersionGet();
+// Hands target (a web address) to the desktop's opener; the result is not checked.
+void ShellOpen(TextView target);

@@ -1,0 +1,34 @@
+// Text is the program's one string type: UTF-16, as on the Windows side and in Qt.
+// Conversions to and from bytes happen only at the edges (files, UTF-8 APIs).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+using Text = std::u16string;
+using TextView = std::u16string_view;
+
+// Lines of text without their line ends, in file order.
+using LineList = std::vector<Text>;
+
+inline constexpr char16_t kReplacementChar = u'\uFFFD';
+
+// Decodes UTF-8; every maximal ill-formed subsequence becomes one U+FFFD.
+Text Utf8ToText(std::string_view bytes);
+// Encodes UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string TextToUtf8(TextView text);
+
+// Decodes UTF-16 in the given byte order; an odd last byte and unpaired surrogates become U+FFFD.
+Text Utf16LeToText(std::string_view bytes);
+Text Utf16BeToText(std::string_view bytes);
+
+// Splits at CR LF, CR or LF. The line ends are dropped, a last line without a line end is a
+// line, a line end at the very end adds no empty line, and a NUL ends the text.
+LineList LinesSplit(TextView text);
+
+// Joins with CR LF between the pieces.
+Text LinesJoin(const LineList& lines);
+
+// ASCII-only conversions, for literals and numbers.
+Text AsciiToText(std::string_view ascii);
