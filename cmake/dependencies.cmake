@@ -11,6 +11,9 @@ if(KELVORA_BENCHMARKS)
 endif()
 
 if(WIN32)
+  enable_language(RC)
+  # PCRE2 is linked statically into the program files.
+  set(PCRE2_STATIC_DEFINE PCRE2_STATIC)
   # The version resource every program file carries, so VersionGet can read it back.
   configure_file(${PROJECT_SOURCE_DIR}/platform/version.rc.in ${PROJECT_BINARY_DIR}/version.rc @ONLY)
   set(KELVORA_VERSION_RESOURCE ${PROJECT_BINARY_DIR}/version.rc)

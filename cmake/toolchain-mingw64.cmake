@@ -1,0 +1,24 @@
+# Cross-build for 64-bit Windows with Debian's mingw-w64 (POSIX thread model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(triple x86_64-w64-mingw32)
+
+set(CMAKE_C_COMPILER ${triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${triple}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${triple} ${KELVORA_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# pkg-config must see the Windows libraries only.
+if(KELVORA_MINGW_PREFIX)
+  set(ENV{PKG_CONFIG_LIBDIR} "${KELVORA_MINGW_PREFIX}/lib/pkgconfig")
+  set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
+endif()
+
+# Self-contained program files: no mingw runtime DLLs to ship beside them.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -1,0 +1,79 @@
+#include "text/regex.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ReplaceCase {
+  Text pattern, replacement, subject, expected;
+};
+
+TEST(Regex, ReplacesEveryMatchWithPerlStyleReferences) {
+  const ReplaceCase cases[] = {
+      {u"x", u"", u"xaxbx", u"ab"},
+      {u"(\\w+)san", u"$1 san", u"Annsan", u"Ann san"},
+      {u"(\\w+)san", u"\\1 san", u"Annsan", u"Ann san"},
+      {u"(?<who>\\w+)san", u"${who} san", u"Annsan", u"Ann san"},
+      {u"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", u"${10}$1", u"abcdefghij", u"ja"},
+      {u"a", u"$$", u"cat", u"c$t"},
+      {u"a", u"\\\\", u"cat", u"c\\t"},
+      {u"lol", u"-", u"lol lollipop", u"- -lipop"},
+      {u"\\blol\\b", u"laugh", u"lol lollipop", u"laugh lollipop"},
+      {u"LOL", u"laugh", u"lol", u"lol"},
+      {u"^a", u"b", u"a\r\na", u"b\r\na"},          // no multi-line mode
+      {u"a$", u"b", u"a\r\na", u"a\r\nb"},
+      {u".", u"x", u"a\u3042\U0001F600", u"xxx"},    // characters, not code units
+      {u"a.b", u"x", u"a\r\nb a\nb", u"a\r\nb a\nb"},  // "." never matches a line break
+      {u"\\R", u"|", u"a\r\nb\u2028c", u"a|b|c"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Regex(c.pattern).ReplaceAll(c.subject, c.replacement), c.expected)
+        << TextToUtf8(c.pattern) << " -> " << TextToUtf8(c.replacement);
+  }
+}
+
+TEST(Regex, RejectedPatternsCarryTheLibraryMessage) {
+  for (const Text pattern : {u"(", u"[a", u"a{2,1}", u""}) {
+    try {
+      Regex r(pattern);
+      FAIL() << "accepted " << TextToUtf8(pattern);
+    } catch (const RegexError& e) {
+      std::string message = e.what();
+      EXPECT_NE(message.find("Regular expression"), std::string::npos) << message;
+      if (!pattern.empty()) {
+        EXPECT_NE(message.find("at offset"), std::string::npos) << message;
+      }
+    }
+  }
+  try {
+    Regex r(u"(");
+  } catch (const RegexError& e) {
+    EXPECT_NE(std::string(e.what()).find("missing closing parenthesis"), std::string::npos);
+  }
+}
+
+TEST(Regex, CatastrophicPatternFailsInsteadOfHanging) {
+  Regex r(u"(a+)+$");
+  EXPECT_THROW(r.Matches(Text(40, u'a') + u"b"), RegexError);
+}
+
+TEST(Regex, LargeReplacementsGrowTheOutput) {
+  Text expected;
+  for (int i = 0; i < 10000; ++i) expected += u"bcd";
+  EXPECT_EQ(Regex(u"a").ReplaceAll(Text(10000, u'a'), u"bcd"), expected);
+}
+
+TEST(RegexCache, KeepsCompiledPatternsAndNeverKeepsBadOnes) {
+  RegexCacheCapacitySet(8);
+  auto first = RegexGet(u"abc");
+  EXPECT_EQ(first.get(), RegexGet(u"abc").get());
+  EXPECT_THROW(RegexGet(u"("), RegexError);
+  EXPECT_THROW(RegexGet(u"("), RegexError);
+  RegexCacheCapacitySet(0);
+  auto uncached = RegexGet(u"abc");
+  EXPECT_NE(uncached.get(), RegexGet(u"abc").get());
+  EXPECT_TRUE(uncached->Matches(u"xabc"));  // still alive while held
+  RegexCacheCapacitySet(4096);
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+#include "text/uText.h"
+
+#include <algorithm>
+
+#include "text/regex.h"
+
+TChatOptions ChatOptions;
+TTransList Dictionary;
+std::set<Text> UserList;
+bool WhiteListMode = false;
+
+namespace {
+
+bool IsTrimmed(char16_t c) { return c <= u' '; }
+
+Text Trim(TextView text) {
+  size_t start = 0, end = text.size();
+  while (start < end && IsTrimmed(text[start])) ++start;
+  while (end > start && IsTrimmed(text[end - 1])) --end;
+  return Text(text.substr(start, end - start));
+}
+
+Text TrimLeft(TextView text) {
+  size_t start = 0;
+  while (start < text.size() && IsTrimmed(text[start])) ++start;
+  return Text(text.substr(start));
+}
+
+Text AsciiLower(TextView text) {
+  Text out(text);
+  for (char16_t& c : out) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return out;
+}
+
+// The lines of a UTF-8 side file, its byte-order mark skipped.
+LineList SideFileLinesLoad(const Text& path) {
+  std::string bytes = FileContentsRead(path);
+  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
+  return LinesSplit(Utf8ToText(bytes));
+}
+
+// Modes 0 and 2: each line without the mask's matches; emptied lines dropped; dictionary once.
+Text MaskedTextGet(const LineList& lines, TextView mask) {
+  std::shared_ptr<const Regex> regex = RegexGet(mask);
+  LineList pieces;
+  for (const Text& line : lines) {
+    Text rest = regex->ReplaceAll(line, u"");
+    if (!rest.empty()) pieces.push_back(std::move(rest));
+  }
+  return DictionaryApply(LinesJoin(pieces));
+}
+
+// The translated or the original part of a message the viewer wrote as
+// "original (translation)"; the message whole when it has no such form.
+Text TranslationPartGet(const Text& message, int32_t translateMode) {
+  if (message.empty() || message.back() != u')') return message;
+  std::vector<size_t> opens;
+  for (size_t i = 0; i < message.size(); ++i) {
+    if (message[i] == u'(' || message[i] == u'\uFF08') opens.push_back(i);
+  }
+  if (opens.size() % 2 == 0) return message;
+  // Original and translation hold as many parentheses each: the middle one is the viewer's.
+  size_t separator = opens[opens.size() / 2];
+  if (translateMode == 2) return message.substr(0, separator);
+  return message.substr(separator + 1, message.size() - separator - 2);
+}
+
+}  // namespace
+
+// --- Chat line extraction --------------------------------------------------------------------
+
+bool UserNameCheck(TextView text) {
+  static constexpr TextView kAllowed = u"0123456789abcdefghijklmnopqrstuvwxyz";
+  if (text.empty() || text.size() > 63) return false;
+  size_t dots = 0, dotPosition = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'.') {
+      ++dots;
+      dotPosition = i + 1;
+    } else if (kAllowed.find(text[i]) == TextView::npos) {
+      return false;
+    }
+  }
+  if (dots > 1) return false;
+  return dots == 1 ? dotPosition <= 32 : text.size() <= 31;
+}
+
+Text StampTextGet(const LineList& lines) { return MaskedTextGet(lines, kStampMask); }
+
+Text RegExTextGet(const LineList& lines, TextView mask) { return MaskedTextGet(lines, mask); }
+
+Text SLChatEntryGet(TextView entry, const TChatOptions& options) {
+  Text message(entry), user, display;
+  size_t bracket = message.find(u']');
+  if (bracket != Text::npos) {
+    message = TrimLeft(TextView(message).substr(bracket + 1));
+    // "Display Name (user.name): message", the "(" within the first 30 characters.
+    size_t open = message.find(u'(');
+    size_t close = message.find(u"): ");
+    if (options.UseDisplayNames && open != Text::npos && close != Text::npos && open < close &&
+        open < 30) {
+      Text candidate = Trim(TextView(message).substr(open + 1, close - open - 1));
+      if (UserNameCheck(candidate)) {
+        user = candidate;
+        display = Trim(TextView(message).substr(0, open));
+        message.erase(0, close + 2);
+      }
+    }
+    // "Name: message", the ":" within the first 64 characters.
+    size_t colon = message.find(u':');
+    if (display.empty() && colon != Text::npos && colon < 64) {
+      user = display = Trim(TextView(message).substr(0, colon));
+      message.erase(0, colon + 1);
+    }
+    if (!user.empty()) {
+      message = Trim(message);
+      if (options.TranslateMode != 0) message = TranslationPartGet(message, options.TranslateMode);
+    }
+  }
+  if (message.empty()) return Text();
+  message = DictionaryApply(message);
+  if (message.empty() || SpeakerSilenced(AsciiLower(Trim(user)))) return Text();
+  Text name = display;
+  if (options.NameMode != 0) {
+    name = user;
+    size_t dot = name.find(u'.');
+    if (dot != Text::npos) name[dot] = u' ';
+  }
+  return name + u" : " + message;
+}
+
+Text SLChatTextGet(const LineList& lines, const TChatOptions& options) {
+  std::shared_ptr<const Regex> stamp = RegexGet(kStampMask);
+  LineList pieces;
+  Text entry;
+  auto entryFlush = [&] {
+    Text piece = SLChatEntryGet(entry, options);
+    if (!piece.empty()) pieces.push_back(std::move(piece));
+  };
+  for (const Text& line : lines) {
+    if (stamp->Matches(line)) {
+      if (!entry.empty()) entryFlush();
+      entry = line;
+    } else {
+      // Continuation lines already carry the viewer's leading blank.
+      entry += line;
+    }
+  }
+  if (!entry.empty()) entryFlush();
+  return LinesJoin(pieces);
+}
+
+// --- Pronunciation dictionary ----------------------------------------------------------------
+
+void DictionaryLoad(const Text& folder) {
+  Text path = PathJoin(folder, u"Dictionary.txt");
+  if (!FileExists(path)) return;
+  LineList lines = SideFileLinesLoad(path);
+  if (lines.size() < 2 || lines[0] != kDictionaryHeader) return;
+  TTransList table;
+  table.reserve(lines.size() - 1);
+  for (size_t i = 1; i < lines.size(); ++i) {
+    size_t tab = lines[i].find(u'\t');
+    if (tab == Text::npos || tab == 0) continue;
+    Text dst = lines[i].substr(tab + 1);
+    table.push_back({lines[i].substr(0, tab), dst.empty() ? Text(u"-") : dst});
+  }
+  Dictionary = std::move(table);
+}
+
+Text DictionaryApply(TextView text) {
+  Text current(text);
+  for (const TTransEntry& entry : Dictionary) {
+    current = RegexGet(entry.src)->ReplaceAll(current, entry.dst);
+  }
+  return current;
+}
+
+// --- Speaker lists ---------------------------------------------------------------------------
+
+void BWListLoad(const Text& folder) {
+  UserList.clear();
+  WhiteListMode = false;
+  Text white = PathJoin(folder, u"WhiteList.txt");
+  Text black = PathJoin(folder, u"BlackList.txt");
+  if (FileExists(white)) {
+    WhiteListMode = true;
+    UserListLoad(white);
+  } else if (FileExists(black)) {
+    UserListLoad(black);
+  }
+}
+
+void UserListLoad(const Text& path) {
+  LineList lines = SideFileLinesLoad(path);
+  if (lines.size() < 2 || lines[0] != kUserListHeader) return;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    Text name = AsciiLower(Trim(lines[i]));
+    std::replace(name.begin(), name.end(), u' ', u'.');
+    if (UserNameCheck(name)) UserList.insert(std::move(name));
+  }
+}
+
+bool SpeakerSilenced(TextView key) {
+  bool listed = UserList.count(Text(key)) > 0;
+  return WhiteListMode ? !listed : listed;
+}
+
+Text BWListText(TextView avatarName, TextView productText) {
+  if (WhiteListMode) {
+    bool empty = UserList.empty() || (UserList.size() == 1 && *UserList.begin() == u"user.name");
+    if (!empty) return Text();
+    return u"Your white list is empty, so " + Text(productText) + u" speaks nothing.";
+  }
+  Text key = AsciiLower(avatarName);
+  std::replace(key.begin(), key.end(), u'_', u'.');
+  if (UserList.count(key) == 0) return Text();
+  return u"User Name was added to your black list. so " + Text(productText) +
+         u" does not speak what you type.";
+}

@@ -1,0 +1,300 @@
+#include "text/uText.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/testing.h"
+#include "text/regex.h"
+
+namespace {
+
+// Every test starts with no dictionary and no speaker list.
+class TextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dictionary.clear();
+    UserList.clear();
+    WhiteListMode = false;
+  }
+  void TearDown() override { SetUp(); }
+
+  void SideFileWrite(TextView name, std::string_view contents) {
+    FileWrite(PathJoin(folder_.Path(), name), contents);
+  }
+  void DictionaryWrite(std::string_view body) {
+    SideFileWrite(u"Dictionary.txt",
+                  "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\n" + std::string(body));
+    DictionaryLoad(folder_.Path());
+  }
+  void ListWrite(TextView name, std::string_view body) {
+    SideFileWrite(name, "# VORTANE PROJECT KELVORA User List Format V 1.0\r\n" + std::string(body));
+  }
+
+  TempFolder folder_;
+};
+
+struct ChatCase {
+  const char* name;
+  LineList lines;
+  Text expected;
+  TChatOptions options = {};
+};
+
+TChatOptions Options(int translate, int nameMode, bool displayNames) {
+  return {translate, nameMode, displayNames};
+}
+
+TEST_F(TextTest, SecondLifeChatEntries) {
+  const ChatCase cases[] = {
+      {"display-name form", {u"[2013/10/14 21:05]  Ann Example (ann.example): Hello everyone"},
+       u"Ann Example : Hello everyone"},
+      {"user name with a blank for its dot",
+       {u"[2013/10/14 21:05]  Ann Example (ann.example): Hello everyone"},
+       u"ann example : Hello everyone", Options(0, 1, true)},
+      {"only the first dot becomes a blank", {u"[2013/10/14 21:05]  a.b.c: hi"}, u"a b.c : hi",
+       Options(0, 1, true)},
+      {"continuation lines joined as written",
+       {u"[2013/10/14 21:05]  Ann Example (ann.example): first line", u" second line"},
+       u"Ann Example : first line second line"},
+      {"two entries",
+       {u"[2013/10/14 21:05]  Ann Example (ann.example): Hi",
+        u"[2013/10/14 21:06]  Bob Sample (bob.sample): Yo"},
+       u"Ann Example : Hi\r\nBob Sample : Yo"},
+      {"translated", {u"[2013/10/14 21:05]  Ann Example (ann.example): Good morning (Bonjour)"},
+       u"Ann Example : Bonjour", Options(1, 0, true)},
+      {"other translate values act as translated",
+       {u"[2013/10/14 21:05]  Ann Example (ann.example): Good morning (Bonjour)"},
+       u"Ann Example : Bonjour", Options(7, 0, true)},
+      {"original keeps the blank",
+       {u"[2013/10/14 21:05]  Ann Example (ann.example): Good morning (Bonjour)"},
+       u"Ann Example : Good morning ", Options(2, 0, true)},
+      {"three parentheses, middle separates",
+       {u"[2013/10/14 21:07]  Ann Example (ann.example): I (really) agree (Je suis (vraiment) "
+        u"d'accord)"},
+       u"Ann Example : Je suis (vraiment) d'accord", Options(1, 0, true)},
+      {"three parentheses, original",
+       {u"[2013/10/14 21:07]  Ann Example (ann.example): I (really) agree (Je suis (vraiment) "
+        u"d'accord)"},
+       u"Ann Example : I (really) agree ", Options(2, 0, true)},
+      {"full-width opening counts",
+       {u"[2013/10/14 21:07]  Ann Example (ann.example): \u304A\u306F\u3088\u3046\uFF08Good "
+        u"morning)"},
+       u"Ann Example : Good morning", Options(1, 0, true)},
+      {"full-width closing does not",
+       {u"[2013/10/14 21:07]  Ann Example (ann.example): a (b\uFF09"}, u"Ann Example : a (b\uFF09",
+       Options(1, 0, true)},
+      {"even count left whole",
+       {u"[2013/10/14 21:07]  Ann Example (ann.example): see (this) (that)"},
+       u"Ann Example : see (this) (that)", Options(1, 0, true)},
+      {"plain form without display names", {u"[2013/10/14 21:05]  Ann Example: Hello"},
+       u"Ann Example : Hello", Options(0, 0, false)},
+      {"display-name form ignored when off",
+       {u"[2013/10/14 21:05]  Ann Example (ann.example): Hello"},
+       u"Ann Example (ann.example) : Hello", Options(0, 0, false)},
+      {"bad candidate falls back to the plain form",
+       {u"[2013/10/14 21:05]  Ann (Example) (ann.example): Hi"},
+       u"Ann (Example) (ann.example) : Hi"},
+      {"capitals fail the user-name rule", {u"[2013/10/14 21:05]  Ann Example (Ann.Example): Hi"},
+       u"Ann Example (Ann.Example) : Hi"},
+      {"parenthesis at position 30 still counts",
+       {u"[2013/10/14 21:05]  " + Text(28, u'D') + u" (ann.example): Hi"},
+       Text(28, u'D') + u" : Hi"},
+      {"parenthesis at position 31 falls back",
+       {u"[2013/10/14 21:05]  " + Text(29, u'D') + u" (ann.example): Hi"},
+       Text(29, u'D') + u" (ann.example) : Hi"},
+      {"colon at position 64 is a speaker", {u"[2013/10/14 21:05]  " + Text(63, u'n') + u": hi"},
+       Text(63, u'n') + u" : hi"},
+      {"colon at position 65 is no speaker", {u"[2013/10/14 21:05]  " + Text(64, u'n') + u": hi"},
+       u" : " + Text(64, u'n') + u": hi"},
+      {"chunk without a timestamp first",
+       {u"rest of a long message", u"[2013/10/14 21:06]  Bob Sample (bob.sample): Yo"},
+       u" : rest of a long message\r\nBob Sample : Yo"},
+      {"system notice", {u"[2013/10/14 21:06]  Second Life: Teleport completed"},
+       u"Second Life : Teleport completed"},
+      {"emote and shout kept in the message",
+       {u"[2013/10/14 21:06]  Bob Sample (bob.sample): /me waves",
+        u"[2013/10/14 21:06]  Bob Sample (bob.sample): shouts: HEY"},
+       u"Bob Sample : /me waves\r\nBob Sample : shouts: HEY"},
+      {"one-digit hour and empty lines", {u"", u"[2013/10/14 9:05]  ann: hi", u""}, u"ann : hi"},
+      {"timestamp without blank continues the entry",
+       {u"[2013/10/14 21:05]  ann: hi", u"[2013/10/14 21:06]x"}, u"ann : hi[2013/10/14 21:06]x"},
+      {"entry with an empty message yields nothing", {u"[2013/10/14 21:05]  ann:   "}, u""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SLChatTextGet(c.lines, c.options), c.expected) << c.name;
+  }
+}
+
+struct MaskCase {
+  const char* name;
+  LineList lines;
+  Text expected;
+};
+
+TEST_F(TextTest, StampMode) {
+  const MaskCase cases[] = {
+      {"one-digit hour", {u"[2013/10/14 9:05] hi there"}, u"hi there"},
+      {"timestamp alone dropped", {u"[2013/10/14 21:05] ", u"b"}, u"b"},
+      {"no blank behind the bracket", {u"[2013/10/14 21:05]x"}, u"[2013/10/14 21:05]x"},
+      {"lines without stamps pass", {u"plain", u"", u"[2013/10/14 21:05]  two"}, u"plain\r\n two"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StampTextGet(c.lines), c.expected) << c.name;
+}
+
+TEST_F(TextTest, CustomMaskMode) {
+  EXPECT_EQ(RegExTextGet({u"xaxbx", u"xx", u"c"}, u"x"), u"ab\r\nc");
+  EXPECT_THROW(RegExTextGet({u"a"}, u"("), RegexError);
+  EXPECT_THROW(RegExTextGet({u"a"}, u""), RegexError);
+}
+
+struct NameCase {
+  Text name;
+  bool valid;
+};
+
+TEST(UserNameCheck, FollowsTheViewerRule) {
+  const NameCase cases[] = {
+      {u"ann.example", true},           {u"annexample", true},
+      {u".", true},                     {u"Ann.Example", false},
+      {u"ann example", false},          {u"a.b.c", false},
+      {u"ann_example", false},          {u"", false},
+      {Text(31, u'a'), true},           {Text(32, u'a'), false},
+      {Text(31, u'a') + u".b", true},   {Text(32, u'a') + u".b", false},
+      {Text(31, u'a') + u"." + Text(31, u'b'), true},
+      {Text(31, u'a') + u"." + Text(32, u'b'), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UserNameCheck(c.name), c.valid) << TextToUtf8(c.name);
+}
+
+TEST_F(TextTest, DictionaryEntriesApplyInFileOrder) {
+  DictionaryWrite(
+      "brb\tbe right back\nlol\t\n\tabc\nabc\nzz\tb\tc\ncat\tdog\ndog\tbird\nLOL\tlaugh\n"
+      "(\\w+)san\t$1 san\n\n");
+  ASSERT_EQ(Dictionary.size(), 7u);
+  EXPECT_EQ(Dictionary[1].dst, u"-");
+  EXPECT_EQ(Dictionary[2].dst, u"b\tc");
+  struct {
+    Text in, out;
+  } cases[] = {{u"brb, ok", u"be right back, ok"}, {u"lol ok", u"- ok"},   {u"zz", u"b\tc"},
+               {u"cat", u"bird"},                  {u"Annsan", u"Ann san"}};
+  for (const auto& c : cases) EXPECT_EQ(DictionaryApply(c.in), c.out) << TextToUtf8(c.in);
+}
+
+TEST_F(TextTest, DictionaryKeepsItsTableWhenTheFileIsUnusable) {
+  DictionaryWrite("cat\tdog\n");
+  ASSERT_EQ(Dictionary.size(), 1u);
+  const std::string unusable[] = {
+      "# VORTANE PROJECT KELVORA Dictionary Format V 1.1\nx\ty\n",
+      "# VORTANE PROJECT KELVORA Dictionary Format V 1.0 \nx\ty\n",
+      "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\n",
+  };
+  for (const auto& contents : unusable) {
+    SideFileWrite(u"Dictionary.txt", contents);
+    DictionaryLoad(folder_.Path());
+    ASSERT_EQ(Dictionary.size(), 1u) << contents;
+    EXPECT_EQ(Dictionary[0].src, u"cat");
+  }
+  // A byte-order mark and CR line ends are fine; the new table replaces the old one whole.
+  SideFileWrite(u"Dictionary.txt",
+                "\xEF\xBB\xBF# VORTANE PROJECT KELVORA Dictionary Format V 1.0\rx\ty\r");
+  DictionaryLoad(folder_.Path());
+  ASSERT_EQ(Dictionary.size(), 1u);
+  EXPECT_EQ(Dictionary[0].src, u"x");
+}
+
+TEST_F(TextTest, BadDictionaryPatternFailsAtFirstUse) {
+  DictionaryWrite("(unclosed\tx\n");
+  ASSERT_EQ(Dictionary.size(), 1u);
+  EXPECT_THROW(DictionaryApply(u"text"), RegexError);
+  EXPECT_THROW(SLChatTextGet({u"[2013/10/14 21:05]  ann: hi"}, {}), RegexError);
+}
+
+TEST_F(TextTest, DictionaryRewritesMessagesNotNames) {
+  DictionaryWrite("Ann\tAnna\n^\tSays \nhi\t\n");
+  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example (ann.example): hi Ann"}, {}),
+            u"Ann Example : Says - Anna");
+  // In the mask modes "^" anchors at the start of the whole text only.
+  EXPECT_EQ(StampTextGet({u"[2013/10/14 21:05] a", u"[2013/10/14 21:05] b"}), u"Says a\r\nb");
+}
+
+TEST_F(TextTest, MessageEmptiedByTheDictionaryIsDropped) {
+  DictionaryWrite("^.*$\t\n");
+  Dictionary[0].dst = u"";
+  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  ann: hi"}, {}), u"");
+}
+
+TEST_F(TextTest, ListNamesAreNormalised) {
+  ListWrite(u"BlackList.txt",
+            "Ann Example\r\nANN.EXAMPLE\r\n \tbob \t\r\nann_example\r\nAnn Middle Example\r\n\r\n");
+  BWListLoad(folder_.Path());
+  EXPECT_FALSE(WhiteListMode);
+  EXPECT_EQ(UserList, (std::set<Text>{u"ann.example", u"bob"}));
+}
+
+TEST_F(TextTest, WhiteListWinsOverBlackList) {
+  ListWrite(u"WhiteList.txt", "ann.example\n");
+  ListWrite(u"BlackList.txt", "bob.sample\n");
+  BWListLoad(folder_.Path());
+  EXPECT_TRUE(WhiteListMode);
+  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example (ann.example): hi",
+                           u"[2013/10/14 21:05]  Bob Sample (bob.sample): yo",
+                           u"[2013/10/14 21:05]  Carl Other (carl.other): hey", u"no speaker"},
+                          {}),
+            u"Ann Example : hi");
+  // The mask modes never filter.
+  EXPECT_EQ(StampTextGet({u"[2013/10/14 21:05]  Bob Sample (bob.sample): yo"}),
+            u" Bob Sample (bob.sample): yo");
+}
+
+TEST_F(TextTest, BlackListSilencesByUserName) {
+  ListWrite(u"BlackList.txt", "Ann Example\n");
+  BWListLoad(folder_.Path());
+  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example (ann.example): hi"}, {}), u"");
+  // With display names off the key is "ann example", which no list entry can be.
+  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example: hi"}, Options(0, 0, false)),
+            u"Ann Example : hi");
+}
+
+TEST_F(TextTest, NoListFilesFilterNobody) {
+  ListWrite(u"WhiteList.txt", "ann.example\n");
+  BWListLoad(folder_.Path());
+  BWListLoad(folder_.Join(u"elsewhere"));
+  EXPECT_FALSE(WhiteListMode);
+  EXPECT_TRUE(UserList.empty());
+  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  ann: hi"}, {}), u"ann : hi");
+}
+
+struct NoticeCase {
+  const char* name;
+  const char* file;
+  std::string body;
+  Text avatar;
+  Text expected;
+};
+
+TEST_F(TextTest, ListNotice) {
+  const Text white = u"Your white list is empty, so KEL VOR A. speaks nothing.";
+  const Text black = u"User Name was added to your black list. so KEL VOR A. does not speak what you type.";
+  const NoticeCase cases[] = {
+      {"empty white list", "WhiteList.txt", "", u"ann_example", white},
+      {"white list with the placeholder only", "WhiteList.txt", "user.name\n", u"x", white},
+      {"white list with a real name", "WhiteList.txt", "user.name\nann.example\n", u"x", u""},
+      {"own name on the black list", "BlackList.txt", "Ann Example\n", u"Ann_Example", black},
+      {"own name not on the black list", "BlackList.txt", "bob\n", u"ann_example", u""},
+      {"no lists", "Other.txt", "", u"ann_example", u""},
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    FileWrite(PathJoin(folder.Path(), Utf8ToText(c.file)),
+              "# VORTANE PROJECT KELVORA User List Format V 1.0\n" + c.body);
+    BWListLoad(folder.Path());
+    EXPECT_EQ(BWListText(c.avatar, u"KEL VOR A."), c.expected) << c.name;
+  }
+  // A wrong header gives an empty white list, which silences everybody.
+  SideFileWrite(u"WhiteList.txt", "# wrong header\nann.example\n");
+  BWListLoad(folder_.Path());
+  EXPECT_TRUE(UserList.empty());
+  EXPECT_EQ(BWListText(u"ann_example", u"X."), u"Your white list is empty, so X. speaks nothing.");
+  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example (ann.example): hi"}, {}), u"");
+}
+
+}  // namespace
