@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/commands.h"
+#include "platform/testing.h"
+#include "text/uText.h"
+
+namespace {
+
+struct PreviewResult {
+  int code;
+  std::string out, err;
+};
+
+PreviewResult Preview(const Arguments& args, const std::string& input) {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  int code = PreviewRun(args, in, out, err);
+  return {code, out.str(), err.str()};
+}
+
+constexpr char kChat[] =
+    "[2013/10/14 21:05]  Ann Example (ann.example): Hello (Bonjour)\r\n"
+    "[2013/10/14 21:06]  Bob Sample (bob.sample): brb\r\n"
+    " back soon\r\n";
+
+TEST(Preview, PrintsWhatWouldBeSpoken) {
+  TempFolder folder;
+  FileWrite(folder.Join(u"Dictionary.txt"),
+            "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\nbrb\tbe right back\n");
+  FileWrite(folder.Join(u"BlackList.txt"), "# VORTANE PROJECT KELVORA User List Format V 1.0\nann.example\n");
+  std::string dir = TextToUtf8(folder.Path());
+  struct {
+    Arguments args;
+    std::string expected;
+  } cases[] = {
+      {{"--folder", dir}, "Bob Sample : be right back back soon\n"},
+      {{"--folder", dir, "--name", "user"}, "bob sample : be right back back soon\n"},
+      {{"--folder", dir, "--mode", "stamp"},
+       " Ann Example (ann.example): Hello (Bonjour)\n Bob Sample (bob.sample): be right back\n"
+       " back soon\n"},
+      {{"--folder", dir, "--mode", "regex", "--mask", "\\(.*?\\)"},
+       "[2013/10/14 21:05]  Ann Example : Hello \n[2013/10/14 21:06]  Bob Sample : be right back\n"
+       " back soon\n"},
+      {{"--folder", dir + "/none", "--translate", "translated", "-"},
+       "Ann Example : Bonjour\nBob Sample : brb back soon\n"},
+  };
+  for (const auto& c : cases) {
+    // A loaded dictionary stays in force when a later folder has none; each case starts clean.
+    Dictionary.clear();
+    PreviewResult run = Preview(c.args, kChat);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, c.expected);
+  }
+  Dictionary.clear();
+  UserList.clear();
+}
+
+TEST(Preview, BadOptionsAndPatternsFailWithOneLine) {
+  struct {
+    Arguments args;
+    int code;
+    std::string message;
+  } cases[] = {
+      {{"--mode", "loud"}, 2, "kelvora preview: bad value \"loud\" for --mode\n"},
+      {{"--bogus", "x"}, 2, "kelvora preview: unknown option --bogus\n"},
+      {{"--name"}, 2, "kelvora preview: missing value for --name\n"},
+      {{"--mode", "regex", "--mask", "("}, 1, "kelvora preview: Regular expression \"(\""},
+      {{"/nonexistent/chat.txt"}, 1, "kelvora preview: cannot read /nonexistent/chat.txt\n"},
+  };
+  for (const auto& c : cases) {
+    PreviewResult run = Preview(c.args, "[2013/10/14 21:05]  ann: hi\n");
+    EXPECT_EQ(run.code, c.code);
+    EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+}
+
+}  // namespace
