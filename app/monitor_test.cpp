@@ -1,0 +1,356 @@
+#include "app/monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+
+#include "platform/testing.h"
+
+namespace {
+
+class MonitorTest : public ::testing::Test {
+ protected:
+  // One tick; the lines it delivered, or an empty list.
+  LineList Tick(int fileIndex = 1, int encodingIndex = 0) {
+    LineList got;
+    lastResult_ = ChatFileTick(state_, path_, fileIndex, encodingIndex,
+                               [&](const LineList& lines) { got = lines; });
+    return got;
+  }
+
+  TempFolder folder_;
+  Text path_ = folder_.Join(u"chat.txt");
+  TMonitorState state_;
+  TickResult lastResult_ = TickResult::kIdle;
+};
+
+TEST_F(MonitorTest, StartSkipsWhatTheFileHeldAndTicksReadOnlyTheAppend) {
+  FileWrite(path_, "[2024/01/01 10:00]  old: line\r\n");
+  MasterFileSizeMeasure(state_, path_);
+  EXPECT_EQ(state_.MasterFileSize, 31);
+  EXPECT_TRUE(Tick().empty());
+  EXPECT_EQ(lastResult_, TickResult::kIdle);
+  FileAppend(path_, "[2024/01/01 10:01]  new: one\r\n[2024/01/01 10:01]  new: two\r\n");
+  EXPECT_EQ(Tick(), (LineList{u"[2024/01/01 10:01]  new: one", u"[2024/01/01 10:01]  new: two"}));
+  EXPECT_EQ(state_.MasterFileSize, 31 + 60);
+  EXPECT_TRUE(Tick().empty());
+}
+
+TEST_F(MonitorTest, MissingFileIsQuietAndIsReadWholeWhenItAppears) {
+  MasterFileSizeMeasure(state_, path_);
+  EXPECT_EQ(state_.MasterFileSize, -1);
+  EXPECT_TRUE(Tick().empty());
+  EXPECT_EQ(lastResult_, TickResult::kIdle);
+  FileWrite(path_, "\xEF\xBB\xBF" "a\nb\n");
+  EXPECT_EQ(Tick(), (LineList{u"a", u"b"}));
+}
+
+TEST_F(MonitorTest, StartWithoutFileKeepsThePreviousSize) {
+  state_.MasterFileSize = 42;
+  MasterFileSizeMeasure(state_, path_);
+  EXPECT_EQ(state_.MasterFileSize, 42);
+}
+
+TEST_F(MonitorTest, LineEndOnlyGivesOneEmptyLine) {
+  FileWrite(path_, "x\n");
+  MasterFileSizeMeasure(state_, path_);
+  FileAppend(path_, "\r\n");
+  EXPECT_EQ(Tick(), LineList{u""});
+  EXPECT_EQ(state_.MasterFileSize, 4);
+}
+
+struct DecodeCase {
+  const char* name;
+  std::string bytes;
+  int fileIndex;
+  int encodingIndex;
+  LineList expected;
+};
+
+TEST_F(MonitorTest, DecodesByFileChoiceAndByteOrderMark) {
+  const DecodeCase cases[] = {
+      {"viewer file is UTF-8 whatever is chosen", "\xE3\x81\x82\n", 1, 1, {u"\u3042"}},
+      {"UTF8 chosen", "\xEF\xBB\xBF\xE3\x81\x82\n", 0, 0, {u"\u3042"}},
+      {"SJIS chosen, UTF-8 mark", "\xEF\xBB\xBF\xE3\x81\x82\n", 0, 1, {u"\u3042"}},
+      {"SJIS chosen, no mark", "\x82\xA0\x82\xA2\r\n", 0, 1, {u"\u3042\u3044"}},
+      {"SJIS chosen, UTF-16 LE", std::string("\xFF\xFE\x42\x30\r\0\n\0", 8), 0, 1, {u"\u3042"}},
+      {"SJIS chosen, UTF-16 BE", std::string("\xFE\xFF\x30\x42\0\n", 6), 0, 1, {u"\u3042"}},
+      {"malformed UTF-8", "a\xFFz\n", 1, 0, {u"a\uFFFDz"}},
+      {"NUL ends the text", std::string("a\nb\0c\n", 6), 1, 0, {u"a", u"b"}},
+  };
+  for (const auto& c : cases) {
+    state_ = {};
+    FileWrite(path_, c.bytes);
+    EXPECT_EQ(Tick(c.fileIndex, c.encodingIndex), c.expected) << c.name;
+  }
+}
+
+// Appends to a UTF-16 file are decoded as UTF-16, not only the first read.
+TEST_F(MonitorTest, Utf16AppendsAfterTheFirstRead) {
+  FileWrite(path_, std::string("\xFF\xFE" "a\0\n\0", 6));
+  EXPECT_EQ(Tick(0, 1), LineList{u"a"});
+  FileAppend(path_, std::string("\x42\x30\r\0\n\0", 6));
+  EXPECT_EQ(Tick(0, 1), LineList{u"\u3042"});
+}
+
+TEST_F(MonitorTest, ShrunkFileSpeaksNothingOldAndLaterAppendsWhole) {
+  FileWrite(path_, "one line that is long\nanother line\n");
+  MasterFileSizeMeasure(state_, path_);
+  FileWrite(path_, "short\n");
+  EXPECT_TRUE(Tick().empty());
+  EXPECT_EQ(lastResult_, TickResult::kReset);
+  EXPECT_EQ(state_.MasterFileSize, 6);
+  FileAppend(path_, "new line\n");
+  EXPECT_EQ(Tick(), LineList{u"new line"});
+}
+
+TEST_F(MonitorTest, ReplacedLongerFileIsNoticed) {
+  FileWrite(path_, "first\n");
+  MasterFileSizeMeasure(state_, path_);
+  FileWrite(path_, "other content, longer than before\n");
+  EXPECT_TRUE(Tick().empty());
+  EXPECT_EQ(lastResult_, TickResult::kReset);
+  FileAppend(path_, "fresh\n");
+  EXPECT_EQ(Tick(), LineList{u"fresh"});
+}
+
+TEST_F(MonitorTest, PartialLineIsHeldUntilTheFileSettles) {
+  FileWrite(path_, "");
+  MasterFileSizeMeasure(state_, path_);
+  FileAppend(path_, "whole\npart \xE3\x81");  // a character cut in two
+  EXPECT_EQ(Tick(), LineList{u"whole"});
+  EXPECT_EQ(state_.MasterFileSize, 6);
+  FileAppend(path_, "\x82 done\nnext");
+  EXPECT_EQ(Tick(), LineList{u"part \u3042 done"});
+  // Nothing was added during a whole tick: the last line ends without its line end.
+  EXPECT_EQ(Tick(), LineList{u"next"});
+  EXPECT_TRUE(Tick().empty());
+}
+
+TEST_F(MonitorTest, CrLfCutBetweenTwoReadsGivesNoEmptyLine) {
+  FileWrite(path_, "");
+  MasterFileSizeMeasure(state_, path_);
+  FileAppend(path_, "a\r");
+  EXPECT_EQ(Tick(), LineList{u"a"});
+  FileAppend(path_, "\nb\r\n");
+  EXPECT_EQ(Tick(), LineList{u"b"});
+}
+
+TEST_F(MonitorTest, ReadStopsAtTheMeasuredSize) {
+  FileWrite(path_, "one\ntwo\nthree\n");
+  SharedFile file(path_);
+  LineList lines;
+  std::string heldBack;
+  EXPECT_EQ(AppendedLinesLoad(lines, file, 4, 10, 1, 0, heldBack), 4);
+  EXPECT_EQ(lines, LineList{u"two"});
+  EXPECT_EQ(heldBack, "th");
+}
+
+TEST_F(MonitorTest, ReadOnlyFileIsFollowed) {
+  FileWrite(path_, "a\n");
+  MasterFileSizeMeasure(state_, path_);
+  FileAppend(path_, "b\n");
+  std::filesystem::permissions(std::filesystem::path(path_), std::filesystem::perms::owner_read);
+  EXPECT_EQ(Tick(), LineList{u"b"});
+}
+
+TEST_F(MonitorTest, ErrorInDeliveryLeavesTheStateAsItWas) {
+  FileWrite(path_, "a\n");
+  MasterFileSizeMeasure(state_, path_);
+  FileAppend(path_, "b\n");
+  TMonitorState before = state_;
+  EXPECT_THROW(ChatFileTick(state_, path_, 1, 0,
+                            [](const LineList&) { throw std::runtime_error("speech failed"); }),
+               std::runtime_error);
+  EXPECT_EQ(state_.MasterFileSize, before.MasterFileSize);
+}
+
+TEST_F(MonitorTest, FilesOfMoreThanTwoGibibytes) {
+  FileWrite(path_, "");
+  const auto big = std::uintmax_t{3} << 30;
+  std::error_code error;
+  std::filesystem::resize_file(std::filesystem::path(path_), big, error);
+  if (error) GTEST_SKIP() << "no sparse files here: " << error.message();
+  MasterFileSizeMeasure(state_, path_);
+  EXPECT_EQ(state_.MasterFileSize, static_cast<int64_t>(big));
+  FileAppend(path_, "\nbeyond\n");
+  EXPECT_EQ(Tick(), (LineList{u"", u"beyond"}));
+}
+
+// --- Randomized: whole lines exactly once, whatever the cuts and ticks ---------------------------
+
+struct EncodingChoice {
+  ChatEncoding encoding;
+  int fileIndex, encodingIndex;
+  std::string bom;
+};
+
+std::string Encode(const Text& text, ChatEncoding encoding) {
+  std::string out;
+  for (char16_t c : text) {
+    auto hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+    if (encoding == ChatEncoding::kUtf16Le) out += {lo, hi};
+    if (encoding == ChatEncoding::kUtf16Be) out += {hi, lo};
+    if (encoding == ChatEncoding::kAnsi) {
+      // Shift-JIS for the two kana the lines use, ASCII otherwise.
+      out += c == u'\u3042' ? "\x82\xA0" : c == u'\u30A2' ? "\x83\x41" : std::string(1, lo);
+    }
+  }
+  return encoding == ChatEncoding::kUtf8 ? TextToUtf8(text) : out;
+}
+
+struct WrittenLine {
+  int64_t start, end;  // bytes of the line and its line end
+  Text text;
+};
+
+// Writes chat lines in random fragments, shrinks and replaces the file, ticks at random points,
+// and checks what the monitor delivered since the last reset it reported.
+class RandomChat {
+ public:
+  RandomChat(const EncodingChoice& choice, uint32_t seed, Text path)
+      : choice_(choice), random_(seed), path_(std::move(path)), contents_(choice.bom) {
+    FileWrite(path_, contents_);
+    MasterFileSizeMeasure(state_, path_);
+  }
+
+  void Run() {
+    int steps = 20 + static_cast<int>(random_() % 40);
+    for (int step = 0; step < steps; ++step) {
+      unsigned op = random_() % 10;
+      // The viewer writes a record in moments: it never leaves a line half written for a whole
+      // tick, which would make the monitor take the half as the whole line.
+      bool stalling = !pending_.empty() && tickedSinceWrite_;
+      if (op < 6 || (op < 9 && stalling)) {
+        FragmentWrite(1 + random_() % 8);
+      } else if (op < 9) {
+        Tick();
+      } else if (pending_.empty()) {
+        Shrink();
+      }
+    }
+    if (!pending_.empty()) FragmentWrite(pending_.size());
+    Tick();
+    FragmentWrite(SIZE_MAX);  // one more line, so a shrink not yet seen shows
+    Tick();
+    Tick();
+  }
+
+  void Check(uint32_t seed) const {
+    LineList expected;
+    bool fragmentAllowed = false;
+    for (const WrittenLine& line : lines_) {
+      if (line.start >= resetMaster_) expected.push_back(line.text);
+      if (line.start < resetMaster_ && line.end > resetMaster_) fragmentAllowed = true;
+    }
+    LineList got = delivered_;
+    if (fragmentAllowed && got.size() == expected.size() + 1) got.erase(got.begin());
+    ASSERT_EQ(got, expected) << "seed " << seed;
+    std::set<Text> seen;
+    for (const Text& line : allDelivered_) {
+      if (line.rfind(u"L", 0) == 0) {
+        ASSERT_TRUE(seen.insert(line).second) << "seed " << seed;
+      }
+    }
+  }
+
+ private:
+  Text LineMake() {
+    static const Text pieces[] = {u"a", u"\u3042", u"\u30A2", u" ", u"xy"};
+    Text line = u"L" + AsciiToText(std::to_string(nextId_++)) + u":";
+    for (int i = static_cast<int>(random_() % 12); i > 0; --i) line += pieces[random_() % 5];
+    return line;
+  }
+
+  std::string LineEnd() {
+    static const Text ends[] = {u"\n", u"\r\n", u"\r"};
+    return Encode(ends[random_() % 3], choice_.encoding);
+  }
+
+  void FragmentWrite(size_t most) {
+    if (pending_.empty()) {
+      pendingText_ = LineMake();
+      pending_ = Encode(pendingText_, choice_.encoding) + LineEnd();
+      pendingStart_ = static_cast<int64_t>(contents_.size());
+    }
+    // Cuts fall anywhere, inside multi-byte characters too.
+    size_t cut = std::min(most, pending_.size());
+    std::string piece = pending_.substr(0, cut);
+    contents_ += piece;
+    FileAppend(path_, piece);
+    pending_.erase(0, cut);
+    tickedSinceWrite_ = false;
+    if (pending_.empty()) {
+      lines_.push_back({pendingStart_, static_cast<int64_t>(contents_.size()), pendingText_});
+    }
+  }
+
+  void Shrink() {
+    if (random_() % 2 && !lines_.empty()) {
+      size_t keep = random_() % lines_.size();
+      int64_t at = keep == 0 ? static_cast<int64_t>(choice_.bom.size()) : lines_[keep - 1].end;
+      contents_.resize(static_cast<size_t>(at));
+      lines_.resize(keep);
+    } else {
+      contents_ = choice_.bom;
+      lines_.clear();
+      for (int i = static_cast<int>(random_() % 4); i > 0; --i) {
+        Text text = LineMake();
+        int64_t start = static_cast<int64_t>(contents_.size());
+        contents_ += Encode(text, choice_.encoding) + LineEnd();
+        lines_.push_back({start, static_cast<int64_t>(contents_.size()), text});
+      }
+    }
+    FileWrite(path_, contents_);
+  }
+
+  void Tick() {
+    LineList got;
+    TickResult result = ChatFileTick(state_, path_, choice_.fileIndex, choice_.encodingIndex,
+                                     [&](const LineList& l) { got = l; });
+    tickedSinceWrite_ = true;
+    if (result == TickResult::kReset) {
+      // Lines begun before this point are old; the one being written may come as a remainder.
+      delivered_.clear();
+      resetMaster_ = state_.MasterFileSize;
+    }
+    delivered_.insert(delivered_.end(), got.begin(), got.end());
+    allDelivered_.insert(allDelivered_.end(), got.begin(), got.end());
+  }
+
+  EncodingChoice choice_;
+  std::mt19937 random_;
+  Text path_;
+  std::string contents_;
+  TMonitorState state_;
+  std::vector<WrittenLine> lines_;
+  std::string pending_;
+  Text pendingText_;
+  int64_t pendingStart_ = 0;
+  int nextId_ = 0;
+  LineList delivered_, allDelivered_;
+  int64_t resetMaster_ = 0;
+  bool tickedSinceWrite_ = false;
+};
+
+TEST(MonitorRandomized, EveryLineAfterTheLastResetExactlyOnceAndWhole) {
+  const EncodingChoice choices[] = {
+      {ChatEncoding::kUtf8, 1, 1, ""},
+      {ChatEncoding::kAnsi, 0, 1, ""},
+      {ChatEncoding::kUtf16Le, 0, 1, "\xFF\xFE"},
+      {ChatEncoding::kUtf16Be, 0, 1, "\xFE\xFF"},
+      {ChatEncoding::kUtf8, 0, 1, "\xEF\xBB\xBF"},
+  };
+  TempFolder folder;
+  for (uint32_t seed = 1; seed <= 2500; ++seed) {
+    RandomChat chat(choices[seed % 5], seed, folder.Join(u"chat.txt"));
+    chat.Run();
+    chat.Check(seed);
+    if (HasFatalFailure()) return;
+  }
+}
+
+}  // namespace
