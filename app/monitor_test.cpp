@@ -44,7 +44,9 @@ TEST_F(MonitorTest, MissingFileIsQuietAndIsReadWholeWhenItAppears) {
   EXPECT_EQ(state_.MasterFileSize, -1);
   EXPECT_TRUE(Tick().empty());
   EXPECT_EQ(lastResult_, TickResult::kIdle);
-  FileWrite(path_, "\xEF\xBB\xBF" "a\nb\n");
+  FileWrite(path_,
+            "\xEF\xBB\xBF"
+            "a\nb\n");
   EXPECT_EQ(Tick(), (LineList{u"a", u"b"}));
 }
 
@@ -90,7 +92,9 @@ TEST_F(MonitorTest, DecodesByFileChoiceAndByteOrderMark) {
 
 // Appends to a UTF-16 file are decoded as UTF-16, not only the first read.
 TEST_F(MonitorTest, Utf16AppendsAfterTheFirstRead) {
-  FileWrite(path_, std::string("\xFF\xFE" "a\0\n\0", 6));
+  FileWrite(path_, std::string("\xFF\xFE"
+                               "a\0\n\0",
+                               6));
   EXPECT_EQ(Tick(0, 1), LineList{u"a"});
   FileAppend(path_, std::string("\x42\x30\r\0\n\0", 6));
   EXPECT_EQ(Tick(0, 1), LineList{u"\u3042"});

@@ -29,7 +29,8 @@ TEST(Preview, PrintsWhatWouldBeSpoken) {
   TempFolder folder;
   FileWrite(folder.Join(u"Dictionary.txt"),
             "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\nbrb\tbe right back\n");
-  FileWrite(folder.Join(u"BlackList.txt"), "# VORTANE PROJECT KELVORA User List Format V 1.0\nann.example\n");
+  FileWrite(folder.Join(u"BlackList.txt"),
+            "# VORTANE PROJECT KELVORA User List Format V 1.0\nann.example\n");
   std::string dir = TextToUtf8(folder.Path());
   struct {
     Arguments args;

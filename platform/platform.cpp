@@ -1,7 +1,7 @@
 // Helpers shared by both platform implementations.
-#include <limits>
-
 #include "platform/platform.h"
+
+#include <limits>
 
 namespace {
 
@@ -44,7 +44,8 @@ bool TextToInteger(TextView text, int32_t& value) {
   if (i < text.size() && text[i] == u'$') {
     base = 16;
     ++i;
-  } else if (i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+  } else if (i + 1 < text.size() && text[i] == u'0' &&
+             (text[i + 1] == u'x' || text[i + 1] == u'X')) {
     base = 16;
     i += 2;
   }

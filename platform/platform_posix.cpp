@@ -86,7 +86,8 @@ Text ViewerFolderGet(TextView viewerName) {
   Text support = PathJoin(base, u"Library/Application Support");
   if (viewerName == u"SecondLife") return PathJoin(support, u"SecondLife");
   if (viewerName == u"Firestorm") {
-    return FirstExistingFolder({PathJoin(support, u"Firestorm_x64"), PathJoin(support, u"Firestorm")});
+    return FirstExistingFolder(
+        {PathJoin(support, u"Firestorm_x64"), PathJoin(support, u"Firestorm")});
   }
 #else
   if (viewerName == u"SecondLife") {

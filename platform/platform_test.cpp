@@ -35,7 +35,8 @@ TEST(Folders, SystemFoldersExistWithoutOverrides) {
 // The viewer folders' candidate names, in the order they are tried.
 std::vector<Text> FirestormCandidates() {
   if (OnWindows()) return {u"Firestorm_x64", u"Firestorm"};
-  return {u".firestorm_x64", u".firestorm", u".var/app/org.firestormviewer.FirestormViewer/.firestorm_x64"};
+  return {u".firestorm_x64", u".firestorm",
+          u".var/app/org.firestormviewer.FirestormViewer/.firestorm_x64"};
 }
 
 TEST(Folders, ViewerFolderTakesFirstExistingCandidate) {
@@ -48,7 +49,8 @@ TEST(Folders, ViewerFolderTakesFirstExistingCandidate) {
     FolderMake(temp.Join(candidates[i]));
     EXPECT_EQ(ViewerFolderGet(u"Firestorm"), temp.Join(candidates[i]));
   }
-  EXPECT_EQ(ViewerFolderGet(u"SecondLife"), temp.Join(OnWindows() ? u"SecondLife" : u".secondlife"));
+  EXPECT_EQ(ViewerFolderGet(u"SecondLife"),
+            temp.Join(OnWindows() ? u"SecondLife" : u".secondlife"));
   EXPECT_EQ(ViewerFolderGet(u"Other"), u"");
 }
 
@@ -107,7 +109,8 @@ TEST(Files, EnumerationListsHiddenEntriesWithTimes) {
   EXPECT_TRUE(find(hiddenName)->isHidden);
   EXPECT_NE(find(u"."), nullptr);
 
-  std::vector<FolderEntry> settings = FolderEntriesGet(temp.Path(), OnWindows() ? u"settings*.xml" : u"settings*.xml");
+  std::vector<FolderEntry> settings =
+      FolderEntriesGet(temp.Path(), OnWindows() ? u"settings*.xml" : u"settings*.xml");
   ASSERT_EQ(settings.size(), OnWindows() ? 2u : 1u);
   EXPECT_TRUE(FolderEntriesGet(temp.Join(u"missing"), u"*.*").empty());
 }
@@ -195,7 +198,8 @@ TEST(Profile, ReadsFilesWrittenByOthers) {
   Text path = temp.Join(u"Setup.ini");
   FileWrite(path,
             "[Setup]\r\nInterval=0x5\r\nVoice=$A\r\nRate=  -3  \r\nWord=abc\r\nBig=99999999999\r\n"
-            "Long=" + std::string(3000, 'x') + "\r\n[Extra]\r\nkeep=1\r\n");
+            "Long=" +
+                std::string(3000, 'x') + "\r\n[Extra]\r\nkeep=1\r\n");
   ProfileFile ini(path);
   EXPECT_EQ(ini.IntegerGet(u"Setup", u"Interval", 1), 5);
   EXPECT_EQ(ini.IntegerGet(u"Setup", u"Voice", 1), 10);
@@ -228,11 +232,11 @@ struct IntegerCase {
 
 TEST(TextToInteger, AcceptsDecimalAndHexForms) {
   const IntegerCase cases[] = {
-      {u"0", true, 0},         {u"42", true, 42},      {u"-7", true, -7},
-      {u"+7", true, 7},        {u"0x1", true, 1},      {u"0X1f", true, 31},
-      {u"$ff", true, 255},     {u"$FFFFFFFF", true, -1}, {u"0x", false, 0},
-      {u"$", false, 0},        {u"", false, 0},        {u"1.5", false, 0},
-      {u"abc", false, 0},      {u"2147483648", false, 0}, {u"-2147483648", true, INT32_MIN},
+      {u"0", true, 0},     {u"42", true, 42},         {u"-7", true, -7},
+      {u"+7", true, 7},    {u"0x1", true, 1},         {u"0X1f", true, 31},
+      {u"$ff", true, 255}, {u"$FFFFFFFF", true, -1},  {u"0x", false, 0},
+      {u"$", false, 0},    {u"", false, 0},           {u"1.5", false, 0},
+      {u"abc", false, 0},  {u"2147483648", false, 0}, {u"-2147483648", true, INT32_MIN},
   };
   for (const auto& c : cases) {
     int32_t value = 0;
@@ -253,7 +257,9 @@ TEST(AnsiCodePage, DecodesShiftJis) {
   EXPECT_NE(cut[2], u'\x82');
 }
 
-TEST(Program, VersionComesFromTheProgramFile) { EXPECT_EQ(VersionGet(), AsciiToText(KELVORA_EXPECTED_VERSION)); }
+TEST(Program, VersionComesFromTheProgramFile) {
+  EXPECT_EQ(VersionGet(), AsciiToText(KELVORA_EXPECTED_VERSION));
+}
 
 TEST(Program, ShellOpenHandsTheAddressToTheDesktopOpener) {
   if (OnWindows()) GTEST_SKIP() << "ShellExecuteW opens a real browser";

@@ -1,7 +1,7 @@
 // Win32 implementation of the platform layer.
-#include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <array>
 #include <cwchar>
@@ -22,7 +22,8 @@ std::string SystemMessage(DWORD error) {
       nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   Text message = length ? FromW(buffer) : AsciiToText("system error " + std::to_string(error));
   LocalFree(buffer);
-  while (!message.empty() && (message.back() == u'\r' || message.back() == u'\n' || message.back() == u'.')) {
+  while (!message.empty() &&
+         (message.back() == u'\r' || message.back() == u'\n' || message.back() == u'.')) {
     message.pop_back();
   }
   return TextToUtf8(message);
@@ -232,7 +233,8 @@ void ProfileFile::RawStringSet(TextView section, TextView key, TextView value) {
       SystemErrorThrow("Cannot write file", path);
     }
     DWORD wrote = 0;
-    if (file.handle != INVALID_HANDLE_VALUE && !WriteFile(file.handle, "\xFF\xFE", 2, &wrote, nullptr)) {
+    if (file.handle != INVALID_HANDLE_VALUE &&
+        !WriteFile(file.handle, "\xFF\xFE", 2, &wrote, nullptr)) {
       SystemErrorThrow("Cannot write file", path);
     }
   }

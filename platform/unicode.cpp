@@ -37,7 +37,8 @@ void CodePointAppend(Text& out, char32_t cp) {
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Replaces unpaired surrogates in place.
+}  // namespace
+
 void SurrogatesRepair(Text& text) {
   for (size_t i = 0; i < text.size(); ++i) {
     if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
@@ -47,6 +48,8 @@ void SurrogatesRepair(Text& text) {
     }
   }
 }
+
+namespace {
 
 template <bool kBigEndian>
 Text Utf16ToText(std::string_view bytes) {

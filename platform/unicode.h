@@ -1,4 +1,5 @@
-// Text is the program's one string type: UTF-16, as on the Windows side and in Qt.
+// Text is the program's one string type: UTF-16, as on the Windows side and in Qt. Every Text
+// decoded from bytes here is well-formed (no unpaired surrogates).
 // Conversions to and from bytes happen only at the edges (files, UTF-8 APIs).
 #pragma once
 
@@ -22,6 +23,9 @@ std::string TextToUtf8(TextView text);
 // Decodes UTF-16 in the given byte order; an odd last byte and unpaired surrogates become U+FFFD.
 Text Utf16LeToText(std::string_view bytes);
 Text Utf16BeToText(std::string_view bytes);
+
+// Replaces unpaired surrogates by U+FFFD, in place.
+void SurrogatesRepair(Text& text);
 
 // Splits at CR LF, CR or LF. The line ends are dropped, a last line without a line end is a
 // line, a line end at the very end adds no empty line, and a NUL ends the text.

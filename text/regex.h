@@ -2,6 +2,7 @@
 // the program uses them: Unicode, any line break as newline, no other options.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 
@@ -14,6 +15,18 @@ class RegexError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The ASCII code units a text holds: a pattern that needs a unit the text lacks cannot match
+// it, and a dictionary can pass over it at once.
+class UnitPresence {
+ public:
+  explicit UnitPresence(TextView text);
+  // caseless: the unit in either case (and the non-ASCII letters that fold to "k" and "s").
+  bool Has(char16_t asciiUnit, bool caseless) const;
+
+ private:
+  uint64_t bits_[2] = {0, 0};
+};
+
 class Regex {
  public:
   // Throws RegexError with the library's message; an empty pattern is refused too.
@@ -22,7 +35,11 @@ class Regex {
   Regex(const Regex&) = delete;
   Regex& operator=(const Regex&) = delete;
 
+  // Subjects must be well-formed UTF-16, as every Text the program decodes is: the library is
+  // told not to check them again at each of a dictionary's many matches.
   bool Matches(TextView subject) const;
+  // False when the pattern cannot match a text of this presence (true does not mean it does).
+  bool MayMatch(const UnitPresence& presence) const;
   // Replaces every non-overlapping match, left to right. The replacement may name groups Perl's
   // way: $1, ${12}, ${name}, \1; $$ and \\ stand for the character itself.
   Text ReplaceAll(TextView subject, TextView replacement) const;
@@ -38,3 +55,5 @@ std::shared_ptr<const Regex> RegexGet(TextView pattern);
 // How many compiled patterns are kept (0: none, every use compiles anew). When the cache is
 // full it starts afresh.
 void RegexCacheCapacitySet(size_t capacity);
+// Whether compiled patterns are kept at all, so holders of one may keep it too.
+bool RegexCacheKeeps();

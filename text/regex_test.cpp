@@ -20,9 +20,9 @@ TEST(Regex, ReplacesEveryMatchWithPerlStyleReferences) {
       {u"lol", u"-", u"lol lollipop", u"- -lipop"},
       {u"\\blol\\b", u"laugh", u"lol lollipop", u"laugh lollipop"},
       {u"LOL", u"laugh", u"lol", u"lol"},
-      {u"^a", u"b", u"a\r\na", u"b\r\na"},          // no multi-line mode
+      {u"^a", u"b", u"a\r\na", u"b\r\na"},  // no multi-line mode
       {u"a$", u"b", u"a\r\na", u"a\r\nb"},
-      {u".", u"x", u"a\u3042\U0001F600", u"xxx"},    // characters, not code units
+      {u".", u"x", u"a\u3042\U0001F600", u"xxx"},      // characters, not code units
       {u"a.b", u"x", u"a\r\nb a\nb", u"a\r\nb a\nb"},  // "." never matches a line break
       {u"\\R", u"|", u"a\r\nb\u2028c", u"a|b|c"},
   };
@@ -61,6 +61,28 @@ TEST(Regex, LargeReplacementsGrowTheOutput) {
   Text expected;
   for (int i = 0; i < 10000; ++i) expected += u"bcd";
   EXPECT_EQ(Regex(u"a").ReplaceAll(Text(10000, u'a'), u"bcd"), expected);
+}
+
+// The quick pre-check may only ever rule out texts that truly do not match.
+TEST(UnitPresence, NeverRulesOutAMatch) {
+  const Text patterns[] = {u"\\bhello\\b", u"(?i)HELLO",  u"(?i:k)",   u"Zor",    u"a(?i)b",
+                           u"\\x{41}",     u"[Kk]ai",     u"x|y",      u"\u3042", u"(*UCP)(?i)s",
+                           u"ab*c",        u"^\\[\\d{4}", u"\\Qa.b\\E"};
+  const Text subjects[] = {u"hello there", u"HeLLo", u"\u212A", u"k",     u"zor", u"Zor",
+                           u"aB",          u"A",     u"kai",    u"Kai",   u"y",   u"\u3042",
+                           u"\u017F",      u"S",     u"ac",     u"[2024", u"a.b", u""};
+  for (const Text& pattern : patterns) {
+    Regex regex(pattern);
+    for (const Text& subject : subjects) {
+      if (regex.Matches(subject)) {
+        EXPECT_TRUE(regex.MayMatch(UnitPresence(subject)))
+            << TextToUtf8(pattern) << " on " << TextToUtf8(subject);
+      }
+    }
+  }
+  // It does rule out the plain cases it is there for.
+  EXPECT_FALSE(Regex(u"\\bZor\\b").MayMatch(UnitPresence(u"zor and more")));
+  EXPECT_FALSE(Regex(u"lol").MayMatch(UnitPresence(u"nothing here")));
 }
 
 TEST(RegexCache, KeepsCompiledPatternsAndNeverKeepsBadOnes) {

@@ -165,15 +165,21 @@ void DictionaryLoad(const Text& folder) {
     size_t tab = lines[i].find(u'\t');
     if (tab == Text::npos || tab == 0) continue;
     Text dst = lines[i].substr(tab + 1);
-    table.push_back({lines[i].substr(0, tab), dst.empty() ? Text(u"-") : dst});
+    table.push_back({lines[i].substr(0, tab), dst.empty() ? Text(u"-") : dst, nullptr});
   }
   Dictionary = std::move(table);
 }
 
 Text DictionaryApply(TextView text) {
   Text current(text);
-  for (const TTransEntry& entry : Dictionary) {
-    current = RegexGet(entry.src)->ReplaceAll(current, entry.dst);
+  UnitPresence presence(current);
+  for (TTransEntry& entry : Dictionary) {
+    if (!entry.compiled || !RegexCacheKeeps()) entry.compiled = RegexGet(entry.src);
+    const Regex& regex = *entry.compiled;
+    // Most entries match nothing in a given text: passed over without a copy.
+    if (!regex.MayMatch(presence) || !regex.Matches(current)) continue;
+    current = regex.ReplaceAll(current, entry.dst);
+    presence = UnitPresence(current);
   }
   return current;
 }

@@ -4,6 +4,7 @@
 // by the monitor tick.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -41,11 +42,16 @@ bool UserNameCheck(TextView text);
 
 // --- Pronunciation dictionary ----------------------------------------------------------------
 
-inline constexpr char16_t kDictionaryHeader[] = u"# VORTANE PROJECT KELVORA Dictionary Format V 1.0";
+inline constexpr char16_t kDictionaryHeader[] =
+    u"# VORTANE PROJECT KELVORA Dictionary Format V 1.0";
+
+class Regex;
 
 struct TTransEntry {
   Text src;  // pattern, never empty
   Text dst;  // replacement, never empty ("-" stands for an empty one)
+  // src compiled, from its first use on.
+  std::shared_ptr<const Regex> compiled;
 };
 using TTransList = std::vector<TTransEntry>;
 

@@ -45,12 +45,16 @@ TChatOptions Options(int translate, int nameMode, bool displayNames) {
 
 TEST_F(TextTest, SecondLifeChatEntries) {
   const ChatCase cases[] = {
-      {"display-name form", {u"[2013/10/14 21:05]  Ann Example (ann.example): Hello everyone"},
+      {"display-name form",
+       {u"[2013/10/14 21:05]  Ann Example (ann.example): Hello everyone"},
        u"Ann Example : Hello everyone"},
       {"user name with a blank for its dot",
        {u"[2013/10/14 21:05]  Ann Example (ann.example): Hello everyone"},
-       u"ann example : Hello everyone", Options(0, 1, true)},
-      {"only the first dot becomes a blank", {u"[2013/10/14 21:05]  a.b.c: hi"}, u"a b.c : hi",
+       u"ann example : Hello everyone",
+       Options(0, 1, true)},
+      {"only the first dot becomes a blank",
+       {u"[2013/10/14 21:05]  a.b.c: hi"},
+       u"a b.c : hi",
        Options(0, 1, true)},
       {"continuation lines joined as written",
        {u"[2013/10/14 21:05]  Ann Example (ann.example): first line", u" second line"},
@@ -59,41 +63,54 @@ TEST_F(TextTest, SecondLifeChatEntries) {
        {u"[2013/10/14 21:05]  Ann Example (ann.example): Hi",
         u"[2013/10/14 21:06]  Bob Sample (bob.sample): Yo"},
        u"Ann Example : Hi\r\nBob Sample : Yo"},
-      {"translated", {u"[2013/10/14 21:05]  Ann Example (ann.example): Good morning (Bonjour)"},
-       u"Ann Example : Bonjour", Options(1, 0, true)},
+      {"translated",
+       {u"[2013/10/14 21:05]  Ann Example (ann.example): Good morning (Bonjour)"},
+       u"Ann Example : Bonjour",
+       Options(1, 0, true)},
       {"other translate values act as translated",
        {u"[2013/10/14 21:05]  Ann Example (ann.example): Good morning (Bonjour)"},
-       u"Ann Example : Bonjour", Options(7, 0, true)},
+       u"Ann Example : Bonjour",
+       Options(7, 0, true)},
       {"original keeps the blank",
        {u"[2013/10/14 21:05]  Ann Example (ann.example): Good morning (Bonjour)"},
-       u"Ann Example : Good morning ", Options(2, 0, true)},
+       u"Ann Example : Good morning ",
+       Options(2, 0, true)},
       {"three parentheses, middle separates",
        {u"[2013/10/14 21:07]  Ann Example (ann.example): I (really) agree (Je suis (vraiment) "
         u"d'accord)"},
-       u"Ann Example : Je suis (vraiment) d'accord", Options(1, 0, true)},
+       u"Ann Example : Je suis (vraiment) d'accord",
+       Options(1, 0, true)},
       {"three parentheses, original",
        {u"[2013/10/14 21:07]  Ann Example (ann.example): I (really) agree (Je suis (vraiment) "
         u"d'accord)"},
-       u"Ann Example : I (really) agree ", Options(2, 0, true)},
+       u"Ann Example : I (really) agree ",
+       Options(2, 0, true)},
       {"full-width opening counts",
        {u"[2013/10/14 21:07]  Ann Example (ann.example): \u304A\u306F\u3088\u3046\uFF08Good "
         u"morning)"},
-       u"Ann Example : Good morning", Options(1, 0, true)},
+       u"Ann Example : Good morning",
+       Options(1, 0, true)},
       {"full-width closing does not",
-       {u"[2013/10/14 21:07]  Ann Example (ann.example): a (b\uFF09"}, u"Ann Example : a (b\uFF09",
+       {u"[2013/10/14 21:07]  Ann Example (ann.example): a (b\uFF09"},
+       u"Ann Example : a (b\uFF09",
        Options(1, 0, true)},
       {"even count left whole",
        {u"[2013/10/14 21:07]  Ann Example (ann.example): see (this) (that)"},
-       u"Ann Example : see (this) (that)", Options(1, 0, true)},
-      {"plain form without display names", {u"[2013/10/14 21:05]  Ann Example: Hello"},
-       u"Ann Example : Hello", Options(0, 0, false)},
+       u"Ann Example : see (this) (that)",
+       Options(1, 0, true)},
+      {"plain form without display names",
+       {u"[2013/10/14 21:05]  Ann Example: Hello"},
+       u"Ann Example : Hello",
+       Options(0, 0, false)},
       {"display-name form ignored when off",
        {u"[2013/10/14 21:05]  Ann Example (ann.example): Hello"},
-       u"Ann Example (ann.example) : Hello", Options(0, 0, false)},
+       u"Ann Example (ann.example) : Hello",
+       Options(0, 0, false)},
       {"bad candidate falls back to the plain form",
        {u"[2013/10/14 21:05]  Ann (Example) (ann.example): Hi"},
        u"Ann (Example) (ann.example) : Hi"},
-      {"capitals fail the user-name rule", {u"[2013/10/14 21:05]  Ann Example (Ann.Example): Hi"},
+      {"capitals fail the user-name rule",
+       {u"[2013/10/14 21:05]  Ann Example (Ann.Example): Hi"},
        u"Ann Example (Ann.Example) : Hi"},
       {"parenthesis at position 30 still counts",
        {u"[2013/10/14 21:05]  " + Text(28, u'D') + u" (ann.example): Hi"},
@@ -101,14 +118,17 @@ TEST_F(TextTest, SecondLifeChatEntries) {
       {"parenthesis at position 31 falls back",
        {u"[2013/10/14 21:05]  " + Text(29, u'D') + u" (ann.example): Hi"},
        Text(29, u'D') + u" (ann.example) : Hi"},
-      {"colon at position 64 is a speaker", {u"[2013/10/14 21:05]  " + Text(63, u'n') + u": hi"},
+      {"colon at position 64 is a speaker",
+       {u"[2013/10/14 21:05]  " + Text(63, u'n') + u": hi"},
        Text(63, u'n') + u" : hi"},
-      {"colon at position 65 is no speaker", {u"[2013/10/14 21:05]  " + Text(64, u'n') + u": hi"},
+      {"colon at position 65 is no speaker",
+       {u"[2013/10/14 21:05]  " + Text(64, u'n') + u": hi"},
        u" : " + Text(64, u'n') + u": hi"},
       {"chunk without a timestamp first",
        {u"rest of a long message", u"[2013/10/14 21:06]  Bob Sample (bob.sample): Yo"},
        u" : rest of a long message\r\nBob Sample : Yo"},
-      {"system notice", {u"[2013/10/14 21:06]  Second Life: Teleport completed"},
+      {"system notice",
+       {u"[2013/10/14 21:06]  Second Life: Teleport completed"},
        u"Second Life : Teleport completed"},
       {"emote and shout kept in the message",
        {u"[2013/10/14 21:06]  Bob Sample (bob.sample): /me waves",
@@ -116,7 +136,8 @@ TEST_F(TextTest, SecondLifeChatEntries) {
        u"Bob Sample : /me waves\r\nBob Sample : shouts: HEY"},
       {"one-digit hour and empty lines", {u"", u"[2013/10/14 9:05]  ann: hi", u""}, u"ann : hi"},
       {"timestamp without blank continues the entry",
-       {u"[2013/10/14 21:05]  ann: hi", u"[2013/10/14 21:06]x"}, u"ann : hi[2013/10/14 21:06]x"},
+       {u"[2013/10/14 21:05]  ann: hi", u"[2013/10/14 21:06]x"},
+       u"ann : hi[2013/10/14 21:06]x"},
       {"entry with an empty message yields nothing", {u"[2013/10/14 21:05]  ann:   "}, u""},
   };
   for (const auto& c : cases) {
@@ -153,12 +174,18 @@ struct NameCase {
 
 TEST(UserNameCheck, FollowsTheViewerRule) {
   const NameCase cases[] = {
-      {u"ann.example", true},           {u"annexample", true},
-      {u".", true},                     {u"Ann.Example", false},
-      {u"ann example", false},          {u"a.b.c", false},
-      {u"ann_example", false},          {u"", false},
-      {Text(31, u'a'), true},           {Text(32, u'a'), false},
-      {Text(31, u'a') + u".b", true},   {Text(32, u'a') + u".b", false},
+      {u"ann.example", true},
+      {u"annexample", true},
+      {u".", true},
+      {u"Ann.Example", false},
+      {u"ann example", false},
+      {u"a.b.c", false},
+      {u"ann_example", false},
+      {u"", false},
+      {Text(31, u'a'), true},
+      {Text(32, u'a'), false},
+      {Text(31, u'a') + u".b", true},
+      {Text(32, u'a') + u".b", false},
       {Text(31, u'a') + u"." + Text(31, u'b'), true},
       {Text(31, u'a') + u"." + Text(32, u'b'), false},
   };
@@ -174,8 +201,11 @@ TEST_F(TextTest, DictionaryEntriesApplyInFileOrder) {
   EXPECT_EQ(Dictionary[2].dst, u"b\tc");
   struct {
     Text in, out;
-  } cases[] = {{u"brb, ok", u"be right back, ok"}, {u"lol ok", u"- ok"},   {u"zz", u"b\tc"},
-               {u"cat", u"bird"},                  {u"Annsan", u"Ann san"}};
+  } cases[] = {{u"brb, ok", u"be right back, ok"},
+               {u"lol ok", u"- ok"},
+               {u"zz", u"b\tc"},
+               {u"cat", u"bird"},
+               {u"Annsan", u"Ann san"}};
   for (const auto& c : cases) EXPECT_EQ(DictionaryApply(c.in), c.out) << TextToUtf8(c.in);
 }
 
@@ -273,7 +303,8 @@ struct NoticeCase {
 
 TEST_F(TextTest, ListNotice) {
   const Text white = u"Your white list is empty, so KEL VOR A. speaks nothing.";
-  const Text black = u"User Name was added to your black list. so KEL VOR A. does not speak what you type.";
+  const Text black =
+      u"User Name was added to your black list. so KEL VOR A. does not speak what you type.";
   const NoticeCase cases[] = {
       {"empty white list", "WhiteList.txt", "", u"ann_example", white},
       {"white list with the placeholder only", "WhiteList.txt", "user.name\n", u"x", white},

@@ -1,0 +1,99 @@
+// SLChatTextGet over realistic chat: 100,000 lines, a 200-entry dictionary and a 50-name black
+// list; once with compiled patterns kept, once compiling every pattern anew at each use.
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+#include "platform/testing.h"
+#include "text/regex.h"
+#include "text/uText.h"
+
+namespace {
+
+// Everyday chat words, and the slang a dictionary typically rewrites.
+const char* const kWords[] = {
+    "hello",   "hi",    "everyone", "how",     "are",      "you",    "today",  "thanks",  "great",
+    "party",   "dance", "club",     "music",   "sim",      "land",   "build",  "script",  "mesh",
+    "avatar",  "hair",  "shoes",    "outfit",  "teleport", "lag",    "region", "restart", "yes",
+    "no",      "maybe", "later",    "tonight", "event",    "sale",   "group",  "invite",  "friend",
+    "welcome", "back",  "good",     "morning", "night",    "see",    "the",    "a",       "is",
+    "it",      "that",  "this",     "what",    "where",    "when",   "who",    "nice",    "cool",
+    "love",    "like",  "really",   "just",    "now",      "here",   "there",  "going",   "come",
+    "want",    "need",  "know",     "think",   "time",     "people", "place",  "new",     "old",
+    "and",     "but",   "so",       "very",    "much"};
+const char* const kSlang[] = {"lol", "brb", "afk",  "omg",  "ty",  "np",   "wb",  "imo",
+                              "btw", "gtg", "rofl", "lmao", "idk", "tyvm", "hugs"};
+const char* const kSyllables[] = {"zor", "kai", "vex", "lin", "dar", "mok", "quel", "thra",
+                                  "bel", "osk", "ryn", "fae", "gul", "ix",  "pol"};
+
+struct Workload {
+  LineList lines;
+  TempFolder folder;
+};
+
+const Workload& WorkloadGet() {
+  static Workload* workload = [] {
+    auto* w = new Workload;
+    std::mt19937 random(7);
+    auto word = [&] {
+      if (random() % 20 == 0) return std::string(kSlang[random() % std::size(kSlang)]);
+      return std::string(kWords[random() % std::size(kWords)]);
+    };
+    std::vector<std::string> speakers;
+    for (int i = 0; i < 120; ++i) {
+      std::string first = "user" + std::to_string(i);
+      speakers.push_back("Nice Name " + std::to_string(i) + " (" + first + ".resident)");
+    }
+    std::string dictionary = "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\n";
+    for (const char* slang : kSlang)
+      dictionary += "\\b" + std::string(slang) + "\\b\t" + slang + " said out\n";
+    // Names of places and people, spelled the way they should sound.
+    for (int i = 0; i < 200 - static_cast<int>(std::size(kSlang)); ++i) {
+      std::string name = std::string(kSyllables[i % 15]) + kSyllables[(i / 15 + i) % 15];
+      name[0] = static_cast<char>(name[0] - 32);
+      dictionary += "\\b" + name + "\\b\t" + name.substr(0, 3) + " " + name.substr(3) + "\n";
+    }
+    FileWrite(PathJoin(w->folder.Path(), u"Dictionary.txt"), dictionary);
+    std::string list = "# VORTANE PROJECT KELVORA User List Format V 1.0\n";
+    for (int i = 0; i < 50; ++i) list += "user" + std::to_string(i * 2) + ".resident\n";
+    FileWrite(PathJoin(w->folder.Path(), u"BlackList.txt"), list);
+    for (int i = 0; i < 100000; ++i) {
+      std::string line = "[2024/05/01 18:" + std::to_string(10 + i % 50) + "]  " +
+                         speakers[random() % speakers.size()] + ": ";
+      for (int n = 3 + static_cast<int>(random() % 10); n > 0; --n) line += word() + " ";
+      if (random() % 10 == 0) {  // a continuation line of a multi-line message
+        w->lines.push_back(Utf8ToText(line));
+        line = " " + word() + " " + word();
+      }
+      w->lines.push_back(Utf8ToText(line));
+    }
+    return w;
+  }();
+  return *workload;
+}
+
+void ChatRun(benchmark::State& state, size_t cacheCapacity, size_t lineCount) {
+  const Workload& w = WorkloadGet();
+  LineList lines(w.lines.begin(), w.lines.begin() + static_cast<long>(lineCount));
+  size_t bytes = 0;
+  for (const Text& line : lines) bytes += TextToUtf8(line).size() + 1;
+  DictionaryLoad(w.folder.Path());
+  BWListLoad(w.folder.Path());
+  RegexCacheCapacitySet(cacheCapacity);
+  size_t spoken = 0;
+  for (auto _ : state) spoken += SLChatTextGet(lines, TChatOptions{}).size();
+  benchmark::DoNotOptimize(spoken);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+  RegexCacheCapacitySet(4096);
+}
+
+void BM_SLChatTextCached(benchmark::State& state) { ChatRun(state, 4096, 100000); }
+// Every pattern compiled at each use, on a tenth of the lines (the rate is what compares).
+void BM_SLChatTextCompiledAnew(benchmark::State& state) { ChatRun(state, 0, 10000); }
+
+BENCHMARK(BM_SLChatTextCached)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_SLChatTextCompiledAnew)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
