@@ -225,7 +225,12 @@ ProfileFile::ProfileFile(TextView path) : impl_(std::make_unique<Impl>()) {
   impl_->path = Text(path);
   impl_->ini.SetSpaces(false);
   // A missing or unreadable file reads as empty, as the Windows functions do.
-  impl_->ini.LoadFile(Native(path).c_str());
+  if (!FileExists(path)) return;
+  try {
+    std::string contents = FileContentsRead(path);
+    impl_->ini.LoadData(contents.data(), contents.size());
+  } catch (const PlatformError&) {
+  }
 }
 
 ProfileFile::~ProfileFile() = default;

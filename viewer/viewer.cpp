@@ -1,0 +1,181 @@
+#include "viewer/viewer.h"
+
+#include <pugixml.hpp>
+
+#include "platform/platform.h"
+
+namespace {
+
+constexpr char16_t kAccountSettings[] = u"settings_per_account.xml";
+
+bool AsciiEqualIgnoringCase(TextView a, TextView b) {
+  if (a.size() != b.size()) return false;
+  auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+struct WalkError {};
+
+// An element's character content; asking it of an element that holds elements is an error.
+std::string ElementText(const pugi::xml_node& node) {
+  std::string text;
+  for (const pugi::xml_node& child : node.children()) {
+    if (child.type() == pugi::node_element) throw WalkError();
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+      text += child.value();
+  }
+  return text;
+}
+
+bool NameIs(const pugi::xml_node& node, const char* name) {
+  return node.type() == pugi::node_element && std::string_view(node.name()) == name;
+}
+
+bool NameIsOneOf(const pugi::xml_node& node, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    if (NameIs(node, name)) return true;
+  }
+  return false;
+}
+
+std::vector<pugi::xml_node> Children(const pugi::xml_node& node) {
+  return std::vector<pugi::xml_node>(node.children().begin(), node.children().end());
+}
+
+// Visits each pair of a "key" element with this text and the element that directly follows it,
+// when that one's name qualifies.
+template <typename Visit>
+void KeyPairsVisit(const pugi::xml_node& parent, std::string_view keyText,
+                   const std::function<bool(const pugi::xml_node&)>& follower, Visit visit) {
+  std::vector<pugi::xml_node> children = Children(parent);
+  for (size_t i = 0; i < children.size(); ++i) {
+    if (!NameIs(children[i], "key") || ElementText(children[i]) != keyText) continue;
+    if (i + 1 < children.size() && follower(children[i + 1])) visit(children[i + 1]);
+  }
+}
+
+bool BooleanRead(TextView text, bool& value) {
+  if (text == u"1" || AsciiEqualIgnoringCase(text, u"true")) return value = true, true;
+  if (text == u"0" || AsciiEqualIgnoringCase(text, u"false")) return value = false, true;
+  return false;
+}
+
+}  // namespace
+
+Text ViewerNameAt(int index) {
+  return index >= 0 && index < static_cast<int>(ViewerNames.size()) ? Text(ViewerNames[index])
+                                                                    : Text();
+}
+
+void AvatarFoldersGet(TextView viewerName, std::vector<Text>& list) {
+  list.clear();
+  Text viewerFolder = ViewerFolderGet(viewerName);
+  if (viewerFolder.empty()) return;
+  for (const FolderEntry& entry : FolderEntriesGet(viewerFolder, u"*.*")) {
+    if (entry.name == u"." || entry.name == u".." || !entry.isFolder) continue;
+    if (FileExists(PathJoin(PathJoin(viewerFolder, entry.name), kAccountSettings))) {
+      list.push_back(entry.name);
+    }
+  }
+}
+
+Text AvatarShownNameGet(TextView folderName) {
+  size_t separator = folderName.find_last_of(u"/\\");
+  Text name(separator == TextView::npos ? folderName : folderName.substr(separator + 1));
+  size_t dot = name.rfind(u'.');
+  if (dot != Text::npos) name.erase(dot);
+  for (char16_t& c : name) {
+    if (c == u'_') c = u' ';
+  }
+  return name;
+}
+
+TAvatarList AvatarListBuild(TextView viewerName, TextView avatar) {
+  TAvatarList list;
+  AvatarFoldersGet(viewerName, list.Users);
+  for (const Text& user : list.Users) list.ShownNames.push_back(AvatarShownNameGet(user));
+  for (size_t i = 0; i < list.ShownNames.size(); ++i) {
+    if (AsciiEqualIgnoringCase(list.ShownNames[i], avatar)) {
+      list.Selected = static_cast<int>(i);
+      break;
+    }
+  }
+  return list;
+}
+
+bool SettingValueGet(TextView path, TextView settingName,
+                     std::initializer_list<const char*> valueElements,
+                     const std::function<bool(TextView)>& onValue) {
+  try {
+    std::string bytes = FileContentsRead(path);
+    pugi::xml_document document;
+    // The default options build no whitespace-only text, declaration, comment or processing
+    // instruction nodes: the document's first child is the root element.
+    if (!document.load_buffer(bytes.data(), bytes.size())) return false;
+    pugi::xml_node root = document.first_child();
+    if (!root || !root.first_child()) return false;
+    std::string name = TextToUtf8(settingName);
+    auto isMap = [](const pugi::xml_node& n) { return NameIs(n, "map"); };
+    auto isValue = [&](const pugi::xml_node& n) { return NameIsOneOf(n, valueElements); };
+    KeyPairsVisit(root.first_child(), name, isMap, [&](const pugi::xml_node& map) {
+      KeyPairsVisit(map, "Value", isValue, [&](const pugi::xml_node& value) {
+        if (!onValue(Utf8ToText(ElementText(value)))) throw WalkError();
+      });
+    });
+    return true;
+  } catch (const WalkError&) {
+    return false;
+  } catch (const PlatformError&) {
+    return false;
+  }
+}
+
+Text LogPathGet(TextView viewerName, TextView avatarFolder) {
+  Text viewerFolder = ViewerFolderGet(viewerName);
+  Text path = PathJoin(PathJoin(viewerFolder, avatarFolder), kAccountSettings);
+  Text logRoot;
+  bool ok = SettingValueGet(path, u"InstantMessageLogPath", {"string"}, [&](TextView value) {
+    logRoot = Text(value);
+    return true;
+  });
+  return ok ? logRoot : Text();
+}
+
+Text ViewerSettingsFileGet(TextView pattern) {
+  Text folder = PathFolderPart(pattern);
+  const FolderEntry* newest = nullptr;
+  std::vector<FolderEntry> entries = FolderEntriesGet(folder, pattern.substr(folder.size()));
+  for (const FolderEntry& entry : entries) {
+    if (entry.isFolder || entry.name == u"settings_crash_behavior.xml") continue;
+    if (!newest || entry.modified > newest->modified) newest = &entry;
+  }
+  return newest ? folder + newest->name : Text();
+}
+
+bool UseDisplayNamesGet(TextView viewerName) {
+  bool flag = true;
+  Text viewerFolder = ViewerFolderGet(viewerName);
+  if (viewerFolder.empty()) return flag;
+  Text file =
+      ViewerSettingsFileGet(PathJoin(PathJoin(viewerFolder, u"user_settings"), u"settings*.xml"));
+  if (!FileExists(file)) return flag;
+  // A changed checkbox is written as a boolean, the shipped default as an integer.
+  SettingValueGet(file, u"UseDisplayNames", {"integer", "boolean"}, [&](TextView value) {
+    int32_t number = 0;
+    if (TextToInteger(value, number)) return flag = number != 0, true;
+    return BooleanRead(value, flag);
+  });
+  return flag;
+}
+
+Text ViewerChatFileGet(TextView viewerName, TextView avatarFolder) {
+  Text viewerFolder = ViewerFolderGet(viewerName);
+  if (viewerFolder.empty()) return Text();
+  Text logRoot = LogPathGet(viewerName, avatarFolder);
+  // Without a log folder in the account's settings the viewer logs beneath its own folder.
+  if (logRoot.empty()) logRoot = viewerFolder;
+  return PathJoin(PathWithSeparator(logRoot) + Text(avatarFolder), u"chat.txt");
+}

@@ -1,0 +1,54 @@
+// The viewers the program knows, their avatar accounts, and the two viewer settings it reads:
+// an account's chat-log folder and whether the viewer writes display names.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+#include "platform/unicode.h"
+
+// Viewer list items; each names its viewer's folder (see ViewerFolderGet).
+inline constexpr std::array<const char16_t*, 2> ViewerNames = {u"SecondLife", u"Firestorm"};
+
+// The ViewerNames text at index, or empty text for an index outside the table.
+Text ViewerNameAt(int index);
+
+// --- Avatar discovery ------------------------------------------------------------------------
+
+// Fills list with the viewer's avatar folder names: its sub-folders that hold a
+// settings_per_account.xml file, in enumeration order.
+void AvatarFoldersGet(TextView viewerName, std::vector<Text>& list);
+// The name shown for an avatar folder: "jane_doe.old" is shown as "jane doe".
+Text AvatarShownNameGet(TextView folderName);
+
+// The avatar list of a viewer, as the window shows it.
+struct TAvatarList {
+  std::vector<Text> Users;       // folder names
+  std::vector<Text> ShownNames;  // the same, as shown
+  int Selected = -1;             // the first shown name equal to the stored avatar, or -1
+};
+// Refills the list for the viewer and selects avatar (letter case ignored).
+TAvatarList AvatarListBuild(TextView viewerName, TextView avatar);
+
+// --- Viewer settings -------------------------------------------------------------------------
+
+// Reads the viewer's LLSD settings file at path: each value of setting settingName held in one
+// of the value elements (in document order; the last one met is the setting's value) goes to
+// onValue, which returns false for a value it cannot read. False when the walk ended on an error:
+// the file missing or not well-formed, an element holding elements where text was wanted, or a
+// value onValue refused.
+bool SettingValueGet(TextView path, TextView settingName,
+                     std::initializer_list<const char*> valueElements,
+                     const std::function<bool(TextView)>& onValue);
+
+// The account's log root (InstantMessageLogPath), or empty text.
+Text LogPathGet(TextView viewerName, TextView avatarFolder);
+// The newest file matching the pattern other than settings_crash_behavior.xml, or empty text.
+Text ViewerSettingsFileGet(TextView pattern);
+// Whether the viewer writes display names into its chat log (true unless its settings say no).
+bool UseDisplayNamesGet(TextView viewerName);
+// The chat file of an avatar account: log root (else the viewer folder) + avatar + "chat.txt";
+// empty text for a name that is no viewer's.
+Text ViewerChatFileGet(TextView viewerName, TextView avatarFolder);
