@@ -146,3 +146,16 @@ bool TextToInteger(TextView text, int32_t& value);
 Text VersionGet();
 // Hands target (a web address) to the desktop's opener; the result is not checked.
 void ShellOpen(TextView target);
+
+// The thread's COM apartment (single-threaded) for its lifetime, on Windows, where the speech
+// runtimes need it; nothing elsewhere. The program entry holds one.
+class ComApartment {
+ public:
+  ComApartment();
+  ~ComApartment();
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool entered_ = false;
+};

@@ -316,3 +316,6 @@ void ShellOpen(TextView target) {
     std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
   }
 }
+
+ComApartment::ComApartment() = default;
+ComApartment::~ComApartment() = default;

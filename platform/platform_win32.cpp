@@ -1,7 +1,10 @@
 // Win32 implementation of the platform layer.
-#include <shellapi.h>
-#include <shlobj.h>
+// windows.h first: the other Windows headers build on it.
 #include <windows.h>
+
+#include <shellapi.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <array>
 #include <cwchar>
@@ -216,9 +219,13 @@ ProfileFile::ProfileFile(TextView path) : impl_(std::make_unique<Impl>()) { impl
 ProfileFile::~ProfileFile() = default;
 
 Text ProfileFile::RawStringGet(TextView section, TextView key, TextView defaultValue) const {
+  // The functions strip blanks from a default they hand back, so a missing key is told by a
+  // default no file holds, and the caller's default is returned untouched.
+  static constexpr wchar_t kMissing[] = L"\x01kelvora-missing\x01";
   std::array<wchar_t, 2048> buffer{};
-  GetPrivateProfileStringW(W(section).c_str(), W(key).c_str(), W(defaultValue).c_str(),
-                           buffer.data(), static_cast<DWORD>(buffer.size()), impl_->path.c_str());
+  GetPrivateProfileStringW(W(section).c_str(), W(key).c_str(), kMissing, buffer.data(),
+                           static_cast<DWORD>(buffer.size()), impl_->path.c_str());
+  if (std::wcscmp(buffer.data(), kMissing) == 0) return Text(defaultValue);
   return FromW(buffer.data());
 }
 
@@ -281,4 +288,11 @@ Text VersionGet() {
 
 void ShellOpen(TextView target) {
   ShellExecuteW(nullptr, L"open", W(target).c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+ComApartment::ComApartment()
+    : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+
+ComApartment::~ComApartment() {
+  if (entered_) CoUninitialize();
 }

@@ -1,0 +1,398 @@
+// The espeak-ng runtime: one engine for the whole process (espeak-ng keeps global state), a
+// worker thread that synthesises the queued texts in order, and a sink for the samples.
+#include <espeak-ng/speak_lib.h>
+#include <portaudio.h>
+#include <pugixml.hpp>
+
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "platform/platform.h"
+#include "speech/runtime/posix_runtimes.h"
+
+namespace {
+
+// Samples per callback: purging stops the current text within this much audio.
+constexpr int kBufferMilliseconds = 40;
+
+struct Job {
+  std::string text;
+  bool phonemes;
+  std::string voice;
+  int32_t rate;
+  int32_t volume;
+  Text wavFolder;  // empty: the sound device
+};
+
+// One WAV file per text: 16-bit mono, sizes patched in when the text ends.
+class WavWriter {
+ public:
+  WavWriter(const Text& folder, int sampleRate) {
+    for (;;) {
+      Text path = PathJoin(folder, AsciiToText("kelvora-" + Sequence() + ".wav"));
+      if (FileExists(path)) continue;
+      file_ = std::fopen(TextToUtf8(path).c_str(), "wb");
+      break;
+    }
+    if (file_) Header(sampleRate, 0);
+    sampleRate_ = sampleRate;
+  }
+  ~WavWriter() {
+    if (!file_) return;
+    std::fseek(file_, 0, SEEK_SET);
+    Header(sampleRate_, samples_);
+    std::fclose(file_);
+  }
+  WavWriter(const WavWriter&) = delete;
+  WavWriter& operator=(const WavWriter&) = delete;
+
+  void Write(const short* samples, int count) {
+    if (!file_) return;
+    std::fwrite(samples, sizeof(short), static_cast<size_t>(count), file_);
+    samples_ += static_cast<uint32_t>(count);
+  }
+
+ private:
+  static std::string Sequence() {
+    static unsigned next = 1;
+    char name[16];
+    std::snprintf(name, sizeof name, "%06u", next++);
+    return name;
+  }
+  void Put32(uint32_t v) {
+    unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                          static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    std::fwrite(b, 1, 4, file_);
+  }
+  void Put16(uint16_t v) {
+    unsigned char b[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
+    std::fwrite(b, 1, 2, file_);
+  }
+  void Header(int rate, uint32_t samples) {
+    std::fwrite("RIFF", 1, 4, file_);
+    Put32(36 + samples * 2);
+    std::fwrite("WAVEfmt ", 1, 8, file_);
+    Put32(16);
+    Put16(1);  // PCM
+    Put16(1);  // mono
+    Put32(static_cast<uint32_t>(rate));
+    Put32(static_cast<uint32_t>(rate) * 2);
+    Put16(2);
+    Put16(16);
+    std::fwrite("data", 1, 4, file_);
+    Put32(samples * 2);
+  }
+
+  FILE* file_ = nullptr;
+  int sampleRate_ = 0;
+  uint32_t samples_ = 0;
+};
+
+class EspeakEngine {
+ public:
+  static EspeakEngine& Get() {
+    static EspeakEngine engine;
+    return engine;
+  }
+
+  const std::vector<std::pair<std::string, std::string>>& VoiceList() const { return voices_; }
+
+  // Queues a text; throws SpeechError when its samples would have nowhere to go.
+  void Enqueue(Job job) {
+    if (job.wavFolder.empty() && !DeviceOpen()) {
+      throw SpeechError(
+          "espeak-ng: no sound device can be opened (set KELVORA_WAV_DIR to write WAV files)");
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(std::move(job));
+    wake_.notify_all();
+  }
+
+  // Stops the current text and drops the queue.
+  void Purge() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.clear();
+    ++generation_;
+    wake_.notify_all();
+  }
+
+  bool WaitUntilDone(int32_t milliseconds) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    auto idle = [this] { return queue_.empty() && !busy_; };
+    if (milliseconds < 0) {
+      done_.wait(lock, idle);
+      return true;
+    }
+    return done_.wait_for(lock, std::chrono::milliseconds(milliseconds), idle);
+  }
+
+ private:
+  EspeakEngine() {
+    sampleRate_ = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMilliseconds, nullptr,
+                                    espeakINITIALIZE_DONT_EXIT);
+    if (sampleRate_ <= 0) throw SpeechError("espeak-ng: cannot initialise (is espeak-ng-data installed?)");
+    espeak_SetSynthCallback(&EspeakEngine::Samples);
+    for (const espeak_VOICE** v = espeak_ListVoices(nullptr); v && *v; ++v) {
+      voices_.emplace_back((*v)->name, (*v)->identifier);
+    }
+    worker_ = std::thread([this] { Work(); });
+  }
+
+  ~EspeakEngine() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+      ++generation_;
+      wake_.notify_all();
+    }
+    worker_.join();
+    espeak_Terminate();
+    if (stream_) Pa_CloseStream(stream_);
+    if (paReady_) Pa_Terminate();
+  }
+
+  bool DeviceOpen() {
+    std::lock_guard<std::mutex> lock(deviceMutex_);
+    if (stream_) return true;
+    if (!paReady_ && Pa_Initialize() != paNoError) return false;
+    paReady_ = true;
+    PaStream* stream = nullptr;
+    if (Pa_OpenDefaultStream(&stream, 0, 1, paInt16, sampleRate_, paFramesPerBufferUnspecified,
+                             nullptr, nullptr) != paNoError) {
+      return false;
+    }
+    stream_ = stream;
+    return true;
+  }
+
+  void Work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+      if (stop_) return;
+      Job job = std::move(queue_.front());
+      queue_.pop_front();
+      busy_ = true;
+      uint64_t generation = generation_;
+      lock.unlock();
+      Synthesise(job, generation);
+      lock.lock();
+      busy_ = false;
+      if (queue_.empty()) {
+        DeviceIdle();
+        done_.notify_all();
+      }
+    }
+  }
+
+  void Synthesise(const Job& job, uint64_t generation) {
+    espeak_SetVoiceByName(job.voice.c_str());
+    espeak_SetParameter(espeakRATE, EspeakWordsPerMinute(job.rate), 0);
+    espeak_SetParameter(espeakVOLUME, job.volume, 0);
+    std::unique_ptr<WavWriter> wav;
+    if (!job.wavFolder.empty()) wav = std::make_unique<WavWriter>(job.wavFolder, sampleRate_);
+    current_ = {wav.get(), generation};
+    if (!wav && stream_ && Pa_IsStreamStopped(stream_) == 1) Pa_StartStream(stream_);
+    unsigned flags = espeakCHARS_UTF8 | (job.phonemes ? espeakPHONEMES : 0);
+    espeak_Synth(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, this);
+    if (!wav && stream_ && Purged()) Pa_AbortStream(stream_);  // drops what is still buffered
+    current_ = {};
+  }
+
+  void DeviceIdle() {
+    if (stream_ && Pa_IsStreamActive(stream_) == 1) Pa_StopStream(stream_);
+  }
+
+  bool Purged() const { return generation_.load() != current_.generation; }
+
+  static int Samples(short* samples, int count, espeak_EVENT* events) {
+    auto* self = static_cast<EspeakEngine*>(events ? events->user_data : nullptr);
+    if (!self) return 0;
+    if (self->Purged()) return 1;
+    if (samples && count > 0) {
+      if (self->current_.wav) {
+        self->current_.wav->Write(samples, count);
+      } else if (self->stream_) {
+        Pa_WriteStream(self->stream_, samples, static_cast<unsigned long>(count));
+      }
+    }
+    return self->Purged() ? 1 : 0;
+  }
+
+  struct Current {
+    WavWriter* wav = nullptr;
+    uint64_t generation = 0;
+  };
+
+  int sampleRate_ = 0;
+  std::vector<std::pair<std::string, std::string>> voices_;  // name, identifier
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  std::deque<Job> queue_;
+  bool busy_ = false;
+  bool stop_ = false;
+  std::atomic<uint64_t> generation_{0};
+  Current current_;
+  std::mutex deviceMutex_;
+  bool paReady_ = false;
+  std::atomic<PaStream*> stream_{nullptr};  // opened on the window thread, played on the worker
+  std::thread worker_;
+};
+
+class EspeakToken : public SpeechObjectToken {
+ public:
+  EspeakToken(std::string name, std::string identifier)
+      : name_(std::move(name)), identifier_(std::move(identifier)) {}
+  Text GetAttribute(TextView attribute) override {
+    if (attribute != u"Name") throw SpeechError("espeak-ng: no attribute " + TextToUtf8(attribute));
+    return Utf8ToText(name_);
+  }
+  Text GetDescription(int32_t) override { return Utf8ToText(name_); }
+  const std::string& Identifier() const { return identifier_; }
+
+ private:
+  std::string name_, identifier_;
+};
+
+class EspeakTokens : public SpeechObjectTokens {
+ public:
+  EspeakTokens() {
+    for (const auto& [name, identifier] : EspeakEngine::Get().VoiceList()) {
+      tokens_.push_back(std::make_shared<EspeakToken>(name, identifier));
+    }
+  }
+  int32_t Count() override { return static_cast<int32_t>(tokens_.size()); }
+  std::shared_ptr<SpeechObjectToken> Item(int32_t index) override {
+    if (index < 0 || index >= Count()) throw SpeechError("espeak-ng: no voice " + std::to_string(index));
+    return tokens_[static_cast<size_t>(index)];
+  }
+
+ private:
+  std::vector<std::shared_ptr<EspeakToken>> tokens_;
+};
+
+Text WavFolderGet() {
+  const char* folder = std::getenv("KELVORA_WAV_DIR");
+  return folder ? Utf8ToText(folder) : Text();
+}
+
+class EspeakVoice : public SpeechVoice {
+ public:
+  EspeakVoice() { EspeakEngine::Get(); }
+  std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
+    return std::make_shared<EspeakTokens>();
+  }
+  void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) override {
+    auto* espeak = dynamic_cast<EspeakToken*>(token.get());
+    if (!espeak) throw SpeechError("espeak-ng: not a voice of this engine");
+    voice_ = espeak->Identifier();
+  }
+  int32_t GetVolume() override { return volume_; }
+  void SetVolume(int32_t volume) override { volume_ = volume; }
+  int32_t GetRate() override { return rate_; }
+  void SetRate(int32_t rate) override { rate_ = rate; }
+  int32_t Speak(TextView text, int32_t flags) override {
+    EspeakEngine& engine = EspeakEngine::Get();
+    if (flags & SVSFPurgeBeforeSpeak) engine.Purge();
+    // The purge's own text (".") says nothing; it need not be synthesised.
+    if ((flags & SVSFPurgeBeforeSpeak) && text == u".") return 0;
+    bool xml = (flags & SVSFIsXML) != 0;
+    std::string body = xml ? SapiXmlToEspeak(text) : TextToUtf8(text);
+    engine.Enqueue({std::move(body), xml, voice_, rate_, volume_, WavFolderGet()});
+    return ++stream_;
+  }
+  bool WaitUntilDone(int32_t milliseconds) override {
+    return EspeakEngine::Get().WaitUntilDone(milliseconds);
+  }
+
+ private:
+  std::string voice_ = "en";
+  int32_t volume_ = 100;
+  int32_t rate_ = 0;
+  int32_t stream_ = 0;
+};
+
+// SAPI's American English phones in espeak-ng's notation.
+const std::map<std::string, std::string>& PhoneTable() {
+  static const std::map<std::string, std::string> table = {
+      {"aa", "A:"}, {"ae", "a"},  {"ah", "V"},  {"ao", "O:"}, {"aw", "aU"}, {"ax", "@"},
+      {"ay", "aI"}, {"b", "b"},   {"ch", "tS"}, {"d", "d"},   {"dh", "D"},  {"eh", "E"},
+      {"er", "3:"}, {"ey", "eI"}, {"f", "f"},   {"g", "g"},   {"h", "h"},   {"ih", "I"},
+      {"iy", "i:"}, {"jh", "dZ"}, {"k", "k"},   {"l", "l"},   {"m", "m"},   {"n", "n"},
+      {"ng", "N"},  {"ow", "oU"}, {"oy", "OI"}, {"p", "p"},   {"r", "r"},   {"s", "s"},
+      {"sh", "S"},  {"t", "t"},   {"th", "T"},  {"uh", "U"},  {"uw", "u:"}, {"v", "v"},
+      {"w", "w"},   {"y", "j"},   {"z", "z"},   {"zh", "Z"},
+      // Boundaries and stress: syllable and word boundaries join, silence pauses briefly.
+      {"-", ""},    {"!", ""},    {"&", " "},   {"_", "_"},   {"1", "'"},   {"2", ","}};
+  return table;
+}
+
+std::string PhonesToEspeak(const std::string& phones) {
+  std::string out;
+  size_t start = 0;
+  while (start < phones.size()) {
+    size_t end = phones.find(' ', start);
+    if (end == std::string::npos) end = phones.size();
+    std::string phone = phones.substr(start, end - start);
+    start = end + 1;
+    if (phone.empty()) continue;
+    auto found = PhoneTable().find(phone);
+    if (found == PhoneTable().end()) throw SpeechError("espeak-ng: unknown SAPI phone \"" + phone + "\"");
+    out += found->second;
+  }
+  return "[[" + out + "]]";
+}
+
+bool IsDroppedElement(std::string_view name) {
+  static const char* const kDropped[] = {"voice", "volume",  "rate",     "pitch", "emph", "spell",
+                                         "context", "partofsp", "bookmark", "sapi", "lang", "silence"};
+  for (const char* dropped : kDropped) {
+    if (name == dropped) return true;
+  }
+  return false;
+}
+
+void SapiNodeTranslate(const pugi::xml_node& node, std::string& out) {
+  for (const pugi::xml_node& child : node.children()) {
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+      // Brackets the text itself holds must not open phonemes.
+      for (const char* c = child.value(); *c; ++c) out += *c == '[' ? '(' : *c;
+    } else if (child.type() == pugi::node_element) {
+      std::string_view name = child.name();
+      if (name == "pron") {
+        out += PhonesToEspeak(child.attribute("sym").value());
+      } else if (IsDroppedElement(name)) {
+        SapiNodeTranslate(child, out);
+      } else {
+        throw SpeechError("espeak-ng: SAPI element <" + std::string(name) + "> not supported");
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int EspeakWordsPerMinute(int32_t rate) {
+  long wpm = std::lround(175.0 * std::pow(1.1, rate));
+  return static_cast<int>(std::clamp<long>(wpm, espeakRATE_MINIMUM, espeakRATE_MAXIMUM));
+}
+
+std::string SapiXmlToEspeak(TextView xml) {
+  std::string wrapped = "<kelvora>" + TextToUtf8(xml) + "</kelvora>";
+  pugi::xml_document document;
+  pugi::xml_parse_result parsed =
+      document.load_buffer(wrapped.data(), wrapped.size(), pugi::parse_default | pugi::parse_ws_pcdata);
+  if (!parsed) throw SpeechError(std::string("espeak-ng: SAPI XML not well-formed: ") + parsed.description());
+  std::string out;
+  SapiNodeTranslate(document.first_child(), out);
+  return out;
+}
+
+std::shared_ptr<SpeechVoice> EspeakVoiceCreate() { return std::make_shared<EspeakVoice>(); }

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/testing.h"
+#include "speech/runtime/posix_runtimes.h"
+
+namespace {
+
+struct Wav {
+  int rate = 0;
+  std::vector<int16_t> samples;
+  double Seconds() const { return rate ? static_cast<double>(samples.size()) / rate : 0; }
+  int Peak() const {
+    int peak = 0;
+    for (int16_t s : samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
+    return peak;
+  }
+};
+
+Wav WavRead(const Text& path) {
+  std::string bytes = FileBytes(path);
+  Wav wav;
+  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0) return wav;
+  uint32_t rate = 0, size = 0;
+  std::memcpy(&rate, bytes.data() + 24, 4);
+  std::memcpy(&size, bytes.data() + 40, 4);
+  wav.rate = static_cast<int>(rate);
+  size = std::min<uint32_t>(size, static_cast<uint32_t>(bytes.size() - 44));
+  wav.samples.resize(size / 2);
+  if (!wav.samples.empty()) std::memcpy(wav.samples.data(), bytes.data() + 44, wav.samples.size() * 2);
+  return wav;
+}
+
+std::vector<Text> WavFiles(const Text& folder) {
+  std::vector<Text> files;
+  for (const FolderEntry& e : FolderEntriesGet(folder, u"kelvora-*.wav")) files.push_back(PathJoin(folder, e.name));
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+class EspeakTest : public ::testing::Test {
+ protected:
+  // Speaks each text and waits; the WAV files they produced, in order.
+  std::vector<Wav> Speak(const std::vector<std::pair<Text, int32_t>>& texts, int32_t rate = 0,
+                         int32_t volume = 100) {
+    voice_->SetRate(rate);
+    voice_->SetVolume(volume);
+    for (const auto& [text, flags] : texts) voice_->Speak(text, flags);
+    EXPECT_TRUE(voice_->WaitUntilDone(30000));
+    std::vector<Wav> out;
+    for (const Text& file : WavFiles(folder_.Path())) {
+      if (std::find(seen_.begin(), seen_.end(), file) != seen_.end()) continue;
+      seen_.push_back(file);
+      out.push_back(WavRead(file));
+    }
+    return out;
+  }
+
+  TempFolder folder_;
+  EnvOverride wavDir_{"KELVORA_WAV_DIR", folder_.Path()};
+  std::shared_ptr<SpeechVoice> voice_ = EspeakVoiceCreate();
+  std::vector<Text> seen_;
+};
+
+TEST_F(EspeakTest, ListsVoicesByName) {
+  auto tokens = voice_->GetVoices(u"", u"");
+  ASSERT_GT(tokens->Count(), 10);
+  bool english = false;
+  for (int32_t i = 0; i < tokens->Count(); ++i) {
+    Text name = tokens->Item(i)->GetAttribute(u"Name");
+    EXPECT_EQ(name, tokens->Item(i)->GetDescription(0));
+    english |= name.find(u"English") != Text::npos;
+  }
+  EXPECT_TRUE(english);
+  EXPECT_THROW(tokens->Item(tokens->Count()), SpeechError);
+}
+
+TEST_F(EspeakTest, LongerTextsAndSlowerRatesTakeLonger) {
+  std::vector<Wav> wavs = Speak({{u"Hello.", 17}, {u"Hello there, how is everyone today?", 17}});
+  ASSERT_EQ(wavs.size(), 2u);
+  EXPECT_GT(wavs[0].Seconds(), 0.2);
+  EXPECT_GT(wavs[1].Seconds(), wavs[0].Seconds() * 2);
+  EXPECT_GT(wavs[0].Peak(), 1000);
+  std::vector<Wav> slow = Speak({{u"Hello there, how is everyone today?", 17}}, -10);
+  std::vector<Wav> fast = Speak({{u"Hello there, how is everyone today?", 17}}, 10);
+  ASSERT_EQ(slow.size(), 1u);
+  ASSERT_EQ(fast.size(), 1u);
+  EXPECT_GT(slow[0].Seconds(), wavs[1].Seconds() * 1.5);
+  EXPECT_LT(fast[0].Seconds(), wavs[1].Seconds() / 1.5);
+}
+
+TEST_F(EspeakTest, VolumeZeroIsSilent) {
+  std::vector<Wav> wavs = Speak({{u"Hello there.", 17}}, 0, 0);
+  ASSERT_EQ(wavs.size(), 1u);
+  EXPECT_GT(wavs[0].samples.size(), 0u);
+  EXPECT_EQ(wavs[0].Peak(), 0);
+}
+
+TEST_F(EspeakTest, PurgeDropsTheQueue) {
+  Text longText;
+  for (int i = 0; i < 40; ++i) longText += u"This sentence is long enough to take a while to say. ";
+  for (int i = 0; i < 5; ++i) voice_->Speak(longText, 17);
+  voice_->Speak(u".", 3);
+  EXPECT_TRUE(voice_->WaitUntilDone(5000));
+  size_t afterPurge = WavFiles(folder_.Path()).size();
+  EXPECT_LE(afterPurge, 1u);
+  // Only what was under way when the purge came was written, and it was cut short.
+  for (const Text& file : WavFiles(folder_.Path())) EXPECT_LT(WavRead(file).Seconds(), 60.0);
+  voice_->Speak(u"Afterwards.", 17);
+  EXPECT_TRUE(voice_->WaitUntilDone(10000));
+  EXPECT_EQ(WavFiles(folder_.Path()).size(), afterPurge + 1);
+}
+
+TEST_F(EspeakTest, GreetingMarkupIsAccepted) {
+  std::vector<Wav> wavs = Speak({{u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.", 9}});
+  ASSERT_EQ(wavs.size(), 1u);
+  EXPECT_GT(wavs[0].Seconds(), 0.8);
+  EXPECT_THROW(voice_->Speak(u"<unknown/>", 9), SpeechError);
+}
+
+TEST(EspeakDevice, WithoutWavFolderNeedsASoundDevice) {
+  EnvOverride noWav("KELVORA_WAV_DIR", u"");
+  auto voice = EspeakVoiceCreate();
+  try {
+    voice->Speak(u"x", 17);
+  } catch (const SpeechError& e) {
+    EXPECT_NE(std::string(e.what()).find("no sound device"), std::string::npos);
+    return;
+  }
+  voice->Speak(u".", 3);
+  GTEST_SKIP() << "this machine has a sound device";
+}
+
+struct XmlCase {
+  Text xml;
+  std::string espeak;
+};
+
+TEST(SapiXmlToEspeak, TranslatesPronAndDropsOtherElements) {
+  const XmlCase cases[] = {
+      {u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.", "Thank you for using [[kElvO:rV]]."},
+      {u"<pron sym=\"hh\"/>", ""},
+      {u"<volume level=\"50\">soft <emph>word</emph></volume>", "soft word"},
+      {u"a <silence msec=\"100\"/> b", "a  b"},
+      {u"x &lt; y [[z]]", "x < y ((z]]"},
+      {u"<pron sym=\"t ah 1 m ey 2 t ow\"/>", "[[tV'meI,toU]]"},
+  };
+  for (const auto& c : cases) {
+    if (c.espeak.empty()) {
+      EXPECT_THROW(SapiXmlToEspeak(c.xml), SpeechError);
+    } else {
+      EXPECT_EQ(SapiXmlToEspeak(c.xml), c.espeak) << TextToUtf8(c.xml);
+    }
+  }
+  EXPECT_THROW(SapiXmlToEspeak(u"<unknown>x</unknown>"), SpeechError);
+  EXPECT_THROW(SapiXmlToEspeak(u"<pron sym=\"k\">"), SpeechError);
+}
+
+TEST(EspeakWordsPerMinute, GeometricAroundTheNormalRate) {
+  EXPECT_EQ(EspeakWordsPerMinute(0), 175);
+  EXPECT_EQ(EspeakWordsPerMinute(1), 193);
+  EXPECT_EQ(EspeakWordsPerMinute(-1), 159);
+  EXPECT_EQ(EspeakWordsPerMinute(10), 450);   // clamped to espeak-ng's fastest
+  EXPECT_EQ(EspeakWordsPerMinute(-10), 80);   // and its slowest
+  for (int r = -9; r <= 9; ++r) EXPECT_LE(EspeakWordsPerMinute(r - 1), EspeakWordsPerMinute(r));
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+// The speech runtimes behind the voice engine, seen through the few automation calls it makes:
+// a voice object created by class identifier, its voice tokens, and Speak with SAPI's flags.
+// On Windows these are the real COM objects; elsewhere runtimes of our own take their place.
+// Every failing call throws SpeechError.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+#include "platform/unicode.h"
+
+class SpeechError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// SpeechVoiceSpeakFlags.
+inline constexpr int32_t SVSFlagsAsync = 1;
+inline constexpr int32_t SVSFPurgeBeforeSpeak = 2;
+inline constexpr int32_t SVSFIsXML = 8;
+inline constexpr int32_t SVSFIsNotXML = 16;
+
+// The two engines' voice classes (SpVoice).
+inline constexpr char16_t kSpeechPlatformClassId[] = u"{D941651C-44E6-4C17-BADF-C36826FC3424}";
+inline constexpr char16_t kSapi5ClassId[] = u"{96749377-3391-11D2-9EE3-00C04F797396}";
+
+// ISpeechObjectToken: one voice.
+class SpeechObjectToken {
+ public:
+  virtual ~SpeechObjectToken() = default;
+  virtual Text GetAttribute(TextView name) = 0;
+  virtual Text GetDescription(int32_t locale) = 0;
+};
+
+// ISpeechObjectTokens: the voices of an engine.
+class SpeechObjectTokens {
+ public:
+  virtual ~SpeechObjectTokens() = default;
+  virtual int32_t Count() = 0;
+  virtual std::shared_ptr<SpeechObjectToken> Item(int32_t index) = 0;
+};
+
+// ISpeechVoice: one engine's voice object. Speak queues the text and returns at once.
+class SpeechVoice {
+ public:
+  virtual ~SpeechVoice() = default;
+  virtual std::shared_ptr<SpeechObjectTokens> GetVoices(TextView required, TextView optional) = 0;
+  virtual void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) = 0;
+  virtual int32_t GetVolume() = 0;
+  virtual void SetVolume(int32_t volume) = 0;
+  virtual int32_t GetRate() = 0;
+  virtual void SetRate(int32_t rate) = 0;
+  virtual int32_t Speak(TextView text, int32_t flags) = 0;
+  // Waits until everything queued has been spoken; false when the time ran out first.
+  virtual bool WaitUntilDone(int32_t milliseconds) = 0;
+};
+
+using SpeechVoiceFactory = std::function<std::shared_ptr<SpeechVoice>()>;
+
+// Makes the class identifier create its voice objects with factory (replacing any earlier one).
+void SpeechClassRegister(TextView classId, SpeechVoiceFactory factory);
+// Registers the platform's own runtimes (COM on Windows; espeak-ng and speech-dispatcher on
+// Linux).
+void SpeechPlatformClassesRegister();
+// A new voice object of the class; throws SpeechError when no runtime serves it.
+std::shared_ptr<SpeechVoice> SpeechVoiceCreate(TextView classId);

@@ -1,0 +1,156 @@
+// The SAPI 5 and Speech Platform runtimes: the real automation objects, through COM. COM is
+// initialised as a single-threaded apartment by the program entry.
+// windows.h first: the COM headers build on it.
+#include <windows.h>
+
+#include <oleauto.h>
+#include <sapi.h>
+
+#include <cstdio>
+
+#include "speech/runtime/runtime.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* call, HRESULT hr) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+  throw SpeechError(std::string(call) + " failed with HRESULT " + code);
+}
+
+void Check(const char* call, HRESULT hr) {
+  if (FAILED(hr)) Fail(call, hr);
+}
+
+// Holds one reference to a COM object.
+template <typename T>
+class Com {
+ public:
+  Com() = default;
+  explicit Com(T* p) : p_(p) {}
+  ~Com() {
+    if (p_) p_->Release();
+  }
+  Com(const Com&) = delete;
+  Com& operator=(const Com&) = delete;
+  T* operator->() const { return p_; }
+  T* get() const { return p_; }
+  T** Out() { return &p_; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class Bstr {
+ public:
+  explicit Bstr(TextView text)
+      : b_(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()))) {}
+  Bstr() = default;
+  ~Bstr() { SysFreeString(b_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  BSTR get() const { return b_; }
+  BSTR* Out() { return &b_; }
+  Text ToText() const { return b_ ? Text(reinterpret_cast<const char16_t*>(b_), SysStringLen(b_)) : Text(); }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
+class ComToken : public SpeechObjectToken {
+ public:
+  explicit ComToken(ISpeechObjectToken* token) : token_(token) {}
+  Text GetAttribute(TextView name) override {
+    Bstr value;
+    Check("ISpeechObjectToken::GetAttribute", token_->GetAttribute(Bstr(name).get(), value.Out()));
+    return value.ToText();
+  }
+  Text GetDescription(int32_t locale) override {
+    Bstr value;
+    Check("ISpeechObjectToken::GetDescription", token_->GetDescription(locale, value.Out()));
+    return value.ToText();
+  }
+  ISpeechObjectToken* get() const { return token_.get(); }
+
+ private:
+  Com<ISpeechObjectToken> token_;
+};
+
+class ComTokens : public SpeechObjectTokens {
+ public:
+  explicit ComTokens(ISpeechObjectTokens* tokens) : tokens_(tokens) {}
+  int32_t Count() override {
+    long count = 0;
+    Check("ISpeechObjectTokens::get_Count", tokens_->get_Count(&count));
+    return static_cast<int32_t>(count);
+  }
+  std::shared_ptr<SpeechObjectToken> Item(int32_t index) override {
+    ISpeechObjectToken* token = nullptr;
+    Check("ISpeechObjectTokens::Item", tokens_->Item(index, &token));
+    return std::make_shared<ComToken>(token);
+  }
+
+ private:
+  Com<ISpeechObjectTokens> tokens_;
+};
+
+class ComVoice : public SpeechVoice {
+ public:
+  explicit ComVoice(const wchar_t* classId) {
+    CLSID clsid{};
+    IID iid{};
+    Check("CLSIDFromString", CLSIDFromString(classId, &clsid));
+    Check("IIDFromString", IIDFromString(L"{269316D8-57BD-11D2-9EEE-00C04F797396}", &iid));
+    Check("CoCreateInstance(SpVoice)",
+          CoCreateInstance(clsid, nullptr, CLSCTX_ALL, iid, reinterpret_cast<void**>(voice_.Out())));
+  }
+  std::shared_ptr<SpeechObjectTokens> GetVoices(TextView required, TextView optional) override {
+    ISpeechObjectTokens* tokens = nullptr;
+    Check("ISpeechVoice::GetVoices",
+          voice_->GetVoices(Bstr(required).get(), Bstr(optional).get(), &tokens));
+    return std::make_shared<ComTokens>(tokens);
+  }
+  void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) override {
+    auto* com = dynamic_cast<ComToken*>(token.get());
+    if (!com) throw SpeechError("ISpeechVoice::putref_Voice: not a token of this engine");
+    Check("ISpeechVoice::putref_Voice", voice_->putref_Voice(com->get()));
+  }
+  int32_t GetVolume() override {
+    long volume = 0;
+    Check("ISpeechVoice::get_Volume", voice_->get_Volume(&volume));
+    return static_cast<int32_t>(volume);
+  }
+  void SetVolume(int32_t volume) override { Check("ISpeechVoice::put_Volume", voice_->put_Volume(volume)); }
+  int32_t GetRate() override {
+    long rate = 0;
+    Check("ISpeechVoice::get_Rate", voice_->get_Rate(&rate));
+    return static_cast<int32_t>(rate);
+  }
+  void SetRate(int32_t rate) override { Check("ISpeechVoice::put_Rate", voice_->put_Rate(rate)); }
+  int32_t Speak(TextView text, int32_t flags) override {
+    long stream = 0;
+    Check("ISpeechVoice::Speak",
+          voice_->Speak(Bstr(text).get(), static_cast<SpeechVoiceSpeakFlags>(flags), &stream));
+    return static_cast<int32_t>(stream);
+  }
+  bool WaitUntilDone(int32_t milliseconds) override {
+    VARIANT_BOOL done = VARIANT_FALSE;
+    Check("ISpeechVoice::WaitUntilDone", voice_->WaitUntilDone(milliseconds, &done));
+    return done != VARIANT_FALSE;
+  }
+
+ private:
+  Com<ISpeechVoice> voice_;
+};
+
+std::wstring Wide(TextView text) { return std::wstring(text.begin(), text.end()); }
+
+}  // namespace
+
+void SpeechPlatformClassesRegister() {
+  for (const char16_t* classId : {kSpeechPlatformClassId, kSapi5ClassId}) {
+    SpeechClassRegister(classId, [id = Wide(classId)]() -> std::shared_ptr<SpeechVoice> {
+      return std::make_shared<ComVoice>(id.c_str());
+    });
+  }
+}

@@ -1,0 +1,91 @@
+#include "speech/runtime/scripted.h"
+
+namespace {
+
+class ScriptedToken : public SpeechObjectToken {
+ public:
+  ScriptedToken(ScriptedEngine& engine, int index) : engine_(engine), index_(index) {}
+  Text GetAttribute(TextView name) override { return NameRead("GetAttribute " + TextToUtf8(name)); }
+  Text GetDescription(int32_t locale) override {
+    return NameRead("GetDescription " + std::to_string(locale));
+  }
+  int Index() const { return index_; }
+
+ private:
+  Text NameRead(const std::string& call) {
+    engine_.calls.push_back(call);
+    if (index_ == engine_.nameFailsAt) throw SpeechError("scripted: name unreadable");
+    return engine_.voiceNames[static_cast<size_t>(index_)];
+  }
+  ScriptedEngine& engine_;
+  int index_;
+};
+
+class ScriptedTokens : public SpeechObjectTokens {
+ public:
+  explicit ScriptedTokens(ScriptedEngine& engine) : engine_(engine) {}
+  int32_t Count() override { return static_cast<int32_t>(engine_.voiceNames.size()); }
+  std::shared_ptr<SpeechObjectToken> Item(int32_t index) override {
+    if (index < 0 || index >= Count()) throw SpeechError("scripted: no such token");
+    return engine_.tokens[static_cast<size_t>(index)];
+  }
+
+ private:
+  ScriptedEngine& engine_;
+};
+
+class ScriptedVoice : public SpeechVoice {
+ public:
+  explicit ScriptedVoice(std::shared_ptr<ScriptedEngine> engine) : engine_(std::move(engine)) {}
+  std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
+    engine_->calls.push_back("GetVoices");
+    if (engine_->getVoicesFails) throw SpeechError("scripted: GetVoices failed");
+    engine_->tokens.clear();
+    for (size_t i = 0; i < engine_->voiceNames.size(); ++i) {
+      engine_->tokens.push_back(std::make_shared<ScriptedToken>(*engine_, static_cast<int>(i)));
+    }
+    return std::make_shared<ScriptedTokens>(*engine_);
+  }
+  void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) override {
+    auto* scripted = dynamic_cast<ScriptedToken*>(token.get());
+    engine_->calls.push_back("SetVoice " + std::to_string(scripted ? scripted->Index() : -1));
+    if (engine_->setVoiceFails) throw SpeechError("scripted: SetVoice failed");
+  }
+  int32_t GetVolume() override { return engine_->volume; }
+  void SetVolume(int32_t volume) override {
+    engine_->calls.push_back("SetVolume " + std::to_string(volume));
+    engine_->volume = volume;
+  }
+  int32_t GetRate() override { return engine_->rate; }
+  void SetRate(int32_t rate) override {
+    engine_->calls.push_back("SetRate " + std::to_string(rate));
+    engine_->rate = rate;
+  }
+  int32_t Speak(TextView text, int32_t flags) override {
+    engine_->calls.push_back("Speak " + std::to_string(flags) + " " + TextToUtf8(text));
+    if (engine_->refuses && engine_->refuses(text, flags)) throw SpeechError("scripted: refused");
+    return 1;
+  }
+  bool WaitUntilDone(int32_t) override { return true; }
+
+ private:
+  std::shared_ptr<ScriptedEngine> engine_;
+};
+
+}  // namespace
+
+std::vector<std::string> ScriptedEngine::CallsOf(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const std::string& call : calls) {
+    if (call.rfind(prefix, 0) == 0) out.push_back(call);
+  }
+  return out;
+}
+
+void ScriptedClassRegister(TextView classId, std::shared_ptr<ScriptedEngine> engine) {
+  SpeechClassRegister(classId, [engine]() -> std::shared_ptr<SpeechVoice> {
+    engine->calls.push_back("Create");
+    if (engine->createFails) throw SpeechError("scripted: class not registered");
+    return std::make_shared<ScriptedVoice>(engine);
+  });
+}

@@ -1,0 +1,29 @@
+// A speech runtime for tests: voices, refusals and failures to order, every call recorded.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "speech/runtime/runtime.h"
+
+struct ScriptedEngine {
+  std::vector<Text> voiceNames;
+  bool createFails = false;
+  bool getVoicesFails = false;
+  int nameFailsAt = -1;         // the voice whose name cannot be read
+  bool setVoiceFails = false;
+  // Speak throws for texts (and flags) this answers true for.
+  std::function<bool(TextView text, int32_t flags)> refuses;
+  int32_t volume = 100;
+  int32_t rate = 0;
+  // "SetVoice 1", "SetVolume 40", "SetRate -2", "Speak 17 hello", in call order.
+  std::vector<std::string> calls;
+  // The tokens handed out, to count the references others hold.
+  std::vector<std::shared_ptr<SpeechObjectToken>> tokens;
+
+  // Calls beginning with prefix.
+  std::vector<std::string> CallsOf(const std::string& prefix) const;
+};
+
+// Serves the class identifier from engine from now on.
+void ScriptedClassRegister(TextView classId, std::shared_ptr<ScriptedEngine> engine);

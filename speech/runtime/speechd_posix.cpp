@@ -1,0 +1,141 @@
+// The speech-dispatcher runtime: the desktop's speech server, with the voices of whatever
+// synthesisers it runs. Markup is not offered to it (callers fall back to plain text).
+#include <libspeechd.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "speech/runtime/posix_runtimes.h"
+
+namespace {
+
+// SAPI's volume 0..100 and rate -10..10 on speech-dispatcher's -100..100.
+int SpeechdVolume(int32_t volume) { return volume * 2 - 100; }
+int SpeechdRate(int32_t rate) { return rate * 10; }
+
+class SpeechdToken : public SpeechObjectToken {
+ public:
+  explicit SpeechdToken(std::string name) : name_(std::move(name)) {}
+  Text GetAttribute(TextView attribute) override {
+    if (attribute != u"Name") throw SpeechError("speech-dispatcher: no attribute " + TextToUtf8(attribute));
+    return Utf8ToText(name_);
+  }
+  Text GetDescription(int32_t) override { return Utf8ToText(name_); }
+  const std::string& Name() const { return name_; }
+
+ private:
+  std::string name_;
+};
+
+class SpeechdTokens : public SpeechObjectTokens {
+ public:
+  explicit SpeechdTokens(std::vector<std::shared_ptr<SpeechdToken>> tokens) : tokens_(std::move(tokens)) {}
+  int32_t Count() override { return static_cast<int32_t>(tokens_.size()); }
+  std::shared_ptr<SpeechObjectToken> Item(int32_t index) override {
+    if (index < 0 || index >= Count()) throw SpeechError("speech-dispatcher: no voice " + std::to_string(index));
+    return tokens_[static_cast<size_t>(index)];
+  }
+
+ private:
+  std::vector<std::shared_ptr<SpeechdToken>> tokens_;
+};
+
+// Messages still being spoken, counted through the server's end and cancel notices.
+struct Pending {
+  std::mutex mutex;
+  std::condition_variable done;
+  int count = 0;
+};
+
+Pending& PendingGet() {
+  static Pending pending;
+  return pending;
+}
+
+void MessageEnded(size_t, size_t, SPDNotificationType) {
+  Pending& pending = PendingGet();
+  std::lock_guard<std::mutex> lock(pending.mutex);
+  if (pending.count > 0) --pending.count;
+  pending.done.notify_all();
+}
+
+class SpeechdVoice : public SpeechVoice {
+ public:
+  SpeechdVoice() {
+    char* error = nullptr;
+    connection_ = spd_open2("kelvora", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
+    if (!connection_) {
+      std::string reason = error ? error : "no server";
+      std::free(error);
+      throw SpeechError("speech-dispatcher: " + reason);
+    }
+    connection_->callback_end = MessageEnded;
+    connection_->callback_cancel = MessageEnded;
+    spd_set_notification_on(connection_, SPD_END);
+    spd_set_notification_on(connection_, SPD_CANCEL);
+  }
+  ~SpeechdVoice() override { spd_close(connection_); }
+  SpeechdVoice(const SpeechdVoice&) = delete;
+  SpeechdVoice& operator=(const SpeechdVoice&) = delete;
+
+  std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
+    SPDVoice** voices = spd_list_synthesis_voices(connection_);
+    if (!voices) throw SpeechError("speech-dispatcher: the voices cannot be listed");
+    std::vector<std::shared_ptr<SpeechdToken>> tokens;
+    for (SPDVoice** v = voices; *v; ++v) tokens.push_back(std::make_shared<SpeechdToken>((*v)->name));
+    free_spd_voices(voices);
+    return std::make_shared<SpeechdTokens>(std::move(tokens));
+  }
+  void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) override {
+    auto* speechd = dynamic_cast<SpeechdToken*>(token.get());
+    if (!speechd) throw SpeechError("speech-dispatcher: not a voice of this engine");
+    voice_ = speechd->Name();
+  }
+  int32_t GetVolume() override { return volume_; }
+  void SetVolume(int32_t volume) override { volume_ = volume; }
+  int32_t GetRate() override { return rate_; }
+  void SetRate(int32_t rate) override { rate_ = rate; }
+
+  int32_t Speak(TextView text, int32_t flags) override {
+    if (flags & SVSFPurgeBeforeSpeak) {
+      spd_cancel(connection_);
+      if (text == u".") return 0;
+    }
+    if (flags & SVSFIsXML) throw SpeechError("speech-dispatcher: SAPI XML is not supported");
+    spd_set_synthesis_voice(connection_, voice_.c_str());
+    spd_set_volume(connection_, SpeechdVolume(volume_));
+    spd_set_voice_rate(connection_, SpeechdRate(rate_));
+    Pending& pending = PendingGet();
+    {
+      std::lock_guard<std::mutex> lock(pending.mutex);
+      ++pending.count;
+    }
+    int id = spd_say(connection_, SPD_TEXT, TextToUtf8(text).c_str());
+    if (id < 0) {
+      MessageEnded(0, 0, SPD_EVENT_CANCEL);
+      throw SpeechError("speech-dispatcher: the text was refused");
+    }
+    return id;
+  }
+
+  bool WaitUntilDone(int32_t milliseconds) override {
+    Pending& pending = PendingGet();
+    std::unique_lock<std::mutex> lock(pending.mutex);
+    auto idle = [&] { return pending.count == 0; };
+    if (milliseconds < 0) {
+      pending.done.wait(lock, idle);
+      return true;
+    }
+    return pending.done.wait_for(lock, std::chrono::milliseconds(milliseconds), idle);
+  }
+
+ private:
+  SPDConnection* connection_ = nullptr;
+  std::string voice_;
+  int32_t volume_ = 100;
+  int32_t rate_ = 0;
+};
+
+}  // namespace
+
+std::shared_ptr<SpeechVoice> SpeechdVoiceCreate() { return std::make_shared<SpeechdVoice>(); }

@@ -1,0 +1,40 @@
+// The voice engine: the voices of the Speech Platform and SAPI 5 engines merged into one list,
+// and speech by list position with a volume and a rate.
+#pragma once
+
+#include <vector>
+
+#include "platform/unicode.h"
+
+struct TVoiceEntry {
+  int32_t Version;  // 11 Speech Platform, 5 SAPI 5
+  int32_t index;    // position of the voice's token in its engine's collection
+  Text name;        // shown in the voice box
+};
+
+// Speech Platform voices first, then SAPI 5 voices, each in their engine's order.
+extern std::vector<TVoiceEntry> Voices;
+
+inline constexpr int32_t kSpeakPlain = 17;  // SVSFlagsAsync | SVSFIsNotXML
+inline constexpr int32_t kSpeakXml = 9;     // SVSFlagsAsync | SVSFIsXML
+inline constexpr int32_t kSpeakPurge = 3;   // SVSFlagsAsync | SVSFPurgeBeforeSpeak
+
+// Opens both engines; true when at least one voice was found. An engine that cannot be created
+// or listed adds no voices; a voice whose name cannot be read throws.
+bool SpeechOpen();
+// Gives back the SAPI 5 tokens' extra references and destroys the SAPI 5 voice object.
+void SpeechClose();
+// Program end: releases what remains.
+void SpeechRelease();
+
+// True when the engine took the text. Chat text is never parsed as markup.
+bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate);
+// The text is SAPI XML; false when the voice refuses it.
+bool SpeechSayXml(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate);
+// Stops the engine of that voice and drops its queue; the other engine goes on.
+void SpeechPurge(int32_t voiceIndex);
+// What the engine of that voice holds now; 0 when there are no voices.
+int32_t SpeechGetVolume(int32_t voiceIndex);
+int32_t SpeechGetRate(int32_t voiceIndex);
+// Brings the voice index, the volume (0..100) and the rate (-10..10) into range.
+void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate);

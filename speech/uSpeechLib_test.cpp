@@ -1,0 +1,162 @@
+#include "speech/uSpeechLib.h"
+
+#include <gtest/gtest.h>
+
+#include "speech/runtime/scripted.h"
+
+namespace {
+
+class VoiceEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ScriptedClassRegister(kSpeechPlatformClassId, platform_);
+    ScriptedClassRegister(kSapi5ClassId, sapi5_);
+  }
+  void TearDown() override {
+    SpeechClose();
+    SpeechRelease();
+  }
+  void Open(std::vector<Text> platformVoices, std::vector<Text> sapi5Voices) {
+    platform_->voiceNames = std::move(platformVoices);
+    sapi5_->voiceNames = std::move(sapi5Voices);
+    opened_ = SpeechOpen();
+  }
+
+  std::shared_ptr<ScriptedEngine> platform_ = std::make_shared<ScriptedEngine>();
+  std::shared_ptr<ScriptedEngine> sapi5_ = std::make_shared<ScriptedEngine>();
+  bool opened_ = false;
+};
+
+TEST_F(VoiceEngineTest, MergesBothEnginesPlatformFirst) {
+  Open({u"P0", u"P1"}, {u"S0", u"S1", u"S2"});
+  EXPECT_TRUE(opened_);
+  ASSERT_EQ(Voices.size(), 5u);
+  const std::tuple<int, int, Text> expected[] = {
+      {11, 0, u"P0"}, {11, 1, u"P1"}, {5, 0, u"S0"}, {5, 1, u"S1"}, {5, 2, u"S2"}};
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(Voices[i].Version, std::get<0>(expected[i]));
+    EXPECT_EQ(Voices[i].index, std::get<1>(expected[i]));
+    EXPECT_EQ(Voices[i].name, std::get<2>(expected[i]));
+  }
+  // The Speech Platform names its voices by attribute, SAPI 5 by description.
+  EXPECT_EQ(platform_->CallsOf("GetAttribute").size(), 2u);
+  EXPECT_EQ(platform_->CallsOf("GetAttribute")[0], "GetAttribute Name");
+  EXPECT_EQ(sapi5_->CallsOf("GetDescription 0").size(), 3u);
+}
+
+TEST_F(VoiceEngineTest, MissingEnginesAddNoVoices) {
+  platform_->createFails = true;
+  Open({u"P0"}, {u"S0"});
+  ASSERT_TRUE(opened_);
+  ASSERT_EQ(Voices.size(), 1u);
+  EXPECT_EQ(Voices[0].Version, 5);
+  TearDown();
+  platform_->createFails = false;
+  platform_->getVoicesFails = true;
+  sapi5_->createFails = true;
+  Open({u"P0"}, {u"S0"});
+  EXPECT_FALSE(opened_);
+  EXPECT_TRUE(Voices.empty());
+  sapi5_->calls.clear();
+  EXPECT_FALSE(SpeechSay(u"hello", 0, 100, 0));
+  EXPECT_FALSE(SpeechSayXml(u"<x/>", 0, 100, 0));
+  SpeechPurge(0);
+  EXPECT_EQ(SpeechGetVolume(0), 0);
+  EXPECT_EQ(SpeechGetRate(0), 0);
+  EXPECT_TRUE(platform_->CallsOf("Speak").empty());
+}
+
+TEST_F(VoiceEngineTest, UnreadableNameEndsOpenWithAnError) {
+  platform_->voiceNames = {u"P0"};
+  sapi5_->voiceNames = {u"S0", u"S1"};
+  sapi5_->nameFailsAt = 1;
+  EXPECT_THROW(SpeechOpen(), SpeechError);
+}
+
+struct ClampCase {
+  int32_t index, volume, rate;
+  std::string engineCallsPrefix;
+  std::vector<std::string> calls;
+};
+
+TEST_F(VoiceEngineTest, ClampsIndexVolumeAndRate) {
+  Open({u"P0"}, {u"S0", u"S1"});
+  const ClampCase cases[] = {
+      {-1, 150, 12, "P", {"SetVoice 0", "SetVolume 100", "SetRate 10", "Speak 17 hi"}},
+      {9, -5, -20, "S", {"SetVoice 1", "SetVolume 0", "SetRate -10", "Speak 17 hi"}},
+      {1, 40, -3, "S", {"SetVoice 0", "SetVolume 40", "SetRate -3", "Speak 17 hi"}},
+  };
+  for (const auto& c : cases) {
+    platform_->calls.clear();
+    sapi5_->calls.clear();
+    EXPECT_TRUE(SpeechSay(u"hi", c.index, c.volume, c.rate));
+    const auto& calls = c.engineCallsPrefix == "P" ? platform_->calls : sapi5_->calls;
+    EXPECT_EQ(calls, c.calls) << c.index;
+  }
+  int32_t index = 7, volume = 101, rate = -11;
+  SpeechClamp(index, volume, rate);
+  EXPECT_EQ(std::tie(index, volume, rate), std::make_tuple(2, 100, -10));
+}
+
+TEST_F(VoiceEngineTest, PlainTextIsNeverMarkupAndXmlUsesItsFlag) {
+  Open({}, {u"S0"});
+  EXPECT_TRUE(SpeechSay(u"<silence msec=\"9999\"/>", 0, 100, 0));
+  EXPECT_TRUE(SpeechSayXml(u"<pron sym=\"k\"/>", 0, 100, 0));
+  EXPECT_EQ(sapi5_->CallsOf("Speak"),
+            (std::vector<std::string>{"Speak 17 <silence msec=\"9999\"/>", "Speak 9 <pron sym=\"k\"/>"}));
+}
+
+TEST_F(VoiceEngineTest, RefusedXmlLeavesVoiceVolumeAndRateSet) {
+  sapi5_->refuses = [](TextView, int32_t flags) { return (flags & SVSFIsXML) != 0; };
+  Open({}, {u"S0", u"S1"});
+  EXPECT_FALSE(SpeechSayXml(u"<pron sym=\"x\"/>", 1, 30, 4));
+  EXPECT_EQ(SpeechGetVolume(1), 30);
+  EXPECT_EQ(SpeechGetRate(1), 4);
+  EXPECT_EQ(sapi5_->CallsOf("SetVoice"), std::vector<std::string>{"SetVoice 1"});
+  EXPECT_TRUE(SpeechSay(u"plain", 1, 30, 4));
+}
+
+TEST_F(VoiceEngineTest, FailureToTakeTheVoicePassesToTheCaller) {
+  Open({}, {u"S0"});
+  sapi5_->setVoiceFails = true;
+  EXPECT_THROW(SpeechSay(u"x", 0, 100, 0), SpeechError);
+}
+
+TEST_F(VoiceEngineTest, PurgeStopsOnlyTheEngineOfTheVoice) {
+  Open({u"P0"}, {u"S0"});
+  platform_->calls.clear();
+  sapi5_->calls.clear();
+  SpeechPurge(1);
+  EXPECT_EQ(sapi5_->calls, std::vector<std::string>{"Speak 3 ."});
+  EXPECT_TRUE(platform_->calls.empty());
+  SpeechPurge(-4);
+  EXPECT_EQ(platform_->calls, std::vector<std::string>{"Speak 3 ."});
+  sapi5_->refuses = [](TextView, int32_t) { return true; };
+  SpeechPurge(1);  // a failing purge is ignored
+}
+
+TEST_F(VoiceEngineTest, VoicesOfOneEngineShareItsObject) {
+  Open({}, {u"S0", u"S1"});
+  EXPECT_TRUE(SpeechSay(u"x", 0, 40, 2));
+  EXPECT_EQ(SpeechGetVolume(1), 40);
+  EXPECT_EQ(SpeechGetRate(1), 2);
+}
+
+TEST_F(VoiceEngineTest, SameNameFromBothEnginesIsListedTwice) {
+  Open({u"Voice"}, {u"Voice"});
+  ASSERT_EQ(Voices.size(), 2u);
+  EXPECT_EQ(Voices[0].name, Voices[1].name);
+  EXPECT_NE(Voices[0].Version, Voices[1].Version);
+}
+
+TEST_F(VoiceEngineTest, CloseGivesBackTheExtraTokenReferences) {
+  Open({u"P0"}, {u"S0", u"S1"});
+  // The engine's own list and the module's extra reference.
+  EXPECT_EQ(sapi5_->tokens[0].use_count(), 2);
+  EXPECT_EQ(platform_->tokens[0].use_count(), 1);
+  SpeechClose();
+  EXPECT_EQ(sapi5_->tokens[0].use_count(), 1);
+  EXPECT_EQ(sapi5_->tokens[1].use_count(), 1);
+}
+
+}  // namespace
