@@ -9,3 +9,7 @@ using Arguments = std::vector<std::string>;
 
 // kelvora preview [options] [FILE|-]: prints what the chat lines would be spoken as.
 int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::ostream& err);
+// kelvora voices: the merged voice list, one "index, engine, name" line each.
+int VoicesRun(std::ostream& out, std::ostream& err);
+// kelvora say [--voice N --volume V --rate R] TEXT: speaks and waits for the end.
+int SayRun(const Arguments& args, std::ostream& err);

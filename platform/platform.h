@@ -140,6 +140,9 @@ Text AnsiCodePageToText(std::string_view bytes);
 // an optional sign; false when it is no 32-bit number.
 bool TextToInteger(TextView text, int32_t& value);
 
+// Sets an environment variable of this process (empty value: removes it).
+void EnvironmentSet(const std::string& name, TextView value);
+
 // --- Program and shell -----------------------------------------------------------------------
 
 // File version of the program as "a.b.c.d"; empty when it has none.

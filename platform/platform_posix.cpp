@@ -319,3 +319,11 @@ void ShellOpen(TextView target) {
 
 ComApartment::ComApartment() = default;
 ComApartment::~ComApartment() = default;
+
+void EnvironmentSet(const std::string& name, TextView value) {
+  if (value.empty()) {
+    ::unsetenv(name.c_str());
+  } else {
+    ::setenv(name.c_str(), Native(value).c_str(), 1);
+  }
+}

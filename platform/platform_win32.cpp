@@ -1,10 +1,9 @@
 // Win32 implementation of the platform layer.
 // windows.h first: the other Windows headers build on it.
-#include <windows.h>
-
-#include <shellapi.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <array>
 #include <cwchar>
@@ -295,4 +294,11 @@ ComApartment::ComApartment()
 
 ComApartment::~ComApartment() {
   if (entered_) CoUninitialize();
+}
+
+void EnvironmentSet(const std::string& name, TextView value) {
+  // The C runtime's copy, which getenv reads, and the process's own.
+  std::wstring wideName(name.begin(), name.end());
+  _wputenv_s(wideName.c_str(), W(value).c_str());
+  SetEnvironmentVariableW(wideName.c_str(), value.empty() ? nullptr : W(value).c_str());
 }

@@ -19,15 +19,7 @@ namespace {
 fs::path FsPath(const Text& path) { return fs::path(path); }
 
 void EnvSet(const std::string& name, const std::string* value) {
-#ifdef _WIN32
-  _putenv_s(name.c_str(), value ? value->c_str() : "");
-#else
-  if (value) {
-    setenv(name.c_str(), value->c_str(), 1);
-  } else {
-    unsetenv(name.c_str());
-  }
-#endif
+  EnvironmentSet(name, value ? Utf8ToText(*value) : Text());
 }
 
 }  // namespace

@@ -131,3 +131,9 @@ int32_t SpeechGetRate(int32_t voiceIndex) {
   Engine engine = EngineOf(Voices[IndexClamp(voiceIndex)]);
   return engine.voice ? engine.voice->GetRate() : 0;
 }
+
+bool SpeechWait(int32_t voiceIndex, int32_t milliseconds) {
+  if (Voices.empty()) return true;
+  Engine engine = EngineOf(Voices[IndexClamp(voiceIndex)]);
+  return !engine.voice || engine.voice->WaitUntilDone(milliseconds);
+}

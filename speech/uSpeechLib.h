@@ -15,9 +15,9 @@ struct TVoiceEntry {
 // Speech Platform voices first, then SAPI 5 voices, each in their engine's order.
 extern std::vector<TVoiceEntry> Voices;
 
-inline constexpr int32_t kSpeakPlain = 17;  // SVSFlagsAsync | SVSFIsNotXML
-inline constexpr int32_t kSpeakXml = 9;     // SVSFlagsAsync | SVSFIsXML
-inline constexpr int32_t kSpeakPurge = 3;   // SVSFlagsAsync | SVSFPurgeBeforeSpeak
+inline constexpr int32_t kSpeakPlain = 17;  // kFlagAsync | kFlagIsNotXml
+inline constexpr int32_t kSpeakXml = 9;     // kFlagAsync | kFlagIsXml
+inline constexpr int32_t kSpeakPurge = 3;   // kFlagAsync | kFlagPurgeBeforeSpeak
 
 // Opens both engines; true when at least one voice was found. An engine that cannot be created
 // or listed adds no voices; a voice whose name cannot be read throws.
@@ -36,5 +36,7 @@ void SpeechPurge(int32_t voiceIndex);
 // What the engine of that voice holds now; 0 when there are no voices.
 int32_t SpeechGetVolume(int32_t voiceIndex);
 int32_t SpeechGetRate(int32_t voiceIndex);
+// Waits until the engine of that voice has spoken everything queued; false on time-out.
+bool SpeechWait(int32_t voiceIndex, int32_t milliseconds);
 // Brings the voice index, the volume (0..100) and the rate (-10..10) into range.
 void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate);

@@ -102,12 +102,12 @@ TEST_F(VoiceEngineTest, PlainTextIsNeverMarkupAndXmlUsesItsFlag) {
   Open({}, {u"S0"});
   EXPECT_TRUE(SpeechSay(u"<silence msec=\"9999\"/>", 0, 100, 0));
   EXPECT_TRUE(SpeechSayXml(u"<pron sym=\"k\"/>", 0, 100, 0));
-  EXPECT_EQ(sapi5_->CallsOf("Speak"),
-            (std::vector<std::string>{"Speak 17 <silence msec=\"9999\"/>", "Speak 9 <pron sym=\"k\"/>"}));
+  EXPECT_EQ(sapi5_->CallsOf("Speak"), (std::vector<std::string>{"Speak 17 <silence msec=\"9999\"/>",
+                                                                "Speak 9 <pron sym=\"k\"/>"}));
 }
 
 TEST_F(VoiceEngineTest, RefusedXmlLeavesVoiceVolumeAndRateSet) {
-  sapi5_->refuses = [](TextView, int32_t flags) { return (flags & SVSFIsXML) != 0; };
+  sapi5_->refuses = [](TextView, int32_t flags) { return (flags & kFlagIsXml) != 0; };
   Open({}, {u"S0", u"S1"});
   EXPECT_FALSE(SpeechSayXml(u"<pron sym=\"x\"/>", 1, 30, 4));
   EXPECT_EQ(SpeechGetVolume(1), 30);

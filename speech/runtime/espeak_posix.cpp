@@ -1,10 +1,13 @@
 // The espeak-ng runtime: one engine for the whole process (espeak-ng keeps global state), a
 // worker thread that synthesises the queued texts in order, and a sink for the samples.
 #include <espeak-ng/speak_lib.h>
+#include <fcntl.h>
 #include <portaudio.h>
-#include <pugixml.hpp>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <pugixml.hpp>
 #include <thread>
 
 #include "platform/platform.h"
@@ -56,6 +60,7 @@ class WavWriter {
   void Write(const short* samples, int count) {
     if (!file_) return;
     std::fwrite(samples, sizeof(short), static_cast<size_t>(count), file_);
+    std::fflush(file_);  // readers see the text grow as it is spoken
     samples_ += static_cast<uint32_t>(count);
   }
 
@@ -93,6 +98,28 @@ class WavWriter {
   FILE* file_ = nullptr;
   int sampleRate_ = 0;
   uint32_t samples_ = 0;
+};
+
+// Sends the process's stderr to /dev/null for its lifetime.
+class StderrSilence {
+ public:
+  StderrSilence() : saved_(::dup(2)) {
+    int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+      ::dup2(null, 2);
+      ::close(null);
+    }
+  }
+  ~StderrSilence() {
+    if (saved_ < 0) return;
+    ::dup2(saved_, 2);
+    ::close(saved_);
+  }
+  StderrSilence(const StderrSilence&) = delete;
+  StderrSilence& operator=(const StderrSilence&) = delete;
+
+ private:
+  int saved_;
 };
 
 class EspeakEngine {
@@ -137,11 +164,10 @@ class EspeakEngine {
   EspeakEngine() {
     sampleRate_ = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMilliseconds, nullptr,
                                     espeakINITIALIZE_DONT_EXIT);
-    if (sampleRate_ <= 0) throw SpeechError("espeak-ng: cannot initialise (is espeak-ng-data installed?)");
+    if (sampleRate_ <= 0)
+      throw SpeechError("espeak-ng: cannot initialise (is espeak-ng-data installed?)");
     espeak_SetSynthCallback(&EspeakEngine::Samples);
-    for (const espeak_VOICE** v = espeak_ListVoices(nullptr); v && *v; ++v) {
-      voices_.emplace_back((*v)->name, (*v)->identifier);
-    }
+    VoicesList();
     worker_ = std::thread([this] { Work(); });
   }
 
@@ -158,9 +184,38 @@ class EspeakEngine {
     if (paReady_) Pa_Terminate();
   }
 
+  // espeak-ng lists its voices by language name; the user's own language comes first, so the
+  // first voice, the program's default, speaks it (English where the locale names none).
+  void VoicesList() {
+    std::string preferred = PreferredLanguage();
+    std::string base = preferred.substr(0, preferred.find('-'));
+    std::vector<std::pair<int, std::pair<std::string, std::string>>> ranked;
+    for (const espeak_VOICE** v = espeak_ListVoices(nullptr); v && *v; ++v) {
+      // languages: a priority byte, then the language name, for each language of the voice.
+      std::string language = (*v)->languages && (*v)->languages[0] ? (*v)->languages + 1 : "";
+      int rank = language == preferred ? 0 : language.substr(0, language.find('-')) == base ? 1 : 2;
+      ranked.push_back({rank, {(*v)->name, (*v)->identifier}});
+    }
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [rank, voice] : ranked) voices_.push_back(std::move(voice));
+  }
+
+  static std::string PreferredLanguage() {
+    const char* locale = std::getenv("LC_ALL");
+    if (!locale || !*locale) locale = std::getenv("LANG");
+    std::string language = locale && *locale ? locale : "";
+    language = language.substr(0, language.find_first_of(".@"));
+    if (language.empty() || language == "C" || language == "POSIX") return "en-us";
+    for (char& c : language) c = c == '_' ? '-' : static_cast<char>(std::tolower(c));
+    return language;
+  }
+
   bool DeviceOpen() {
     std::lock_guard<std::mutex> lock(deviceMutex_);
     if (stream_) return true;
+    // ALSA and JACK report every device they probe on stderr; none of it is ours to show.
+    StderrSilence silence;
     if (!paReady_ && Pa_Initialize() != paNoError) return false;
     paReady_ = true;
     PaStream* stream = nullptr;
@@ -270,7 +325,8 @@ class EspeakTokens : public SpeechObjectTokens {
   }
   int32_t Count() override { return static_cast<int32_t>(tokens_.size()); }
   std::shared_ptr<SpeechObjectToken> Item(int32_t index) override {
-    if (index < 0 || index >= Count()) throw SpeechError("espeak-ng: no voice " + std::to_string(index));
+    if (index < 0 || index >= Count())
+      throw SpeechError("espeak-ng: no voice " + std::to_string(index));
     return tokens_[static_cast<size_t>(index)];
   }
 
@@ -300,10 +356,10 @@ class EspeakVoice : public SpeechVoice {
   void SetRate(int32_t rate) override { rate_ = rate; }
   int32_t Speak(TextView text, int32_t flags) override {
     EspeakEngine& engine = EspeakEngine::Get();
-    if (flags & SVSFPurgeBeforeSpeak) engine.Purge();
+    if (flags & kFlagPurgeBeforeSpeak) engine.Purge();
     // The purge's own text (".") says nothing; it need not be synthesised.
-    if ((flags & SVSFPurgeBeforeSpeak) && text == u".") return 0;
-    bool xml = (flags & SVSFIsXML) != 0;
+    if ((flags & kFlagPurgeBeforeSpeak) && text == u".") return 0;
+    bool xml = (flags & kFlagIsXml) != 0;
     std::string body = xml ? SapiXmlToEspeak(text) : TextToUtf8(text);
     engine.Enqueue({std::move(body), xml, voice_, rate_, volume_, WavFolderGet()});
     return ++stream_;
@@ -322,15 +378,53 @@ class EspeakVoice : public SpeechVoice {
 // SAPI's American English phones in espeak-ng's notation.
 const std::map<std::string, std::string>& PhoneTable() {
   static const std::map<std::string, std::string> table = {
-      {"aa", "A:"}, {"ae", "a"},  {"ah", "V"},  {"ao", "O:"}, {"aw", "aU"}, {"ax", "@"},
-      {"ay", "aI"}, {"b", "b"},   {"ch", "tS"}, {"d", "d"},   {"dh", "D"},  {"eh", "E"},
-      {"er", "3:"}, {"ey", "eI"}, {"f", "f"},   {"g", "g"},   {"h", "h"},   {"ih", "I"},
-      {"iy", "i:"}, {"jh", "dZ"}, {"k", "k"},   {"l", "l"},   {"m", "m"},   {"n", "n"},
-      {"ng", "N"},  {"ow", "oU"}, {"oy", "OI"}, {"p", "p"},   {"r", "r"},   {"s", "s"},
-      {"sh", "S"},  {"t", "t"},   {"th", "T"},  {"uh", "U"},  {"uw", "u:"}, {"v", "v"},
-      {"w", "w"},   {"y", "j"},   {"z", "z"},   {"zh", "Z"},
+      {"aa", "A:"},
+      {"ae", "a"},
+      {"ah", "V"},
+      {"ao", "O:"},
+      {"aw", "aU"},
+      {"ax", "@"},
+      {"ay", "aI"},
+      {"b", "b"},
+      {"ch", "tS"},
+      {"d", "d"},
+      {"dh", "D"},
+      {"eh", "E"},
+      {"er", "3:"},
+      {"ey", "eI"},
+      {"f", "f"},
+      {"g", "g"},
+      {"h", "h"},
+      {"ih", "I"},
+      {"iy", "i:"},
+      {"jh", "dZ"},
+      {"k", "k"},
+      {"l", "l"},
+      {"m", "m"},
+      {"n", "n"},
+      {"ng", "N"},
+      {"ow", "oU"},
+      {"oy", "OI"},
+      {"p", "p"},
+      {"r", "r"},
+      {"s", "s"},
+      {"sh", "S"},
+      {"t", "t"},
+      {"th", "T"},
+      {"uh", "U"},
+      {"uw", "u:"},
+      {"v", "v"},
+      {"w", "w"},
+      {"y", "j"},
+      {"z", "z"},
+      {"zh", "Z"},
       // Boundaries and stress: syllable and word boundaries join, silence pauses briefly.
-      {"-", ""},    {"!", ""},    {"&", " "},   {"_", "_"},   {"1", "'"},   {"2", ","}};
+      {"-", ""},
+      {"!", ""},
+      {"&", " "},
+      {"_", "_"},
+      {"1", "'"},
+      {"2", ","}};
   return table;
 }
 
@@ -344,15 +438,17 @@ std::string PhonesToEspeak(const std::string& phones) {
     start = end + 1;
     if (phone.empty()) continue;
     auto found = PhoneTable().find(phone);
-    if (found == PhoneTable().end()) throw SpeechError("espeak-ng: unknown SAPI phone \"" + phone + "\"");
+    if (found == PhoneTable().end())
+      throw SpeechError("espeak-ng: unknown SAPI phone \"" + phone + "\"");
     out += found->second;
   }
   return "[[" + out + "]]";
 }
 
 bool IsDroppedElement(std::string_view name) {
-  static const char* const kDropped[] = {"voice", "volume",  "rate",     "pitch", "emph", "spell",
-                                         "context", "partofsp", "bookmark", "sapi", "lang", "silence"};
+  static const char* const kDropped[] = {"voice",    "volume", "rate",    "pitch",
+                                         "emph",     "spell",  "context", "partofsp",
+                                         "bookmark", "sapi",   "lang",    "silence"};
   for (const char* dropped : kDropped) {
     if (name == dropped) return true;
   }
@@ -387,9 +483,10 @@ int EspeakWordsPerMinute(int32_t rate) {
 std::string SapiXmlToEspeak(TextView xml) {
   std::string wrapped = "<kelvora>" + TextToUtf8(xml) + "</kelvora>";
   pugi::xml_document document;
-  pugi::xml_parse_result parsed =
-      document.load_buffer(wrapped.data(), wrapped.size(), pugi::parse_default | pugi::parse_ws_pcdata);
-  if (!parsed) throw SpeechError(std::string("espeak-ng: SAPI XML not well-formed: ") + parsed.description());
+  pugi::xml_parse_result parsed = document.load_buffer(wrapped.data(), wrapped.size(),
+                                                       pugi::parse_default | pugi::parse_ws_pcdata);
+  if (!parsed)
+    throw SpeechError(std::string("espeak-ng: SAPI XML not well-formed: ") + parsed.description());
   std::string out;
   SapiNodeTranslate(document.first_child(), out);
   return out;

@@ -30,13 +30,15 @@ Wav WavRead(const Text& path) {
   wav.rate = static_cast<int>(rate);
   size = std::min<uint32_t>(size, static_cast<uint32_t>(bytes.size() - 44));
   wav.samples.resize(size / 2);
-  if (!wav.samples.empty()) std::memcpy(wav.samples.data(), bytes.data() + 44, wav.samples.size() * 2);
+  if (!wav.samples.empty())
+    std::memcpy(wav.samples.data(), bytes.data() + 44, wav.samples.size() * 2);
   return wav;
 }
 
 std::vector<Text> WavFiles(const Text& folder) {
   std::vector<Text> files;
-  for (const FolderEntry& e : FolderEntriesGet(folder, u"kelvora-*.wav")) files.push_back(PathJoin(folder, e.name));
+  for (const FolderEntry& e : FolderEntriesGet(folder, u"kelvora-*.wav"))
+    files.push_back(PathJoin(folder, e.name));
   std::sort(files.begin(), files.end());
   return files;
 }
@@ -141,7 +143,8 @@ struct XmlCase {
 
 TEST(SapiXmlToEspeak, TranslatesPronAndDropsOtherElements) {
   const XmlCase cases[] = {
-      {u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.", "Thank you for using [[kElvO:rV]]."},
+      {u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.",
+       "Thank you for using [[kElvO:rV]]."},
       {u"<pron sym=\"hh\"/>", ""},
       {u"<volume level=\"50\">soft <emph>word</emph></volume>", "soft word"},
       {u"a <silence msec=\"100\"/> b", "a  b"},
@@ -163,8 +166,8 @@ TEST(EspeakWordsPerMinute, GeometricAroundTheNormalRate) {
   EXPECT_EQ(EspeakWordsPerMinute(0), 175);
   EXPECT_EQ(EspeakWordsPerMinute(1), 193);
   EXPECT_EQ(EspeakWordsPerMinute(-1), 159);
-  EXPECT_EQ(EspeakWordsPerMinute(10), 450);   // clamped to espeak-ng's fastest
-  EXPECT_EQ(EspeakWordsPerMinute(-10), 80);   // and its slowest
+  EXPECT_EQ(EspeakWordsPerMinute(10), 450);  // clamped to espeak-ng's fastest
+  EXPECT_EQ(EspeakWordsPerMinute(-10), 80);  // and its slowest
   for (int r = -9; r <= 9; ++r) EXPECT_LE(EspeakWordsPerMinute(r - 1), EspeakWordsPerMinute(r));
 }
 

@@ -15,11 +15,11 @@ class SpeechError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// SpeechVoiceSpeakFlags.
-inline constexpr int32_t SVSFlagsAsync = 1;
-inline constexpr int32_t SVSFPurgeBeforeSpeak = 2;
-inline constexpr int32_t SVSFIsXML = 8;
-inline constexpr int32_t SVSFIsNotXML = 16;
+// SAPI's SpeechVoiceSpeakFlags (SVSFlagsAsync, SVSFPurgeBeforeSpeak, SVSFIsXML, SVSFIsNotXML).
+inline constexpr int32_t kFlagAsync = 1;
+inline constexpr int32_t kFlagPurgeBeforeSpeak = 2;
+inline constexpr int32_t kFlagIsXml = 8;
+inline constexpr int32_t kFlagIsNotXml = 16;
 
 // The two engines' voice classes (SpVoice).
 inline constexpr char16_t kSpeechPlatformClassId[] = u"{D941651C-44E6-4C17-BADF-C36826FC3424}";

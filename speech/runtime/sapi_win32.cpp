@@ -1,10 +1,9 @@
 // The SAPI 5 and Speech Platform runtimes: the real automation objects, through COM. COM is
 // initialised as a single-threaded apartment by the program entry.
 // windows.h first: the COM headers build on it.
-#include <windows.h>
-
 #include <oleauto.h>
 #include <sapi.h>
+#include <windows.h>
 
 #include <cstdio>
 
@@ -44,14 +43,17 @@ class Com {
 class Bstr {
  public:
   explicit Bstr(TextView text)
-      : b_(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()))) {}
+      : b_(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                             static_cast<UINT>(text.size()))) {}
   Bstr() = default;
   ~Bstr() { SysFreeString(b_); }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   BSTR get() const { return b_; }
   BSTR* Out() { return &b_; }
-  Text ToText() const { return b_ ? Text(reinterpret_cast<const char16_t*>(b_), SysStringLen(b_)) : Text(); }
+  Text ToText() const {
+    return b_ ? Text(reinterpret_cast<const char16_t*>(b_), SysStringLen(b_)) : Text();
+  }
 
  private:
   BSTR b_ = nullptr;
@@ -101,8 +103,8 @@ class ComVoice : public SpeechVoice {
     IID iid{};
     Check("CLSIDFromString", CLSIDFromString(classId, &clsid));
     Check("IIDFromString", IIDFromString(L"{269316D8-57BD-11D2-9EEE-00C04F797396}", &iid));
-    Check("CoCreateInstance(SpVoice)",
-          CoCreateInstance(clsid, nullptr, CLSCTX_ALL, iid, reinterpret_cast<void**>(voice_.Out())));
+    Check("CoCreateInstance(SpVoice)", CoCreateInstance(clsid, nullptr, CLSCTX_ALL, iid,
+                                                        reinterpret_cast<void**>(voice_.Out())));
   }
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView required, TextView optional) override {
     ISpeechObjectTokens* tokens = nullptr;
@@ -120,7 +122,9 @@ class ComVoice : public SpeechVoice {
     Check("ISpeechVoice::get_Volume", voice_->get_Volume(&volume));
     return static_cast<int32_t>(volume);
   }
-  void SetVolume(int32_t volume) override { Check("ISpeechVoice::put_Volume", voice_->put_Volume(volume)); }
+  void SetVolume(int32_t volume) override {
+    Check("ISpeechVoice::put_Volume", voice_->put_Volume(volume));
+  }
   int32_t GetRate() override {
     long rate = 0;
     Check("ISpeechVoice::get_Rate", voice_->get_Rate(&rate));

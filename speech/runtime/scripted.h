@@ -10,7 +10,7 @@ struct ScriptedEngine {
   std::vector<Text> voiceNames;
   bool createFails = false;
   bool getVoicesFails = false;
-  int nameFailsAt = -1;         // the voice whose name cannot be read
+  int nameFailsAt = -1;  // the voice whose name cannot be read
   bool setVoiceFails = false;
   // Speak throws for texts (and flags) this answers true for.
   std::function<bool(TextView text, int32_t flags)> refuses;

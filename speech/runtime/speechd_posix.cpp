@@ -17,7 +17,8 @@ class SpeechdToken : public SpeechObjectToken {
  public:
   explicit SpeechdToken(std::string name) : name_(std::move(name)) {}
   Text GetAttribute(TextView attribute) override {
-    if (attribute != u"Name") throw SpeechError("speech-dispatcher: no attribute " + TextToUtf8(attribute));
+    if (attribute != u"Name")
+      throw SpeechError("speech-dispatcher: no attribute " + TextToUtf8(attribute));
     return Utf8ToText(name_);
   }
   Text GetDescription(int32_t) override { return Utf8ToText(name_); }
@@ -29,10 +30,12 @@ class SpeechdToken : public SpeechObjectToken {
 
 class SpeechdTokens : public SpeechObjectTokens {
  public:
-  explicit SpeechdTokens(std::vector<std::shared_ptr<SpeechdToken>> tokens) : tokens_(std::move(tokens)) {}
+  explicit SpeechdTokens(std::vector<std::shared_ptr<SpeechdToken>> tokens)
+      : tokens_(std::move(tokens)) {}
   int32_t Count() override { return static_cast<int32_t>(tokens_.size()); }
   std::shared_ptr<SpeechObjectToken> Item(int32_t index) override {
-    if (index < 0 || index >= Count()) throw SpeechError("speech-dispatcher: no voice " + std::to_string(index));
+    if (index < 0 || index >= Count())
+      throw SpeechError("speech-dispatcher: no voice " + std::to_string(index));
     return tokens_[static_cast<size_t>(index)];
   }
 
@@ -82,7 +85,8 @@ class SpeechdVoice : public SpeechVoice {
     SPDVoice** voices = spd_list_synthesis_voices(connection_);
     if (!voices) throw SpeechError("speech-dispatcher: the voices cannot be listed");
     std::vector<std::shared_ptr<SpeechdToken>> tokens;
-    for (SPDVoice** v = voices; *v; ++v) tokens.push_back(std::make_shared<SpeechdToken>((*v)->name));
+    for (SPDVoice** v = voices; *v; ++v)
+      tokens.push_back(std::make_shared<SpeechdToken>((*v)->name));
     free_spd_voices(voices);
     return std::make_shared<SpeechdTokens>(std::move(tokens));
   }
@@ -97,11 +101,11 @@ class SpeechdVoice : public SpeechVoice {
   void SetRate(int32_t rate) override { rate_ = rate; }
 
   int32_t Speak(TextView text, int32_t flags) override {
-    if (flags & SVSFPurgeBeforeSpeak) {
+    if (flags & kFlagPurgeBeforeSpeak) {
       spd_cancel(connection_);
       if (text == u".") return 0;
     }
-    if (flags & SVSFIsXML) throw SpeechError("speech-dispatcher: SAPI XML is not supported");
+    if (flags & kFlagIsXml) throw SpeechError("speech-dispatcher: SAPI XML is not supported");
     spd_set_synthesis_voice(connection_, voice_.c_str());
     spd_set_volume(connection_, SpeechdVolume(volume_));
     spd_set_voice_rate(connection_, SpeechdRate(rate_));
