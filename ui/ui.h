@@ -1,0 +1,234 @@
+// The few controls the main window is built from, free of any toolkit's types. One binding per
+// toolkit (headless/ for tests, qt/ for Linux, win32/ for Windows) is chosen at link time.
+//
+// Rules every binding keeps (ui_contract_test.cpp pins them):
+// - an index, check, value or text set by the program runs no handler; only the user's action
+//   (or the simulated one: Click, UserSelect, UserType) does;
+// - radio buttons with one parent exclude each other;
+// - a disabled container disables its children;
+// - a disabled timer never fires;
+// - an exception leaving a handler goes to the error handler (a message box with a stop icon, OK
+//   and the application title) and the program goes on.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/unicode.h"
+
+namespace ui {
+
+using Handler = std::function<void()>;
+
+struct Bounds {
+  int left = 0, top = 0, width = 0, height = 0;  // width or height 0: the control's own size
+};
+
+struct FontSpec {
+  int pixels = 11;
+  bool bold = false;
+};
+
+enum class MessageKind { kError, kWarning };
+
+struct OpenFileRequest {
+  Text initialFolder;  // empty: the dialog's own default
+  Text filterName;     // "テキストファイル"
+  Text filterPattern;  // "*.txt"
+  Text defaultExtension;
+  std::vector<Text> encodings;
+  int encodingIndex = 0;
+};
+
+struct OpenFileResult {
+  Text path;
+  int encodingIndex = 0;
+};
+
+// Message boxes and the file dialog go to these when set (tests script them); otherwise they
+// are shown for real (the headless binding then answers OK and "cancel").
+using MessageHook = std::function<void(TextView text, MessageKind kind)>;
+using OpenFileHook = std::function<std::optional<OpenFileResult>(const OpenFileRequest&)>;
+void MessageHookSet(MessageHook hook);
+void OpenFileHookSet(OpenFileHook hook);
+
+// A modal message box; the application title is its caption.
+void MessageShow(TextView text, MessageKind kind);
+// The open-file dialog with an encoding choice; empty when the user cancels.
+std::optional<OpenFileResult> OpenFileDialog(const OpenFileRequest& request);
+
+class Form;
+
+class Application {
+ public:
+  // title: the caption of the error box. argc and argv may be consumed by the toolkit.
+  Application(int& argc, char** argv, TextView title);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Shows the form and runs the message loop until it is closed.
+  int Run(Form& main);
+  // Lets events (timers, idle handlers) happen for this long, then returns.
+  void ProcessEventsFor(int milliseconds);
+
+  // Runs fn as an event handler: what it throws is shown by the error handler.
+  static void Dispatch(const Handler& fn);
+  static Text Title();
+};
+
+struct Node;
+
+// What every control has. Controls are owned by their creator and die before their parent.
+class Widget {
+ public:
+  ~Widget();
+  Widget(const Widget&) = delete;
+  Widget& operator=(const Widget&) = delete;
+
+  void SetEnabled(bool enabled);
+  bool Enabled() const;
+  // Enabled, and so are all its parents: the user can use it.
+  bool Usable() const;
+  Bounds GetBounds() const;
+  Node* node() const { return node_; }
+
+ protected:
+  explicit Widget(Node* node) : node_(node) {}
+  Node* node_;
+};
+
+class Form : public Widget {
+ public:
+  // A fixed-size window (no maximize box), centred when shown.
+  Form(TextView caption, int clientWidth, int clientHeight, FontSpec font);
+  Text Caption() const;
+  // Runs whenever the event queue is empty.
+  void OnIdle(Handler handler);
+  void Close();
+};
+
+class Panel : public Widget {
+ public:
+  Panel(Widget& parent, Bounds bounds, bool white);
+};
+
+class GroupBox : public Widget {
+ public:
+  GroupBox(Widget& parent, Bounds bounds, TextView caption);
+};
+
+class Label : public Widget {
+ public:
+  Label(Widget& parent, Bounds bounds, TextView text, FontSpec font = {});
+  void SetText(TextView text);
+  Text GetText() const;
+};
+
+class LinkLabel : public Widget {
+ public:
+  LinkLabel(Widget& parent, Bounds bounds, FontSpec font);
+  // One link whose target and shown text are both target.
+  void SetLink(TextView target);
+  Text Link() const;
+  // onClick gets the clicked link's target.
+  void OnClick(std::function<void(const Text&)> onClick);
+  void Click();
+};
+
+// A picture from the program's resources, by name ("logo").
+class Image : public Widget {
+ public:
+  Image(Widget& parent, Bounds bounds, TextView resource);
+};
+
+// Pictures from the program's resources, by index.
+class ImageList {
+ public:
+  explicit ImageList(std::vector<Text> resources) : resources_(std::move(resources)) {}
+  const std::vector<Text>& Resources() const { return resources_; }
+
+ private:
+  std::vector<Text> resources_;
+};
+
+class Button : public Widget {
+ public:
+  Button(Widget& parent, Bounds bounds, const ImageList& images, int imageMargin);
+  void SetCaption(TextView caption);
+  Text Caption() const;
+  // The image shown while enabled, and the one shown while disabled.
+  void SetImages(int enabledImage, int disabledImage);
+  int ImageShown() const;
+  void OnClick(Handler handler);
+  void Click();  // the user's click: nothing while not usable
+};
+
+class Edit : public Widget {
+ public:
+  Edit(Widget& parent, Bounds bounds);
+  void SetText(TextView text);
+  Text GetText() const;
+  void UserType(TextView text);
+};
+
+// A number field with up and down arrows. The user may type any text of up to maxLength
+// characters; it is brought into range when the field loses the focus.
+class SpinEdit : public Widget {
+ public:
+  SpinEdit(Widget& parent, Bounds bounds, int minimum, int maximum, int maxLength);
+  void SetValue(int value);  // brought into range; runs no handler
+  // The text read as a whole number; text that is no number counts as the minimum.
+  int Value() const;
+  Text GetText() const;
+  void OnChange(Handler handler);
+  void UserType(TextView text);  // runs OnChange
+  void FocusLeave();             // brings the text into range
+};
+
+// A drop-down list without typing.
+class ComboBox : public Widget {
+ public:
+  ComboBox(Widget& parent, Bounds bounds);
+  void ItemsClear();
+  void ItemAdd(TextView item);
+  int ItemCount() const;
+  Text ItemText(int index) const;
+  void SetItemIndex(int index);  // -1: no selection; runs no handler
+  int ItemIndex() const;
+  void OnChange(Handler handler);
+  void UserSelect(int index);  // runs OnChange
+};
+
+class RadioButton : public Widget {
+ public:
+  RadioButton(Widget& parent, Bounds bounds, TextView caption);
+  void SetChecked(bool checked);  // checking unchecks the siblings; runs no handler
+  bool Checked() const;
+  void OnClick(Handler handler);
+  void Click();  // the user's click: checks it, then OnClick
+};
+
+// A window timer; it fires on the window thread.
+class Timer {
+ public:
+  explicit Timer(Form& form);
+  ~Timer();
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
+  void SetInterval(int milliseconds);
+  int Interval() const;
+  void SetEnabled(bool enabled);
+  bool Enabled() const;
+  void OnTimer(Handler handler);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace ui
