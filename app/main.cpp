@@ -8,7 +8,8 @@ namespace {
 
 constexpr char kUsage[] =
     "KELVORA Pro - Second Life chat to speech\n"
-    "usage: kelvora [--wav-dir DIR] COMMAND ...\n"
+    "usage: kelvora [--wav-dir DIR]                the window\n"
+    "       kelvora [--wav-dir DIR] COMMAND ...\n"
     "  preview [options] [FILE|-]   print what chat lines would be spoken as (--help: options)\n"
     "  voices                       list the voices: index, engine, name\n"
     "  say [--voice N] [--volume V] [--rate R] TEXT   speak one text and wait for its end\n"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   if (command == "preview") return PreviewRun(rest, std::cin, std::cout, std::cerr);
   if (command == "voices") return VoicesRun(std::cout, std::cerr);
   if (command == "say") return SayRun(rest, std::cerr);
+  if (command.empty()) return WindowRun(argc, argv);
   std::cout << kUsage;
-  return args.empty() ? 0 : 2;
+  return command == "--help" || command == "-h" ? 0 : 2;
 }

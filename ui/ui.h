@@ -63,6 +63,9 @@ std::optional<OpenFileResult> OpenFileDialog(const OpenFileRequest& request);
 
 class Form;
 
+// Whether a window can be shown here (a desktop session, or a platform chosen for the toolkit).
+bool DisplayAvailable();
+
 class Application {
  public:
   // title: the caption of the error box. argc and argv may be consumed by the toolkit.
@@ -109,7 +112,11 @@ class Form : public Widget {
   Text Caption() const;
   // Runs whenever the event queue is empty.
   void OnIdle(Handler handler);
+  // Shows the form, centred, without running a message loop (Application::Run does both).
+  void Show();
   void Close();
+  // Saves a picture of the window as PNG; false where the binding draws nothing.
+  bool Screenshot(TextView pngPath) const;
 };
 
 class Panel : public Widget {

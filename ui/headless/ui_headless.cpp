@@ -60,6 +60,8 @@ struct Timer::Impl {
   TimerState state;
 };
 
+bool DisplayAvailable() { return true; }
+
 void MessageHookSet(MessageHook hook) { Global().messageHook = std::move(hook); }
 void OpenFileHookSet(OpenFileHook hook) { Global().openFileHook = std::move(hook); }
 
@@ -146,6 +148,8 @@ Form::Form(TextView caption, int clientWidth, int clientHeight, FontSpec)
 }
 Text Form::Caption() const { return node_->text; }
 void Form::OnIdle(Handler handler) { node_->onIdle = std::move(handler); }
+void Form::Show() {}
+bool Form::Screenshot(TextView) const { return false; }
 void Form::Close() {
   auto& forms = Global().forms;
   forms.erase(std::remove(forms.begin(), forms.end(), node_), forms.end());

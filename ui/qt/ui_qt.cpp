@@ -89,6 +89,13 @@ QPixmap Picture(const Text& resource) {
 
 }  // namespace
 
+bool DisplayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    if (!qEnvironmentVariableIsEmpty(name)) return true;
+  }
+  return false;
+}
+
 void MessageHookSet(MessageHook hook) { Global().messageHook = std::move(hook); }
 void OpenFileHookSet(OpenFileHook hook) { Global().openFileHook = std::move(hook); }
 
@@ -127,17 +134,17 @@ Application::Application(int& argc, char** argv, TextView title) {
   Global().title = Text(title);
   application = std::make_unique<QApplication>(argc, argv);
   QApplication::setApplicationName(Q(title));
+  // Where Tahoma is missing, fonts of about its width; the Japanese one for the full-width
+  // bracket of the timestamp choice.
+  QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                             {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                              QStringLiteral("IPAGothic"), QStringLiteral("DejaVu Sans")});
 }
 
 Application::~Application() { application.reset(); }
 
 int Application::Run(Form& main) {
-  QWidget* window = main.node()->widget;
-  window->show();
-  if (QScreen* screen = window->screen()) {
-    QRect area = screen->availableGeometry();
-    window->move(area.center() - window->rect().center());
-  }
+  main.Show();
   return QApplication::exec();
 }
 
@@ -185,6 +192,17 @@ void Form::OnIdle(Handler handler) {
   // The event loop is about to wait: nothing else is queued.
   QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                    node_->widget, [handler] { Application::Dispatch(handler); });
+}
+void Form::Show() {
+  QWidget* window = node_->widget;
+  window->show();
+  if (QScreen* screen = window->screen()) {
+    QRect area = screen->availableGeometry();
+    window->move(area.center() - window->rect().center());
+  }
+}
+bool Form::Screenshot(TextView pngPath) const {
+  return node_->widget->grab().save(Q(pngPath), "PNG");
 }
 void Form::Close() { node_->widget->close(); }
 

@@ -1,0 +1,361 @@
+#include "app/uMainFrm.h"
+
+#include <algorithm>
+
+#include "app/settings.h"
+#include "platform/platform.h"
+#include "speech/uSpeechLib.h"
+#include "text/uText.h"
+#include "viewer/viewer.h"
+
+namespace {
+
+constexpr char16_t kGreetingXml[] = u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.";
+constexpr char16_t kGreetingPlain[] = u"Thank you for using KEL VOR A.";
+constexpr char16_t kProductXml[] = u"<pron sym=\"k eh l ! v ao r ah\" />.";
+constexpr char16_t kProductPlain[] = u"KEL VOR A.";
+
+// The image list: the five pictures, then the same five as shown while disabled.
+enum ImageIndex { kStart = 0, kStop = 1, kSkip = 2, kBrowse = 3, kDefault = 4, kDisabled = 5 };
+
+constexpr ui::FontSpec kWindowFont{11, false};
+
+}  // namespace
+
+TMainFrm::TMainFrm()
+    : MainFrm(u"KELVORA Pro - Chat to Speech", 476, 339, kWindowFont),
+      ImageList1({u"start", u"stop", u"skip", u"browse", u"default", u"start_disabled",
+                  u"stop_disabled", u"skip_disabled", u"browse_disabled", u"default_disabled"}),
+      Panel1(MainFrm, {0, 0, 476, 64}, true),
+      Image1(Panel1, {0, 0, 64, 64}, u"logo"),
+      Label5(Panel1, {70, 4, 0, 0}, u"KELVORA Pro - Secondlife chat to speech", {16, true}),
+      Label6(Panel1, {70, 29, 0, 0}, u"Ver."),
+      LinkLabel1(Panel1, {156, 44, 310, 20}, {13, true}),
+      Button1(MainFrm, {1, 70, 75, 25}, ImageList1, 8),
+      Button3(MainFrm, {76, 70, 75, 25}, ImageList1, 8),
+      Label2(MainFrm, {267, 76, 0, 0}, u"Interval[s] :"),
+      SpinEdit1(MainFrm, {331, 73, 54, 22}, 1, 10, 2),
+      Button2(MainFrm, {391, 70, 75, 25}, ImageList1, 8),
+      GroupBox3(MainFrm, {0, 103, 476, 63}, u"Speech"),
+      Label3(GroupBox3, {12, 15, 0, 0}, u"Voice:"),
+      ComboBox3(GroupBox3, {53, 12, 407, 0}),
+      Label7(GroupBox3, {12, 41, 0, 0}, u"Volume:"),
+      SpinEdit2(GroupBox3, {53, 38, 54, 22}, 0, 100, 3),
+      Label8(GroupBox3, {123, 41, 0, 0}, u"Rate:"),
+      SpinEdit3(GroupBox3, {156, 38, 54, 22}, -10, 10, 3),
+      GroupBox1(MainFrm, {0, 170, 476, 72}, u"Chat File"),
+      RadioButton2(GroupBox1, {12, 16, 0, 0}, u"Viewer"),
+      ComboBox1(GroupBox1, {95, 14, 102, 0}),
+      Label4(GroupBox1, {208, 17, 0, 0}, u"Avatar Name:"),
+      ComboBox2(GroupBox1, {281, 14, 185, 0}),
+      RadioButton1(GroupBox1, {12, 42, 0, 0}, u"Selected File"),
+      Edit1(GroupBox1, {95, 42, 290, 0}),
+      Button4(GroupBox1, {391, 40, 75, 25}, ImageList1, 8),
+      GroupBox2(MainFrm, {0, 248, 476, 89}, u"Chat Text Mask"),
+      RadioButton4(GroupBox2, {12, 16, 0, 0}, u"Second Life Chat"),
+      ComboBox4(GroupBox2, {135, 14, 145, 0}),
+      ComboBox5(GroupBox2, {286, 14, 123, 0}),
+      RadioButton3(GroupBox2, {12, 38, 0, 0}, u"\uFF3BYYYY/MM/DD hh:mm]"),
+      RadioButton5(GroupBox2, {12, 62, 0, 0}, u"Custom(RegEx)"),
+      Edit2(GroupBox2, {131, 60, 339, 0}),
+      Timer1(MainFrm) {
+  Button1.SetCaption(u"START");
+  Button1.SetImages(kStart, kDisabled + kStart);
+  Button3.SetCaption(u"Skip");
+  Button3.SetImages(kSkip, kDisabled + kSkip);
+  Button2.SetCaption(u"Default");
+  Button2.SetImages(kDefault, kDisabled + kDefault);
+  Button4.SetCaption(u"Browse");
+  Button4.SetImages(kBrowse, kDisabled + kBrowse);
+  SpinEdit1.SetValue(1);
+  SpinEdit2.SetValue(100);
+  SpinEdit3.SetValue(0);
+  Edit1.SetText(u"chat.txt");
+  Edit1.SetEnabled(false);  // shows the selected file; only Browse changes it
+  Edit2.SetText(kStampMask);
+  for (const char16_t* item : {u"Speak All", u"Speak Translated Text", u"Speak Original Text"}) {
+    ComboBox4.ItemAdd(item);
+  }
+  ComboBox4.SetItemIndex(0);
+  for (const char16_t* item : {u"Speak Display Name", u"Speak User Name"}) ComboBox5.ItemAdd(item);
+  ComboBox5.SetItemIndex(0);
+  Timer1.SetInterval(1000);
+
+  using ui::Application;
+  Button1.OnClick([this] { AcTimerExecute(); });
+  Button3.OnClick([this] { AcSkipExecute(); });
+  Button2.OnClick([this] { AcDefaultExecute(); });
+  Button4.OnClick([this] { AcBrowseExecute(); });
+  SpinEdit1.OnChange([this] { SpinEdit1Change(); });
+  ComboBox1.OnChange([this] { ComboBox1Change(); });
+  ComboBox2.OnChange([this] { ComboBox2Change(); });
+  ComboBox3.OnChange([this] { ComboBox3Change(); });
+  for (ui::RadioButton* radio : {&RadioButton3, &RadioButton4, &RadioButton5}) {
+    radio->OnClick([this] { RadioButtonXClick(); });
+  }
+  LinkLabel1.OnClick([this](const Text& target) { LinkLabel1LinkClick(target); });
+  Timer1.OnTimer([this] { Timer1Timer(); });
+  MainFrm.OnIdle([this] { AcTimerUpdate(); });
+  Application::Dispatch([this] { FormCreate(); });
+}
+
+// --- Creation and destruction ----------------------------------------------------------------
+
+void TMainFrm::FormCreate() {
+  VoiceBoxFill();
+  Label6.SetText(u"Ver." + VersionGet());
+  DialogEncodings.assign(EncodingNames.begin(), EncodingNames.end());
+  for (const char16_t* viewer : ViewerNames) ComboBox1.ItemAdd(viewer);
+  Users.clear();
+  SettingsDefault();
+  SettingsLoad();
+  Monitor.MasterFileSize = -1;
+  LinkLabel1.SetLink(kProductPage);
+}
+
+void TMainFrm::FormDestroy() {
+  SettingsSave();
+  Users.clear();
+  SpeechClose();
+}
+
+void TMainFrm::VoiceBoxFill() {
+  if (!SpeechOpen()) {
+    ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
+    return;
+  }
+  for (const TVoiceEntry& voice : Voices) ComboBox3.ItemAdd(voice.name);
+  LastVoiceIndex = 0;
+  ComboBox3.SetItemIndex(0);
+  SpinEdit2.SetValue(SpeechGetVolume(0));
+  SpinEdit3.SetValue(SpeechGetRate(0));
+}
+
+// --- Settings --------------------------------------------------------------------------------
+
+void TMainFrm::SettingsDefault() {
+  TSettings defaults;
+  ::SettingsDefault(defaults, ComboBox3.ItemCount());
+  Edit1.SetText(defaults.TargetFile);
+  RadioButton1.SetChecked(true);
+  ComboBox1.SetItemIndex(defaults.Viewer);
+  UsersUpdate();
+  ComboBox2.SetItemIndex(-1);
+  ComboBox3.SetItemIndex(defaults.Voice);
+  SpinEdit2.SetValue(defaults.Volume);
+  SpinEdit3.SetValue(defaults.Rate);
+  Avatar = defaults.Avatar;
+  EncodingIndex = defaults.Encoding;
+  IntervalSet(defaults.Interval);
+  Edit2.SetText(defaults.RegEx0);
+  ComboBox4.SetItemIndex(defaults.Translate);
+  ComboBox5.SetItemIndex(defaults.UserName);
+}
+
+void TMainFrm::SettingsLoad() {
+  auto [fileIndex, textMode] = TypeIndexGet();
+  TSettings current{fileIndex,
+                    Edit1.GetText(),
+                    ComboBox1.ItemIndex(),
+                    Avatar,
+                    EncodingIndex,
+                    SpinEdit1.Value(),
+                    ComboBox3.ItemIndex(),
+                    SpinEdit2.Value(),
+                    SpinEdit3.Value(),
+                    textMode,
+                    Edit2.GetText(),
+                    ComboBox4.ItemIndex(),
+                    ComboBox5.ItemIndex()};
+  TSettings s = ::SettingsLoad(SettingsPath(), current, ComboBox3.ItemCount());
+  Edit1.SetText(s.TargetFile);
+  ComboBox1.SetItemIndex(s.Viewer);
+  Avatar = s.Avatar;
+  EncodingIndex = s.Encoding;
+  IntervalSet(s.Interval);
+  ComboBox3.SetItemIndex(s.Voice);
+  SpinEdit2.SetValue(s.Volume);
+  SpinEdit3.SetValue(s.Rate);
+  Edit2.SetText(s.RegEx0);
+  ComboBox4.SetItemIndex(s.Translate);
+  ComboBox5.SetItemIndex(s.UserName);
+  RadioButton1.SetChecked(s.FileType == 0);
+  RadioButton2.SetChecked(s.FileType == 1);
+  RadioButton3.SetChecked(s.TexType == 0);
+  RadioButton4.SetChecked(s.TexType == 1);
+  RadioButton5.SetChecked(s.TexType == 2);
+  RadioButtonXClick();
+  UsersUpdate();
+}
+
+void TMainFrm::SettingsSave() {
+  auto [fileIndex, textMode] = TypeIndexGet();
+  ::SettingsSave(SettingsPath(),
+                 {fileIndex, Edit1.GetText(), ComboBox1.ItemIndex(), Avatar, EncodingIndex,
+                  SpinEdit1.Value(), ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value(),
+                  textMode, Edit2.GetText(), ComboBox4.ItemIndex(), ComboBox5.ItemIndex()});
+}
+
+// --- Chat file and avatars -------------------------------------------------------------------
+
+std::pair<int, int> TMainFrm::TypeIndexGet() const {
+  int fileIndex = RadioButton2.Checked() ? 1 : 0;
+  int textMode = 0;
+  if (RadioButton4.Checked()) textMode = 1;
+  if (RadioButton5.Checked()) textMode = 2;
+  return {fileIndex, textMode};
+}
+
+Text TMainFrm::TargetFileGet(int fileIndex) const {
+  if (fileIndex == 0) return Edit1.GetText();
+  return ViewerChatFileGet(ViewerNameAt(ComboBox1.ItemIndex()), AvatarName());
+}
+
+void TMainFrm::MasgterFileSizeGet() {
+  MasterFileSizeMeasure(Monitor, TargetFileGet(TypeIndexGet().first));
+}
+
+Text TMainFrm::AvatarName() const {
+  int index = ComboBox2.ItemIndex();
+  return index < 0 || index >= static_cast<int>(Users.size()) ? Text()
+                                                              : Users[static_cast<size_t>(index)];
+}
+
+void TMainFrm::UsersUpdate() {
+  TAvatarList list = AvatarListBuild(ViewerNameAt(ComboBox1.ItemIndex()), Avatar);
+  Users = std::move(list.Users);
+  ComboBox2.ItemsClear();
+  for (const Text& name : list.ShownNames) ComboBox2.ItemAdd(name);
+  ComboBox2.SetItemIndex(list.Selected);
+}
+
+void TMainFrm::ComboBox1Change() { UsersUpdate(); }
+
+void TMainFrm::ComboBox2Change() {
+  int index = ComboBox2.ItemIndex();
+  Avatar = index < 0 ? Text() : ComboBox2.ItemText(index);
+}
+
+// --- Monitor ---------------------------------------------------------------------------------
+
+void TMainFrm::Timer1Timer() {
+  Timer1.SetEnabled(false);
+  auto [fileIndex, textMode] = TypeIndexGet();
+  ChatFileTick(Monitor, TargetFileGet(fileIndex), fileIndex, EncodingIndex,
+               [this, textMode = textMode](const LineList& lines) {
+                 if (textMode == 1) {
+                   ASAPISend(SLChatTextGet(lines, ChatOptions));
+                 } else if (textMode == 2) {
+                   ASAPISend(RegExTextGet(lines, Edit2.GetText()));
+                 } else {
+                   ASAPISend(StampTextGet(lines));
+                 }
+               });
+  // Not reached when the tick failed: the timer stays off and monitoring ends.
+  Timer1.SetEnabled(true);
+}
+
+void TMainFrm::SpinEdit1Change() {
+  // A value typed but not yet brought into range never makes an interval of 0 or less.
+  Timer1.SetInterval(std::clamp(SpinEdit1.Value(), 1, 10) * 1000);
+}
+
+void TMainFrm::IntervalSet(int seconds) {
+  SpinEdit1.SetValue(seconds);
+  SpinEdit1Change();
+}
+
+// --- Actions ---------------------------------------------------------------------------------
+
+void TMainFrm::AcTimerExecute() {
+  bool starting = !Timer1.Enabled();
+  if (starting) {
+    MasgterFileSizeGet();
+    DictionaryLoad();
+    BWListLoad();
+    ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(),
+                   UseDisplayNamesGet(ViewerNameAt(ComboBox1.ItemIndex()))};
+    ASAPICheck();
+    BWListMsg();
+  }
+  GroupsEnable(!starting);
+  Timer1.SetEnabled(starting);
+}
+
+void TMainFrm::GroupsEnable(bool enabled) {
+  for (ui::GroupBox* group : {&GroupBox1, &GroupBox2, &GroupBox3}) group->SetEnabled(enabled);
+  Button2.SetEnabled(enabled);  // the action Default
+}
+
+void TMainFrm::AcTimerUpdate() {
+  bool monitoring = Timer1.Enabled();
+  Button1.SetCaption(monitoring ? u"STOP" : u"START");
+  Button1.SetImages(monitoring ? kStop : kStart, kDisabled + kStart);
+}
+
+void TMainFrm::AcSkipExecute() { ASAPISkip(); }
+
+void TMainFrm::AcDefaultExecute() { SettingsDefault(); }
+
+void TMainFrm::AcBrowseExecute() {
+  ui::OpenFileRequest request{Text(),          u"\u30C6\u30AD\u30B9\u30C8\u30D5\u30A1\u30A4\u30EB",
+                              u"*.txt",        u"txt",
+                              DialogEncodings, EncodingIndex};
+  Text selected = Edit1.GetText();
+  Text viewerFolder = ViewerFolderGet(u"SecondLife");
+  if (FileExists(selected)) {
+    request.initialFolder = PathFolderPart(selected);
+  } else if (FolderExists(viewerFolder)) {
+    request.initialFolder = viewerFolder;
+    request.encodingIndex = 0;
+  }
+  std::optional<ui::OpenFileResult> chosen = ui::OpenFileDialog(request);
+  if (!chosen) return;
+  Edit1.SetText(chosen->path);
+  EncodingIndex = chosen->encodingIndex;
+}
+
+void TMainFrm::RadioButtonXClick() {
+  Edit2.SetEnabled(RadioButton5.Checked());
+  ComboBox4.SetEnabled(RadioButton4.Checked());
+  ComboBox5.SetEnabled(RadioButton4.Checked());
+}
+
+void TMainFrm::LinkLabel1LinkClick(const Text& target) { ShellOpen(target); }
+
+// --- Speaking --------------------------------------------------------------------------------
+
+void TMainFrm::ASAPISend(TextView text) {
+  if (text.empty()) return;
+  if (!SpeechSay(text, ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value())) {
+    ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
+  }
+}
+
+bool TMainFrm::ASAPISendXml(TextView text) {
+  if (text.empty()) return false;
+  return SpeechSayXml(text, ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value());
+}
+
+void TMainFrm::ASAPICheck() {
+  if (!ASAPISendXml(kGreetingXml)) ASAPISend(kGreetingPlain);
+}
+
+void TMainFrm::ASAPISkip() { SpeechPurge(ComboBox3.ItemIndex()); }
+
+void TMainFrm::BWListMsg() {
+  auto [fileIndex, textMode] = TypeIndexGet();
+  if (fileIndex != 1 || textMode != 1) return;
+  if (!ASAPISendXml(BWListText(AvatarName(), kProductXml))) {
+    ASAPISend(BWListText(AvatarName(), kProductPlain));
+  }
+}
+
+void TMainFrm::ComboBox3Change() {
+  int index = ComboBox3.ItemIndex();
+  if (index == LastVoiceIndex) return;
+  SpeechPurge(LastVoiceIndex);
+  LastVoiceIndex = index;
+  SpinEdit2.SetValue(SpeechGetVolume(index));
+  SpinEdit3.SetValue(SpeechGetRate(index));
+}

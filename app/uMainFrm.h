@@ -1,0 +1,102 @@
+// The main window: every control of the program, the actions START/STOP, Skip, Default and
+// Browse, the monitor tick, the speaking pipeline and the settings, wired together.
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include "app/monitor.h"
+#include "ui/ui.h"
+
+inline constexpr char16_t kApplicationTitle[] = u"KELVORA Pro";
+inline constexpr char16_t kProductPage[] = u"https://vortane.example.com/kelvora-pro/";
+inline constexpr char16_t kSapiWarning[] =
+    u"Application can't access SAPI.\r\nPlease check Control Panel - Speech Recognition - Text to "
+    u"Speech.";
+
+class TMainFrm {
+ public:
+  // Builds the window and runs FormCreate.
+  TMainFrm();
+  TMainFrm(const TMainFrm&) = delete;
+  TMainFrm& operator=(const TMainFrm&) = delete;
+
+  // Window destruction: saves the settings and closes the voice engine.
+  void FormDestroy();
+
+  // --- Controls ------------------------------------------------------------------------------
+  ui::Form MainFrm;
+  ui::ImageList ImageList1;
+  ui::Panel Panel1;
+  ui::Image Image1;
+  ui::Label Label5, Label6;
+  ui::LinkLabel LinkLabel1;
+  ui::Button Button1, Button3;
+  ui::Label Label2;
+  ui::SpinEdit SpinEdit1;
+  ui::Button Button2;
+  ui::GroupBox GroupBox3;
+  ui::Label Label3;
+  ui::ComboBox ComboBox3;
+  ui::Label Label7;
+  ui::SpinEdit SpinEdit2;
+  ui::Label Label8;
+  ui::SpinEdit SpinEdit3;
+  ui::GroupBox GroupBox1;
+  ui::RadioButton RadioButton2;
+  ui::ComboBox ComboBox1;
+  ui::Label Label4;
+  ui::ComboBox ComboBox2;
+  ui::RadioButton RadioButton1;
+  ui::Edit Edit1;
+  ui::Button Button4;
+  ui::GroupBox GroupBox2;
+  ui::RadioButton RadioButton4;
+  ui::ComboBox ComboBox4, ComboBox5;
+  ui::RadioButton RadioButton3, RadioButton5;
+  ui::Edit Edit2;
+  ui::Timer Timer1;
+
+  // --- Fields --------------------------------------------------------------------------------
+  int32_t EncodingIndex = 0;
+  Text Avatar;
+  TMonitorState Monitor;  // MasterFileSize and what the monitor keeps beside it
+  std::vector<Text> Users;
+  int32_t LastVoiceIndex = 0;
+  std::vector<Text> DialogEncodings;  // the open-file dialog's encoding choices
+
+  // --- Methods -------------------------------------------------------------------------------
+  std::pair<int, int> TypeIndexGet() const;  // (FileIndex, TextMode)
+  Text TargetFileGet(int fileIndex) const;
+  void MasgterFileSizeGet();
+  Text AvatarName() const;
+  void UsersUpdate();
+  void SettingsDefault();
+  void SettingsLoad();
+  void SettingsSave();
+  void ASAPISend(TextView text);
+  bool ASAPISendXml(TextView text);
+  void ASAPICheck();
+  void ASAPISkip();
+  void BWListMsg();
+
+  // --- Handlers ------------------------------------------------------------------------------
+  void FormCreate();
+  void AcTimerExecute();
+  void AcTimerUpdate();
+  void AcSkipExecute();
+  void AcDefaultExecute();
+  void AcBrowseExecute();
+  void RadioButtonXClick();
+  void LinkLabel1LinkClick(const Text& target);
+  void Timer1Timer();
+  void SpinEdit1Change();
+  void ComboBox1Change();
+  void ComboBox2Change();
+  void ComboBox3Change();
+
+ private:
+  void VoiceBoxFill();
+  void GroupsEnable(bool enabled);
+  void IntervalSet(int seconds);
+};

@@ -1,0 +1,315 @@
+// The main window against the headless binding, with scripted speech and temporary folders.
+#include "app/uMainFrm.h"
+
+#include <gtest/gtest.h>
+
+#include "app/settings.h"
+#include "platform/platform.h"
+#include "platform/testing.h"
+#include "speech/runtime/scripted.h"
+#include "speech/uSpeechLib.h"
+#include "text/uText.h"
+
+namespace {
+
+ui::Application& App() {
+  static int argc = 1;
+  static char name[] = "mainfrm_test";
+  static char* argv[] = {name, nullptr};
+  static ui::Application app(argc, argv, kApplicationTitle);
+  return app;
+}
+
+constexpr char16_t kGreetingXml[] = u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.";
+
+class MainFrmTest : public ::testing::Test {
+ protected:
+  MainFrmTest() {
+    App();
+    FolderMake(Account(u"ann_example"));
+    FileWrite(PathJoin(Account(u"ann_example"), u"settings_per_account.xml"),
+              "<llsd><map/></llsd>");
+    platform_->voiceNames = {u"Platform A"};
+    sapi5_->voiceNames = {u"Sapi A", u"Sapi B"};
+    ScriptedClassRegister(kSpeechPlatformClassId, platform_);
+    ScriptedClassRegister(kSapi5ClassId, sapi5_);
+    ui::MessageHookSet([this](TextView text, ui::MessageKind kind) {
+      messages_.push_back({Text(text), kind});
+    });
+    Dictionary.clear();
+    UserList.clear();
+    WhiteListMode = false;
+  }
+  ~MainFrmTest() override {
+    frm_.reset();
+    SpeechClose();
+    SpeechRelease();
+    ui::MessageHookSet(nullptr);
+    ui::OpenFileHookSet(nullptr);
+  }
+
+  Text Account(TextView name) const { return PathJoin(ViewerFolderGet(u"SecondLife"), name); }
+  Text ChatFile() const { return PathJoin(Account(u"ann_example"), u"chat.txt"); }
+  TMainFrm& Frm() {
+    if (!frm_) frm_ = std::make_unique<TMainFrm>();
+    return *frm_;
+  }
+  // The texts spoken by an engine ("flags text").
+  static std::vector<std::string> Spoken(const ScriptedEngine& engine) {
+    std::vector<std::string> out;
+    for (const std::string& call : engine.CallsOf("Speak ")) out.push_back(call.substr(6));
+    return out;
+  }
+  void ViewerChatChoose() {
+    Frm().RadioButton2.Click();
+    Frm().RadioButton4.Click();
+    Frm().ComboBox2.UserSelect(0);
+  }
+  size_t Warnings() const {
+    size_t n = 0;
+    for (const auto& m : messages_)
+      n += m.second == ui::MessageKind::kWarning && m.first == kSapiWarning;
+    return n;
+  }
+
+  TempFolder folder_;
+  EnvOverride local_{"KELVORA_LOCAL_APPDATA", folder_.Join(u"local")};
+  EnvOverride roaming_{"KELVORA_APPDATA", folder_.Join(u"roaming")};
+  EnvOverride program_{"KELVORA_PROGRAM_DIR", folder_.Join(u"program")};
+  EnvOverride secondLife_{"SECONDLIFE_USER_DIR", u""};
+  std::shared_ptr<ScriptedEngine> platform_ = std::make_shared<ScriptedEngine>();
+  std::shared_ptr<ScriptedEngine> sapi5_ = std::make_shared<ScriptedEngine>();
+  std::vector<std::pair<Text, ui::MessageKind>> messages_;
+  std::unique_ptr<TMainFrm> frm_;
+};
+
+TEST_F(MainFrmTest, StartUpFillsTheWindowWithTheDefaults) {
+  TMainFrm& f = Frm();
+  EXPECT_EQ(f.MainFrm.Caption(), u"KELVORA Pro - Chat to Speech");
+  EXPECT_EQ(f.ComboBox3.ItemCount(), 3);
+  EXPECT_EQ(f.ComboBox3.ItemText(0), u"Platform A");
+  EXPECT_EQ(f.ComboBox3.ItemIndex(), 0);
+  EXPECT_EQ(f.LastVoiceIndex, 0);
+  EXPECT_EQ(f.Label6.GetText(), u"Ver." + VersionGet());
+  EXPECT_EQ(f.DialogEncodings, (std::vector<Text>{u"UTF8", u"SJIS"}));
+  EXPECT_EQ(f.ComboBox1.ItemCount(), 2);
+  EXPECT_EQ(f.ComboBox1.ItemIndex(), 0);
+  EXPECT_EQ(f.ComboBox2.ItemCount(), 1);
+  EXPECT_EQ(f.ComboBox2.ItemText(0), u"ann example");
+  EXPECT_EQ(f.ComboBox2.ItemIndex(), -1);
+  EXPECT_TRUE(f.RadioButton1.Checked());
+  EXPECT_TRUE(f.RadioButton3.Checked());
+  EXPECT_FALSE(f.Edit2.Enabled());
+  EXPECT_FALSE(f.ComboBox4.Enabled());
+  EXPECT_EQ(f.Edit1.GetText(), u"chat.txt");
+  EXPECT_EQ(f.SpinEdit1.Value(), 1);
+  EXPECT_EQ(f.Timer1.Interval(), 1000);
+  EXPECT_FALSE(f.Timer1.Enabled());
+  EXPECT_EQ(f.SpinEdit2.Value(), 100);
+  EXPECT_EQ(f.SpinEdit3.Value(), 0);
+  EXPECT_EQ(f.Monitor.MasterFileSize, -1);
+  EXPECT_EQ(f.LinkLabel1.Link(), kProductPage);
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(MainFrmTest, StartGreetsDisablesTheGroupsAndStopEnablesThem) {
+  TMainFrm& f = Frm();
+  f.Button1.Click();
+  App().ProcessEventsFor(0);
+  EXPECT_EQ(f.Button1.Caption(), u"STOP");
+  EXPECT_TRUE(f.Timer1.Enabled());
+  for (ui::Widget* w :
+       std::initializer_list<ui::Widget*>{&f.GroupBox1, &f.GroupBox2, &f.GroupBox3, &f.Button2}) {
+    EXPECT_FALSE(w->Usable());
+  }
+  EXPECT_TRUE(f.Button3.Usable());
+  EXPECT_TRUE(f.SpinEdit1.Usable());
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{"9 " + TextToUtf8(kGreetingXml)});
+  f.Button1.Click();
+  App().ProcessEventsFor(0);
+  EXPECT_EQ(f.Button1.Caption(), u"START");
+  EXPECT_FALSE(f.Timer1.Enabled());
+  EXPECT_TRUE(f.GroupBox1.Usable());
+  EXPECT_TRUE(f.Button2.Usable());
+}
+
+TEST_F(MainFrmTest, GreetingFallsBackToPlainTextWithoutWarning) {
+  platform_->refuses = [](TextView, int32_t flags) { return (flags & 8) != 0; };
+  Frm().Button1.Click();
+  EXPECT_EQ(Spoken(*platform_), (std::vector<std::string>{"9 " + TextToUtf8(kGreetingXml),
+                                                          "17 Thank you for using KEL VOR A."}));
+  EXPECT_EQ(Warnings(), 0u);
+}
+
+TEST_F(MainFrmTest, ListNoticeOnlyForViewerAndSecondLifeChat) {
+  FolderMake(folder_.Join(u"program"));
+  FileWrite(folder_.Join(u"program/WhiteList.txt"),
+            "# VORTANE PROJECT KELVORA User List Format V 1.0\n");
+  Frm().RadioButton4.Click();
+  Frm().Button1.Click();
+  Frm().Button1.Click();
+  EXPECT_EQ(Spoken(*platform_).size(), 1u);  // "Selected File": the greeting only
+  platform_->calls.clear();
+  ViewerChatChoose();
+  Frm().Button1.Click();
+  ASSERT_EQ(Spoken(*platform_).size(), 2u);
+  EXPECT_EQ(Spoken(*platform_)[1],
+            "9 Your white list is empty, so <pron sym=\"k eh l ! v ao r ah\" />. speaks nothing.");
+}
+
+TEST_F(MainFrmTest, TickSpeaksAppendedChatWithTheChosenVoiceVolumeAndRate) {
+  TMainFrm& f = Frm();
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "[2024/05/01 18:00]  Old One (old.one): before start\n");
+  f.ComboBox3.UserSelect(2);
+  f.SpinEdit2.UserType(u"40");
+  f.SpinEdit3.UserType(u"-3");
+  f.SpinEdit1.UserType(u"3");
+  f.Button1.Click();
+  sapi5_->calls.clear();
+  FileAppend(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): Hello (Bonjour)\n");
+  App().ProcessEventsFor(2900);
+  EXPECT_TRUE(sapi5_->CallsOf("Speak").empty());  // ticks come 3000 ms apart
+  App().ProcessEventsFor(200);
+  EXPECT_EQ(sapi5_->calls, (std::vector<std::string>{"SetVoice 1", "SetVolume 40", "SetRate -3",
+                                                     "Speak 17 Ann Example : Hello (Bonjour)"}));
+  EXPECT_TRUE(f.Timer1.Enabled());
+}
+
+TEST_F(MainFrmTest, ErrorInATickStopsMonitoringButKeepsTheGroupsDisabled) {
+  TMainFrm& f = Frm();
+  f.RadioButton5.Click();
+  f.Edit2.UserType(u"(");
+  FileWrite(folder_.Join(u"sel.txt"), "");
+  ui::OpenFileHookSet([&](const ui::OpenFileRequest&) -> std::optional<ui::OpenFileResult> {
+    return ui::OpenFileResult{folder_.Join(u"sel.txt"), 0};
+  });
+  f.Button4.Click();
+  f.Button1.Click();
+  FileAppend(folder_.Join(u"sel.txt"), "a line\n");
+  App().ProcessEventsFor(1100);
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_EQ(messages_.back().second, ui::MessageKind::kError);
+  EXPECT_NE(TextToUtf8(messages_.back().first).find("Regular expression"), std::string::npos);
+  EXPECT_FALSE(f.Timer1.Enabled());
+  EXPECT_EQ(f.Button1.Caption(), u"START");
+  EXPECT_FALSE(f.GroupBox2.Usable());
+  App().ProcessEventsFor(3000);
+  EXPECT_EQ(messages_.size(), 1u);  // no more ticks
+}
+
+TEST_F(MainFrmTest, SkipPurgesOnlyTheSelectedVoicesEngine) {
+  Frm().ComboBox3.UserSelect(1);
+  platform_->calls.clear();
+  sapi5_->calls.clear();
+  Frm().Button3.Click();
+  EXPECT_EQ(sapi5_->calls, std::vector<std::string>{"Speak 3 ."});
+  EXPECT_TRUE(platform_->calls.empty());
+}
+
+TEST_F(MainFrmTest, VoiceChangePurgesTheVoiceUsedSoFarAndReadsItsEngine) {
+  TMainFrm& f = Frm();
+  sapi5_->volume = 55;
+  sapi5_->rate = 4;
+  f.ComboBox3.UserSelect(1);
+  EXPECT_EQ(platform_->CallsOf("Speak"), std::vector<std::string>{"Speak 3 ."});
+  EXPECT_EQ(f.LastVoiceIndex, 1);
+  EXPECT_EQ(f.SpinEdit2.Value(), 55);
+  EXPECT_EQ(f.SpinEdit3.Value(), 4);
+  sapi5_->calls.clear();
+  f.ComboBox3.UserSelect(1);  // the same voice again: nothing
+  EXPECT_TRUE(sapi5_->calls.empty());
+}
+
+TEST_F(MainFrmTest, BrowseStartsInTheViewerFolderAndKeepsChoicesOnCancel) {
+  TMainFrm& f = Frm();
+  f.EncodingIndex = 1;
+  std::optional<ui::OpenFileRequest> asked;
+  ui::OpenFileHookSet([&](const ui::OpenFileRequest& r) -> std::optional<ui::OpenFileResult> {
+    asked = r;
+    return std::nullopt;
+  });
+  f.Button4.Click();
+  ASSERT_TRUE(asked);
+  EXPECT_EQ(asked->initialFolder, ViewerFolderGet(u"SecondLife"));
+  EXPECT_EQ(asked->encodingIndex, 0);
+  EXPECT_EQ(asked->filterPattern, u"*.txt");
+  EXPECT_EQ(f.Edit1.GetText(), u"chat.txt");
+  EXPECT_EQ(f.EncodingIndex, 1);
+  ui::OpenFileHookSet([&](const ui::OpenFileRequest& r) -> std::optional<ui::OpenFileResult> {
+    asked = r;
+    return ui::OpenFileResult{ChatFile(), 1};
+  });
+  FileWrite(ChatFile(), "");
+  f.Button4.Click();
+  EXPECT_EQ(f.Edit1.GetText(), ChatFile());
+  EXPECT_EQ(f.EncodingIndex, 1);
+  f.Button4.Click();  // now the chosen file's folder, with the encoding as it is
+  EXPECT_EQ(asked->initialFolder, PathFolderPart(ChatFile()));
+  EXPECT_EQ(asked->encodingIndex, 1);
+}
+
+TEST_F(MainFrmTest, DefaultKeepsTheTextMode) {
+  TMainFrm& f = Frm();
+  f.RadioButton5.Click();
+  f.RadioButton2.Click();
+  f.SpinEdit2.UserType(u"20");
+  f.Button2.Click();
+  EXPECT_TRUE(f.RadioButton5.Checked());
+  EXPECT_TRUE(f.RadioButton1.Checked());
+  EXPECT_EQ(f.SpinEdit2.Value(), 100);
+}
+
+TEST_F(MainFrmTest, ShutDownSavesAndStartUpRestores) {
+  TMainFrm& f = Frm();
+  ViewerChatChoose();
+  f.ComboBox3.UserSelect(2);
+  f.SpinEdit1.UserType(u"4");
+  f.EncodingIndex = 1;
+  f.FormDestroy();
+  ProfileFile ini(SettingsPath());
+  EXPECT_EQ(ini.IntegerGet(u"Setup", u"FileType", -1), 1);
+  EXPECT_EQ(ini.IntegerGet(u"Setup", u"TexType", -1), 1);
+  EXPECT_EQ(ini.IntegerGet(u"Voice", u"Voice", -1), 2);
+  EXPECT_EQ(ini.StringGet(u"SecondLife", u"Avatar", u""), u"ann example");
+  frm_.reset();
+  SpeechRelease();
+  TMainFrm& again = Frm();
+  EXPECT_TRUE(again.RadioButton2.Checked());
+  EXPECT_TRUE(again.RadioButton4.Checked());
+  EXPECT_TRUE(again.ComboBox4.Enabled());
+  EXPECT_EQ(again.ComboBox2.ItemIndex(), 0);
+  EXPECT_EQ(again.ComboBox3.ItemIndex(), 2);
+  EXPECT_EQ(again.Timer1.Interval(), 4000);
+  EXPECT_EQ(again.EncodingIndex, 1);
+  EXPECT_EQ(again.AvatarName(), u"ann_example");
+  EXPECT_EQ(again.TargetFileGet(1), ChatFile());
+}
+
+TEST_F(MainFrmTest, NoVoicesGiveExactlyTheCountedWarnings) {
+  platform_->createFails = true;
+  sapi5_->getVoicesFails = true;
+  TMainFrm& f = Frm();
+  EXPECT_EQ(Warnings(), 1u);  // creation
+  EXPECT_EQ(f.ComboBox3.ItemIndex(), -1);
+  ViewerChatChoose();
+  FolderMake(folder_.Join(u"program"));
+  FileWrite(folder_.Join(u"program/WhiteList.txt"),
+            "# VORTANE PROJECT KELVORA User List Format V 1.0\n");
+  f.Button1.Click();
+  EXPECT_EQ(Warnings(), 3u);  // the greeting, then the list notice
+  FileWrite(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): hi\n");
+  App().ProcessEventsFor(1000);
+  EXPECT_EQ(Warnings(), 3u);  // silenced by the empty white list: nothing to speak
+  f.Button1.Click();
+  WhiteListMode = false;
+  FileWrite(folder_.Join(u"program/WhiteList.txt"),
+            "# VORTANE PROJECT KELVORA User List Format V 1.0\nann.example\n");
+  f.Button1.Click();
+  EXPECT_EQ(Warnings(), 4u);  // the greeting only
+  FileAppend(ChatFile(), "[2024/05/01 18:02]  Ann Example (ann.example): again\n");
+  App().ProcessEventsFor(1000);
+  EXPECT_EQ(Warnings(), 5u);  // a tick with text
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+// The window's program entry: the main window and its message loop.
+#include <iostream>
+
+#include "app/commands.h"
+#include "app/uMainFrm.h"
+#include "platform/platform.h"
+#include "speech/runtime/runtime.h"
+#include "speech/uSpeechLib.h"
+
+int WindowRun(int argc, char** argv) {
+  if (!ui::DisplayAvailable()) {
+    std::cout << "No display found. To see the window without one, run it under Xvfb:\n"
+                 "  xvfb-run -a kelvora\n"
+                 "or use a command that needs no window (kelvora --help lists them).\n";
+    return 0;
+  }
+  ComApartment apartment;
+  ui::Application application(argc, argv, kApplicationTitle);
+  SpeechPlatformClassesRegister();
+  int result = 0;
+  {
+    TMainFrm mainFrm;
+    result = application.Run(mainFrm.MainFrm);
+    ui::Application::Dispatch([&] { mainFrm.FormDestroy(); });
+  }
+  SpeechRelease();
+  return result;
+}
