@@ -91,3 +91,8 @@ void ProfileFile::StringSet(TextView section, TextView key, TextView value) {
 void ProfileFile::IntegerSet(TextView section, TextView key, int32_t value) {
   RawStringSet(section, key, AsciiToText(std::to_string(value)));
 }
+
+std::string FileContentsRead(TextView path) {
+  SharedFile file(path);
+  return file.Read(static_cast<size_t>(file.Size()));
+}

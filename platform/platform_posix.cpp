@@ -209,10 +209,6 @@ std::string SharedFile::Read(size_t count) {
   return bytes;
 }
 
-std::string FileContentsRead(TextView path) {
-  SharedFile file(path);
-  return file.Read(static_cast<size_t>(file.Size()));
-}
 
 // --- Profile strings ---------------------------------------------------------------------------
 

@@ -115,15 +115,6 @@ void Application::ProcessEventsFor(int milliseconds) {
   }
 }
 
-void Application::Dispatch(const Handler& fn) {
-  if (!fn) return;
-  try {
-    fn();
-  } catch (const std::exception& e) {
-    MessageShow(Utf8ToText(e.what()), MessageKind::kError);
-  }
-}
-
 Text Application::Title() { return Global().title; }
 
 Widget::~Widget() {

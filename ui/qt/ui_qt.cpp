@@ -49,12 +49,12 @@ Text T(const QString& text) {
   return Text(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
 }
 
-QFont FontOf(FontSpec spec) {
+QFont FontOf(FontSpec wanted) {
   // Tahoma where the system has it, else the platform's sans-serif.
   QFont font(QStringLiteral("Tahoma"));
   font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(spec.pixels);
-  font.setBold(spec.bold);
+  font.setPixelSize(wanted.pixels);
+  font.setBold(wanted.bold);
   return font;
 }
 
@@ -152,15 +152,6 @@ void Application::ProcessEventsFor(int milliseconds) {
   QEventLoop loop;
   QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
   loop.exec();
-}
-
-void Application::Dispatch(const Handler& fn) {
-  if (!fn) return;
-  try {
-    fn();
-  } catch (const std::exception& e) {
-    MessageShow(Utf8ToText(e.what()), MessageKind::kError);
-  }
 }
 
 Text Application::Title() { return Global().title; }
