@@ -85,7 +85,11 @@ int32_t ProfileFile::IntegerGet(TextView section, TextView key, int32_t defaultV
 void ProfileFile::StringSet(TextView section, TextView key, TextView value) {
   // Profile readers drop blanks around a value and one pair of enclosing quotes; quoting such a
   // value keeps it intact (a mask that ends in a blank, say).
-  RawStringSet(section, key, NeedsQuotes(value) ? u"\"" + Text(value) + u"\"" : Text(value));
+  if (!NeedsQuotes(value)) return RawStringSet(section, key, value);
+  Text quoted;
+  quoted.reserve(value.size() + 2);
+  quoted.append(1, u'"').append(value).append(1, u'"');
+  RawStringSet(section, key, quoted);
 }
 
 void ProfileFile::IntegerSet(TextView section, TextView key, int32_t value) {
