@@ -152,22 +152,25 @@ void TMainFrm::SettingsDefault() {
   ComboBox5.SetItemIndex(defaults.UserName);
 }
 
-void TMainFrm::SettingsLoad() {
+TSettings TMainFrm::SettingsFromControls() const {
   auto [fileIndex, textMode] = TypeIndexGet();
-  TSettings current{fileIndex,
-                    Edit1.GetText(),
-                    ComboBox1.ItemIndex(),
-                    Avatar,
-                    EncodingIndex,
-                    SpinEdit1.Value(),
-                    ComboBox3.ItemIndex(),
-                    SpinEdit2.Value(),
-                    SpinEdit3.Value(),
-                    textMode,
-                    Edit2.GetText(),
-                    ComboBox4.ItemIndex(),
-                    ComboBox5.ItemIndex()};
-  TSettings s = ::SettingsLoad(SettingsPath(), current, ComboBox3.ItemCount());
+  return {fileIndex,
+          Edit1.GetText(),
+          ComboBox1.ItemIndex(),
+          Avatar,
+          EncodingIndex,
+          SpinEdit1.Value(),
+          ComboBox3.ItemIndex(),
+          SpinEdit2.Value(),
+          SpinEdit3.Value(),
+          textMode,
+          Edit2.GetText(),
+          ComboBox4.ItemIndex(),
+          ComboBox5.ItemIndex()};
+}
+
+void TMainFrm::SettingsLoad() {
+  TSettings s = ::SettingsLoad(SettingsPath(), SettingsFromControls(), ComboBox3.ItemCount());
   Edit1.SetText(s.TargetFile);
   ComboBox1.SetItemIndex(s.Viewer);
   Avatar = s.Avatar;
@@ -188,13 +191,7 @@ void TMainFrm::SettingsLoad() {
   UsersUpdate();
 }
 
-void TMainFrm::SettingsSave() {
-  auto [fileIndex, textMode] = TypeIndexGet();
-  ::SettingsSave(SettingsPath(),
-                 {fileIndex, Edit1.GetText(), ComboBox1.ItemIndex(), Avatar, EncodingIndex,
-                  SpinEdit1.Value(), ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value(),
-                  textMode, Edit2.GetText(), ComboBox4.ItemIndex(), ComboBox5.ItemIndex()});
-}
+void TMainFrm::SettingsSave() { ::SettingsSave(SettingsPath(), SettingsFromControls()); }
 
 // --- Chat file and avatars -------------------------------------------------------------------
 

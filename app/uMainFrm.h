@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/monitor.h"
+#include "app/settings.h"
 #include "ui/ui.h"
 
 inline constexpr char16_t kApplicationTitle[] = u"KELVORA Pro";
@@ -96,6 +97,8 @@ class TMainFrm {
   void ComboBox3Change();
 
  private:
+  // The values Setup.ini keeps, as the controls and fields hold them now.
+  TSettings SettingsFromControls() const;
   void VoiceBoxFill();
   void GroupsEnable(bool enabled);
   void IntervalSet(int seconds);

@@ -23,6 +23,8 @@
 
 namespace {
 
+constexpr char kEngine[] = "espeak-ng";
+
 // Samples per callback: purging stops the current text within this much audio.
 constexpr int kBufferMilliseconds = 40;
 
@@ -301,39 +303,6 @@ class EspeakEngine {
   std::thread worker_;
 };
 
-class EspeakToken : public SpeechObjectToken {
- public:
-  EspeakToken(std::string name, std::string identifier)
-      : name_(std::move(name)), identifier_(std::move(identifier)) {}
-  Text GetAttribute(TextView attribute) override {
-    if (attribute != u"Name") throw SpeechError("espeak-ng: no attribute " + TextToUtf8(attribute));
-    return Utf8ToText(name_);
-  }
-  Text GetDescription(int32_t) override { return Utf8ToText(name_); }
-  const std::string& Identifier() const { return identifier_; }
-
- private:
-  std::string name_, identifier_;
-};
-
-class EspeakTokens : public SpeechObjectTokens {
- public:
-  EspeakTokens() {
-    for (const auto& [name, identifier] : EspeakEngine::Get().VoiceList()) {
-      tokens_.push_back(std::make_shared<EspeakToken>(name, identifier));
-    }
-  }
-  int32_t Count() override { return static_cast<int32_t>(tokens_.size()); }
-  std::shared_ptr<SpeechObjectToken> Item(int32_t index) override {
-    if (index < 0 || index >= Count())
-      throw SpeechError("espeak-ng: no voice " + std::to_string(index));
-    return tokens_[static_cast<size_t>(index)];
-  }
-
- private:
-  std::vector<std::shared_ptr<EspeakToken>> tokens_;
-};
-
 Text WavFolderGet() {
   const char* folder = std::getenv("KELVORA_WAV_DIR");
   return folder ? Utf8ToText(folder) : Text();
@@ -343,12 +312,14 @@ class EspeakVoice : public SpeechVoice {
  public:
   EspeakVoice() { EspeakEngine::Get(); }
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
-    return std::make_shared<EspeakTokens>();
+    std::vector<std::shared_ptr<NamedToken>> tokens;
+    for (const auto& [name, identifier] : EspeakEngine::Get().VoiceList()) {
+      tokens.push_back(std::make_shared<NamedToken>(kEngine, name, identifier));
+    }
+    return std::make_shared<NamedTokens>(kEngine, std::move(tokens));
   }
   void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) override {
-    auto* espeak = dynamic_cast<EspeakToken*>(token.get());
-    if (!espeak) throw SpeechError("espeak-ng: not a voice of this engine");
-    voice_ = espeak->Identifier();
+    voice_ = NamedTokenIdentifier(token, kEngine);
   }
   int32_t GetVolume() override { return volume_; }
   void SetVolume(int32_t volume) override { volume_ = volume; }

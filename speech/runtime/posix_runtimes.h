@@ -2,8 +2,38 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "speech/runtime/runtime.h"
+
+// A voice of our own runtimes: shown by its name, selected by its identifier.
+class NamedToken : public SpeechObjectToken {
+ public:
+  NamedToken(std::string engine, std::string name, std::string identifier);
+  Text GetAttribute(TextView attribute) override;  // only "Name"
+  Text GetDescription(int32_t locale) override;
+  const std::string& Identifier() const { return identifier_; }
+
+ private:
+  std::string engine_, name_, identifier_;
+};
+
+// An engine's voices, in the order given.
+class NamedTokens : public SpeechObjectTokens {
+ public:
+  NamedTokens(std::string engine, std::vector<std::shared_ptr<NamedToken>> tokens)
+      : engine_(std::move(engine)), tokens_(std::move(tokens)) {}
+  int32_t Count() override;
+  std::shared_ptr<SpeechObjectToken> Item(int32_t index) override;
+
+ private:
+  std::string engine_;
+  std::vector<std::shared_ptr<NamedToken>> tokens_;
+};
+
+// The identifier of a token of ours; throws SpeechError for a token of another engine.
+const std::string& NamedTokenIdentifier(const std::shared_ptr<SpeechObjectToken>& token,
+                                        const std::string& engine);
 
 // espeak-ng, embedded: synthesises on its own thread into the sound device, or into one WAV
 // file per text when KELVORA_WAV_DIR names a folder.

@@ -9,39 +9,11 @@
 
 namespace {
 
+constexpr char kEngine[] = "speech-dispatcher";
+
 // SAPI's volume 0..100 and rate -10..10 on speech-dispatcher's -100..100.
 int SpeechdVolume(int32_t volume) { return volume * 2 - 100; }
 int SpeechdRate(int32_t rate) { return rate * 10; }
-
-class SpeechdToken : public SpeechObjectToken {
- public:
-  explicit SpeechdToken(std::string name) : name_(std::move(name)) {}
-  Text GetAttribute(TextView attribute) override {
-    if (attribute != u"Name")
-      throw SpeechError("speech-dispatcher: no attribute " + TextToUtf8(attribute));
-    return Utf8ToText(name_);
-  }
-  Text GetDescription(int32_t) override { return Utf8ToText(name_); }
-  const std::string& Name() const { return name_; }
-
- private:
-  std::string name_;
-};
-
-class SpeechdTokens : public SpeechObjectTokens {
- public:
-  explicit SpeechdTokens(std::vector<std::shared_ptr<SpeechdToken>> tokens)
-      : tokens_(std::move(tokens)) {}
-  int32_t Count() override { return static_cast<int32_t>(tokens_.size()); }
-  std::shared_ptr<SpeechObjectToken> Item(int32_t index) override {
-    if (index < 0 || index >= Count())
-      throw SpeechError("speech-dispatcher: no voice " + std::to_string(index));
-    return tokens_[static_cast<size_t>(index)];
-  }
-
- private:
-  std::vector<std::shared_ptr<SpeechdToken>> tokens_;
-};
 
 // Messages still being spoken, counted through the server's end and cancel notices.
 struct Pending {
@@ -84,16 +56,15 @@ class SpeechdVoice : public SpeechVoice {
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
     SPDVoice** voices = spd_list_synthesis_voices(connection_);
     if (!voices) throw SpeechError("speech-dispatcher: the voices cannot be listed");
-    std::vector<std::shared_ptr<SpeechdToken>> tokens;
-    for (SPDVoice** v = voices; *v; ++v)
-      tokens.push_back(std::make_shared<SpeechdToken>((*v)->name));
+    std::vector<std::shared_ptr<NamedToken>> tokens;
+    for (SPDVoice** v = voices; *v; ++v) {
+      tokens.push_back(std::make_shared<NamedToken>(kEngine, (*v)->name, (*v)->name));
+    }
     free_spd_voices(voices);
-    return std::make_shared<SpeechdTokens>(std::move(tokens));
+    return std::make_shared<NamedTokens>(kEngine, std::move(tokens));
   }
   void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) override {
-    auto* speechd = dynamic_cast<SpeechdToken*>(token.get());
-    if (!speechd) throw SpeechError("speech-dispatcher: not a voice of this engine");
-    voice_ = speechd->Name();
+    voice_ = NamedTokenIdentifier(token, kEngine);
   }
   int32_t GetVolume() override { return volume_; }
   void SetVolume(int32_t volume) override { volume_ = volume; }
