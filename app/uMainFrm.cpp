@@ -134,22 +134,26 @@ void TMainFrm::VoiceBoxFill() {
 // --- Settings --------------------------------------------------------------------------------
 
 void TMainFrm::SettingsDefault() {
+  // Every choice but the text mode, which stays as it is.
   TSettings defaults;
   ::SettingsDefault(defaults, ComboBox3.ItemCount());
-  Edit1.SetText(defaults.TargetFile);
+  SettingsToControls(defaults);
   RadioButton1.SetChecked(true);
-  ComboBox1.SetItemIndex(defaults.Viewer);
   UsersUpdate();
-  ComboBox2.SetItemIndex(-1);
-  ComboBox3.SetItemIndex(defaults.Voice);
-  SpinEdit2.SetValue(defaults.Volume);
-  SpinEdit3.SetValue(defaults.Rate);
-  Avatar = defaults.Avatar;
-  EncodingIndex = defaults.Encoding;
-  IntervalSet(defaults.Interval);
-  Edit2.SetText(defaults.RegEx0);
-  ComboBox4.SetItemIndex(defaults.Translate);
-  ComboBox5.SetItemIndex(defaults.UserName);
+}
+
+void TMainFrm::SettingsToControls(const TSettings& s) {
+  Edit1.SetText(s.TargetFile);
+  ComboBox1.SetItemIndex(s.Viewer);
+  Avatar = s.Avatar;
+  EncodingIndex = s.Encoding;
+  IntervalSet(s.Interval);
+  ComboBox3.SetItemIndex(s.Voice);
+  SpinEdit2.SetValue(s.Volume);
+  SpinEdit3.SetValue(s.Rate);
+  Edit2.SetText(s.RegEx0);
+  ComboBox4.SetItemIndex(s.Translate);
+  ComboBox5.SetItemIndex(s.UserName);
 }
 
 TSettings TMainFrm::SettingsFromControls() const {
@@ -171,17 +175,7 @@ TSettings TMainFrm::SettingsFromControls() const {
 
 void TMainFrm::SettingsLoad() {
   TSettings s = ::SettingsLoad(SettingsPath(), SettingsFromControls(), ComboBox3.ItemCount());
-  Edit1.SetText(s.TargetFile);
-  ComboBox1.SetItemIndex(s.Viewer);
-  Avatar = s.Avatar;
-  EncodingIndex = s.Encoding;
-  IntervalSet(s.Interval);
-  ComboBox3.SetItemIndex(s.Voice);
-  SpinEdit2.SetValue(s.Volume);
-  SpinEdit3.SetValue(s.Rate);
-  Edit2.SetText(s.RegEx0);
-  ComboBox4.SetItemIndex(s.Translate);
-  ComboBox5.SetItemIndex(s.UserName);
+  SettingsToControls(s);
   RadioButton1.SetChecked(s.FileType == 0);
   RadioButton2.SetChecked(s.FileType == 1);
   RadioButton3.SetChecked(s.TexType == 0);

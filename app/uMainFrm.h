@@ -99,6 +99,7 @@ class TMainFrm {
  private:
   // The values Setup.ini keeps, as the controls and fields hold them now.
   TSettings SettingsFromControls() const;
+  void SettingsToControls(const TSettings& settings);
   void VoiceBoxFill();
   void GroupsEnable(bool enabled);
   void IntervalSet(int seconds);
