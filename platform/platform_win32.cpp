@@ -1,9 +1,10 @@
 // Win32 implementation of the platform layer.
 // windows.h first: the other Windows headers build on it.
+#include <windows.h>
+
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <array>
 #include <cwchar>
@@ -201,7 +202,6 @@ std::string SharedFile::Read(size_t count) {
   bytes.resize(done);
   return bytes;
 }
-
 
 // --- Profile strings ---------------------------------------------------------------------------
 

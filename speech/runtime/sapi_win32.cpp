@@ -1,9 +1,10 @@
 // The SAPI 5 and Speech Platform runtimes: the real automation objects, through COM. COM is
 // initialised as a single-threaded apartment by the program entry.
 // windows.h first: the COM headers build on it.
+#include <windows.h>
+
 #include <oleauto.h>
 #include <sapi.h>
-#include <windows.h>
 
 #include <cstdio>
 
