@@ -1,22 +1,16 @@
 // Win32 implementation of the platform layer.
-// windows.h first: the other Windows headers build on it.
-#include <windows.h>
+#include "platform/win32.h"
 
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <array>
+#include <cstdio>
 #include <cwchar>
 #include <string>
 
 #include "platform/platform.h"
-
-namespace {
-
-// Text and wchar_t strings share their UTF-16 code units on Windows.
-std::wstring W(TextView text) { return std::wstring(text.begin(), text.end()); }
-Text FromW(const wchar_t* text) { return Text(reinterpret_cast<const char16_t*>(text)); }
 
 std::string SystemMessage(DWORD error) {
   wchar_t* buffer = nullptr;
@@ -31,6 +25,14 @@ std::string SystemMessage(DWORD error) {
   }
   return TextToUtf8(message);
 }
+
+std::string HresultMessage(const char* call, HRESULT hr) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+  return std::string(call) + " failed with HRESULT " + code;
+}
+
+namespace {
 
 [[noreturn]] void SystemErrorThrow(const char* what, TextView path, DWORD error = GetLastError()) {
   throw PlatformError(std::string(what) + " \"" + TextToUtf8(path) + "\": " + SystemMessage(error));

@@ -1,7 +1,14 @@
 // What every binding shares.
 #include "ui/ui.h"
+#include "platform/platform.h"
+#include "ui/binding.h"
 
 namespace ui {
+
+int SpinTextValue(TextView text, int minimum) {
+  int32_t value = 0;
+  return TextToInteger(text, value) ? value : minimum;
+}
 
 void Application::Dispatch(const Handler& fn) {
   if (!fn) return;

@@ -1,45 +1,17 @@
 // The SAPI 5 and Speech Platform runtimes: the real automation objects, through COM. COM is
 // initialised as a single-threaded apartment by the program entry.
-// windows.h first: the COM headers build on it.
-#include <windows.h>
+#include "platform/win32.h"
 
 #include <oleauto.h>
 #include <sapi.h>
-
-#include <cstdio>
 
 #include "speech/runtime/runtime.h"
 
 namespace {
 
-[[noreturn]] void Fail(const char* call, HRESULT hr) {
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
-  throw SpeechError(std::string(call) + " failed with HRESULT " + code);
-}
-
 void Check(const char* call, HRESULT hr) {
-  if (FAILED(hr)) Fail(call, hr);
+  if (FAILED(hr)) throw SpeechError(HresultMessage(call, hr));
 }
-
-// Holds one reference to a COM object.
-template <typename T>
-class Com {
- public:
-  Com() = default;
-  explicit Com(T* p) : p_(p) {}
-  ~Com() {
-    if (p_) p_->Release();
-  }
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  T* operator->() const { return p_; }
-  T* get() const { return p_; }
-  T** Out() { return &p_; }
-
- private:
-  T* p_ = nullptr;
-};
 
 class Bstr {
  public:

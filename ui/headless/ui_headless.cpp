@@ -2,6 +2,7 @@
 // tests of every handler. Modal dialogs answer through the hooks of ui.h.
 #include <algorithm>
 
+#include "ui/binding.h"
 #include "ui/ui.h"
 
 namespace ui {
@@ -207,16 +208,7 @@ SpinEdit::SpinEdit(Widget& parent, Bounds bounds, int minimum, int maximum, int 
 void SpinEdit::SetValue(int value) {
   node_->text = AsciiToText(std::to_string(std::clamp(value, node_->minimum, node_->maximum)));
 }
-int SpinEdit::Value() const {
-  std::string text = TextToUtf8(node_->text);
-  try {
-    size_t used = 0;
-    int value = std::stoi(text, &used);
-    return used == text.size() ? value : node_->minimum;
-  } catch (const std::exception&) {
-    return node_->minimum;
-  }
-}
+int SpinEdit::Value() const { return SpinTextValue(node_->text, node_->minimum); }
 Text SpinEdit::GetText() const { return node_->text; }
 void SpinEdit::OnChange(Handler handler) { node_->onChange = std::move(handler); }
 void SpinEdit::UserType(TextView text) {

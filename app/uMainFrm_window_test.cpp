@@ -1,0 +1,88 @@
+// The program as a person uses it: the native window (Qt on Linux, Win32 on Windows) with the
+// platform's real speech runtimes, a fake viewer account in a temporary app-data folder.
+// Where the runtime has voices (espeak-ng, into a WAV folder) each text becomes a WAV file; where
+// it has none (Wine's SAPI) each text the window tries to speak shows the speech warning.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "app/uMainFrm.h"
+#include "platform/platform.h"
+#include "platform/testing.h"
+#include "speech/runtime/runtime.h"
+#include "speech/uSpeechLib.h"
+
+namespace {
+
+size_t WavCount(const Text& folder) { return FolderEntriesGet(folder, u"kelvora-*.wav").size(); }
+
+class ProgramWindow : public ::testing::Test {
+ protected:
+  ProgramWindow() {
+    FolderMake(folder_.Join(u"wav"));
+    FileWrite(chat_, "[2024/05/01 18:00]  Old Line (old.line): not spoken\n");
+    // Under Xvfb when the test command gives a display, else on Qt's offscreen platform.
+    if (!ui::DisplayAvailable()) platform_.emplace("QT_QPA_PLATFORM", u"offscreen");
+    ui::MessageHookSet([this](TextView text, ui::MessageKind) { messages_.emplace_back(text); });
+    ui::OpenFileHookSet([this](const ui::OpenFileRequest&) -> std::optional<ui::OpenFileResult> {
+      return ui::OpenFileResult{chat_, 0};
+    });
+    SpeechPlatformClassesRegister();
+  }
+  ~ProgramWindow() override {
+    SpeechRelease();
+    ui::MessageHookSet(nullptr);
+    ui::OpenFileHookSet(nullptr);
+  }
+
+  TempFolder folder_;
+  EnvOverride roaming_{"KELVORA_APPDATA", folder_.Join(u"roaming")};
+  EnvOverride local_{"KELVORA_LOCAL_APPDATA", folder_.Join(u"local")};
+  EnvOverride program_{"KELVORA_PROGRAM_DIR", folder_.Join(u"program")};
+  EnvOverride wav_{"KELVORA_WAV_DIR", folder_.Join(u"wav")};
+  Text chat_ = folder_.Join(u"chat.txt");
+  std::optional<EnvOverride> platform_;
+  std::vector<Text> messages_;
+  int argc_ = 1;
+  char name_[8] = "kelvora";
+  char* argv_[2] = {name_, nullptr};
+};
+
+TEST_F(ProgramWindow, StartThenAppendedChatReachesTheSpeechRuntime) {
+  ui::Application app(argc_, argv_, kApplicationTitle);
+  TMainFrm frm;
+  bool voices = frm.ComboBox3.ItemCount() > 0;
+  size_t warnings = voices ? 0 : 1;  // the window was built without a voice
+  EXPECT_EQ(messages_.size(), warnings);
+  frm.MainFrm.Show();
+  app.ProcessEventsFor(300);
+  EXPECT_TRUE(frm.MainFrm.Screenshot(u"mainfrm.png"));
+
+  frm.Button4.Click();  // Browse
+  EXPECT_EQ(frm.Edit1.GetText(), chat_);
+  frm.RadioButton1.Click();
+  frm.RadioButton4.Click();
+  frm.Button1.Click();
+  app.ProcessEventsFor(100);
+  EXPECT_EQ(frm.Button1.Caption(), u"STOP");
+  EXPECT_FALSE(frm.GroupBox1.Usable());
+  FileAppend(chat_,
+             "[2024/05/01 18:01]  Ann Example (ann.example): Hello everyone, nice to see you\n");
+  app.ProcessEventsFor(2200);  // two ticks
+  frm.Button1.Click();
+  app.ProcessEventsFor(50);
+  EXPECT_EQ(frm.Button1.Caption(), u"START");
+  EXPECT_TRUE(frm.GroupBox1.Usable());
+
+  if (voices) {
+    SpeechWait(frm.ComboBox3.ItemIndex(), 10000);
+    EXPECT_EQ(WavCount(folder_.Join(u"wav")), 2u);  // the greeting, the line
+    EXPECT_TRUE(messages_.empty()) << TextToUtf8(messages_.front());
+  } else {
+    ASSERT_EQ(messages_.size(), warnings + 2);  // the greeting, the line
+    for (const Text& message : messages_) EXPECT_EQ(message, kSapiWarning);
+  }
+  ui::Application::Dispatch([&] { frm.FormDestroy(); });
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+#include "ui/win32/picture_win32.h"
+
+#include <wincodec.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+void Check(const char* call, HRESULT hr) {
+  if (FAILED(hr)) throw std::runtime_error(HresultMessage(call, hr));
+}
+
+Com<IWICImagingFactory> Factory() {
+  Com<IWICImagingFactory> factory;
+  Check("CoCreateInstance(WICImagingFactory)",
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                         IID_IWICImagingFactory, factory.OutVoid()));
+  return factory;
+}
+
+// The bytes of an RCDATA resource of the program file; they live as long as the program.
+std::pair<const BYTE*, DWORD> ResourceBytes(TextView name) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, W(name).c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  if (!loaded) {
+    throw std::runtime_error("Cannot find the picture \"" + TextToUtf8(name) +
+                             "\" in the program's resources: " + SystemMessage(GetLastError()));
+  }
+  return {static_cast<const BYTE*>(LockResource(loaded)), SizeofResource(module, found)};
+}
+
+HBITMAP DibSection(UINT width, UINT height, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = static_cast<LONG>(width);
+  info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+  if (!bitmap)
+    throw std::runtime_error("CreateDIBSection failed: " + SystemMessage(GetLastError()));
+  return bitmap;
+}
+
+// Premultiplied BGRA drawn onto an opaque colour.
+void Flatten(BYTE* pixels, size_t count, COLORREF background) {
+  const BYTE under[3] = {GetBValue(background), GetGValue(background), GetRValue(background)};
+  for (BYTE* p = pixels; p != pixels + count * 4; p += 4) {
+    for (int c = 0; c < 3; ++c) p[c] = static_cast<BYTE>(p[c] + under[c] * (255 - p[3]) / 255);
+    p[3] = 255;
+  }
+}
+
+}  // namespace
+
+HBITMAP PictureLoad(TextView name, std::optional<COLORREF> background) {
+  auto [bytes, size] = ResourceBytes(name);
+  Com<IWICImagingFactory> factory = Factory();
+  Com<IWICStream> stream;
+  Check("IWICImagingFactory::CreateStream", factory->CreateStream(stream.Out()));
+  Check("IWICStream::InitializeFromMemory",
+        stream->InitializeFromMemory(const_cast<BYTE*>(bytes), size));
+  Com<IWICBitmapDecoder> decoder;
+  Check("IWICImagingFactory::CreateDecoderFromStream",
+        factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                         decoder.Out()));
+  Com<IWICBitmapFrameDecode> frame;
+  Check("IWICBitmapDecoder::GetFrame", decoder->GetFrame(0, frame.Out()));
+  Com<IWICBitmapSource> converted;
+  Check("WICConvertBitmapSource",
+        WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.get(), converted.Out()));
+  UINT width = 0, height = 0;
+  Check("IWICBitmapSource::GetSize", converted->GetSize(&width, &height));
+  void* bits = nullptr;
+  HBITMAP bitmap = DibSection(width, height, &bits);
+  HRESULT copied =
+      converted->CopyPixels(nullptr, width * 4, width * height * 4, static_cast<BYTE*>(bits));
+  if (FAILED(copied)) {
+    DeleteObject(bitmap);
+    Check("IWICBitmapSource::CopyPixels", copied);
+  }
+  if (background) Flatten(static_cast<BYTE*>(bits), size_t{width} * height, *background);
+  return bitmap;
+}
+
+bool WindowPictureSave(HWND window, TextView pngPath) {
+  RECT client{};
+  if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return false;
+  auto width = static_cast<UINT>(client.right), height = static_cast<UINT>(client.bottom);
+  try {
+    void* bits = nullptr;
+    HBITMAP bitmap = DibSection(width, height, &bits);
+    HDC source = GetDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BOOL copied = BitBlt(memory, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<BYTE> pixels(static_cast<BYTE*>(bits),
+                             static_cast<BYTE*>(bits) + width * height * 4);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    DeleteObject(bitmap);
+    if (!copied) return false;
+
+    Com<IWICImagingFactory> factory = Factory();
+    Com<IWICStream> stream;
+    Check("IWICImagingFactory::CreateStream", factory->CreateStream(stream.Out()));
+    Check("IWICStream::InitializeFromFilename",
+          stream->InitializeFromFilename(W(pngPath).c_str(), GENERIC_WRITE));
+    Com<IWICBitmapEncoder> encoder;
+    Check("IWICImagingFactory::CreateEncoder",
+          factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Out()));
+    Check("IWICBitmapEncoder::Initialize",
+          encoder->Initialize(stream.get(), WICBitmapEncoderNoCache));
+    Com<IWICBitmapFrameEncode> frame;
+    Check("IWICBitmapEncoder::CreateNewFrame", encoder->CreateNewFrame(frame.Out(), nullptr));
+    Check("IWICBitmapFrameEncode::Initialize", frame->Initialize(nullptr));
+    Check("IWICBitmapFrameEncode::SetSize", frame->SetSize(width, height));
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
+    Check("IWICBitmapFrameEncode::SetPixelFormat", frame->SetPixelFormat(&format));
+    Com<IWICBitmap> picture;
+    Check("IWICImagingFactory::CreateBitmapFromMemory",
+          factory->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat32bppBGR, width * 4,
+                                          static_cast<UINT>(pixels.size()), pixels.data(),
+                                          picture.Out()));
+    Check("IWICBitmapFrameEncode::WriteSource", frame->WriteSource(picture.get(), nullptr));
+    Check("IWICBitmapFrameEncode::Commit", frame->Commit());
+    Check("IWICBitmapEncoder::Commit", encoder->Commit());
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
