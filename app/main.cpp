@@ -26,10 +26,11 @@ int main(int argc, char** argv) {
   }
   std::string command = args.empty() ? "" : args[0];
   Arguments rest(args.empty() ? args.end() : args.begin() + 1, args.end());
+  if (command.empty()) return WindowRun(argc, argv);
+  CommandConsole console;
   if (command == "preview") return PreviewRun(rest, std::cin, std::cout, std::cerr);
   if (command == "voices") return VoicesRun(std::cout, std::cerr);
   if (command == "say") return SayRun(rest, std::cerr);
-  if (command.empty()) return WindowRun(argc, argv);
   std::cout << kUsage;
   return command == "--help" || command == "-h" ? 0 : 2;
 }

@@ -150,6 +150,21 @@ Text VersionGet();
 // Hands target (a web address) to the desktop's opener; the result is not checked.
 void ShellOpen(TextView target);
 
+// The console of the command that started the program, for the command-line commands' output,
+// while it lives: on Windows, where the program is a window program without a console of its
+// own, it attaches to the caller's console (when output is not redirected) and writes UTF-8 to
+// it; nothing elsewhere.
+class CommandConsole {
+ public:
+  CommandConsole();
+  ~CommandConsole();
+  CommandConsole(const CommandConsole&) = delete;
+  CommandConsole& operator=(const CommandConsole&) = delete;
+
+ private:
+  unsigned previousCodePage_ = 0;
+};
+
 // The thread's COM apartment (single-threaded) for its lifetime, on Windows, where the speech
 // runtimes need it; nothing elsewhere. The program entry holds one.
 class ComApartment {

@@ -313,6 +313,9 @@ void ShellOpen(TextView target) {
   }
 }
 
+CommandConsole::CommandConsole() = default;
+CommandConsole::~CommandConsole() = default;
+
 ComApartment::ComApartment() = default;
 ComApartment::~ComApartment() = default;
 

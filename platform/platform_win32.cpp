@@ -287,6 +287,24 @@ void ShellOpen(TextView target) {
   ShellExecuteW(nullptr, L"open", W(target).c_str(), nullptr, nullptr, SW_SHOW);
 }
 
+CommandConsole::CommandConsole() {
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if ((output == nullptr || output == INVALID_HANDLE_VALUE) &&
+      AttachConsole(ATTACH_PARENT_PROCESS)) {
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+    std::freopen("CONIN$", "r", stdin);
+  }
+  if (GetConsoleWindow()) {
+    previousCodePage_ = GetConsoleOutputCP();
+    SetConsoleOutputCP(CP_UTF8);  // the commands write UTF-8
+  }
+}
+
+CommandConsole::~CommandConsole() {
+  if (previousCodePage_) SetConsoleOutputCP(previousCodePage_);
+}
+
 ComApartment::ComApartment()
     : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
 

@@ -231,6 +231,20 @@ TEST_F(TextTest, DictionaryKeepsItsTableWhenTheFileIsUnusable) {
   EXPECT_EQ(Dictionary[0].src, u"x");
 }
 
+// The templates the Windows package ships: their headers are the ones the loaders accept.
+TEST_F(TextTest, ShippedTemplatesLoad) {
+  Text templates = TestDataPath(u"../packaging/windows/templates");
+  DictionaryLoad(templates);
+  ASSERT_EQ(Dictionary.size(), 1u);
+  EXPECT_EQ(DictionaryApply(u"SL is fun, SLURL stays"), u"Second Life is fun, SLURL stays");
+  for (const char16_t* list : {u"WhiteList.txt", u"BlackList.txt"}) {
+    UserList.clear();
+    SideFileWrite(list, FileContentsRead(PathJoin(templates, list)) + "ann.example\r\n");
+    UserListLoad(PathJoin(folder_.Path(), list));
+    EXPECT_EQ(UserList, std::set<Text>{u"ann.example"}) << TextToUtf8(list);
+  }
+}
+
 TEST_F(TextTest, BadDictionaryPatternFailsAtFirstUse) {
   DictionaryWrite("(unclosed\tx\n");
   ASSERT_EQ(Dictionary.size(), 1u);
