@@ -1,0 +1,127 @@
+// What only the Win32 binding has: the system's open-file dialog with the encoding choice,
+// answered by a second thread the way a person would, through the dialog's own controls.
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/platform.h"
+#include "platform/testing.h"
+#include "ui/ui.h"
+
+namespace {
+
+constexpr int kFileNameField = 1152;  // the dialog's "File name:" edit field
+
+HWND ChildWhere(HWND parent, bool (*match)(HWND)) {
+  struct Search {
+    bool (*match)(HWND);
+    HWND found = nullptr;
+  } search{match};
+  EnumChildWindows(
+      parent,
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (!s->match(hwnd)) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+Text ComboItem(HWND box, int index) {
+  wchar_t text[64] = {};
+  SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+  return FromW(text);
+}
+
+// The combo box our binding added: the one that lists "UTF8".
+bool IsEncodingBox(HWND hwnd) {
+  wchar_t name[32] = {};
+  GetClassNameW(hwnd, name, 32);
+  return std::wstring(name) == L"ComboBox" && SendMessageW(hwnd, CB_GETCOUNT, 0, 0) > 0 &&
+         ComboItem(hwnd, 0) == u"UTF8";
+}
+
+struct Answer {
+  const char* name;
+  int preselected;
+  std::optional<int> choose;  // the encoding the user picks; none: the user cancels
+};
+
+// What the user saw and did in the dialog.
+struct Seen {
+  std::vector<Text> encodings;
+  int preselected = -1;
+};
+
+void UserAnswers(const Answer& answer, Seen& seen) {
+  HWND dialog = nullptr;
+  for (int waited = 0; waited < 15000 && !dialog; waited += 50) {
+    Sleep(50);
+    dialog = FindWindowW(L"#32770", L"KELVORA Pro");
+  }
+  if (!dialog) return;
+  HWND box = nullptr;
+  for (int waited = 0; waited < 5000 && !box; waited += 50) {
+    box = ChildWhere(dialog, IsEncodingBox);
+    if (!box) Sleep(50);
+  }
+  if (box) {
+    for (int i = 0; i < SendMessageW(box, CB_GETCOUNT, 0, 0); ++i) {
+      seen.encodings.push_back(ComboItem(box, i));
+    }
+    seen.preselected = static_cast<int>(SendMessageW(box, CB_GETCURSEL, 0, 0));
+  }
+  if (!answer.choose) {
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  if (box) {
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(*answer.choose), 0);
+    SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(box));
+  }
+  SetDlgItemTextW(dialog, kFileNameField, L"chat.txt");
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST(OpenFileDialog, OffersTheEncodingsAndGivesTheChosenFileAndEncoding) {
+  static int argc = 1;
+  static char name[] = "ui_win32_test";
+  static char* argv[] = {name, nullptr};
+  ui::Application app(argc, argv, u"KELVORA Pro");
+  TempFolder folder;
+  FileWrite(folder.Join(u"chat.txt"), "[2024/05/01 18:00]  Ann: hi\n");
+  const Answer answers[] = {
+      {"cancel", 1, std::nullopt},
+      {"choose SJIS", 0, 1},
+      {"keep SJIS", 1, 1},
+      {"choose UTF8", 1, 0},
+  };
+  for (const Answer& answer : answers) {
+    Seen seen;
+    std::thread user([&] { UserAnswers(answer, seen); });
+    std::optional<ui::OpenFileResult> result =
+        ui::OpenFileDialog({folder.Path(),
+                            u"\u30C6\u30AD\u30B9\u30C8\u30D5\u30A1\u30A4\u30EB",
+                            u"*.txt",
+                            u"txt",
+                            {u"UTF8", u"SJIS"},
+                            answer.preselected});
+    user.join();
+    EXPECT_EQ(seen.encodings, (std::vector<Text>{u"UTF8", u"SJIS"})) << answer.name;
+    EXPECT_EQ(seen.preselected, answer.preselected) << answer.name;
+    if (!answer.choose) {
+      EXPECT_FALSE(result) << answer.name;
+      continue;
+    }
+    ASSERT_TRUE(result) << answer.name;
+    EXPECT_EQ(result->path, folder.Join(u"chat.txt")) << answer.name;
+    EXPECT_EQ(result->encodingIndex, *answer.choose) << answer.name;
+  }
+}
+
+}  // namespace
