@@ -80,9 +80,9 @@ std::string FileBytes(const Text& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-Text TestDataPath(std::u16string_view relative) {
-  const char* root = std::getenv("KELVORA_TESTDATA");
-  Text base = root ? Utf8ToText(root) : Text(u"testdata");
+Text SourcePath(std::u16string_view relative) {
+  const char* root = std::getenv("KELVORA_SOURCE");
+  Text base = root ? Utf8ToText(root) : Text(u".");
   Text native(relative);
   for (char16_t& c : native) {
     if (c == u'/') c = PathSeparator();

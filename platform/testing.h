@@ -41,8 +41,8 @@ void FileAppend(const Text& path, std::string_view bytes);
 void FolderMake(const Text& path);
 std::string FileBytes(const Text& path);
 
-// Folder of the checked-in fixtures.
-Text TestDataPath(std::u16string_view relative);
+// A checked-in file or folder, by its path in the source tree ("packaging/windows").
+Text SourcePath(std::u16string_view relative);
 
 // Gives the file the platform's hidden attribute (on POSIX the leading dot already does).
 void HiddenMark(const Text& path);

@@ -233,7 +233,7 @@ TEST_F(TextTest, DictionaryKeepsItsTableWhenTheFileIsUnusable) {
 
 // The templates the Windows package ships: their headers are the ones the loaders accept.
 TEST_F(TextTest, ShippedTemplatesLoad) {
-  Text templates = TestDataPath(u"../packaging/windows/templates");
+  Text templates = SourcePath(u"packaging/windows/templates");
   DictionaryLoad(templates);
   ASSERT_EQ(Dictionary.size(), 1u);
   EXPECT_EQ(DictionaryApply(u"SL is fun, SLURL stays"), u"Second Life is fun, SLURL stays");
