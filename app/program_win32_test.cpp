@@ -11,26 +11,11 @@
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "ui/win32/picture_win32.h"
+#include "ui/win32/testing_win32.h"
 
 namespace {
 
 constexpr int kPatience = 15000;  // milliseconds; Wine starts slowly on a fresh prefix
-
-// The text as the control holds it: GetWindowTextW would give another process's edit fields
-// only their creation text.
-Text WindowText(HWND hwnd) {
-  wchar_t text[512] = {};
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000,
-                      &copied);
-  return FromW(text);
-}
-
-Text ClassOf(HWND hwnd) {
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
-  return FromW(name);
-}
 
 // Polls until found gives a window (or true), or the patience runs out (nullptr, false).
 template <typename Found>
@@ -54,7 +39,7 @@ HWND TopWindow(DWORD process, TextView windowClass, TextView caption) {
         auto* s = reinterpret_cast<Search*>(param);
         DWORD owner = 0;
         GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == s->process && IsWindowVisible(hwnd) && ClassOf(hwnd) == s->windowClass &&
+        if (owner == s->process && IsWindowVisible(hwnd) && WindowClass(hwnd) == s->windowClass &&
             WindowText(hwnd) == s->caption) {
           s->found = hwnd;
           return FALSE;
@@ -66,20 +51,7 @@ HWND TopWindow(DWORD process, TextView windowClass, TextView caption) {
 }
 
 HWND ChildWithText(HWND parent, TextView text) {
-  struct Search {
-    TextView text;
-    HWND found = nullptr;
-  } search{text};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (WindowText(hwnd) != s->text) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return ChildWhere(parent, [&](HWND hwnd) { return WindowText(hwnd) == text; });
 }
 
 ULONGLONG LastWrite(const Text& path) {

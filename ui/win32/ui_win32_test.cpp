@@ -9,27 +9,11 @@
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "ui/ui.h"
+#include "ui/win32/testing_win32.h"
 
 namespace {
 
 constexpr int kFileNameField = 1152;  // the dialog's "File name:" edit field
-
-HWND ChildWhere(HWND parent, bool (*match)(HWND)) {
-  struct Search {
-    bool (*match)(HWND);
-    HWND found = nullptr;
-  } search{match};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (!s->match(hwnd)) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 Text ComboItem(HWND box, int index) {
   wchar_t text[64] = {};
@@ -39,9 +23,7 @@ Text ComboItem(HWND box, int index) {
 
 // The combo box our binding added: the one that lists "UTF8".
 bool IsEncodingBox(HWND hwnd) {
-  wchar_t name[32] = {};
-  GetClassNameW(hwnd, name, 32);
-  return std::wstring(name) == L"ComboBox" && SendMessageW(hwnd, CB_GETCOUNT, 0, 0) > 0 &&
+  return WindowClass(hwnd) == u"ComboBox" && SendMessageW(hwnd, CB_GETCOUNT, 0, 0) > 0 &&
          ComboItem(hwnd, 0) == u"UTF8";
 }
 
