@@ -44,6 +44,7 @@ struct Node {
   HFONT font = nullptr;  // owned, where the control has a font of its own
   HBRUSH background = nullptr;  // owned: a white panel's
   HBITMAP picture = nullptr;    // owned: an image's
+  HWND lastFocus = nullptr;     // a form's control that had the focus when it was deactivated
   HIMAGELIST buttonImages = nullptr;
   std::vector<Text> images;
   int imageMargin = 0;
@@ -212,6 +213,16 @@ void TimerFire(UINT_PTR id) {
   }
 }
 
+// A form keeps the focus on its controls as a dialog does: the control that had it when the form
+// was deactivated gets it back, else the first control in the tab order.
+void FormFocusRestore(Node* form) {
+  HWND target = form->lastFocus;
+  if (!target || !IsWindow(target) || !IsChild(form->hwnd, target)) {
+    target = GetNextDlgTabItem(form->hwnd, nullptr, FALSE);
+  }
+  if (target) SetFocus(target);
+}
+
 void FormHide(Node* form) {
   ShowWindow(form->hwnd, SW_HIDE);
   if (form == Global().mainForm) PostQuitMessage(0);
@@ -254,6 +265,20 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_TIMER:
       TimerFire(wParam);
       return 0;
+    case WM_ACTIVATE:
+      if (!self || self->kind != Kind::kForm) break;
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        self->lastFocus = GetFocus();
+      } else if (!HIWORD(wParam)) {  // not while minimized
+        FormFocusRestore(self);
+      }
+      return 0;
+    case WM_SETFOCUS:
+      if (self && self->kind == Kind::kForm) {
+        FormFocusRestore(self);
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       if (self) FormHide(self);
       return 0;
