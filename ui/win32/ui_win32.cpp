@@ -49,7 +49,7 @@ struct Node {
   std::vector<Text> images;
   int imageMargin = 0;
   int enabledImage = -1, disabledImage = -1;
-  int minimum = 0, maximum = 0;
+  int minimum = 0, maximum = 0, maxLength = 0;
   Text link;
   std::function<void(const Text&)> onLink;
   Handler onChange, onClick, onIdle;
@@ -703,6 +703,7 @@ SpinEdit::SpinEdit(Widget& parent, Bounds bounds, int minimum, int maximum, int 
                          WS_EX_CLIENTEDGE)) {
   node_->minimum = minimum;
   node_->maximum = maximum;
+  node_->maxLength = maxLength;
   SendMessageW(node_->hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(maxLength), 0);
   SpinValueSet(node_, minimum);
   // The arrows take their place at the right end of the field, which they narrow.
@@ -721,7 +722,9 @@ int SpinEdit::Value() const { return SpinValue(node_); }
 Text SpinEdit::GetText() const { return WindowText(node_->hwnd); }
 void SpinEdit::OnChange(Handler handler) { node_->onChange = std::move(handler); }
 void SpinEdit::UserType(TextView text) {
-  if (Usable()) SetWindowTextW(node_->hwnd, W(text).c_str());  // the field runs OnChange
+  // Typing stops at the field's limit; the field runs OnChange.
+  if (Usable())
+    SetWindowTextW(node_->hwnd, W(text.substr(0, static_cast<size_t>(node_->maxLength))).c_str());
 }
 void SpinEdit::FocusLeave() { SpinValueSet(node_, SpinValue(node_)); }
 
