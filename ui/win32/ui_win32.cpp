@@ -105,9 +105,9 @@ bool NodeUsable(const Node* node) {
 
 // Tahoma itself, also on a Japanese system, where a font of any charset may be mapped to the
 // locale's own (wider) font; characters Tahoma lacks come from the system's linked fonts.
-HFONT FontCreate(FontSpec spec) {
-  return CreateFontW(-spec.pixels, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+HFONT FontCreate(FontSpec wanted) {
+  return CreateFontW(-wanted.pixels, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                     FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_SWISS, L"Tahoma");
 }
 
