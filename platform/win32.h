@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -18,6 +19,11 @@ std::string SystemMessage(DWORD error);
 
 // "call failed with HRESULT 0x80004005".
 std::string HresultMessage(const char* call, HRESULT hr);
+
+// Throws std::runtime_error with that message when the call failed.
+inline void ComCheck(const char* call, HRESULT hr) {
+  if (FAILED(hr)) throw std::runtime_error(HresultMessage(call, hr));
+}
 
 // Holds one reference to a COM object.
 template <typename T>

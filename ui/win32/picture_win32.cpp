@@ -7,15 +7,11 @@
 
 namespace {
 
-void Check(const char* call, HRESULT hr) {
-  if (FAILED(hr)) throw std::runtime_error(HresultMessage(call, hr));
-}
-
 Com<IWICImagingFactory> Factory() {
   Com<IWICImagingFactory> factory;
-  Check("CoCreateInstance(WICImagingFactory)",
-        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                         IID_IWICImagingFactory, factory.OutVoid()));
+  ComCheck("CoCreateInstance(WICImagingFactory)",
+           CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                            IID_IWICImagingFactory, factory.OutVoid()));
   return factory;
 }
 
@@ -60,27 +56,27 @@ HBITMAP PictureLoad(TextView name, std::optional<COLORREF> background) {
   auto [bytes, size] = ResourceBytes(name);
   Com<IWICImagingFactory> factory = Factory();
   Com<IWICStream> stream;
-  Check("IWICImagingFactory::CreateStream", factory->CreateStream(stream.Out()));
-  Check("IWICStream::InitializeFromMemory",
-        stream->InitializeFromMemory(const_cast<BYTE*>(bytes), size));
+  ComCheck("IWICImagingFactory::CreateStream", factory->CreateStream(stream.Out()));
+  ComCheck("IWICStream::InitializeFromMemory",
+           stream->InitializeFromMemory(const_cast<BYTE*>(bytes), size));
   Com<IWICBitmapDecoder> decoder;
-  Check("IWICImagingFactory::CreateDecoderFromStream",
-        factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                         decoder.Out()));
+  ComCheck("IWICImagingFactory::CreateDecoderFromStream",
+           factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                            decoder.Out()));
   Com<IWICBitmapFrameDecode> frame;
-  Check("IWICBitmapDecoder::GetFrame", decoder->GetFrame(0, frame.Out()));
+  ComCheck("IWICBitmapDecoder::GetFrame", decoder->GetFrame(0, frame.Out()));
   Com<IWICBitmapSource> converted;
-  Check("WICConvertBitmapSource",
-        WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.get(), converted.Out()));
+  ComCheck("WICConvertBitmapSource",
+           WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.get(), converted.Out()));
   UINT width = 0, height = 0;
-  Check("IWICBitmapSource::GetSize", converted->GetSize(&width, &height));
+  ComCheck("IWICBitmapSource::GetSize", converted->GetSize(&width, &height));
   void* bits = nullptr;
   HBITMAP bitmap = DibSection(width, height, &bits);
   HRESULT copied =
       converted->CopyPixels(nullptr, width * 4, width * height * 4, static_cast<BYTE*>(bits));
   if (FAILED(copied)) {
     DeleteObject(bitmap);
-    Check("IWICBitmapSource::CopyPixels", copied);
+    ComCheck("IWICBitmapSource::CopyPixels", copied);
   }
   if (background) Flatten(static_cast<BYTE*>(bits), size_t{width} * height, *background);
   return bitmap;
@@ -108,28 +104,28 @@ bool WindowPictureSave(HWND window, TextView pngPath) {
 
     Com<IWICImagingFactory> factory = Factory();
     Com<IWICStream> stream;
-    Check("IWICImagingFactory::CreateStream", factory->CreateStream(stream.Out()));
-    Check("IWICStream::InitializeFromFilename",
-          stream->InitializeFromFilename(W(pngPath).c_str(), GENERIC_WRITE));
+    ComCheck("IWICImagingFactory::CreateStream", factory->CreateStream(stream.Out()));
+    ComCheck("IWICStream::InitializeFromFilename",
+             stream->InitializeFromFilename(W(pngPath).c_str(), GENERIC_WRITE));
     Com<IWICBitmapEncoder> encoder;
-    Check("IWICImagingFactory::CreateEncoder",
-          factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Out()));
-    Check("IWICBitmapEncoder::Initialize",
-          encoder->Initialize(stream.get(), WICBitmapEncoderNoCache));
+    ComCheck("IWICImagingFactory::CreateEncoder",
+             factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Out()));
+    ComCheck("IWICBitmapEncoder::Initialize",
+             encoder->Initialize(stream.get(), WICBitmapEncoderNoCache));
     Com<IWICBitmapFrameEncode> frame;
-    Check("IWICBitmapEncoder::CreateNewFrame", encoder->CreateNewFrame(frame.Out(), nullptr));
-    Check("IWICBitmapFrameEncode::Initialize", frame->Initialize(nullptr));
-    Check("IWICBitmapFrameEncode::SetSize", frame->SetSize(width, height));
+    ComCheck("IWICBitmapEncoder::CreateNewFrame", encoder->CreateNewFrame(frame.Out(), nullptr));
+    ComCheck("IWICBitmapFrameEncode::Initialize", frame->Initialize(nullptr));
+    ComCheck("IWICBitmapFrameEncode::SetSize", frame->SetSize(width, height));
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
-    Check("IWICBitmapFrameEncode::SetPixelFormat", frame->SetPixelFormat(&format));
+    ComCheck("IWICBitmapFrameEncode::SetPixelFormat", frame->SetPixelFormat(&format));
     Com<IWICBitmap> picture;
-    Check("IWICImagingFactory::CreateBitmapFromMemory",
-          factory->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat32bppBGR, width * 4,
-                                          static_cast<UINT>(pixels.size()), pixels.data(),
-                                          picture.Out()));
-    Check("IWICBitmapFrameEncode::WriteSource", frame->WriteSource(picture.get(), nullptr));
-    Check("IWICBitmapFrameEncode::Commit", frame->Commit());
-    Check("IWICBitmapEncoder::Commit", encoder->Commit());
+    ComCheck("IWICImagingFactory::CreateBitmapFromMemory",
+             factory->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat32bppBGR, width * 4,
+                                             static_cast<UINT>(pixels.size()), pixels.data(),
+                                             picture.Out()));
+    ComCheck("IWICBitmapFrameEncode::WriteSource", frame->WriteSource(picture.get(), nullptr));
+    ComCheck("IWICBitmapFrameEncode::Commit", frame->Commit());
+    ComCheck("IWICBitmapEncoder::Commit", encoder->Commit());
     return true;
   } catch (const std::exception&) {
     return false;

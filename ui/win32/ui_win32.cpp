@@ -420,10 +420,6 @@ HWND DialogOwner() {
   return nullptr;
 }
 
-void Check(const char* call, HRESULT hr) {
-  if (FAILED(hr)) throw std::runtime_error(HresultMessage(call, hr));
-}
-
 }  // namespace
 
 bool DisplayAvailable() { return true; }
@@ -443,52 +439,52 @@ std::optional<OpenFileResult> OpenFileDialog(const OpenFileRequest& request) {
   if (Global().openFileHook) return Global().openFileHook(request);
   WindowingPrepare();
   Com<IFileOpenDialog> dialog;
-  Check("CoCreateInstance(FileOpenDialog)",
-        CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
-                         dialog.OutVoid()));
+  ComCheck("CoCreateInstance(FileOpenDialog)",
+           CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                            IID_IFileOpenDialog, dialog.OutVoid()));
   std::wstring filterName = W(request.filterName), filterPattern = W(request.filterPattern);
   COMDLG_FILTERSPEC filter{filterName.c_str(), filterPattern.c_str()};
-  Check("IFileDialog::SetFileTypes", dialog->SetFileTypes(1, &filter));
-  Check("IFileDialog::SetDefaultExtension",
-        dialog->SetDefaultExtension(W(request.defaultExtension).c_str()));
-  Check("IFileDialog::SetTitle", dialog->SetTitle(W(Global().title).c_str()));
+  ComCheck("IFileDialog::SetFileTypes", dialog->SetFileTypes(1, &filter));
+  ComCheck("IFileDialog::SetDefaultExtension",
+           dialog->SetDefaultExtension(W(request.defaultExtension).c_str()));
+  ComCheck("IFileDialog::SetTitle", dialog->SetTitle(W(Global().title).c_str()));
   FILEOPENDIALOGOPTIONS options = 0;
-  Check("IFileDialog::GetOptions", dialog->GetOptions(&options));
-  Check("IFileDialog::SetOptions",
-        dialog->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST));
+  ComCheck("IFileDialog::GetOptions", dialog->GetOptions(&options));
+  ComCheck("IFileDialog::SetOptions", dialog->SetOptions(options | FOS_FORCEFILESYSTEM |
+                                                         FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST));
   if (!request.initialFolder.empty()) {
     Com<IShellItem> folder;
     // A folder the shell cannot name leaves the dialog's own default.
     if (SUCCEEDED(SHCreateItemFromParsingName(W(request.initialFolder).c_str(), nullptr,
                                               IID_IShellItem, folder.OutVoid()))) {
-      Check("IFileDialog::SetFolder", dialog->SetFolder(folder.get()));
+      ComCheck("IFileDialog::SetFolder", dialog->SetFolder(folder.get()));
     }
   }
   Com<IFileDialogCustomize> custom;
-  Check("IFileDialog::QueryInterface(IFileDialogCustomize)",
-        dialog->QueryInterface(IID_IFileDialogCustomize, custom.OutVoid()));
-  Check("IFileDialogCustomize::StartVisualGroup", custom->StartVisualGroup(0, L"Encoding:"));
-  Check("IFileDialogCustomize::AddComboBox", custom->AddComboBox(kEncodingBox));
+  ComCheck("IFileDialog::QueryInterface(IFileDialogCustomize)",
+           dialog->QueryInterface(IID_IFileDialogCustomize, custom.OutVoid()));
+  ComCheck("IFileDialogCustomize::StartVisualGroup", custom->StartVisualGroup(0, L"Encoding:"));
+  ComCheck("IFileDialogCustomize::AddComboBox", custom->AddComboBox(kEncodingBox));
   for (size_t i = 0; i < request.encodings.size(); ++i) {
-    Check("IFileDialogCustomize::AddControlItem",
-          custom->AddControlItem(kEncodingBox, static_cast<DWORD>(i),
-                                 W(request.encodings[i]).c_str()));
+    ComCheck("IFileDialogCustomize::AddControlItem",
+             custom->AddControlItem(kEncodingBox, static_cast<DWORD>(i),
+                                    W(request.encodings[i]).c_str()));
   }
-  Check("IFileDialogCustomize::SetSelectedControlItem",
-        custom->SetSelectedControlItem(kEncodingBox, static_cast<DWORD>(request.encodingIndex)));
-  Check("IFileDialogCustomize::EndVisualGroup", custom->EndVisualGroup());
+  ComCheck("IFileDialogCustomize::SetSelectedControlItem",
+           custom->SetSelectedControlItem(kEncodingBox, static_cast<DWORD>(request.encodingIndex)));
+  ComCheck("IFileDialogCustomize::EndVisualGroup", custom->EndVisualGroup());
   HRESULT shown = dialog->Show(DialogOwner());
   if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return std::nullopt;
-  Check("IFileDialog::Show", shown);
+  ComCheck("IFileDialog::Show", shown);
   Com<IShellItem> chosen;
-  Check("IFileDialog::GetResult", dialog->GetResult(chosen.Out()));
+  ComCheck("IFileDialog::GetResult", dialog->GetResult(chosen.Out()));
   wchar_t* path = nullptr;
-  Check("IShellItem::GetDisplayName", chosen->GetDisplayName(SIGDN_FILESYSPATH, &path));
+  ComCheck("IShellItem::GetDisplayName", chosen->GetDisplayName(SIGDN_FILESYSPATH, &path));
   OpenFileResult result{FromW(path), request.encodingIndex};
   CoTaskMemFree(path);
   DWORD encoding = 0;
-  Check("IFileDialogCustomize::GetSelectedControlItem",
-        custom->GetSelectedControlItem(kEncodingBox, &encoding));
+  ComCheck("IFileDialogCustomize::GetSelectedControlItem",
+           custom->GetSelectedControlItem(kEncodingBox, &encoding));
   result.encodingIndex = static_cast<int>(encoding);
   return result;
 }
