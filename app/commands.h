@@ -13,5 +13,5 @@ int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::
 int VoicesRun(std::ostream& out, std::ostream& err);
 // kelvora say [--voice N --volume V --rate R] TEXT: speaks and waits for the end.
 int SayRun(const Arguments& args, std::ostream& err);
-// The window and its message loop (or, without a window binding, a note that there is none).
+// The window and its message loop.
 int WindowRun(int argc, char** argv);

@@ -350,6 +350,11 @@ Node* ControlMake(Kind kind, Widget& parent, const wchar_t* windowClass, DWORD s
   return node;
 }
 
+void OwnFontSet(Node* node, FontSpec font) {
+  node->font = FontCreate(font);
+  SendMessageW(node->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(node->font), FALSE);
+}
+
 Node* ContainerMake(Kind kind, Widget& parent, Bounds b, DWORD style) {
   return ControlMake(kind, parent, kContainerClass, style, b, {}, WS_EX_CONTROLPARENT);
 }
@@ -576,8 +581,7 @@ Form::Form(TextView caption, int clientWidth, int clientHeight, FontSpec font)
   node_->hwnd = WindowCreate(
       node_, exStyle, kContainerClass, caption, style,
       {CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top}, nullptr);
-  node_->font = FontCreate(font);
-  SendMessageW(node_->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(node_->font), FALSE);
+  OwnFontSet(node_, font);
   Global().forms.push_back(node_);
 }
 Text Form::Caption() const { return WindowText(node_->hwnd); }
@@ -616,15 +620,9 @@ GroupBox::GroupBox(Widget& parent, Bounds bounds, TextView caption)
 }
 
 Label::Label(Widget& parent, Bounds bounds, TextView text, FontSpec font)
-    : Widget(NodeNew(Kind::kLabel, parent.node())) {
-  // The node is made by hand so the label's own font is there before it is created.
-  if (font.bold || font.pixels != FontSpec{}.pixels) node_->font = FontCreate(font);
-  node_->hwnd = WindowCreate(node_, 0, WC_STATICW, text,
-                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX,
-                             bounds, parent.node()->hwnd);
-  SendMessageW(node_->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(node_)), FALSE);
-  EnableTree(node_);
-  SetText(text);
+    : Widget(ControlMake(Kind::kLabel, parent, WC_STATICW, SS_LEFT | SS_NOPREFIX, bounds, text)) {
+  if (font.bold || font.pixels != FontSpec{}.pixels) OwnFontSet(node_, font);
+  SetText(text);  // sized to the text in its font
 }
 void Label::SetText(TextView text) {
   SetWindowTextW(node_->hwnd, W(text).c_str());
@@ -635,8 +633,7 @@ Text Label::GetText() const { return WindowText(node_->hwnd); }
 
 LinkLabel::LinkLabel(Widget& parent, Bounds bounds, FontSpec font)
     : Widget(ControlMake(Kind::kLink, parent, WC_LINK, WS_TABSTOP, bounds)) {
-  node_->font = FontCreate(font);
-  SendMessageW(node_->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(node_->font), FALSE);
+  OwnFontSet(node_, font);
 }
 void LinkLabel::SetLink(TextView target) {
   // The target is kept here, not in the markup, so no character of it can break the markup.
