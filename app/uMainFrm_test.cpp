@@ -170,7 +170,7 @@ TEST_F(MainFrmTest, TickSpeaksAppendedChatWithTheChosenVoiceVolumeAndRate) {
   FileAppend(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): Hello (Bonjour)\n");
   App().ProcessEventsFor(2900);
   EXPECT_TRUE(sapi5_->CallsOf("Speak").empty());  // ticks come 3000 ms apart
-  App().ProcessEventsFor(200);
+  App().ProcessEventsFor(500);
   EXPECT_EQ(sapi5_->calls, (std::vector<std::string>{"SetVoice 1", "SetVolume 40", "SetRate -3",
                                                      "Speak 17 Ann Example : Hello (Bonjour)"}));
   EXPECT_TRUE(f.Timer1.Enabled());
@@ -187,7 +187,7 @@ TEST_F(MainFrmTest, ErrorInATickStopsMonitoringButKeepsTheGroupsDisabled) {
   f.Button4.Click();
   f.Button1.Click();
   FileAppend(folder_.Join(u"sel.txt"), "a line\n");
-  App().ProcessEventsFor(1100);
+  App().ProcessEventsFor(1500);
   ASSERT_FALSE(messages_.empty());
   EXPECT_EQ(messages_.back().second, ui::MessageKind::kError);
   EXPECT_NE(TextToUtf8(messages_.back().first).find("Regular expression"), std::string::npos);
@@ -299,7 +299,7 @@ TEST_F(MainFrmTest, NoVoicesGiveExactlyTheCountedWarnings) {
   f.Button1.Click();
   EXPECT_EQ(Warnings(), 3u);  // the greeting, then the list notice
   FileWrite(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): hi\n");
-  App().ProcessEventsFor(1000);
+  App().ProcessEventsFor(1500);  // one tick, with room for a real clock
   EXPECT_EQ(Warnings(), 3u);  // silenced by the empty white list: nothing to speak
   f.Button1.Click();
   WhiteListMode = false;
@@ -308,7 +308,7 @@ TEST_F(MainFrmTest, NoVoicesGiveExactlyTheCountedWarnings) {
   f.Button1.Click();
   EXPECT_EQ(Warnings(), 4u);  // the greeting only
   FileAppend(ChatFile(), "[2024/05/01 18:02]  Ann Example (ann.example): again\n");
-  App().ProcessEventsFor(1000);
+  App().ProcessEventsFor(1500);
   EXPECT_EQ(Warnings(), 5u);  // a tick with text
 }
 
