@@ -31,18 +31,18 @@ size_t CompleteLinesLength(std::string_view bytes, ChatEncoding encoding) {
   return 0;
 }
 
-std::string_view ByteOrderMark(ChatEncoding encoding) {
+std::string_view MarkOf(ChatEncoding encoding) {
   switch (encoding) {
     case ChatEncoding::kUtf8:
-      return "\xEF\xBB\xBF";
+      return ByteOrderMarkBytes(ByteOrderMark::kUtf8);
     case ChatEncoding::kUtf16Le:
-      return "\xFF\xFE";
+      return ByteOrderMarkBytes(ByteOrderMark::kUtf16Le);
     case ChatEncoding::kUtf16Be:
-      return "\xFE\xFF";
+      return ByteOrderMarkBytes(ByteOrderMark::kUtf16Be);
     case ChatEncoding::kAnsi:
       break;
   }
-  return "";
+  return {};
 }
 
 Text Decode(std::string_view bytes, ChatEncoding encoding) {
@@ -59,10 +59,11 @@ Text Decode(std::string_view bytes, ChatEncoding encoding) {
   return Utf8ToText(bytes);
 }
 
-std::string FileHeadRead(SharedFile& stream, int fileIndex, int encodingIndex) {
-  if (fileIndex == 1 || encodingIndex == 0) return std::string();
+// The encoding of the open file: only a "SJIS" file's first bytes can change it.
+ChatEncoding EncodingOf(SharedFile& stream, TChatSource source) {
+  if (source != TChatSource::kSelectedSjis) return ChatEncodingChoose({}, source);
   stream.Seek(0);
-  return stream.Read(3);
+  return ChatEncodingChoose(stream.Read(3), source);
 }
 
 // The bytes before offset, for a state that starts there; empty when they cannot be read.
@@ -93,10 +94,8 @@ void StateSet(TMonitorState& state, int64_t master, std::string tail, std::strin
 
 // Starts afresh at the file's end (rounded down to a whole UTF-16 unit), as if START had been
 // pressed now: what the file holds is not spoken.
-void StateRestart(TMonitorState& state, SharedFile& file, int64_t size, int fileIndex,
-                  int encodingIndex) {
-  ChatEncoding encoding =
-      ChatEncodingChoose(FileHeadRead(file, fileIndex, encodingIndex), fileIndex, encodingIndex);
+void StateRestart(TMonitorState& state, SharedFile& file, int64_t size, TChatSource source) {
+  ChatEncoding encoding = EncodingOf(file, source);
   int64_t master = size - size % static_cast<int64_t>(UnitSize(encoding));
   StateSet(state, master, TailRead(file, master));
 }
@@ -105,18 +104,24 @@ void StateRestart(TMonitorState& state, SharedFile& file, int64_t size, int file
 
 int64_t FileSizeGet(TextView path) { return FileSizeProbe(path); }
 
-ChatEncoding ChatEncodingChoose(std::string_view fileHead, int fileIndex, int encodingIndex) {
-  if (fileIndex == 1 || encodingIndex == 0) return ChatEncoding::kUtf8;
-  if (fileHead.rfind("\xEF\xBB\xBF", 0) == 0) return ChatEncoding::kUtf8;
-  if (fileHead.rfind("\xFF\xFE", 0) == 0) return ChatEncoding::kUtf16Le;
-  if (fileHead.rfind("\xFE\xFF", 0) == 0) return ChatEncoding::kUtf16Be;
+ChatEncoding ChatEncodingChoose(std::string_view fileHead, TChatSource source) {
+  if (source != TChatSource::kSelectedSjis) return ChatEncoding::kUtf8;
+  switch (ByteOrderMarkGet(fileHead)) {
+    case ByteOrderMark::kUtf8:
+      return ChatEncoding::kUtf8;
+    case ByteOrderMark::kUtf16Le:
+      return ChatEncoding::kUtf16Le;
+    case ByteOrderMark::kUtf16Be:
+      return ChatEncoding::kUtf16Be;
+    case ByteOrderMark::kNone:
+      break;
+  }
   return ChatEncoding::kAnsi;
 }
 
 int64_t AppendedLinesLoad(LineList& lines, SharedFile& stream, int64_t from, int64_t to,
-                          int fileIndex, int encodingIndex, std::string& heldBack) {
-  ChatEncoding encoding =
-      ChatEncodingChoose(FileHeadRead(stream, fileIndex, encodingIndex), fileIndex, encodingIndex);
+                          TChatSource source, std::string& heldBack) {
+  ChatEncoding encoding = EncodingOf(stream, source);
   size_t unit = UnitSize(encoding);
   // One unit before the start tells whether a CR LF was cut between two reads.
   int64_t start = from >= static_cast<int64_t>(unit) ? from - static_cast<int64_t>(unit) : from;
@@ -133,8 +138,8 @@ int64_t AppendedLinesLoad(LineList& lines, SharedFile& stream, int64_t from, int
   if (afterCr && complete.size() >= unit && UnitAt(complete, 0, encoding) == u'\n') {
     complete.remove_prefix(unit);
   }
-  if (from == 0 && complete.rfind(ByteOrderMark(encoding), 0) == 0) {
-    complete.remove_prefix(ByteOrderMark(encoding).size());
+  if (from == 0 && complete.substr(0, MarkOf(encoding).size()) == MarkOf(encoding)) {
+    complete.remove_prefix(MarkOf(encoding).size());
   }
   LineList decoded = LinesSplit(Decode(complete, encoding));
   lines.insert(lines.end(), decoded.begin(), decoded.end());
@@ -147,7 +152,7 @@ void MasterFileSizeMeasure(TMonitorState& state, TextView path) {
   StateSet(state, size, size > 0 ? TailRead(path, size) : std::string());
 }
 
-TickResult ChatFileTick(TMonitorState& state, TextView path, int fileIndex, int encodingIndex,
+TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
                         const LinesHandler& deliver) {
   if (!FileExists(path)) return TickResult::kIdle;
   int64_t size = FileSizeGet(path);
@@ -161,7 +166,7 @@ TickResult ChatFileTick(TMonitorState& state, TextView path, int fileIndex, int 
   // A file that became smaller, or no longer holds what was read last, was truncated or
   // replaced: start again from its end.
   if (size < state.MasterFileSize || (!state.Tail.empty() && TailRead(file, from) != state.Tail)) {
-    StateRestart(state, file, size, fileIndex, encodingIndex);
+    StateRestart(state, file, size, source);
     return TickResult::kReset;
   }
 
@@ -169,7 +174,7 @@ TickResult ChatFileTick(TMonitorState& state, TextView path, int fileIndex, int 
   std::string heldBack = state.HeldBack;
   int64_t consumed = size - from;
   try {
-    consumed = AppendedLinesLoad(lines, file, from, size, fileIndex, encodingIndex, heldBack);
+    consumed = AppendedLinesLoad(lines, file, from, size, source, heldBack);
   } catch (const PlatformError&) {
     // A failed read is passed over: those bytes are never spoken.
     lines.clear();

@@ -2,15 +2,19 @@
 // file since the last one, each delivered exactly once and whole.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "platform/platform.h"
 
-// Encodings of a selected chat file, by EncodingIndex.
-inline constexpr std::array<const char16_t*, 2> EncodingNames = {u"UTF8", u"SJIS"};
+// Where the chat file comes from, which decides how it is decoded.
+enum class TChatSource {
+  kViewerLog,     // the viewer's own log: UTF-8
+  kSelectedUtf8,  // a file the user picked as "UTF8"
+  kSelectedSjis,  // a file picked as "SJIS": what its byte-order mark names, else the ANSI code
+                  // page
+};
 
 struct TMonitorState {
   // Bytes of the chat file dealt with so far; -1 until something was measured.
@@ -35,21 +39,20 @@ using LinesHandler = std::function<void(const LineList&)>;
 // Size of the file in bytes, or -1 when it cannot be probed.
 int64_t FileSizeGet(TextView path);
 
-// The viewer's file (fileIndex 1) is UTF-8; a selected file is UTF-8 (encodingIndex 0) or, for
-// "SJIS", what its byte-order mark names, else the ANSI code page. fileHead is the file's first
-// bytes, wherever the read starts.
-ChatEncoding ChatEncodingChoose(std::string_view fileHead, int fileIndex, int encodingIndex);
+// The encoding of a file of this source; fileHead is the file's first bytes, wherever the read
+// starts.
+ChatEncoding ChatEncodingChoose(std::string_view fileHead, TChatSource source);
 
 // Reads the bytes [from, to) of stream and appends their lines to lines. The bytes after the
 // last line end are held back (and put into heldBack) unless they are heldBack already.
 // Returns the bytes consumed.
 int64_t AppendedLinesLoad(LineList& lines, SharedFile& stream, int64_t from, int64_t to,
-                          int fileIndex, int encodingIndex, std::string& heldBack);
+                          TChatSource source, std::string& heldBack);
 
 // START: what the chat file holds now will not be spoken. A missing file keeps the state.
 void MasterFileSizeMeasure(TMonitorState& state, TextView path);
 
 // One tick. Lines are handed to deliver; only when it returns are they recorded as dealt with,
 // so an error in deliver (or in opening the file) leaves the state as it was.
-TickResult ChatFileTick(TMonitorState& state, TextView path, int fileIndex, int encodingIndex,
+TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
                         const LinesHandler& deliver);

@@ -11,13 +11,16 @@
 
 namespace {
 
+constexpr TChatSource kViewer = TChatSource::kViewerLog;
+constexpr TChatSource kUtf8 = TChatSource::kSelectedUtf8;
+constexpr TChatSource kSjis = TChatSource::kSelectedSjis;
+
 class MonitorTest : public ::testing::Test {
  protected:
   // One tick; the lines it delivered, or an empty list.
-  LineList Tick(int fileIndex = 1, int encodingIndex = 0) {
+  LineList Tick(TChatSource source = TChatSource::kViewerLog) {
     LineList got;
-    lastResult_ = ChatFileTick(state_, path_, fileIndex, encodingIndex,
-                               [&](const LineList& lines) { got = lines; });
+    lastResult_ = ChatFileTick(state_, path_, source, [&](const LineList& lines) { got = lines; });
     return got;
   }
 
@@ -67,26 +70,25 @@ TEST_F(MonitorTest, LineEndOnlyGivesOneEmptyLine) {
 struct DecodeCase {
   const char* name;
   std::string bytes;
-  int fileIndex;
-  int encodingIndex;
+  TChatSource source;
   LineList expected;
 };
 
 TEST_F(MonitorTest, DecodesByFileChoiceAndByteOrderMark) {
   const DecodeCase cases[] = {
-      {"viewer file is UTF-8 whatever is chosen", "\xE3\x81\x82\n", 1, 1, {u"\u3042"}},
-      {"UTF8 chosen", "\xEF\xBB\xBF\xE3\x81\x82\n", 0, 0, {u"\u3042"}},
-      {"SJIS chosen, UTF-8 mark", "\xEF\xBB\xBF\xE3\x81\x82\n", 0, 1, {u"\u3042"}},
-      {"SJIS chosen, no mark", "\x82\xA0\x82\xA2\r\n", 0, 1, {u"\u3042\u3044"}},
-      {"SJIS chosen, UTF-16 LE", std::string("\xFF\xFE\x42\x30\r\0\n\0", 8), 0, 1, {u"\u3042"}},
-      {"SJIS chosen, UTF-16 BE", std::string("\xFE\xFF\x30\x42\0\n", 6), 0, 1, {u"\u3042"}},
-      {"malformed UTF-8", "a\xFFz\n", 1, 0, {u"a\uFFFDz"}},
-      {"NUL ends the text", std::string("a\nb\0c\n", 6), 1, 0, {u"a", u"b"}},
+      {"viewer file is UTF-8", "\xE3\x81\x82\n", kViewer, {u"\u3042"}},
+      {"UTF8 chosen", "\xEF\xBB\xBF\xE3\x81\x82\n", kUtf8, {u"\u3042"}},
+      {"SJIS chosen, UTF-8 mark", "\xEF\xBB\xBF\xE3\x81\x82\n", kSjis, {u"\u3042"}},
+      {"SJIS chosen, no mark", "\x82\xA0\x82\xA2\r\n", kSjis, {u"\u3042\u3044"}},
+      {"SJIS chosen, UTF-16 LE", std::string("\xFF\xFE\x42\x30\r\0\n\0", 8), kSjis, {u"\u3042"}},
+      {"SJIS chosen, UTF-16 BE", std::string("\xFE\xFF\x30\x42\0\n", 6), kSjis, {u"\u3042"}},
+      {"malformed UTF-8", "a\xFFz\n", kViewer, {u"a\uFFFDz"}},
+      {"NUL ends the text", std::string("a\nb\0c\n", 6), kViewer, {u"a", u"b"}},
   };
   for (const auto& c : cases) {
     state_ = {};
     FileWrite(path_, c.bytes);
-    EXPECT_EQ(Tick(c.fileIndex, c.encodingIndex), c.expected) << c.name;
+    EXPECT_EQ(Tick(c.source), c.expected) << c.name;
   }
 }
 
@@ -95,9 +97,9 @@ TEST_F(MonitorTest, Utf16AppendsAfterTheFirstRead) {
   FileWrite(path_, std::string("\xFF\xFE"
                                "a\0\n\0",
                                6));
-  EXPECT_EQ(Tick(0, 1), LineList{u"a"});
+  EXPECT_EQ(Tick(kSjis), LineList{u"a"});
   FileAppend(path_, std::string("\x42\x30\r\0\n\0", 6));
-  EXPECT_EQ(Tick(0, 1), LineList{u"\u3042"});
+  EXPECT_EQ(Tick(kSjis), LineList{u"\u3042"});
 }
 
 TEST_F(MonitorTest, ShrunkFileSpeaksNothingOldAndLaterAppendsWhole) {
@@ -148,7 +150,7 @@ TEST_F(MonitorTest, ReadStopsAtTheMeasuredSize) {
   SharedFile file(path_);
   LineList lines;
   std::string heldBack;
-  EXPECT_EQ(AppendedLinesLoad(lines, file, 4, 10, 1, 0, heldBack), 4);
+  EXPECT_EQ(AppendedLinesLoad(lines, file, 4, 10, kViewer, heldBack), 4);
   EXPECT_EQ(lines, LineList{u"two"});
   EXPECT_EQ(heldBack, "th");
 }
@@ -166,7 +168,7 @@ TEST_F(MonitorTest, ErrorInDeliveryLeavesTheStateAsItWas) {
   MasterFileSizeMeasure(state_, path_);
   FileAppend(path_, "b\n");
   TMonitorState before = state_;
-  EXPECT_THROW(ChatFileTick(state_, path_, 1, 0,
+  EXPECT_THROW(ChatFileTick(state_, path_, kViewer,
                             [](const LineList&) { throw std::runtime_error("speech failed"); }),
                std::runtime_error);
   EXPECT_EQ(state_.MasterFileSize, before.MasterFileSize);
@@ -188,7 +190,7 @@ TEST_F(MonitorTest, FilesOfMoreThanTwoGibibytes) {
 
 struct EncodingChoice {
   ChatEncoding encoding;
-  int fileIndex, encodingIndex;
+  TChatSource source;
   std::string bom;
 };
 
@@ -313,8 +315,8 @@ class RandomChat {
 
   void Tick() {
     LineList got;
-    TickResult result = ChatFileTick(state_, path_, choice_.fileIndex, choice_.encodingIndex,
-                                     [&](const LineList& l) { got = l; });
+    TickResult result =
+        ChatFileTick(state_, path_, choice_.source, [&](const LineList& l) { got = l; });
     tickedSinceWrite_ = true;
     if (result == TickResult::kReset) {
       // Lines begun before this point are old; the one being written may come as a remainder.
@@ -342,11 +344,9 @@ class RandomChat {
 
 TEST(MonitorRandomized, EveryLineAfterTheLastResetExactlyOnceAndWhole) {
   const EncodingChoice choices[] = {
-      {ChatEncoding::kUtf8, 1, 1, ""},
-      {ChatEncoding::kAnsi, 0, 1, ""},
-      {ChatEncoding::kUtf16Le, 0, 1, "\xFF\xFE"},
-      {ChatEncoding::kUtf16Be, 0, 1, "\xFE\xFF"},
-      {ChatEncoding::kUtf8, 0, 1, "\xEF\xBB\xBF"},
+      {ChatEncoding::kUtf8, kViewer, ""},           {ChatEncoding::kAnsi, kSjis, ""},
+      {ChatEncoding::kUtf16Le, kSjis, "\xFF\xFE"},  {ChatEncoding::kUtf16Be, kSjis, "\xFE\xFF"},
+      {ChatEncoding::kUtf8, kSjis, "\xEF\xBB\xBF"},
   };
   TempFolder folder;
   for (uint32_t seed = 1; seed <= 2500; ++seed) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "app/commands.h"
+#include "platform/platform.h"
 #include "text/uText.h"
 
 namespace {
@@ -23,15 +24,16 @@ constexpr char kUsage[] =
     "                              (default: the program's folder)\n";
 
 struct PreviewOptions {
-  int textMode = 1;
+  TTextMode textMode = TTextMode::kSecondLifeChat;
   Text mask = kStampMask;
   TChatOptions chat;
   Text folder = ProgramFolderGet();
   std::string input = "-";
 };
 
-int Choice(const std::string& option, const std::string& value,
-           const std::map<std::string, int>& choices) {
+template <typename Value>
+Value Choice(const std::string& option, const std::string& value,
+             const std::map<std::string, Value>& choices) {
   auto found = choices.find(value);
   if (found == choices.end()) {
     throw std::invalid_argument("bad value \"" + value + "\" for " + option);
@@ -53,16 +55,19 @@ PreviewOptions OptionsParse(const Arguments& args) {
     if (i + 1 >= args.size()) throw std::invalid_argument("missing value for " + arg);
     const std::string& value = args[++i];
     if (arg == "--mode") {
-      options.textMode = Choice(arg, value, {{"stamp", 0}, {"sl", 1}, {"regex", 2}});
+      options.textMode = Choice<TTextMode>(arg, value,
+                                           {{"stamp", TTextMode::kStamp},
+                                            {"sl", TTextMode::kSecondLifeChat},
+                                            {"regex", TTextMode::kCustom}});
     } else if (arg == "--mask") {
       options.mask = Utf8ToText(value);
     } else if (arg == "--translate") {
       options.chat.TranslateMode =
-          Choice(arg, value, {{"all", 0}, {"translated", 1}, {"original", 2}});
+          Choice<int32_t>(arg, value, {{"all", 0}, {"translated", 1}, {"original", 2}});
     } else if (arg == "--name") {
-      options.chat.NameMode = Choice(arg, value, {{"display", 0}, {"user", 1}});
+      options.chat.NameMode = Choice<int32_t>(arg, value, {{"display", 0}, {"user", 1}});
     } else if (arg == "--display-names") {
-      options.chat.UseDisplayNames = Choice(arg, value, {{"on", 1}, {"off", 0}}) != 0;
+      options.chat.UseDisplayNames = Choice<bool>(arg, value, {{"on", true}, {"off", false}});
     } else if (arg == "--folder") {
       options.folder = Utf8ToText(value);
     } else {
@@ -79,18 +84,6 @@ std::string InputRead(const std::string& name, std::istream& in) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-Text TextForMode(const PreviewOptions& options, const LineList& lines) {
-  if (lines.empty()) return Text();
-  switch (options.textMode) {
-    case 0:
-      return StampTextGet(lines);
-    case 2:
-      return RegExTextGet(lines, options.mask);
-    default:
-      return SLChatTextGet(lines, options.chat);
-  }
-}
-
 }  // namespace
 
 int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -100,11 +93,10 @@ int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::
       return 0;
     }
     PreviewOptions options = OptionsParse(args);
-    DictionaryLoad(options.folder);
-    BWListLoad(options.folder);
-    std::string bytes = InputRead(options.input, in);
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
-    Text spoken = TextForMode(options, LinesSplit(Utf8ToText(bytes)));
+    DictionaryLoad(ChatFilter, options.folder);
+    BWListLoad(ChatFilter, options.folder);
+    LineList lines = LinesSplit(Utf8ToText(Utf8MarkSkip(InputRead(options.input, in))));
+    Text spoken = ModeTextGet({options.textMode, ChatFilter, options.chat, options.mask}, lines);
     for (const Text& line : LinesSplit(spoken)) out << TextToUtf8(line) << '\n';
     return 0;
   } catch (const std::invalid_argument& e) {

@@ -49,13 +49,12 @@ TEST(Preview, PrintsWhatWouldBeSpoken) {
   };
   for (const auto& c : cases) {
     // A loaded dictionary stays in force when a later folder has none; each case starts clean.
-    Dictionary.clear();
+    ChatFilter = {};
     PreviewResult run = Preview(c.args, kChat);
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, c.expected);
   }
-  Dictionary.clear();
-  UserList.clear();
+  ChatFilter = {};
 }
 
 TEST(Preview, BadOptionsAndPatternsFailWithOneLine) {

@@ -3,12 +3,92 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "text/uText.h"
 
 namespace {
 
 constexpr char16_t kSetup[] = u"Setup";
 constexpr char16_t kSecondLife[] = u"SecondLife";
 constexpr char16_t kVoice[] = u"Voice";
+
+// How an integer read from the file is brought into range.
+enum class Range {
+  kAsRead,
+  kFixed,   // minimum .. maximum
+  kVoices,  // 0 .. voice count - 1 (-1 when there is no voice, which is then also the default)
+};
+
+// One key of Setup.ini: where it lives, the field holding it, its default and its range.
+struct SettingKey {
+  const char16_t* section;
+  const char16_t* key;
+  int32_t TSettings::*integer = nullptr;  // one of integer and text
+  Text TSettings::*text = nullptr;
+  int32_t defaultInteger = 0;
+  const char16_t* defaultText = nullptr;
+  Range range = Range::kAsRead;
+  int32_t minimum = 0, maximum = 0;
+  bool keptByReset = false;  // the action "Default" leaves it alone
+};
+
+constexpr SettingKey Integer(const char16_t* section, const char16_t* key,
+                             int32_t TSettings::*field, int32_t defaultValue) {
+  return {section, key, field, nullptr, defaultValue};
+}
+
+constexpr SettingKey Ranged(const char16_t* section, const char16_t* key, int32_t TSettings::*field,
+                            int32_t defaultValue, int32_t minimum, int32_t maximum) {
+  return {section, key, field, nullptr, defaultValue, nullptr, Range::kFixed, minimum, maximum};
+}
+
+constexpr SettingKey String(const char16_t* section, const char16_t* key, Text TSettings::*field,
+                            const char16_t* defaultValue) {
+  return {section, key, nullptr, field, 0, defaultValue};
+}
+
+constexpr SettingKey KeptByReset(SettingKey key) {
+  key.keptByReset = true;
+  return key;
+}
+
+constexpr SettingKey VoiceIndex(const char16_t* section, const char16_t* key,
+                                int32_t TSettings::*field) {
+  return {section, key, field, nullptr, 0, nullptr, Range::kVoices};
+}
+
+// In the order the keys are read and written.
+const SettingKey kKeys[] = {
+    Integer(kSetup, u"FileType", &TSettings::FileType, 0),
+    String(kSetup, u"TargetFile", &TSettings::TargetFile, u"chat.txt"),
+    Integer(kSecondLife, u"Viewer", &TSettings::Viewer, 0),
+    String(kSecondLife, u"Avatar", &TSettings::Avatar, u""),
+    Ranged(kSetup, u"Encoding", &TSettings::Encoding, 0, 0, 1),
+    Ranged(kSetup, u"Interval", &TSettings::Interval, 1, 1, 10),
+    VoiceIndex(kVoice, u"Voice", &TSettings::Voice),
+    Ranged(kVoice, u"Volume", &TSettings::Volume, 100, 0, 100),
+    Ranged(kVoice, u"Rate", &TSettings::Rate, 0, -10, 10),
+    KeptByReset(Integer(kSetup, u"TexType", &TSettings::TexType, 0)),
+    String(kSetup, u"RegEx0", &TSettings::RegEx0, kStampMask),
+    Ranged(kSecondLife, u"Translate", &TSettings::Translate, 0, 0, 2),
+    Ranged(kSecondLife, u"UserName", &TSettings::UserName, 0, 0, 1),
+};
+
+int32_t DefaultOf(const SettingKey& key, int voiceCount) {
+  if (key.range == Range::kVoices) return voiceCount > 0 ? 0 : -1;
+  return key.defaultInteger;
+}
+
+int32_t InRange(const SettingKey& key, int32_t value, int voiceCount) {
+  switch (key.range) {
+    case Range::kFixed:
+      return std::clamp(value, key.minimum, key.maximum);
+    case Range::kVoices:
+      return std::min(std::max(value, 0), voiceCount - 1);
+    case Range::kAsRead:
+      break;
+  }
+  return value;
+}
 
 }  // namespace
 
@@ -19,29 +99,28 @@ Text SettingsPath() {
 }
 
 void SettingsDefault(TSettings& settings, int voiceCount) {
-  TSettings defaults;
-  defaults.TexType = settings.TexType;
-  defaults.Voice = voiceCount > 0 ? 0 : -1;
-  settings = defaults;
+  for (const SettingKey& key : kKeys) {
+    if (key.keptByReset) continue;
+    if (key.text) {
+      settings.*key.text = key.defaultText;
+    } else {
+      settings.*key.integer = DefaultOf(key, voiceCount);
+    }
+  }
 }
 
 TSettings SettingsLoad(const Text& path, const TSettings& current, int voiceCount) {
   TSettings s = current;
   if (path.empty()) return s;
   ProfileFile ini(path);
-  s.FileType = ini.IntegerGet(kSetup, u"FileType", s.FileType);
-  s.TargetFile = ini.StringGet(kSetup, u"TargetFile", s.TargetFile);
-  s.Viewer = ini.IntegerGet(kSecondLife, u"Viewer", s.Viewer);
-  s.Avatar = ini.StringGet(kSecondLife, u"Avatar", s.Avatar);
-  s.Encoding = std::clamp(ini.IntegerGet(kSetup, u"Encoding", s.Encoding), 0, 1);
-  s.Interval = std::clamp(ini.IntegerGet(kSetup, u"Interval", s.Interval), 1, 10);
-  s.Voice = std::min(std::max(ini.IntegerGet(kVoice, u"Voice", s.Voice), 0), voiceCount - 1);
-  s.Volume = std::clamp(ini.IntegerGet(kVoice, u"Volume", s.Volume), 0, 100);
-  s.Rate = std::clamp(ini.IntegerGet(kVoice, u"Rate", s.Rate), -10, 10);
-  s.TexType = ini.IntegerGet(kSetup, u"TexType", s.TexType);
-  s.RegEx0 = ini.StringGet(kSetup, u"RegEx0", s.RegEx0);
-  s.Translate = std::clamp(ini.IntegerGet(kSecondLife, u"Translate", s.Translate), 0, 2);
-  s.UserName = std::clamp(ini.IntegerGet(kSecondLife, u"UserName", s.UserName), 0, 1);
+  for (const SettingKey& key : kKeys) {
+    if (key.text) {
+      s.*key.text = ini.StringGet(key.section, key.key, s.*key.text);
+    } else {
+      s.*key.integer =
+          InRange(key, ini.IntegerGet(key.section, key.key, s.*key.integer), voiceCount);
+    }
+  }
   return s;
 }
 
@@ -49,18 +128,12 @@ void SettingsSave(const Text& path, const TSettings& s) {
   if (path.empty()) throw PlatformError("Cannot save Setup.ini: no application-data folder");
   FolderCreate(PathFolderPart(path));
   ProfileFile ini(path);
-  ini.IntegerSet(kSetup, u"FileType", s.FileType);
-  ini.StringSet(kSetup, u"TargetFile", s.TargetFile);
-  ini.IntegerSet(kSecondLife, u"Viewer", s.Viewer);
-  ini.StringSet(kSecondLife, u"Avatar", s.Avatar);
-  ini.IntegerSet(kSetup, u"Encoding", s.Encoding);
-  ini.IntegerSet(kSetup, u"Interval", s.Interval);
-  ini.IntegerSet(kVoice, u"Voice", s.Voice);
-  ini.IntegerSet(kVoice, u"Volume", s.Volume);
-  ini.IntegerSet(kVoice, u"Rate", s.Rate);
-  ini.IntegerSet(kSetup, u"TexType", s.TexType);
-  ini.StringSet(kSetup, u"RegEx0", s.RegEx0);
-  ini.IntegerSet(kSecondLife, u"Translate", s.Translate);
-  ini.IntegerSet(kSecondLife, u"UserName", s.UserName);
+  for (const SettingKey& key : kKeys) {
+    if (key.text) {
+      ini.StringSet(key.section, key.key, s.*key.text);
+    } else {
+      ini.IntegerSet(key.section, key.key, s.*key.integer);
+    }
+  }
   ini.Flush();
 }

@@ -1,30 +1,31 @@
 // The window's choices as Setup.ini keeps them: sections "Setup", "SecondLife" and "Voice".
+// Every key is listed once, in settings.cpp's key table, which reading, writing and the reset
+// to defaults all walk.
 #pragma once
 
 #include "platform/unicode.h"
-#include "text/uText.h"
 
 struct TSettings {
-  int32_t FileType = 0;  // 0 "Selected File", 1 "Viewer"; other values check neither
-  Text TargetFile = u"chat.txt";
-  int32_t Viewer = 0;        // index into ViewerNames, applied without a range check
-  Text Avatar;               // shown name of the chosen avatar
-  int32_t Encoding = 0;      // 0 "UTF8", 1 "SJIS"
-  int32_t Interval = 1;      // seconds, 1..10
-  int32_t Voice = 0;         // voice index, -1 when there is no voice
-  int32_t Volume = 100;      // 0..100
-  int32_t Rate = 0;          // -10..10
-  int32_t TexType = 0;       // text mode 0..2; other values check none
-  Text RegEx0 = kStampMask;  // the custom mask; by default the viewer's timestamp
-  int32_t Translate = 0;     // 0..2
-  int32_t UserName = 0;      // 0..1
+  int32_t FileType = 0;   // 0 "Selected File", 1 "Viewer"; other values check neither
+  Text TargetFile;        // path of the selected chat file
+  int32_t Viewer = 0;     // index into ViewerNames, applied without a range check
+  Text Avatar;            // shown name of the chosen avatar
+  int32_t Encoding = 0;   // 0 "UTF8", 1 "SJIS"
+  int32_t Interval = 0;   // seconds, 1..10
+  int32_t Voice = 0;      // voice index, -1 when there is no voice
+  int32_t Volume = 0;     // 0..100
+  int32_t Rate = 0;       // -10..10
+  int32_t TexType = 0;    // text mode 0..2; other values check none
+  Text RegEx0;            // the custom mask; by default the viewer's timestamp
+  int32_t Translate = 0;  // 0..2
+  int32_t UserName = 0;   // 0..1
 };
 
 // ...\VORTANE PROJECT\KELVORA_Pro\Setup.ini beneath the local application-data folder; empty
 // when that folder is unknown.
 Text SettingsPath();
 
-// The reset of the action "Default": every choice but the text mode, which stays.
+// The reset of the action "Default": every key to its default but the text mode, which stays.
 void SettingsDefault(TSettings& settings, int voiceCount);
 
 // Reads the file over current (whose values stand for keys the file lacks), bringing numbers

@@ -12,7 +12,9 @@ namespace {
 constexpr char kSayUsage[] =
     "usage: kelvora say [--voice N] [--volume 0..100] [--rate -10..10] TEXT\n";
 
-const char* EngineName(int32_t version) { return version == 11 ? "SpeechPlatform" : "SAPI5"; }
+const char* EngineName(int32_t version) {
+  return version == kSpeechPlatformVersion ? "SpeechPlatform" : "SAPI5";
+}
 
 int32_t NumberParse(const std::string& option, const std::string& value) {
   int32_t number = 0;

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-#include "app/settings.h"
 #include "platform/platform.h"
 #include "speech/uSpeechLib.h"
-#include "text/uText.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -157,19 +155,13 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
 }
 
 TSettings TMainFrm::SettingsFromControls() const {
-  auto [fileIndex, textMode] = TypeIndexGet();
-  return {fileIndex,
-          Edit1.GetText(),
-          ComboBox1.ItemIndex(),
-          Avatar,
-          EncodingIndex,
-          SpinEdit1.Value(),
-          ComboBox3.ItemIndex(),
-          SpinEdit2.Value(),
-          SpinEdit3.Value(),
-          textMode,
-          Edit2.GetText(),
-          ComboBox4.ItemIndex(),
+  TTypeIndex choice = TypeIndexGet();
+  return {choice.FileIndex,      Edit1.GetText(),
+          ComboBox1.ItemIndex(), Avatar,
+          EncodingIndex,         SpinEdit1.Value(),
+          ComboBox3.ItemIndex(), SpinEdit2.Value(),
+          SpinEdit3.Value(),     static_cast<int32_t>(choice.TextMode),
+          Edit2.GetText(),       ComboBox4.ItemIndex(),
           ComboBox5.ItemIndex()};
 }
 
@@ -189,21 +181,25 @@ void TMainFrm::SettingsSave() { ::SettingsSave(SettingsPath(), SettingsFromContr
 
 // --- Chat file and avatars -------------------------------------------------------------------
 
-std::pair<int, int> TMainFrm::TypeIndexGet() const {
-  int fileIndex = RadioButton2.Checked() ? 1 : 0;
-  int textMode = 0;
-  if (RadioButton4.Checked()) textMode = 1;
-  if (RadioButton5.Checked()) textMode = 2;
-  return {fileIndex, textMode};
+TMainFrm::TTypeIndex TMainFrm::TypeIndexGet() const {
+  TTextMode textMode = TTextMode::kStamp;
+  if (RadioButton4.Checked()) textMode = TTextMode::kSecondLifeChat;
+  if (RadioButton5.Checked()) textMode = TTextMode::kCustom;
+  return {RadioButton2.Checked() ? 1 : 0, textMode};
 }
 
-Text TMainFrm::TargetFileGet(int fileIndex) const {
+TChatSource TMainFrm::ChatSourceGet() const {
+  if (TypeIndexGet().FileIndex == 1) return TChatSource::kViewerLog;
+  return EncodingIndex == 0 ? TChatSource::kSelectedUtf8 : TChatSource::kSelectedSjis;
+}
+
+Text TMainFrm::TargetFileGet(int32_t fileIndex) const {
   if (fileIndex == 0) return Edit1.GetText();
   return ViewerChatFileGet(ViewerNameAt(ComboBox1.ItemIndex()), AvatarName());
 }
 
 void TMainFrm::MasgterFileSizeGet() {
-  MasterFileSizeMeasure(Monitor, TargetFileGet(TypeIndexGet().first));
+  MasterFileSizeMeasure(Monitor, TargetFileGet(TypeIndexGet().FileIndex));
 }
 
 Text TMainFrm::AvatarName() const {
@@ -231,16 +227,11 @@ void TMainFrm::ComboBox2Change() {
 
 void TMainFrm::Timer1Timer() {
   Timer1.SetEnabled(false);
-  auto [fileIndex, textMode] = TypeIndexGet();
-  ChatFileTick(Monitor, TargetFileGet(fileIndex), fileIndex, EncodingIndex,
-               [this, textMode = textMode](const LineList& lines) {
-                 if (textMode == 1) {
-                   ASAPISend(SLChatTextGet(lines, ChatOptions));
-                 } else if (textMode == 2) {
-                   ASAPISend(RegExTextGet(lines, Edit2.GetText()));
-                 } else {
-                   ASAPISend(StampTextGet(lines));
-                 }
+  TTypeIndex choice = TypeIndexGet();
+  ChatFileTick(Monitor, TargetFileGet(choice.FileIndex), ChatSourceGet(),
+               [this, &choice](const LineList& lines) {
+                 Text mask = Edit2.GetText();
+                 ASAPISend(ModeTextGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines));
                });
   // Not reached when the tick failed: the timer stays off and monitoring ends.
   Timer1.SetEnabled(true);
@@ -262,8 +253,8 @@ void TMainFrm::AcTimerExecute() {
   bool starting = !Timer1.Enabled();
   if (starting) {
     MasgterFileSizeGet();
-    DictionaryLoad();
-    BWListLoad();
+    DictionaryLoad(ChatFilter, ProgramFolderGet());
+    BWListLoad(ChatFilter, ProgramFolderGet());
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(),
                    UseDisplayNamesGet(ViewerNameAt(ComboBox1.ItemIndex()))};
     ASAPICheck();
@@ -335,10 +326,10 @@ void TMainFrm::ASAPICheck() {
 void TMainFrm::ASAPISkip() { SpeechPurge(ComboBox3.ItemIndex()); }
 
 void TMainFrm::BWListMsg() {
-  auto [fileIndex, textMode] = TypeIndexGet();
-  if (fileIndex != 1 || textMode != 1) return;
-  if (!ASAPISendXml(BWListText(AvatarName(), kProductXml))) {
-    ASAPISend(BWListText(AvatarName(), kProductPlain));
+  TTypeIndex choice = TypeIndexGet();
+  if (choice.FileIndex != 1 || choice.TextMode != TTextMode::kSecondLifeChat) return;
+  if (!ASAPISendXml(BWListText(ChatFilter, AvatarName(), kProductXml))) {
+    ASAPISend(BWListText(ChatFilter, AvatarName(), kProductPlain));
   }
 }
 

@@ -2,15 +2,19 @@
 // Browse, the monitor tick, the speaking pipeline and the settings, wired together.
 #pragma once
 
-#include <utility>
+#include <array>
 #include <vector>
 
 #include "app/monitor.h"
 #include "app/settings.h"
+#include "text/uText.h"
 #include "ui/ui.h"
 
 inline constexpr char16_t kApplicationTitle[] = u"KELVORA Pro";
 inline constexpr char16_t kProductPage[] = u"https://vortane.example.com/kelvora-pro/";
+// The open-file dialog's encoding choices, by EncodingIndex.
+inline constexpr std::array<const char16_t*, 2> EncodingNames = {u"UTF8", u"SJIS"};
+
 inline constexpr char16_t kSapiWarning[] =
     u"Application can't access SAPI.\r\nPlease check Control Panel - Speech Recognition - Text to "
     u"Speech.";
@@ -67,8 +71,15 @@ class TMainFrm {
   std::vector<Text> DialogEncodings;  // the open-file dialog's encoding choices
 
   // --- Methods -------------------------------------------------------------------------------
-  std::pair<int, int> TypeIndexGet() const;  // (FileIndex, TextMode)
-  Text TargetFileGet(int fileIndex) const;
+  // The two radio-button choices; each is 0 when no button of its group is checked.
+  struct TTypeIndex {
+    int32_t FileIndex;  // 0 "Selected File", 1 "Viewer"
+    TTextMode TextMode;
+  };
+  TTypeIndex TypeIndexGet() const;
+  // The chat file's source as the radio buttons and EncodingIndex choose it.
+  TChatSource ChatSourceGet() const;
+  Text TargetFileGet(int32_t fileIndex) const;
   void MasgterFileSizeGet();
   Text AvatarName() const;
   void UsersUpdate();

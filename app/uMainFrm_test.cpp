@@ -9,6 +9,7 @@
 #include "speech/runtime/scripted.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"
+#include "viewer/viewer.h"
 
 namespace {
 
@@ -36,9 +37,7 @@ class MainFrmTest : public ::testing::Test {
     ui::MessageHookSet([this](TextView text, ui::MessageKind kind) {
       messages_.push_back({Text(text), kind});
     });
-    Dictionary.clear();
-    UserList.clear();
-    WhiteListMode = false;
+    ChatFilter = {};
   }
   ~MainFrmTest() override {
     frm_.reset();
@@ -54,11 +53,9 @@ class MainFrmTest : public ::testing::Test {
     if (!frm_) frm_ = std::make_unique<TMainFrm>();
     return *frm_;
   }
-  // The texts spoken by an engine ("flags text").
+  // The texts spoken by an engine, as SpeakCall writes them.
   static std::vector<std::string> Spoken(const ScriptedEngine& engine) {
-    std::vector<std::string> out;
-    for (const std::string& call : engine.CallsOf("Speak ")) out.push_back(call.substr(6));
-    return out;
+    return engine.CallsOf("Speak ");
   }
   void ViewerChatChoose() {
     Frm().RadioButton2.Click();
@@ -124,7 +121,8 @@ TEST_F(MainFrmTest, StartGreetsDisablesTheGroupsAndStopEnablesThem) {
   }
   EXPECT_TRUE(f.Button3.Usable());
   EXPECT_TRUE(f.SpinEdit1.Usable());
-  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{"9 " + TextToUtf8(kGreetingXml)});
+  EXPECT_EQ(Spoken(*platform_),
+            std::vector<std::string>{SpeakCall(kSpeakXml, TextToUtf8(kGreetingXml))});
   f.Button1.Click();
   App().ProcessEventsFor(0);
   EXPECT_EQ(f.Button1.Caption(), u"START");
@@ -136,8 +134,9 @@ TEST_F(MainFrmTest, StartGreetsDisablesTheGroupsAndStopEnablesThem) {
 TEST_F(MainFrmTest, GreetingFallsBackToPlainTextWithoutWarning) {
   platform_->refuses = [](TextView, int32_t flags) { return (flags & 8) != 0; };
   Frm().Button1.Click();
-  EXPECT_EQ(Spoken(*platform_), (std::vector<std::string>{"9 " + TextToUtf8(kGreetingXml),
-                                                          "17 Thank you for using KEL VOR A."}));
+  EXPECT_EQ(Spoken(*platform_),
+            (std::vector<std::string>{SpeakCall(kSpeakXml, TextToUtf8(kGreetingXml)),
+                                      SpeakCall(kSpeakPlain, "Thank you for using KEL VOR A.")}));
   EXPECT_EQ(Warnings(), 0u);
 }
 
@@ -154,7 +153,9 @@ TEST_F(MainFrmTest, ListNoticeOnlyForViewerAndSecondLifeChat) {
   Frm().Button1.Click();
   ASSERT_EQ(Spoken(*platform_).size(), 2u);
   EXPECT_EQ(Spoken(*platform_)[1],
-            "9 Your white list is empty, so <pron sym=\"k eh l ! v ao r ah\" />. speaks nothing.");
+            SpeakCall(kSpeakXml,
+                      "Your white list is empty, so <pron sym=\"k eh l ! v ao r ah\" />. "
+                      "speaks nothing."));
 }
 
 TEST_F(MainFrmTest, TickSpeaksAppendedChatWithTheChosenVoiceVolumeAndRate) {
@@ -171,8 +172,9 @@ TEST_F(MainFrmTest, TickSpeaksAppendedChatWithTheChosenVoiceVolumeAndRate) {
   App().ProcessEventsFor(2900);
   EXPECT_TRUE(sapi5_->CallsOf("Speak").empty());  // ticks come 3000 ms apart
   App().ProcessEventsFor(500);
-  EXPECT_EQ(sapi5_->calls, (std::vector<std::string>{"SetVoice 1", "SetVolume 40", "SetRate -3",
-                                                     "Speak 17 Ann Example : Hello (Bonjour)"}));
+  EXPECT_EQ(sapi5_->calls,
+            (std::vector<std::string>{"SetVoice 1", "SetVolume 40", "SetRate -3",
+                                      SpeakCall(kSpeakPlain, "Ann Example : Hello (Bonjour)")}));
   EXPECT_TRUE(f.Timer1.Enabled());
 }
 
@@ -203,7 +205,7 @@ TEST_F(MainFrmTest, SkipPurgesOnlyTheSelectedVoicesEngine) {
   platform_->calls.clear();
   sapi5_->calls.clear();
   Frm().Button3.Click();
-  EXPECT_EQ(sapi5_->calls, std::vector<std::string>{"Speak 3 ."});
+  EXPECT_EQ(sapi5_->calls, std::vector<std::string>{SpeakCall(kSpeakPurge, ".")});
   EXPECT_TRUE(platform_->calls.empty());
 }
 
@@ -212,7 +214,7 @@ TEST_F(MainFrmTest, VoiceChangePurgesTheVoiceUsedSoFarAndReadsItsEngine) {
   sapi5_->volume = 55;
   sapi5_->rate = 4;
   f.ComboBox3.UserSelect(1);
-  EXPECT_EQ(platform_->CallsOf("Speak"), std::vector<std::string>{"Speak 3 ."});
+  EXPECT_EQ(platform_->CallsOf("Speak"), std::vector<std::string>{SpeakCall(kSpeakPurge, ".")});
   EXPECT_EQ(f.LastVoiceIndex, 1);
   EXPECT_EQ(f.SpinEdit2.Value(), 55);
   EXPECT_EQ(f.SpinEdit3.Value(), 4);
@@ -300,9 +302,9 @@ TEST_F(MainFrmTest, NoVoicesGiveExactlyTheCountedWarnings) {
   EXPECT_EQ(Warnings(), 3u);  // the greeting, then the list notice
   FileWrite(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): hi\n");
   App().ProcessEventsFor(1500);  // one tick, with room for a real clock
-  EXPECT_EQ(Warnings(), 3u);  // silenced by the empty white list: nothing to speak
+  EXPECT_EQ(Warnings(), 3u);     // silenced by the empty white list: nothing to speak
   f.Button1.Click();
-  WhiteListMode = false;
+  ChatFilter.WhiteListMode = false;
   FileWrite(folder_.Join(u"program/WhiteList.txt"),
             "# VORTANE PROJECT KELVORA User List Format V 1.0\nann.example\n");
   f.Button1.Click();

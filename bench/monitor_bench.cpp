@@ -23,7 +23,8 @@ void BM_IdleTick(benchmark::State& state) {
   MasterFileSizeMeasure(monitor, path);
   size_t delivered = 0;
   for (auto _ : state) {
-    ChatFileTick(monitor, path, 1, 0, [&](const LineList& lines) { delivered += lines.size(); });
+    ChatFileTick(monitor, path, TChatSource::kViewerLog,
+                 [&](const LineList& lines) { delivered += lines.size(); });
   }
   if (delivered != 0) state.SkipWithError("an idle tick delivered lines");
 }
@@ -41,7 +42,8 @@ void BM_TickReadingOneMebibyte(benchmark::State& state) {
     state.PauseTiming();
     FileAppend(path, append);
     state.ResumeTiming();
-    ChatFileTick(monitor, path, 1, 0, [&](const LineList& l) { lines += l.size(); });
+    ChatFileTick(monitor, path, TChatSource::kViewerLog,
+                 [&](const LineList& l) { lines += l.size(); });
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * append.size()));
   state.counters["lines"] =

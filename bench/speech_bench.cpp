@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "speech/runtime/posix_runtimes.h"
+#include "speech/uSpeechLib.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ void BM_FirstSampleLatency(benchmark::State& state) {
   for (auto _ : state) {
     NewestWav(folder.Path(), before);
     auto start = Clock::now();
-    voice->Speak(u"Hello there, how is everyone today?", 17);
+    voice->Speak(u"Hello there, how is everyone today?", kSpeakPlain);
     for (;;) {
       size_t count = 0;
       Text file = NewestWav(folder.Path(), count);
@@ -50,7 +51,7 @@ void BM_RealTimeFactor(benchmark::State& state) {
   double synthesis = 0, audio = 0;
   for (auto _ : state) {
     auto start = Clock::now();
-    voice->Speak(text, 17);
+    voice->Speak(text, kSpeakPlain);
     voice->WaitUntilDone(-1);
     synthesis += std::chrono::duration<double>(Clock::now() - start).count();
     size_t count = 0;

@@ -77,11 +77,12 @@ void ChatRun(benchmark::State& state, size_t cacheCapacity, size_t lineCount) {
   LineList lines(w.lines.begin(), w.lines.begin() + static_cast<long>(lineCount));
   size_t bytes = 0;
   for (const Text& line : lines) bytes += TextToUtf8(line).size() + 1;
-  DictionaryLoad(w.folder.Path());
-  BWListLoad(w.folder.Path());
+  TChatFilter filter;
+  DictionaryLoad(filter, w.folder.Path());
+  BWListLoad(filter, w.folder.Path());
   RegexCacheCapacitySet(cacheCapacity);
   size_t spoken = 0;
-  for (auto _ : state) spoken += SLChatTextGet(lines, TChatOptions{}).size();
+  for (auto _ : state) spoken += SLChatTextGet(filter, lines, TChatOptions{}).size();
   benchmark::DoNotOptimize(spoken);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
   RegexCacheCapacitySet(4096);

@@ -6,7 +6,6 @@
 //   KELVORA_LOCAL_APPDATA  per-user local application data (home of Setup.ini's folder)
 //   KELVORA_APPDATA        roaming application data (where the viewers keep their folders)
 //   KELVORA_PROGRAM_DIR    the program's own folder (home of the side files)
-// On POSIX the viewers' own SECONDLIFE_USER_DIR and FIRESTORM_X64_USER_DIR are honoured too.
 #pragma once
 
 #include <cstdint>
@@ -43,11 +42,8 @@ Text PathFolderPart(TextView path);
 Text LocalAppDataGet();
 // Per-user roaming application data, without a trailing separator; empty when unknown.
 // POSIX: the home folder, where the viewers keep their dot-folders. Windows: CSIDL_APPDATA.
+// The viewers' folders beneath it are viewer/'s to know.
 Text AppDataGet();
-// The folder a viewer keeps its accounts and settings in, for a viewer table text
-// ("SecondLife", "Firestorm"): the first candidate folder that exists, else the first
-// candidate; empty for a name that is no viewer's.
-Text ViewerFolderGet(TextView viewerName);
 // The folder of the program file, without a trailing separator.
 Text ProgramFolderGet();
 
@@ -140,6 +136,8 @@ Text AnsiCodePageToText(std::string_view bytes);
 // an optional sign; false when it is no 32-bit number.
 bool TextToInteger(TextView text, int32_t& value);
 
+// An environment variable of this process; empty when it is not set.
+Text EnvironmentGet(const char* name);
 // Sets an environment variable of this process (empty value: removes it).
 void EnvironmentSet(const std::string& name, TextView value);
 

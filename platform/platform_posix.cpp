@@ -27,24 +27,11 @@ namespace {
 
 std::string Native(TextView path) { return TextToUtf8(path); }
 
-Text EnvironmentGet(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? Utf8ToText(value) : Text();
-}
-
 [[noreturn]] void SystemErrorThrow(const char* what, TextView path, int error) {
   throw PlatformError(std::string(what) + " \"" + Native(path) + "\": " + std::strerror(error));
 }
 
 Text HomeGet() { return EnvironmentGet("HOME"); }
-
-// The first existing folder of the candidates, else the first candidate.
-Text FirstExistingFolder(const std::vector<Text>& candidates) {
-  for (const Text& candidate : candidates) {
-    if (FolderExists(candidate)) return candidate;
-  }
-  return candidates.empty() ? Text() : candidates.front();
-}
 
 struct FileDescriptor {
   int fd = -1;
@@ -65,6 +52,11 @@ int ReadOnlyOpen(TextView path) {
 
 char16_t PathSeparator() { return u'/'; }
 
+Text EnvironmentGet(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? Utf8ToText(value) : Text();
+}
+
 Text LocalAppDataGet() {
   Text overridden = EnvironmentGet("KELVORA_LOCAL_APPDATA");
   if (!overridden.empty()) return overridden;
@@ -77,32 +69,6 @@ Text LocalAppDataGet() {
 Text AppDataGet() {
   Text overridden = EnvironmentGet("KELVORA_APPDATA");
   return overridden.empty() ? HomeGet() : overridden;
-}
-
-Text ViewerFolderGet(TextView viewerName) {
-  Text base = AppDataGet();
-  if (base.empty()) return Text();
-#ifdef __APPLE__
-  Text support = PathJoin(base, u"Library/Application Support");
-  if (viewerName == u"SecondLife") return PathJoin(support, u"SecondLife");
-  if (viewerName == u"Firestorm") {
-    return FirstExistingFolder(
-        {PathJoin(support, u"Firestorm_x64"), PathJoin(support, u"Firestorm")});
-  }
-#else
-  if (viewerName == u"SecondLife") {
-    Text own = EnvironmentGet("SECONDLIFE_USER_DIR");
-    return own.empty() ? PathJoin(base, u".secondlife") : own;
-  }
-  if (viewerName == u"Firestorm") {
-    Text own = EnvironmentGet("FIRESTORM_X64_USER_DIR");
-    if (!own.empty()) return own;
-    return FirstExistingFolder(
-        {PathJoin(base, u".firestorm_x64"), PathJoin(base, u".firestorm"),
-         PathJoin(base, u".var/app/org.firestormviewer.FirestormViewer/.firestorm_x64")});
-  }
-#endif
-  return Text();
 }
 
 Text ProgramFolderGet() {
@@ -208,7 +174,6 @@ std::string SharedFile::Read(size_t count) {
   bytes.resize(done);
   return bytes;
 }
-
 
 // --- Profile strings ---------------------------------------------------------------------------
 

@@ -91,18 +91,7 @@ Text LocalAppDataGet() { return ShellFolderGet(L"KELVORA_LOCAL_APPDATA", CSIDL_L
 
 Text AppDataGet() { return ShellFolderGet(L"KELVORA_APPDATA", CSIDL_APPDATA); }
 
-Text ViewerFolderGet(TextView viewerName) {
-  Text base = AppDataGet();
-  if (base.empty()) return Text();
-  if (viewerName == u"SecondLife") return PathJoin(base, u"SecondLife");
-  if (viewerName == u"Firestorm") {
-    for (const char16_t* candidate : {u"Firestorm_x64", u"Firestorm"}) {
-      if (FolderExists(PathJoin(base, candidate))) return PathJoin(base, candidate);
-    }
-    return PathJoin(base, u"Firestorm_x64");
-  }
-  return Text();
-}
+Text EnvironmentGet(const char* name) { return EnvironmentGet(W(AsciiToText(name)).c_str()); }
 
 Text ProgramFolderGet() {
   Text overridden = EnvironmentGet(L"KELVORA_PROGRAM_DIR");

@@ -138,6 +138,33 @@ std::string TextToUtf8(TextView text) {
   return out;
 }
 
+ByteOrderMark ByteOrderMarkGet(std::string_view bytes) {
+  for (ByteOrderMark mark :
+       {ByteOrderMark::kUtf8, ByteOrderMark::kUtf16Le, ByteOrderMark::kUtf16Be}) {
+    if (bytes.substr(0, ByteOrderMarkBytes(mark).size()) == ByteOrderMarkBytes(mark)) return mark;
+  }
+  return ByteOrderMark::kNone;
+}
+
+std::string_view ByteOrderMarkBytes(ByteOrderMark mark) {
+  switch (mark) {
+    case ByteOrderMark::kUtf8:
+      return "\xEF\xBB\xBF";
+    case ByteOrderMark::kUtf16Le:
+      return "\xFF\xFE";
+    case ByteOrderMark::kUtf16Be:
+      return "\xFE\xFF";
+    case ByteOrderMark::kNone:
+      break;
+  }
+  return {};
+}
+
+std::string_view Utf8MarkSkip(std::string_view bytes) {
+  if (ByteOrderMarkGet(bytes) == ByteOrderMark::kUtf8) bytes.remove_prefix(3);
+  return bytes;
+}
+
 Text Utf16LeToText(std::string_view bytes) { return Utf16ToText<false>(bytes); }
 Text Utf16BeToText(std::string_view bytes) { return Utf16ToText<true>(bytes); }
 

@@ -24,6 +24,14 @@ std::string TextToUtf8(TextView text);
 Text Utf16LeToText(std::string_view bytes);
 Text Utf16BeToText(std::string_view bytes);
 
+// What a byte-order mark at the start of bytes names.
+enum class ByteOrderMark { kNone, kUtf8, kUtf16Le, kUtf16Be };
+ByteOrderMark ByteOrderMarkGet(std::string_view bytes);
+// The mark's own bytes; empty for kNone.
+std::string_view ByteOrderMarkBytes(ByteOrderMark mark);
+// bytes without the UTF-8 byte-order mark they may start with.
+std::string_view Utf8MarkSkip(std::string_view bytes);
+
 // Replaces unpaired surrogates by U+FFFD, in place.
 void SurrogatesRepair(Text& text);
 

@@ -8,9 +8,6 @@ std::vector<TVoiceEntry> Voices;
 
 namespace {
 
-constexpr int32_t kPlatformVersion = 11;
-constexpr int32_t kSapi5Version = 5;
-
 std::shared_ptr<SpeechVoice> PlatformVoice;
 std::shared_ptr<SpeechObjectTokens> PlatformTokens;
 std::shared_ptr<SpeechVoice> Sapi5Voice;
@@ -39,7 +36,7 @@ struct Engine {
 
 // The engine of a voice entry; voice is null for an entry of no known engine.
 Engine EngineOf(const TVoiceEntry& entry) {
-  if (entry.Version == kPlatformVersion) return {PlatformVoice.get(), PlatformTokens.get()};
+  if (entry.Version == kSpeechPlatformVersion) return {PlatformVoice.get(), PlatformTokens.get()};
   if (entry.Version == kSapi5Version) return {Sapi5Voice.get(), Sapi5Tokens.get()};
   return {nullptr, nullptr};
 }
@@ -75,7 +72,7 @@ bool SpeechOpen() {
   Sapi5TokenReferences.clear();
   Voices.reserve(static_cast<size_t>(platformCount + Sapi5Count));
   for (int32_t i = 0; i < platformCount; ++i) {
-    Voices.push_back({kPlatformVersion, i, PlatformTokens->Item(i)->GetAttribute(u"Name")});
+    Voices.push_back({kSpeechPlatformVersion, i, PlatformTokens->Item(i)->GetAttribute(u"Name")});
   }
   for (int32_t j = 0; j < Sapi5Count; ++j) {
     Voices.push_back({kSapi5Version, j, Sapi5Tokens->Item(j)->GetDescription(0)});

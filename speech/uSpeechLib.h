@@ -5,9 +5,14 @@
 #include <vector>
 
 #include "platform/unicode.h"
+#include "speech/runtime/runtime.h"
+
+// The runtime a voice belongs to, as TVoiceEntry::Version names it.
+inline constexpr int32_t kSpeechPlatformVersion = 11;  // Microsoft Speech Platform 11
+inline constexpr int32_t kSapi5Version = 5;            // Microsoft SAPI 5
 
 struct TVoiceEntry {
-  int32_t Version;  // 11 Speech Platform, 5 SAPI 5
+  int32_t Version;  // kSpeechPlatformVersion or kSapi5Version
   int32_t index;    // position of the voice's token in its engine's collection
   Text name;        // shown in the voice box
 };
@@ -15,9 +20,10 @@ struct TVoiceEntry {
 // Speech Platform voices first, then SAPI 5 voices, each in their engine's order.
 extern std::vector<TVoiceEntry> Voices;
 
-inline constexpr int32_t kSpeakPlain = 17;  // kFlagAsync | kFlagIsNotXml
-inline constexpr int32_t kSpeakXml = 9;     // kFlagAsync | kFlagIsXml
-inline constexpr int32_t kSpeakPurge = 3;   // kFlagAsync | kFlagPurgeBeforeSpeak
+// The flags the engine speaks with: chat text never parsed as markup, markup, and the purge.
+inline constexpr int32_t kSpeakPlain = kFlagAsync | kFlagIsNotXml;
+inline constexpr int32_t kSpeakXml = kFlagAsync | kFlagIsXml;
+inline constexpr int32_t kSpeakPurge = kFlagAsync | kFlagPurgeBeforeSpeak;
 
 // Opens both engines; true when at least one voice was found. An engine that cannot be created
 // or listed adds no voices; a voice whose name cannot be read throws.

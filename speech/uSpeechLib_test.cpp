@@ -82,9 +82,13 @@ struct ClampCase {
 TEST_F(VoiceEngineTest, ClampsIndexVolumeAndRate) {
   Open({u"P0"}, {u"S0", u"S1"});
   const ClampCase cases[] = {
-      {-1, 150, 12, "P", {"SetVoice 0", "SetVolume 100", "SetRate 10", "Speak 17 hi"}},
-      {9, -5, -20, "S", {"SetVoice 1", "SetVolume 0", "SetRate -10", "Speak 17 hi"}},
-      {1, 40, -3, "S", {"SetVoice 0", "SetVolume 40", "SetRate -3", "Speak 17 hi"}},
+      {-1,
+       150,
+       12,
+       "P",
+       {"SetVoice 0", "SetVolume 100", "SetRate 10", SpeakCall(kSpeakPlain, "hi")}},
+      {9, -5, -20, "S", {"SetVoice 1", "SetVolume 0", "SetRate -10", SpeakCall(kSpeakPlain, "hi")}},
+      {1, 40, -3, "S", {"SetVoice 0", "SetVolume 40", "SetRate -3", SpeakCall(kSpeakPlain, "hi")}},
   };
   for (const auto& c : cases) {
     platform_->calls.clear();
@@ -102,8 +106,9 @@ TEST_F(VoiceEngineTest, PlainTextIsNeverMarkupAndXmlUsesItsFlag) {
   Open({}, {u"S0"});
   EXPECT_TRUE(SpeechSay(u"<silence msec=\"9999\"/>", 0, 100, 0));
   EXPECT_TRUE(SpeechSayXml(u"<pron sym=\"k\"/>", 0, 100, 0));
-  EXPECT_EQ(sapi5_->CallsOf("Speak"), (std::vector<std::string>{"Speak 17 <silence msec=\"9999\"/>",
-                                                                "Speak 9 <pron sym=\"k\"/>"}));
+  EXPECT_EQ(sapi5_->CallsOf("Speak"),
+            (std::vector<std::string>{SpeakCall(kSpeakPlain, "<silence msec=\"9999\"/>"),
+                                      SpeakCall(kSpeakXml, "<pron sym=\"k\"/>")}));
 }
 
 TEST_F(VoiceEngineTest, RefusedXmlLeavesVoiceVolumeAndRateSet) {
@@ -127,10 +132,10 @@ TEST_F(VoiceEngineTest, PurgeStopsOnlyTheEngineOfTheVoice) {
   platform_->calls.clear();
   sapi5_->calls.clear();
   SpeechPurge(1);
-  EXPECT_EQ(sapi5_->calls, std::vector<std::string>{"Speak 3 ."});
+  EXPECT_EQ(sapi5_->calls, std::vector<std::string>{SpeakCall(kSpeakPurge, ".")});
   EXPECT_TRUE(platform_->calls.empty());
   SpeechPurge(-4);
-  EXPECT_EQ(platform_->calls, std::vector<std::string>{"Speak 3 ."});
+  EXPECT_EQ(platform_->calls, std::vector<std::string>{SpeakCall(kSpeakPurge, ".")});
   sapi5_->refuses = [](TextView, int32_t) { return true; };
   SpeechPurge(1);  // a failing purge is ignored
 }

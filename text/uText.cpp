@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
+#include "platform/platform.h"
 #include "text/regex.h"
 
 TChatOptions ChatOptions;
-TTransList Dictionary;
-std::set<Text> UserList;
-bool WhiteListMode = false;
+TChatFilter ChatFilter;
 
 namespace {
 
@@ -36,20 +35,18 @@ Text AsciiLower(TextView text) {
 
 // The lines of a UTF-8 side file, its byte-order mark skipped.
 LineList SideFileLinesLoad(const Text& path) {
-  std::string bytes = FileContentsRead(path);
-  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
-  return LinesSplit(Utf8ToText(bytes));
+  return LinesSplit(Utf8ToText(Utf8MarkSkip(FileContentsRead(path))));
 }
 
 // Modes 0 and 2: each line without the mask's matches; emptied lines dropped; dictionary once.
-Text MaskedTextGet(const LineList& lines, TextView mask) {
+Text MaskedTextGet(const TChatFilter& filter, const LineList& lines, TextView mask) {
   std::shared_ptr<const Regex> regex = RegexGet(mask);
   LineList pieces;
   for (const Text& line : lines) {
     Text rest = regex->ReplaceAll(line, u"");
     if (!rest.empty()) pieces.push_back(std::move(rest));
   }
-  return DictionaryApply(LinesJoin(pieces));
+  return DictionaryApply(filter, LinesJoin(pieces));
 }
 
 // The translated or the original part of a message the viewer wrote as
@@ -87,11 +84,15 @@ bool UserNameCheck(TextView text) {
   return dots == 1 ? dotPosition <= 32 : text.size() <= 31;
 }
 
-Text StampTextGet(const LineList& lines) { return MaskedTextGet(lines, kStampMask); }
+Text StampTextGet(const TChatFilter& filter, const LineList& lines) {
+  return MaskedTextGet(filter, lines, kStampMask);
+}
 
-Text RegExTextGet(const LineList& lines, TextView mask) { return MaskedTextGet(lines, mask); }
+Text RegExTextGet(const TChatFilter& filter, const LineList& lines, TextView mask) {
+  return MaskedTextGet(filter, lines, mask);
+}
 
-Text SLChatEntryGet(TextView entry, const TChatOptions& options) {
+Text SLChatEntryGet(const TChatFilter& filter, TextView entry, const TChatOptions& options) {
   Text message(entry), user, display;
   size_t bracket = message.find(u']');
   if (bracket != Text::npos) {
@@ -120,8 +121,8 @@ Text SLChatEntryGet(TextView entry, const TChatOptions& options) {
     }
   }
   if (message.empty()) return Text();
-  message = DictionaryApply(message);
-  if (message.empty() || SpeakerSilenced(AsciiLower(Trim(user)))) return Text();
+  message = DictionaryApply(filter, message);
+  if (message.empty() || SpeakerSilenced(filter, AsciiLower(Trim(user)))) return Text();
   Text name = display;
   if (options.NameMode != 0) {
     name = user;
@@ -131,12 +132,12 @@ Text SLChatEntryGet(TextView entry, const TChatOptions& options) {
   return name + u" : " + message;
 }
 
-Text SLChatTextGet(const LineList& lines, const TChatOptions& options) {
+Text SLChatTextGet(const TChatFilter& filter, const LineList& lines, const TChatOptions& options) {
   std::shared_ptr<const Regex> stamp = RegexGet(kStampMask);
   LineList pieces;
   Text entry;
   auto entryFlush = [&] {
-    Text piece = SLChatEntryGet(entry, options);
+    Text piece = SLChatEntryGet(filter, entry, options);
     if (!piece.empty()) pieces.push_back(std::move(piece));
   };
   for (const Text& line : lines) {
@@ -152,9 +153,22 @@ Text SLChatTextGet(const LineList& lines, const TChatOptions& options) {
   return LinesJoin(pieces);
 }
 
+Text ModeTextGet(const TTextRequest& request, const LineList& lines) {
+  if (lines.empty()) return Text();
+  switch (request.mode) {
+    case TTextMode::kSecondLifeChat:
+      return SLChatTextGet(request.filter, lines, request.options);
+    case TTextMode::kCustom:
+      return RegExTextGet(request.filter, lines, request.customMask);
+    case TTextMode::kStamp:
+      break;
+  }
+  return StampTextGet(request.filter, lines);
+}
+
 // --- Pronunciation dictionary ----------------------------------------------------------------
 
-void DictionaryLoad(const Text& folder) {
+void DictionaryLoad(TChatFilter& filter, const Text& folder) {
   Text path = PathJoin(folder, u"Dictionary.txt");
   if (!FileExists(path)) return;
   LineList lines = SideFileLinesLoad(path);
@@ -167,13 +181,13 @@ void DictionaryLoad(const Text& folder) {
     Text dst = lines[i].substr(tab + 1);
     table.push_back({lines[i].substr(0, tab), dst.empty() ? Text(u"-") : dst, nullptr});
   }
-  Dictionary = std::move(table);
+  filter.Dictionary = std::move(table);
 }
 
-Text DictionaryApply(TextView text) {
+Text DictionaryApply(const TChatFilter& filter, TextView text) {
   Text current(text);
   UnitPresence presence(current);
-  for (TTransEntry& entry : Dictionary) {
+  for (const TTransEntry& entry : filter.Dictionary) {
     if (!entry.compiled || !RegexCacheKeeps()) entry.compiled = RegexGet(entry.src);
     const Regex& regex = *entry.compiled;
     // Most entries match nothing in a given text: passed over without a copy.
@@ -186,43 +200,44 @@ Text DictionaryApply(TextView text) {
 
 // --- Speaker lists ---------------------------------------------------------------------------
 
-void BWListLoad(const Text& folder) {
-  UserList.clear();
-  WhiteListMode = false;
+void BWListLoad(TChatFilter& filter, const Text& folder) {
+  filter.UserList.clear();
+  filter.WhiteListMode = false;
   Text white = PathJoin(folder, u"WhiteList.txt");
   Text black = PathJoin(folder, u"BlackList.txt");
   if (FileExists(white)) {
-    WhiteListMode = true;
-    UserListLoad(white);
+    filter.WhiteListMode = true;
+    UserListLoad(filter, white);
   } else if (FileExists(black)) {
-    UserListLoad(black);
+    UserListLoad(filter, black);
   }
 }
 
-void UserListLoad(const Text& path) {
+void UserListLoad(TChatFilter& filter, const Text& path) {
   LineList lines = SideFileLinesLoad(path);
   if (lines.size() < 2 || lines[0] != kUserListHeader) return;
   for (size_t i = 1; i < lines.size(); ++i) {
     Text name = AsciiLower(Trim(lines[i]));
     std::replace(name.begin(), name.end(), u' ', u'.');
-    if (UserNameCheck(name)) UserList.insert(std::move(name));
+    if (UserNameCheck(name)) filter.UserList.insert(std::move(name));
   }
 }
 
-bool SpeakerSilenced(TextView key) {
-  bool listed = UserList.count(Text(key)) > 0;
-  return WhiteListMode ? !listed : listed;
+bool SpeakerSilenced(const TChatFilter& filter, TextView key) {
+  bool listed = filter.UserList.count(Text(key)) > 0;
+  return filter.WhiteListMode ? !listed : listed;
 }
 
-Text BWListText(TextView avatarName, TextView productText) {
-  if (WhiteListMode) {
-    bool empty = UserList.empty() || (UserList.size() == 1 && *UserList.begin() == u"user.name");
+Text BWListText(const TChatFilter& filter, TextView avatarName, TextView productText) {
+  const std::set<Text>& list = filter.UserList;
+  if (filter.WhiteListMode) {
+    bool empty = list.empty() || (list.size() == 1 && *list.begin() == u"user.name");
     if (!empty) return Text();
     return u"Your white list is empty, so " + Text(productText) + u" speaks nothing.";
   }
   Text key = AsciiLower(avatarName);
   std::replace(key.begin(), key.end(), u'_', u'.');
-  if (UserList.count(key) == 0) return Text();
+  if (list.count(key) == 0) return Text();
   return u"User Name was added to your black list. so " + Text(productText) +
          u" does not speak what you type.";
 }

@@ -1,17 +1,23 @@
 // Chat text processing: turns the lines appended to a chat log into the one text to speak, in
 // one of three text modes; the pronunciation dictionary; the white and black speaker lists.
-// The dictionary, the speaker list and the options are module state, written by START and read
-// by the monitor tick.
+// What the modes read (dictionary, speaker list, options) is handed in; the program keeps one
+// instance of each, written by START and read by the monitor tick.
 #pragma once
 
 #include <memory>
 #include <set>
 #include <vector>
 
-#include "platform/platform.h"
 #include "platform/unicode.h"
 
-// --- Chat line extraction --------------------------------------------------------------------
+// --- Text modes ------------------------------------------------------------------------------
+
+// The window's "Chat Text Mask" choice; the values are those Setup.ini keeps as "TexType".
+enum class TTextMode : int32_t {
+  kStamp = 0,           // the viewer's timestamp removed from each line
+  kSecondLifeChat = 1,  // "name : message" per chat entry, speaker lists applied
+  kCustom = 2,          // the user's own mask removed from each line
+};
 
 // The viewer's timestamp at the start of a line: "[YYYY/MM/DD hh:mm] ".
 inline constexpr char16_t kStampMask[] = u"^\\[\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}\\] ";
@@ -27,23 +33,11 @@ struct TChatOptions {
 
 extern TChatOptions ChatOptions;
 
-// Text mode 0: the lines without their timestamps.
-Text StampTextGet(const LineList& lines);
-// Text mode 1: one "name : message" piece per chat entry.
-Text SLChatTextGet(const LineList& lines, const TChatOptions& options);
-// Text mode 2: the lines without every match of the user's mask.
-Text RegExTextGet(const LineList& lines, TextView mask);
-// One chat entry (a timestamped line with its continuation lines joined on); empty when the
-// entry yields nothing.
-Text SLChatEntryGet(TextView entry, const TChatOptions& options);
-// A valid viewer user name: 1 to 63 of "0-9", "a-z" and at most one "." (at position 32 or
-// earlier); at most 31 characters without a ".".
-bool UserNameCheck(TextView text);
-
-// --- Pronunciation dictionary ----------------------------------------------------------------
+// --- Pronunciation dictionary and speaker lists ----------------------------------------------
 
 inline constexpr char16_t kDictionaryHeader[] =
     u"# VORTANE PROJECT KELVORA Dictionary Format V 1.0";
+inline constexpr char16_t kUserListHeader[] = u"# VORTANE PROJECT KELVORA User List Format V 1.0";
 
 class Regex;
 
@@ -51,31 +45,57 @@ struct TTransEntry {
   Text src;  // pattern, never empty
   Text dst;  // replacement, never empty ("-" stands for an empty one)
   // src compiled, from its first use on.
-  std::shared_ptr<const Regex> compiled;
+  mutable std::shared_ptr<const Regex> compiled;
 };
 using TTransList = std::vector<TTransEntry>;
 
-extern TTransList Dictionary;
+// The side files as START read them: what every mode rewrites and whom the chat mode silences.
+struct TChatFilter {
+  TTransList Dictionary;
+  std::set<Text> UserList;  // user names, trimmed and in ASCII lower case
+  bool WhiteListMode = false;
+};
 
-// Reads Dictionary.txt from folder. A missing file, one line or a wrong header leave the table
-// as it was; a file that exists but cannot be read throws PlatformError.
-void DictionaryLoad(const Text& folder = ProgramFolderGet());
+extern TChatFilter ChatFilter;
+
+// Reads folder's Dictionary.txt into filter. A missing file, one line or a wrong header leave
+// the table as it was; a file that exists but cannot be read throws PlatformError.
+void DictionaryLoad(TChatFilter& filter, const Text& folder);
 // The text after every entry, in table order; throws RegexError for a bad pattern.
-Text DictionaryApply(TextView text);
+Text DictionaryApply(const TChatFilter& filter, TextView text);
 
-// --- Speaker lists ---------------------------------------------------------------------------
-
-inline constexpr char16_t kUserListHeader[] = u"# VORTANE PROJECT KELVORA User List Format V 1.0";
-
-extern std::set<Text> UserList;
-extern bool WhiteListMode;
-
-// WhiteList.txt when it exists (white-list mode), else BlackList.txt, from folder.
-void BWListLoad(const Text& folder = ProgramFolderGet());
-// Adds the valid names of one list file to UserList.
-void UserListLoad(const Text& path);
+// WhiteList.txt when it exists in folder (white-list mode), else BlackList.txt.
+void BWListLoad(TChatFilter& filter, const Text& folder);
+// Adds the valid names of one list file to the filter's list.
+void UserListLoad(TChatFilter& filter, const Text& path);
 // Whether the speaker with this key (trimmed, ASCII lower case) is silenced.
-bool SpeakerSilenced(TextView key);
+bool SpeakerSilenced(const TChatFilter& filter, TextView key);
 // The spoken notice about the list for the avatar's folder name, naming the product with
 // productText; empty when there is nothing to say.
-Text BWListText(TextView avatarName, TextView productText);
+Text BWListText(const TChatFilter& filter, TextView avatarName, TextView productText);
+
+// --- Chat line extraction --------------------------------------------------------------------
+
+// Text mode 0: the lines without their timestamps.
+Text StampTextGet(const TChatFilter& filter, const LineList& lines);
+// Text mode 1: one "name : message" piece per chat entry.
+Text SLChatTextGet(const TChatFilter& filter, const LineList& lines, const TChatOptions& options);
+// Text mode 2: the lines without every match of the user's mask.
+Text RegExTextGet(const TChatFilter& filter, const LineList& lines, TextView mask);
+// One chat entry (a timestamped line with its continuation lines joined on); empty when the
+// entry yields nothing.
+Text SLChatEntryGet(const TChatFilter& filter, TextView entry, const TChatOptions& options);
+// A valid viewer user name: 1 to 63 of "0-9", "a-z" and at most one "." (at position 32 or
+// earlier); at most 31 characters without a ".".
+bool UserNameCheck(TextView text);
+
+// What a mode reads besides the lines.
+struct TTextRequest {
+  TTextMode mode = TTextMode::kStamp;
+  const TChatFilter& filter;
+  const TChatOptions& options;  // kSecondLifeChat
+  TextView customMask;          // kCustom
+};
+
+// The text to speak for a tick's lines in the request's mode; empty when nothing is to be said.
+Text ModeTextGet(const TTextRequest& request, const LineList& lines);

@@ -2,34 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/platform.h"
 #include "platform/testing.h"
 #include "text/regex.h"
 
 namespace {
 
-// Every test starts with no dictionary and no speaker list.
+// Every test starts with a filter of its own: no dictionary and no speaker list.
 class TextTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Dictionary.clear();
-    UserList.clear();
-    WhiteListMode = false;
-  }
-  void TearDown() override { SetUp(); }
-
   void SideFileWrite(TextView name, std::string_view contents) {
     FileWrite(PathJoin(folder_.Path(), name), contents);
   }
   void DictionaryWrite(std::string_view body) {
     SideFileWrite(u"Dictionary.txt",
                   "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\n" + std::string(body));
-    DictionaryLoad(folder_.Path());
+    DictionaryLoad(filter_, folder_.Path());
   }
   void ListWrite(TextView name, std::string_view body) {
     SideFileWrite(name, "# VORTANE PROJECT KELVORA User List Format V 1.0\r\n" + std::string(body));
   }
 
   TempFolder folder_;
+  TChatFilter filter_;
 };
 
 struct ChatCase {
@@ -141,7 +136,7 @@ TEST_F(TextTest, SecondLifeChatEntries) {
       {"entry with an empty message yields nothing", {u"[2013/10/14 21:05]  ann:   "}, u""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(SLChatTextGet(c.lines, c.options), c.expected) << c.name;
+    EXPECT_EQ(SLChatTextGet(filter_, c.lines, c.options), c.expected) << c.name;
   }
 }
 
@@ -158,13 +153,13 @@ TEST_F(TextTest, StampMode) {
       {"no blank behind the bracket", {u"[2013/10/14 21:05]x"}, u"[2013/10/14 21:05]x"},
       {"lines without stamps pass", {u"plain", u"", u"[2013/10/14 21:05]  two"}, u"plain\r\n two"},
   };
-  for (const auto& c : cases) EXPECT_EQ(StampTextGet(c.lines), c.expected) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(StampTextGet(filter_, c.lines), c.expected) << c.name;
 }
 
 TEST_F(TextTest, CustomMaskMode) {
-  EXPECT_EQ(RegExTextGet({u"xaxbx", u"xx", u"c"}, u"x"), u"ab\r\nc");
-  EXPECT_THROW(RegExTextGet({u"a"}, u"("), RegexError);
-  EXPECT_THROW(RegExTextGet({u"a"}, u""), RegexError);
+  EXPECT_EQ(RegExTextGet(filter_, {u"xaxbx", u"xx", u"c"}, u"x"), u"ab\r\nc");
+  EXPECT_THROW(RegExTextGet(filter_, {u"a"}, u"("), RegexError);
+  EXPECT_THROW(RegExTextGet(filter_, {u"a"}, u""), RegexError);
 }
 
 struct NameCase {
@@ -196,9 +191,9 @@ TEST_F(TextTest, DictionaryEntriesApplyInFileOrder) {
   DictionaryWrite(
       "brb\tbe right back\nlol\t\n\tabc\nabc\nzz\tb\tc\ncat\tdog\ndog\tbird\nLOL\tlaugh\n"
       "(\\w+)san\t$1 san\n\n");
-  ASSERT_EQ(Dictionary.size(), 7u);
-  EXPECT_EQ(Dictionary[1].dst, u"-");
-  EXPECT_EQ(Dictionary[2].dst, u"b\tc");
+  ASSERT_EQ(filter_.Dictionary.size(), 7u);
+  EXPECT_EQ(filter_.Dictionary[1].dst, u"-");
+  EXPECT_EQ(filter_.Dictionary[2].dst, u"b\tc");
   struct {
     Text in, out;
   } cases[] = {{u"brb, ok", u"be right back, ok"},
@@ -206,12 +201,12 @@ TEST_F(TextTest, DictionaryEntriesApplyInFileOrder) {
                {u"zz", u"b\tc"},
                {u"cat", u"bird"},
                {u"Annsan", u"Ann san"}};
-  for (const auto& c : cases) EXPECT_EQ(DictionaryApply(c.in), c.out) << TextToUtf8(c.in);
+  for (const auto& c : cases) EXPECT_EQ(DictionaryApply(filter_, c.in), c.out) << TextToUtf8(c.in);
 }
 
 TEST_F(TextTest, DictionaryKeepsItsTableWhenTheFileIsUnusable) {
   DictionaryWrite("cat\tdog\n");
-  ASSERT_EQ(Dictionary.size(), 1u);
+  ASSERT_EQ(filter_.Dictionary.size(), 1u);
   const std::string unusable[] = {
       "# VORTANE PROJECT KELVORA Dictionary Format V 1.1\nx\ty\n",
       "# VORTANE PROJECT KELVORA Dictionary Format V 1.0 \nx\ty\n",
@@ -219,92 +214,96 @@ TEST_F(TextTest, DictionaryKeepsItsTableWhenTheFileIsUnusable) {
   };
   for (const auto& contents : unusable) {
     SideFileWrite(u"Dictionary.txt", contents);
-    DictionaryLoad(folder_.Path());
-    ASSERT_EQ(Dictionary.size(), 1u) << contents;
-    EXPECT_EQ(Dictionary[0].src, u"cat");
+    DictionaryLoad(filter_, folder_.Path());
+    ASSERT_EQ(filter_.Dictionary.size(), 1u) << contents;
+    EXPECT_EQ(filter_.Dictionary[0].src, u"cat");
   }
   // A byte-order mark and CR line ends are fine; the new table replaces the old one whole.
   SideFileWrite(u"Dictionary.txt",
                 "\xEF\xBB\xBF# VORTANE PROJECT KELVORA Dictionary Format V 1.0\rx\ty\r");
-  DictionaryLoad(folder_.Path());
-  ASSERT_EQ(Dictionary.size(), 1u);
-  EXPECT_EQ(Dictionary[0].src, u"x");
+  DictionaryLoad(filter_, folder_.Path());
+  ASSERT_EQ(filter_.Dictionary.size(), 1u);
+  EXPECT_EQ(filter_.Dictionary[0].src, u"x");
 }
 
 // The templates the Windows package ships: their headers are the ones the loaders accept.
 TEST_F(TextTest, ShippedTemplatesLoad) {
   Text templates = SourcePath(u"packaging/windows/templates");
-  DictionaryLoad(templates);
-  ASSERT_EQ(Dictionary.size(), 1u);
-  EXPECT_EQ(DictionaryApply(u"SL is fun, SLURL stays"), u"Second Life is fun, SLURL stays");
+  DictionaryLoad(filter_, templates);
+  ASSERT_EQ(filter_.Dictionary.size(), 1u);
+  EXPECT_EQ(DictionaryApply(filter_, u"SL is fun, SLURL stays"),
+            u"Second Life is fun, SLURL stays");
   for (const char16_t* list : {u"WhiteList.txt", u"BlackList.txt"}) {
-    UserList.clear();
+    filter_.UserList.clear();
     SideFileWrite(list, FileContentsRead(PathJoin(templates, list)) + "ann.example\r\n");
-    UserListLoad(PathJoin(folder_.Path(), list));
-    EXPECT_EQ(UserList, std::set<Text>{u"ann.example"}) << TextToUtf8(list);
+    UserListLoad(filter_, PathJoin(folder_.Path(), list));
+    EXPECT_EQ(filter_.UserList, std::set<Text>{u"ann.example"}) << TextToUtf8(list);
   }
 }
 
 TEST_F(TextTest, BadDictionaryPatternFailsAtFirstUse) {
   DictionaryWrite("(unclosed\tx\n");
-  ASSERT_EQ(Dictionary.size(), 1u);
-  EXPECT_THROW(DictionaryApply(u"text"), RegexError);
-  EXPECT_THROW(SLChatTextGet({u"[2013/10/14 21:05]  ann: hi"}, {}), RegexError);
+  ASSERT_EQ(filter_.Dictionary.size(), 1u);
+  EXPECT_THROW(DictionaryApply(filter_, u"text"), RegexError);
+  EXPECT_THROW(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  ann: hi"}, {}), RegexError);
 }
 
 TEST_F(TextTest, DictionaryRewritesMessagesNotNames) {
   DictionaryWrite("Ann\tAnna\n^\tSays \nhi\t\n");
-  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example (ann.example): hi Ann"}, {}),
+  EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  Ann Example (ann.example): hi Ann"}, {}),
             u"Ann Example : Says - Anna");
   // In the mask modes "^" anchors at the start of the whole text only.
-  EXPECT_EQ(StampTextGet({u"[2013/10/14 21:05] a", u"[2013/10/14 21:05] b"}), u"Says a\r\nb");
+  EXPECT_EQ(StampTextGet(filter_, {u"[2013/10/14 21:05] a", u"[2013/10/14 21:05] b"}),
+            u"Says a\r\nb");
 }
 
 TEST_F(TextTest, MessageEmptiedByTheDictionaryIsDropped) {
   DictionaryWrite("^.*$\t\n");
-  Dictionary[0].dst = u"";
-  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  ann: hi"}, {}), u"");
+  filter_.Dictionary[0].dst = u"";
+  EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  ann: hi"}, {}), u"");
 }
 
 TEST_F(TextTest, ListNamesAreNormalised) {
   ListWrite(u"BlackList.txt",
             "Ann Example\r\nANN.EXAMPLE\r\n \tbob \t\r\nann_example\r\nAnn Middle Example\r\n\r\n");
-  BWListLoad(folder_.Path());
-  EXPECT_FALSE(WhiteListMode);
-  EXPECT_EQ(UserList, (std::set<Text>{u"ann.example", u"bob"}));
+  BWListLoad(filter_, folder_.Path());
+  EXPECT_FALSE(filter_.WhiteListMode);
+  EXPECT_EQ(filter_.UserList, (std::set<Text>{u"ann.example", u"bob"}));
 }
 
 TEST_F(TextTest, WhiteListWinsOverBlackList) {
   ListWrite(u"WhiteList.txt", "ann.example\n");
   ListWrite(u"BlackList.txt", "bob.sample\n");
-  BWListLoad(folder_.Path());
-  EXPECT_TRUE(WhiteListMode);
-  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example (ann.example): hi",
+  BWListLoad(filter_, folder_.Path());
+  EXPECT_TRUE(filter_.WhiteListMode);
+  EXPECT_EQ(SLChatTextGet(filter_,
+                          {u"[2013/10/14 21:05]  Ann Example (ann.example): hi",
                            u"[2013/10/14 21:05]  Bob Sample (bob.sample): yo",
                            u"[2013/10/14 21:05]  Carl Other (carl.other): hey", u"no speaker"},
                           {}),
             u"Ann Example : hi");
   // The mask modes never filter.
-  EXPECT_EQ(StampTextGet({u"[2013/10/14 21:05]  Bob Sample (bob.sample): yo"}),
+  EXPECT_EQ(StampTextGet(filter_, {u"[2013/10/14 21:05]  Bob Sample (bob.sample): yo"}),
             u" Bob Sample (bob.sample): yo");
 }
 
 TEST_F(TextTest, BlackListSilencesByUserName) {
   ListWrite(u"BlackList.txt", "Ann Example\n");
-  BWListLoad(folder_.Path());
-  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example (ann.example): hi"}, {}), u"");
+  BWListLoad(filter_, folder_.Path());
+  EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  Ann Example (ann.example): hi"}, {}),
+            u"");
   // With display names off the key is "ann example", which no list entry can be.
-  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example: hi"}, Options(0, 0, false)),
+  EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  Ann Example: hi"}, Options(0, 0, false)),
             u"Ann Example : hi");
 }
 
 TEST_F(TextTest, NoListFilesFilterNobody) {
   ListWrite(u"WhiteList.txt", "ann.example\n");
-  BWListLoad(folder_.Path());
-  BWListLoad(folder_.Join(u"elsewhere"));
-  EXPECT_FALSE(WhiteListMode);
-  EXPECT_TRUE(UserList.empty());
-  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  ann: hi"}, {}), u"ann : hi");
+  BWListLoad(filter_, folder_.Path());
+  BWListLoad(filter_, folder_.Join(u"elsewhere"));
+  EXPECT_FALSE(filter_.WhiteListMode);
+  EXPECT_TRUE(filter_.UserList.empty());
+  EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  ann: hi"}, {}), u"ann : hi");
 }
 
 struct NoticeCase {
@@ -331,15 +330,17 @@ TEST_F(TextTest, ListNotice) {
     TempFolder folder;
     FileWrite(PathJoin(folder.Path(), Utf8ToText(c.file)),
               "# VORTANE PROJECT KELVORA User List Format V 1.0\n" + c.body);
-    BWListLoad(folder.Path());
-    EXPECT_EQ(BWListText(c.avatar, u"KEL VOR A."), c.expected) << c.name;
+    BWListLoad(filter_, folder.Path());
+    EXPECT_EQ(BWListText(filter_, c.avatar, u"KEL VOR A."), c.expected) << c.name;
   }
   // A wrong header gives an empty white list, which silences everybody.
   SideFileWrite(u"WhiteList.txt", "# wrong header\nann.example\n");
-  BWListLoad(folder_.Path());
-  EXPECT_TRUE(UserList.empty());
-  EXPECT_EQ(BWListText(u"ann_example", u"X."), u"Your white list is empty, so X. speaks nothing.");
-  EXPECT_EQ(SLChatTextGet({u"[2013/10/14 21:05]  Ann Example (ann.example): hi"}, {}), u"");
+  BWListLoad(filter_, folder_.Path());
+  EXPECT_TRUE(filter_.UserList.empty());
+  EXPECT_EQ(BWListText(filter_, u"ann_example", u"X."),
+            u"Your white list is empty, so X. speaks nothing.");
+  EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  Ann Example (ann.example): hi"}, {}),
+            u"");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include "platform/platform.h"
+#include "viewer/viewer_folders.h"
 
 namespace {
 
@@ -68,6 +69,14 @@ bool BooleanRead(TextView text, bool& value) {
 Text ViewerNameAt(int index) {
   return index >= 0 && index < static_cast<int>(ViewerNames.size()) ? Text(ViewerNames[index])
                                                                     : Text();
+}
+
+Text ViewerFolderGet(TextView viewerName) {
+  std::vector<Text> candidates = ViewerFolderCandidates(viewerName);
+  for (const Text& candidate : candidates) {
+    if (FolderExists(candidate)) return candidate;
+  }
+  return candidates.empty() ? Text() : candidates.front();
 }
 
 void AvatarFoldersGet(TextView viewerName, std::vector<Text>& list) {

@@ -15,6 +15,10 @@ inline constexpr std::array<const char16_t*, 2> ViewerNames = {u"SecondLife", u"
 // The ViewerNames text at index, or empty text for an index outside the table.
 Text ViewerNameAt(int index);
 
+// The folder a viewer keeps its accounts and settings in: the first of its candidate folders
+// that exists, else the first candidate; empty for a name that is no viewer's.
+Text ViewerFolderGet(TextView viewerName);
+
 // --- Avatar discovery ------------------------------------------------------------------------
 
 // Fills list with the viewer's avatar folder names: its sub-folders that hold a

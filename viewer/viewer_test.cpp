@@ -24,6 +24,28 @@ std::string Setting(const std::string& name, const std::string& type, const std:
          ">\n    </map>\n";
 }
 
+// The viewer folders' candidate names, in the order they are tried.
+std::vector<Text> FirestormCandidates() {
+  if (PathSeparator() == u'\\') return {u"Firestorm_x64", u"Firestorm"};
+  return {u".firestorm_x64", u".firestorm",
+          u".var/app/org.firestormviewer.FirestormViewer/.firestorm_x64"};
+}
+
+TEST(Folders, ViewerFolderTakesFirstExistingCandidate) {
+  TempFolder temp;
+  EnvOverride roaming("KELVORA_APPDATA", temp.Path());
+  EnvOverride firestormOwn("FIRESTORM_X64_USER_DIR", u"");
+  std::vector<Text> candidates = FirestormCandidates();
+  EXPECT_EQ(ViewerFolderGet(u"Firestorm"), temp.Join(candidates[0]));
+  for (size_t i = candidates.size(); i-- > 1;) {
+    FolderMake(temp.Join(candidates[i]));
+    EXPECT_EQ(ViewerFolderGet(u"Firestorm"), temp.Join(candidates[i]));
+  }
+  EXPECT_EQ(ViewerFolderGet(u"SecondLife"),
+            temp.Join(PathSeparator() == u'\\' ? u"SecondLife" : u".secondlife"));
+  EXPECT_EQ(ViewerFolderGet(u"Other"), u"");
+}
+
 class ViewerTest : public ::testing::Test {
  protected:
   Text Viewer() const { return ViewerFolderGet(u"SecondLife"); }

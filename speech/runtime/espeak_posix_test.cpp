@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "speech/runtime/posix_runtimes.h"
+#include "speech/uSpeechLib.h"
 
 namespace {
 
@@ -81,13 +82,14 @@ TEST_F(EspeakTest, ListsVoicesByName) {
 }
 
 TEST_F(EspeakTest, LongerTextsAndSlowerRatesTakeLonger) {
-  std::vector<Wav> wavs = Speak({{u"Hello.", 17}, {u"Hello there, how is everyone today?", 17}});
+  std::vector<Wav> wavs =
+      Speak({{u"Hello.", kSpeakPlain}, {u"Hello there, how is everyone today?", kSpeakPlain}});
   ASSERT_EQ(wavs.size(), 2u);
   EXPECT_GT(wavs[0].Seconds(), 0.2);
   EXPECT_GT(wavs[1].Seconds(), wavs[0].Seconds() * 2);
   EXPECT_GT(wavs[0].Peak(), 1000);
-  std::vector<Wav> slow = Speak({{u"Hello there, how is everyone today?", 17}}, -10);
-  std::vector<Wav> fast = Speak({{u"Hello there, how is everyone today?", 17}}, 10);
+  std::vector<Wav> slow = Speak({{u"Hello there, how is everyone today?", kSpeakPlain}}, -10);
+  std::vector<Wav> fast = Speak({{u"Hello there, how is everyone today?", kSpeakPlain}}, 10);
   ASSERT_EQ(slow.size(), 1u);
   ASSERT_EQ(fast.size(), 1u);
   EXPECT_GT(slow[0].Seconds(), wavs[1].Seconds() * 1.5);
@@ -95,7 +97,7 @@ TEST_F(EspeakTest, LongerTextsAndSlowerRatesTakeLonger) {
 }
 
 TEST_F(EspeakTest, VolumeZeroIsSilent) {
-  std::vector<Wav> wavs = Speak({{u"Hello there.", 17}}, 0, 0);
+  std::vector<Wav> wavs = Speak({{u"Hello there.", kSpeakPlain}}, 0, 0);
   ASSERT_EQ(wavs.size(), 1u);
   EXPECT_GT(wavs[0].samples.size(), 0u);
   EXPECT_EQ(wavs[0].Peak(), 0);
@@ -104,62 +106,37 @@ TEST_F(EspeakTest, VolumeZeroIsSilent) {
 TEST_F(EspeakTest, PurgeDropsTheQueue) {
   Text longText;
   for (int i = 0; i < 40; ++i) longText += u"This sentence is long enough to take a while to say. ";
-  for (int i = 0; i < 5; ++i) voice_->Speak(longText, 17);
-  voice_->Speak(u".", 3);
+  for (int i = 0; i < 5; ++i) voice_->Speak(longText, kSpeakPlain);
+  voice_->Speak(u".", kSpeakPurge);
   EXPECT_TRUE(voice_->WaitUntilDone(5000));
   size_t afterPurge = WavFiles(folder_.Path()).size();
   EXPECT_LE(afterPurge, 1u);
   // Only what was under way when the purge came was written, and it was cut short.
   for (const Text& file : WavFiles(folder_.Path())) EXPECT_LT(WavRead(file).Seconds(), 60.0);
-  voice_->Speak(u"Afterwards.", 17);
+  voice_->Speak(u"Afterwards.", kSpeakPlain);
   EXPECT_TRUE(voice_->WaitUntilDone(10000));
   EXPECT_EQ(WavFiles(folder_.Path()).size(), afterPurge + 1);
 }
 
 TEST_F(EspeakTest, GreetingMarkupIsAccepted) {
-  std::vector<Wav> wavs = Speak({{u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.", 9}});
+  std::vector<Wav> wavs =
+      Speak({{u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.", kSpeakXml}});
   ASSERT_EQ(wavs.size(), 1u);
   EXPECT_GT(wavs[0].Seconds(), 0.8);
-  EXPECT_THROW(voice_->Speak(u"<unknown/>", 9), SpeechError);
+  EXPECT_THROW(voice_->Speak(u"<unknown/>", kSpeakXml), SpeechError);
 }
 
 TEST(EspeakDevice, WithoutWavFolderNeedsASoundDevice) {
   EnvOverride noWav("KELVORA_WAV_DIR", u"");
   auto voice = EspeakVoiceCreate();
   try {
-    voice->Speak(u"x", 17);
+    voice->Speak(u"x", kSpeakPlain);
   } catch (const SpeechError& e) {
     EXPECT_NE(std::string(e.what()).find("no sound device"), std::string::npos);
     return;
   }
-  voice->Speak(u".", 3);
+  voice->Speak(u".", kSpeakPurge);
   GTEST_SKIP() << "this machine has a sound device";
-}
-
-struct XmlCase {
-  Text xml;
-  std::string espeak;
-};
-
-TEST(SapiXmlToEspeak, TranslatesPronAndDropsOtherElements) {
-  const XmlCase cases[] = {
-      {u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.",
-       "Thank you for using [[kElvO:rV]]."},
-      {u"<pron sym=\"hh\"/>", ""},
-      {u"<volume level=\"50\">soft <emph>word</emph></volume>", "soft word"},
-      {u"a <silence msec=\"100\"/> b", "a  b"},
-      {u"x &lt; y [[z]]", "x < y ((z]]"},
-      {u"<pron sym=\"t ah 1 m ey 2 t ow\"/>", "[[tV'meI,toU]]"},
-  };
-  for (const auto& c : cases) {
-    if (c.espeak.empty()) {
-      EXPECT_THROW(SapiXmlToEspeak(c.xml), SpeechError);
-    } else {
-      EXPECT_EQ(SapiXmlToEspeak(c.xml), c.espeak) << TextToUtf8(c.xml);
-    }
-  }
-  EXPECT_THROW(SapiXmlToEspeak(u"<unknown>x</unknown>"), SpeechError);
-  EXPECT_THROW(SapiXmlToEspeak(u"<pron sym=\"k\">"), SpeechError);
 }
 
 TEST(EspeakWordsPerMinute, GeometricAroundTheNormalRate) {

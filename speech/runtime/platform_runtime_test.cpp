@@ -20,7 +20,7 @@ TEST(PlatformRuntimes, OpenListsWhatThePlatformHas) {
     // espeak-ng is always there, under the SAPI 5 class.
     ASSERT_TRUE(opened);
     bool sapi5 = false;
-    for (const TVoiceEntry& voice : Voices) sapi5 |= voice.Version == 5;
+    for (const TVoiceEntry& voice : Voices) sapi5 |= voice.Version == kSapi5Version;
     EXPECT_TRUE(sapi5);
   }
   SpeechClose();

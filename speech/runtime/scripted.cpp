@@ -62,7 +62,7 @@ class ScriptedVoice : public SpeechVoice {
     engine_->rate = rate;
   }
   int32_t Speak(TextView text, int32_t flags) override {
-    engine_->calls.push_back("Speak " + std::to_string(flags) + " " + TextToUtf8(text));
+    engine_->calls.push_back(SpeakCall(flags, TextToUtf8(text)));
     if (engine_->refuses && engine_->refuses(text, flags)) throw SpeechError("scripted: refused");
     return 1;
   }
@@ -73,6 +73,10 @@ class ScriptedVoice : public SpeechVoice {
 };
 
 }  // namespace
+
+std::string SpeakCall(int32_t flags, std::string_view text) {
+  return "Speak " + std::to_string(flags) + " " + std::string(text);
+}
 
 std::vector<std::string> ScriptedEngine::CallsOf(const std::string& prefix) const {
   std::vector<std::string> out;

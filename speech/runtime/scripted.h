@@ -25,5 +25,8 @@ struct ScriptedEngine {
   std::vector<std::string> CallsOf(const std::string& prefix) const;
 };
 
+// A Speak call as calls records it.
+std::string SpeakCall(int32_t flags, std::string_view text);
+
 // Serves the class identifier from engine from now on.
 void ScriptedClassRegister(TextView classId, std::shared_ptr<ScriptedEngine> engine);
