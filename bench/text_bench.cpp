@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "platform/platform.h"
 #include "platform/testing.h"
 #include "text/regex.h"
 #include "text/uText.h"

@@ -1,11 +1,20 @@
-// What the bindings share beyond ui.h; for their own files only.
+// What the bindings share beyond ui.h, and what each binding supplies to ui.cpp; for the
+// bindings' own files only.
 #pragma once
 
 #include "platform/unicode.h"
+#include "ui/ui.h"
 
 namespace ui {
 
 // A spin field's text read as a whole number; text that is no number counts as the minimum.
 int SpinTextValue(TextView text, int minimum);
+
+// Called by each binding's Application constructor: the title Application::Title gives.
+void TitleSet(TextView title);
+
+// The binding's own modal message box and open-file dialog, for when no hook answers.
+void NativeMessageShow(TextView text, MessageKind kind);
+std::optional<OpenFileResult> NativeOpenFileDialog(const OpenFileRequest& request);
 
 }  // namespace ui

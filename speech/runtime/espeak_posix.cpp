@@ -307,9 +307,9 @@ Text WavFolderGet() {
   return folder ? Utf8ToText(folder) : Text();
 }
 
-class EspeakVoice : public SpeechVoice {
+class EspeakVoice : public NamedVoice {
  public:
-  EspeakVoice() { EspeakEngine::Get(); }
+  EspeakVoice() : NamedVoice(kEngine, "en") { EspeakEngine::Get(); }
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
     std::vector<std::shared_ptr<NamedToken>> tokens;
     for (const auto& [name, identifier] : EspeakEngine::Get().VoiceList()) {
@@ -317,13 +317,6 @@ class EspeakVoice : public SpeechVoice {
     }
     return std::make_shared<NamedTokens>(kEngine, std::move(tokens));
   }
-  void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) override {
-    voice_ = NamedTokenIdentifier(token, kEngine);
-  }
-  int32_t GetVolume() override { return volume_; }
-  void SetVolume(int32_t volume) override { volume_ = volume; }
-  int32_t GetRate() override { return rate_; }
-  void SetRate(int32_t rate) override { rate_ = rate; }
   int32_t Speak(TextView text, int32_t flags) override {
     EspeakEngine& engine = EspeakEngine::Get();
     if (flags & kFlagPurgeBeforeSpeak) engine.Purge();
@@ -331,7 +324,7 @@ class EspeakVoice : public SpeechVoice {
     if ((flags & kFlagPurgeBeforeSpeak) && text == u".") return 0;
     bool xml = (flags & kFlagIsXml) != 0;
     std::string body = xml ? SapiXmlToEspeak(text) : TextToUtf8(text);
-    engine.Enqueue({std::move(body), xml, voice_, rate_, volume_, WavFolderGet()});
+    engine.Enqueue({std::move(body), xml, Voice(), Rate(), Volume(), WavFolderGet()});
     return ++stream_;
   }
   bool WaitUntilDone(int32_t milliseconds) override {
@@ -339,9 +332,6 @@ class EspeakVoice : public SpeechVoice {
   }
 
  private:
-  std::string voice_ = "en";
-  int32_t volume_ = 100;
-  int32_t rate_ = 0;
   int32_t stream_ = 0;
 };
 

@@ -35,6 +35,32 @@ class NamedTokens : public SpeechObjectTokens {
 const std::string& NamedTokenIdentifier(const std::shared_ptr<SpeechObjectToken>& token,
                                         const std::string& engine);
 
+// A voice object of our own runtimes: it keeps the voice, volume and rate it was given for the
+// texts it speaks next.
+class NamedVoice : public SpeechVoice {
+ public:
+  NamedVoice(std::string engine, std::string voice)
+      : engine_(std::move(engine)), voice_(std::move(voice)) {}
+  void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) override {
+    voice_ = NamedTokenIdentifier(token, engine_);
+  }
+  int32_t GetVolume() override { return volume_; }
+  void SetVolume(int32_t volume) override { volume_ = volume; }
+  int32_t GetRate() override { return rate_; }
+  void SetRate(int32_t rate) override { rate_ = rate; }
+
+ protected:
+  const std::string& Voice() const { return voice_; }
+  int32_t Volume() const { return volume_; }
+  int32_t Rate() const { return rate_; }
+
+ private:
+  std::string engine_;
+  std::string voice_;
+  int32_t volume_ = 100;
+  int32_t rate_ = 0;
+};
+
 // espeak-ng, embedded: synthesises on its own thread into the sound device, or into one WAV
 // file per text when KELVORA_WAV_DIR names a folder.
 std::shared_ptr<SpeechVoice> EspeakVoiceCreate();

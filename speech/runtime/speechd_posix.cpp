@@ -34,9 +34,9 @@ void MessageEnded(size_t, size_t, SPDNotificationType) {
   pending.done.notify_all();
 }
 
-class SpeechdVoice : public SpeechVoice {
+class SpeechdVoice : public NamedVoice {
  public:
-  SpeechdVoice() {
+  SpeechdVoice() : NamedVoice(kEngine, "") {
     char* error = nullptr;
     connection_ = spd_open2("kelvora", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
     if (!connection_) {
@@ -63,23 +63,15 @@ class SpeechdVoice : public SpeechVoice {
     free_spd_voices(voices);
     return std::make_shared<NamedTokens>(kEngine, std::move(tokens));
   }
-  void SetVoice(const std::shared_ptr<SpeechObjectToken>& token) override {
-    voice_ = NamedTokenIdentifier(token, kEngine);
-  }
-  int32_t GetVolume() override { return volume_; }
-  void SetVolume(int32_t volume) override { volume_ = volume; }
-  int32_t GetRate() override { return rate_; }
-  void SetRate(int32_t rate) override { rate_ = rate; }
-
   int32_t Speak(TextView text, int32_t flags) override {
     if (flags & kFlagPurgeBeforeSpeak) {
       spd_cancel(connection_);
       if (text == u".") return 0;
     }
     if (flags & kFlagIsXml) throw SpeechError("speech-dispatcher: SAPI XML is not supported");
-    spd_set_synthesis_voice(connection_, voice_.c_str());
-    spd_set_volume(connection_, SpeechdVolume(volume_));
-    spd_set_voice_rate(connection_, SpeechdRate(rate_));
+    spd_set_synthesis_voice(connection_, Voice().c_str());
+    spd_set_volume(connection_, SpeechdVolume(Volume()));
+    spd_set_voice_rate(connection_, SpeechdRate(Rate()));
     Pending& pending = PendingGet();
     {
       std::lock_guard<std::mutex> lock(pending.mutex);
@@ -106,9 +98,6 @@ class SpeechdVoice : public SpeechVoice {
 
  private:
   SPDConnection* connection_ = nullptr;
-  std::string voice_;
-  int32_t volume_ = 100;
-  int32_t rate_ = 0;
 };
 
 }  // namespace

@@ -1,0 +1,50 @@
+// What the files of the headless binding share: controls held in memory, and the virtual
+// clock's timers.
+#pragma once
+
+#include <vector>
+
+#include "ui/binding.h"
+#include "ui/ui.h"
+
+namespace ui {
+
+struct Node {
+  Node* parent = nullptr;
+  std::vector<Node*> children;
+  Bounds bounds;
+  bool enabled = true;
+  bool radio = false;
+  Text text;
+  std::vector<Text> items;
+  int itemIndex = -1;
+  bool checked = false;
+  int minimum = 0, maximum = 0, maxLength = 0;
+  int enabledImage = -1, disabledImage = -1;
+  Handler onChange, onClick, onIdle;
+  std::function<void(const Text&)> onLink;
+
+  explicit Node(Node* p, Bounds b = {}) : parent(p), bounds(b) {
+    if (parent) parent->children.push_back(this);
+  }
+  ~Node() {
+    if (parent)
+      parent->children.erase(std::find(parent->children.begin(), parent->children.end(), this));
+  }
+};
+
+struct TimerState {
+  int interval = 1000;
+  bool enabled = false;
+  int remaining = 1000;
+  Handler handler;
+};
+
+struct State {
+  std::vector<Node*> forms;
+  std::vector<TimerState*> timers;
+};
+
+State& Global();
+
+}  // namespace ui

@@ -1,0 +1,257 @@
+// The controls: native controls of common controls 6, whose notifications the container's
+// procedure hands to ControlNotify.
+#include "ui/win32/node_win32.h"
+
+#include <vsstyle.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "ui/win32/picture_win32.h"
+
+namespace ui {
+
+namespace {
+
+void RadioCheck(Node* node, bool checked) {
+  if (checked) {
+    for (Node* sibling : node->parent->children) {
+      if (sibling->kind == Kind::kRadio) SendMessageW(sibling->hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
+    }
+  }
+  SendMessageW(node->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int SpinValue(const Node* node) { return SpinTextValue(WindowText(node->hwnd), node->minimum); }
+
+void SpinValueSet(Node* node, int value) {
+  QuietTextSet(node, AsciiToText(std::to_string(std::clamp(value, node->minimum, node->maximum))));
+}
+
+}  // namespace
+
+void ControlNotify(Node* control, WORD code) {
+  switch (control->kind) {
+    case Kind::kButton:
+      if (code == BN_CLICKED) Application::Dispatch(control->onClick);
+      break;
+    case Kind::kRadio:
+      if (code == BN_CLICKED && !control->quiet) {
+        RadioCheck(control, true);
+        Application::Dispatch(control->onClick);
+      }
+      break;
+    case Kind::kCombo:
+      if (code == CBN_SELCHANGE) Application::Dispatch(control->onChange);
+      break;
+    case Kind::kSpin:
+      if (code == EN_CHANGE && !control->quiet) Application::Dispatch(control->onChange);
+      if (code == EN_KILLFOCUS) SpinValueSet(control, SpinValue(control));
+      break;
+    default:
+      break;
+  }
+}
+
+void LinkActivate(Node* link) {
+  if (NodeUsable(link) && link->onLink) Application::Dispatch([link] { link->onLink(link->link); });
+}
+
+namespace {
+
+HBITMAP ListPicture(const Text& name) {
+  auto& pictures = Global().pictures;
+  auto found = pictures.find(name);
+  if (found == pictures.end()) found = pictures.emplace(name, PictureLoad(name)).first;
+  return found->second;
+}
+
+// The button's pictures, one per button state: the disabled one for the disabled state.
+HIMAGELIST ButtonImagesMake(const Node* node) {
+  auto picture = [&](int index) -> HBITMAP {
+    bool known = index >= 0 && index < static_cast<int>(node->images.size());
+    return known ? ListPicture(node->images[static_cast<size_t>(index)]) : nullptr;
+  };
+  HBITMAP enabled = picture(node->enabledImage), disabled = picture(node->disabledImage);
+  if (!enabled) return nullptr;
+  BITMAP size{};
+  GetObjectW(enabled, sizeof size, &size);
+  HIMAGELIST list = ImageList_Create(size.bmWidth, size.bmHeight, ILC_COLOR32, 6, 0);
+  for (int state = PBS_NORMAL; state <= PBS_DEFAULTED_ANIMATING; ++state) {
+    ImageList_Add(list, state == PBS_DISABLED && disabled ? disabled : enabled, nullptr);
+  }
+  return list;
+}
+
+}  // namespace
+
+Panel::Panel(Widget& parent, Bounds bounds, bool white)
+    : Widget(ContainerMake(Kind::kPanel, parent, bounds, WS_CLIPCHILDREN)) {
+  if (white) node_->background = CreateSolidBrush(RGB(255, 255, 255));
+}
+
+GroupBox::GroupBox(Widget& parent, Bounds bounds, TextView caption)
+    : Widget(ContainerMake(Kind::kGroup, parent, bounds, 0)) {  // its frame is a child too
+  // The frame and caption: a group-box button beneath the group's controls.
+  node_->extra = CreateWindowExW(
+      0, WC_BUTTONW, W(caption).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX, 0,
+      0, bounds.width, bounds.height, node_->hwnd, nullptr, Instance(), nullptr);
+  if (!node_->extra) SystemFail("Cannot create a group box");
+  SendMessageW(node_->extra, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(node_)), FALSE);
+  EnableTree(node_);
+}
+
+Label::Label(Widget& parent, Bounds bounds, TextView text, FontSpec font)
+    : Widget(ControlMake(Kind::kLabel, parent, WC_STATICW, SS_LEFT | SS_NOPREFIX, bounds, text)) {
+  if (font.bold || font.pixels != FontSpec{}.pixels) OwnFontSet(node_, font);
+  SetText(text);  // sized to the text in its font
+}
+void Label::SetText(TextView text) {
+  SetWindowTextW(node_->hwnd, W(text).c_str());
+  SIZE size = TextExtent(node_, text);
+  Resize(node_, size.cx, size.cy);
+}
+Text Label::GetText() const { return WindowText(node_->hwnd); }
+
+LinkLabel::LinkLabel(Widget& parent, Bounds bounds, FontSpec font)
+    : Widget(ControlMake(Kind::kLink, parent, WC_LINK, WS_TABSTOP, bounds)) {
+  OwnFontSet(node_, font);
+}
+void LinkLabel::SetLink(TextView target) {
+  // The target is kept here, not in the markup, so no character of it can break the markup.
+  node_->link = Text(target);
+  Text markup = u"<a>" + node_->link + u"</a>";
+  SetWindowTextW(node_->hwnd, W(markup).c_str());
+}
+Text LinkLabel::Link() const { return node_->link; }
+void LinkLabel::OnClick(std::function<void(const Text&)> onClick) {
+  node_->onLink = std::move(onClick);
+}
+void LinkLabel::Click() { LinkActivate(node_); }
+
+Image::Image(Widget& parent, Bounds bounds, TextView resource)
+    : Widget(ControlMake(Kind::kImage, parent, WC_STATICW, SS_BITMAP, bounds)) {
+  node_->picture = PictureLoad(resource, BackgroundOf(node_));
+  SendMessageW(node_->hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(node_->picture));
+}
+
+Button::Button(Widget& parent, Bounds bounds, const ImageList& images, int imageMargin)
+    : Widget(ControlMake(Kind::kButton, parent, WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, bounds)) {
+  node_->images = images.Resources();
+  node_->imageMargin = imageMargin;
+}
+void Button::SetCaption(TextView caption) {
+  // The idle handler sets it again and again: only a change repaints.
+  if (WindowText(node_->hwnd) != caption) SetWindowTextW(node_->hwnd, W(caption).c_str());
+}
+Text Button::Caption() const { return WindowText(node_->hwnd); }
+void Button::SetImages(int enabledImage, int disabledImage) {
+  if (enabledImage == node_->enabledImage && disabledImage == node_->disabledImage) return;
+  node_->enabledImage = enabledImage;
+  node_->disabledImage = disabledImage;
+  HIMAGELIST previous = node_->buttonImages;
+  node_->buttonImages = ButtonImagesMake(node_);
+  BUTTON_IMAGELIST list{
+      node_->buttonImages, {node_->imageMargin, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+  SendMessageW(node_->hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+  if (previous) ImageList_Destroy(previous);
+}
+int Button::ImageShown() const { return Usable() ? node_->enabledImage : node_->disabledImage; }
+void Button::OnClick(Handler handler) { node_->onClick = std::move(handler); }
+void Button::Click() {
+  if (Usable()) SendMessageW(node_->hwnd, BM_CLICK, 0, 0);
+}
+
+Edit::Edit(Widget& parent, Bounds bounds)
+    : Widget(ControlMake(Kind::kEdit, parent, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, bounds, {},
+                         WS_EX_CLIENTEDGE)) {
+  FitTo(node_, bounds, {bounds.width, TextExtent(node_, u"Ag").cy + 8});
+}
+void Edit::SetText(TextView text) { QuietTextSet(node_, text); }
+Text Edit::GetText() const { return WindowText(node_->hwnd); }
+void Edit::UserType(TextView text) {
+  if (Usable()) SetWindowTextW(node_->hwnd, W(text).c_str());
+}
+
+SpinEdit::SpinEdit(Widget& parent, Bounds bounds, int minimum, int maximum, int maxLength)
+    : Widget(ControlMake(Kind::kSpin, parent, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, bounds, {},
+                         WS_EX_CLIENTEDGE)) {
+  node_->minimum = minimum;
+  node_->maximum = maximum;
+  node_->maxLength = maxLength;
+  SendMessageW(node_->hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(maxLength), 0);
+  SpinValueSet(node_, minimum);
+  // The arrows take their place at the right end of the field, which they narrow.
+  node_->extra = CreateWindowExW(0, UPDOWN_CLASSW, nullptr,
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | UDS_SETBUDDYINT |
+                                     UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                                 0, 0, 0, 0, parent.node()->hwnd, nullptr, Instance(), nullptr);
+  if (!node_->extra) SystemFail("Cannot create the arrows of a spin field");
+  SendMessageW(node_->extra, UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
+  SendMessageW(node_->extra, UDM_SETBUDDY, reinterpret_cast<WPARAM>(node_->hwnd), 0);
+  GroupFrameLower(parent.node());
+  EnableTree(node_);
+}
+void SpinEdit::SetValue(int value) { SpinValueSet(node_, value); }
+int SpinEdit::Value() const { return SpinValue(node_); }
+Text SpinEdit::GetText() const { return WindowText(node_->hwnd); }
+void SpinEdit::OnChange(Handler handler) { node_->onChange = std::move(handler); }
+void SpinEdit::UserType(TextView text) {
+  // Typing stops at the field's limit; the field runs OnChange.
+  if (Usable())
+    SetWindowTextW(node_->hwnd, W(text.substr(0, static_cast<size_t>(node_->maxLength))).c_str());
+}
+void SpinEdit::FocusLeave() { SpinValueSet(node_, SpinValue(node_)); }
+
+ComboBox::ComboBox(Widget& parent, Bounds bounds)
+    : Widget(ControlMake(Kind::kCombo, parent, WC_COMBOBOXW,
+                         CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                         {bounds.left, bounds.top, bounds.width, 240})) {}  // 240: the open list
+void ComboBox::ItemsClear() { SendMessageW(node_->hwnd, CB_RESETCONTENT, 0, 0); }
+void ComboBox::ItemAdd(TextView item) {
+  SendMessageW(node_->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(item).c_str()));
+}
+int ComboBox::ItemCount() const {
+  return static_cast<int>(SendMessageW(node_->hwnd, CB_GETCOUNT, 0, 0));
+}
+Text ComboBox::ItemText(int index) const {
+  if (index < 0 || index >= ItemCount()) throw std::out_of_range("list index out of range");
+  std::wstring text(static_cast<size_t>(
+                        SendMessageW(node_->hwnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0)) +
+                        1,
+                    L'\0');
+  SendMessageW(node_->hwnd, CB_GETLBTEXT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
+  return FromW(text.c_str());
+}
+void ComboBox::SetItemIndex(int index) {
+  SendMessageW(node_->hwnd, CB_SETCURSEL,
+               static_cast<WPARAM>(index >= 0 && index < ItemCount() ? index : -1), 0);
+}
+int ComboBox::ItemIndex() const {
+  return static_cast<int>(SendMessageW(node_->hwnd, CB_GETCURSEL, 0, 0));
+}
+void ComboBox::OnChange(Handler handler) { node_->onChange = std::move(handler); }
+void ComboBox::UserSelect(int index) {
+  if (!Usable() || index < 0 || index >= ItemCount()) return;
+  SetItemIndex(index);
+  Application::Dispatch(node_->onChange);
+}
+
+RadioButton::RadioButton(Widget& parent, Bounds bounds, TextView caption)
+    : Widget(ControlMake(Kind::kRadio, parent, WC_BUTTONW, BS_RADIOBUTTON | WS_TABSTOP, bounds,
+                         caption)) {
+  SIZE text = TextExtent(node_, caption);
+  int mark = GetSystemMetrics(SM_CXMENUCHECK);
+  FitTo(node_, bounds, {text.cx + mark + 6, std::max<LONG>(text.cy, mark) + 2});
+}
+void RadioButton::SetChecked(bool checked) { RadioCheck(node_, checked); }
+bool RadioButton::Checked() const {
+  return SendMessageW(node_->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+void RadioButton::OnClick(Handler handler) { node_->onClick = std::move(handler); }
+void RadioButton::Click() {
+  if (Usable()) SendMessageW(node_->hwnd, BM_CLICK, 0, 0);
+}
+
+}  // namespace ui

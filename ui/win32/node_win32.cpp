@@ -1,0 +1,201 @@
+#include "ui/win32/node_win32.h"
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kIconName[] = L"KELVORA";
+
+// Tahoma itself, also on a Japanese system, where a font of any charset may be mapped to the
+// locale's own (wider) font; characters Tahoma lacks come from the system's linked fonts.
+HFONT FontCreate(FontSpec wanted) {
+  return CreateFontW(-wanted.pixels, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                     FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+}
+
+}  // namespace
+
+State& Global() {
+  static State state;
+  return state;
+}
+
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+
+[[noreturn]] void SystemFail(const std::string& what) {
+  throw std::runtime_error(what + ": " + SystemMessage(GetLastError()));
+}
+
+Node* NodeOf(HWND hwnd) { return reinterpret_cast<Node*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
+
+bool NodeUsable(const Node* node) {
+  for (; node; node = node->parent) {
+    if (!node->enabled) return false;
+  }
+  return true;
+}
+
+HFONT FontOf(const Node* node) {
+  for (; node; node = node->parent) {
+    if (node->font) return node->font;
+  }
+  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+SIZE TextExtent(const Node* node, TextView text) {
+  HDC dc = GetDC(node->hwnd);
+  HGDIOBJ previous = SelectObject(dc, FontOf(node));
+  RECT r{};
+  std::wstring wide = W(text.empty() ? u" " : text);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
+            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, previous);
+  ReleaseDC(node->hwnd, dc);
+  return {r.right, r.bottom};
+}
+
+void Resize(const Node* node, int width, int height) {
+  SetWindowPos(node->hwnd, nullptr, 0, 0, width, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FitTo(const Node* node, Bounds bounds, SIZE natural) {
+  Resize(node, bounds.width > 0 ? bounds.width : natural.cx,
+         bounds.height > 0 ? bounds.height : natural.cy);
+}
+
+Text WindowText(HWND hwnd) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return FromW(text.c_str());
+}
+
+void QuietTextSet(Node* node, TextView text) {
+  ++node->quiet;
+  SetWindowTextW(node->hwnd, W(text).c_str());
+  --node->quiet;
+}
+
+void EnableTree(Node* node) {
+  BOOL usable = NodeUsable(node);
+  EnableWindow(node->hwnd, usable);
+  if (node->extra) EnableWindow(node->extra, usable);
+  for (Node* child : node->children) EnableTree(child);
+}
+
+void WindowingPrepare() {
+  static bool prepared = false;
+  if (prepared) return;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LINK_CLASS |
+                                                     ICC_UPDOWN_CLASS | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = ContainerProc;
+  windowClass.hInstance = Instance();
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kContainerClass;
+  windowClass.hIcon = LoadIconW(Instance(), kIconName);
+  windowClass.hIconSm = static_cast<HICON>(
+      LoadImageW(Instance(), kIconName, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  if (!RegisterClassExW(&windowClass)) SystemFail("Cannot register the window class");
+  Global().apartment = std::make_unique<ComApartment>();
+  prepared = true;
+}
+
+Node* NodeNew(Kind kind, Node* parent) {
+  auto* node = new Node;
+  node->kind = kind;
+  node->parent = parent;
+  if (parent) parent->children.push_back(node);
+  return node;
+}
+
+HWND WindowCreate(Node* node, DWORD exStyle, const wchar_t* windowClass, TextView text, DWORD style,
+                  Bounds b, HWND parent) {
+  WindowingPrepare();
+  HWND hwnd = CreateWindowExW(exStyle, windowClass, W(text).c_str(), style, b.left, b.top, b.width,
+                              b.height, parent, nullptr, Instance(), nullptr);
+  if (!hwnd) SystemFail("Cannot create a window of class " + TextToUtf8(FromW(windowClass)));
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(node));
+  return hwnd;
+}
+
+void GroupFrameLower(const Node* parent) {
+  if (parent->kind == Kind::kGroup && parent->extra) {
+    SetWindowPos(parent->extra, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+Node* ControlMake(Kind kind, Widget& parent, const wchar_t* windowClass, DWORD style, Bounds b,
+                  TextView text, DWORD exStyle) {
+  Node* node = NodeNew(kind, parent.node());
+  node->hwnd =
+      WindowCreate(node, exStyle, windowClass, text,
+                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, b, parent.node()->hwnd);
+  SendMessageW(node->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(node)), FALSE);
+  GroupFrameLower(parent.node());
+  EnableTree(node);
+  return node;
+}
+
+void OwnFontSet(Node* node, FontSpec font) {
+  node->font = FontCreate(font);
+  SendMessageW(node->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(node->font), FALSE);
+}
+
+Node* ContainerMake(Kind kind, Widget& parent, Bounds b, DWORD style) {
+  return ControlMake(kind, parent, kContainerClass, style, b, {}, WS_EX_CONTROLPARENT);
+}
+
+COLORREF BackgroundOf(const Node* node) {
+  for (; node; node = node->parent) {
+    if (node->background) return RGB(255, 255, 255);
+  }
+  return GetSysColor(COLOR_BTNFACE);
+}
+
+Widget::~Widget() {
+  if (node_->parent) {
+    auto& siblings = node_->parent->children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), node_), siblings.end());
+  }
+  auto& forms = Global().forms;
+  forms.erase(std::remove(forms.begin(), forms.end(), node_), forms.end());
+  if (node_->extra) DestroyWindow(node_->extra);
+  DestroyWindow(node_->hwnd);
+  if (node_->buttonImages) ImageList_Destroy(node_->buttonImages);
+  for (HGDIOBJ object : {static_cast<HGDIOBJ>(node_->font), static_cast<HGDIOBJ>(node_->background),
+                         static_cast<HGDIOBJ>(node_->picture)}) {
+    if (object) DeleteObject(object);
+  }
+  delete node_;
+}
+
+void Widget::SetEnabled(bool enabled) {
+  node_->enabled = enabled;
+  EnableTree(node_);
+}
+bool Widget::Enabled() const { return node_->enabled; }
+bool Widget::Usable() const { return NodeUsable(node_); }
+
+Bounds Widget::GetBounds() const {
+  RECT r{};
+  GetWindowRect(node_->hwnd, &r);
+  if (node_->kind == Kind::kSpin) {
+    RECT arrows{};
+    GetWindowRect(node_->extra, &arrows);
+    UnionRect(&r, &r, &arrows);
+  }
+  if (node_->parent)
+    MapWindowPoints(HWND_DESKTOP, node_->parent->hwnd, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace ui

@@ -1,0 +1,124 @@
+// What the files of the Win32 binding share: the node behind every control, the binding's
+// state, and the helpers that make controls and read them back.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+
+#include "platform/platform.h"
+#include "ui/binding.h"
+#include "ui/ui.h"
+
+namespace ui {
+
+enum class Kind {
+  kForm,
+  kPanel,
+  kGroup,
+  kLabel,
+  kLink,
+  kImage,
+  kButton,
+  kEdit,
+  kSpin,
+  kCombo,
+  kRadio
+};
+
+struct Node {
+  Kind kind = Kind::kForm;
+  Node* parent = nullptr;
+  std::vector<Node*> children;
+  HWND hwnd = nullptr;   // the control; for a form, panel or group, its container window
+  HWND extra = nullptr;  // a group's frame, a spin field's arrows
+  bool enabled = true;
+  int quiet = 0;         // the program changes the control: its notifications are not the user's
+  HFONT font = nullptr;  // owned, where the control has a font of its own
+  HBRUSH background = nullptr;  // owned: a white panel's
+  HBITMAP picture = nullptr;    // owned: an image's
+  HWND lastFocus = nullptr;     // a form's control that had the focus when it was deactivated
+  HIMAGELIST buttonImages = nullptr;
+  std::vector<Text> images;
+  int imageMargin = 0;
+  int enabledImage = -1, disabledImage = -1;
+  int minimum = 0, maximum = 0, maxLength = 0;
+  Text link;
+  std::function<void(const Text&)> onLink;
+  Handler onChange, onClick, onIdle;
+};
+
+struct TimerState {
+  HWND window = nullptr;
+  UINT_PTR id = 0;
+  int interval = 1000;
+  bool enabled = false;
+  Handler handler;
+};
+
+struct Timer::Impl : TimerState {};
+
+inline constexpr wchar_t kContainerClass[] = L"KelvoraContainer";
+
+struct State {
+  std::vector<Node*> forms;
+  Node* mainForm = nullptr;
+  std::map<UINT_PTR, TimerState*> timers;
+  UINT_PTR lastTimer = 0;
+  std::map<Text, HBITMAP> pictures;  // the image lists' pictures, decoded once
+  std::unique_ptr<ComApartment> apartment;
+};
+
+State& Global();
+HINSTANCE Instance();
+[[noreturn]] void SystemFail(const std::string& what);
+
+// --- Nodes and their windows (node_win32.cpp) ------------------------------------------------
+
+Node* NodeOf(HWND hwnd);
+// Enabled, and so are all its parents.
+bool NodeUsable(const Node* node);
+Node* NodeNew(Kind kind, Node* parent);
+// Common controls, our window class and COM for the pictures and dialogs: once per program.
+void WindowingPrepare();
+HWND WindowCreate(Node* node, DWORD exStyle, const wchar_t* windowClass, TextView text, DWORD style,
+                  Bounds b, HWND parent);
+// A child control of parent, in the parent's font, usable when the parent is.
+Node* ControlMake(Kind kind, Widget& parent, const wchar_t* windowClass, DWORD style, Bounds b,
+                  TextView text = {}, DWORD exStyle = 0);
+// A form, panel or group: a window of our class that holds controls.
+Node* ContainerMake(Kind kind, Widget& parent, Bounds b, DWORD style);
+// A new child window goes to the bottom of its siblings (the tab order follows creation); a
+// group's frame must stay beneath them all, or it would hide them.
+void GroupFrameLower(const Node* parent);
+// Tahoma at the given size; the node owns it from then on.
+void OwnFontSet(Node* node, FontSpec font);
+// The control's own font, else its nearest container's.
+HFONT FontOf(const Node* node);
+SIZE TextExtent(const Node* node, TextView text);
+void Resize(const Node* node, int width, int height);
+// The size where the bounds leave it to the control.
+void FitTo(const Node* node, Bounds bounds, SIZE natural);
+// White beneath a white panel, the dialog colour elsewhere.
+COLORREF BackgroundOf(const Node* node);
+Text WindowText(HWND hwnd);
+// The program sets a text: the control's notifications of it run no handler.
+void QuietTextSet(Node* node, TextView text);
+// Enables the node's windows as its own state and its parents' allow.
+void EnableTree(Node* node);
+
+// --- What the window procedure hands on ------------------------------------------------------
+
+// Our container windows' procedure (window_win32.cpp).
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// A notification (WM_COMMAND) from one of the controls (controls_win32.cpp).
+void ControlNotify(Node* control, WORD code);
+// A click on a link (controls_win32.cpp).
+void LinkActivate(Node* link);
+// WM_TIMER (timer_win32.cpp).
+void TimerFire(UINT_PTR id);
+
+}  // namespace ui

@@ -1,0 +1,194 @@
+// Forms, our container windows' procedure and the message loop, which runs the idle handlers
+// whenever the queue is empty.
+#include "ui/win32/node_win32.h"
+
+#include <algorithm>
+
+#include "ui/win32/picture_win32.h"
+
+namespace ui {
+
+namespace {
+
+// A form keeps the focus on its controls as a dialog does: the control that had it when the form
+// was deactivated gets it back, else the first control in the tab order.
+void FormFocusRestore(Node* form) {
+  HWND target = form->lastFocus;
+  if (!target || !IsWindow(target) || !IsChild(form->hwnd, target)) {
+    target = GetNextDlgTabItem(form->hwnd, nullptr, FALSE);
+  }
+  if (target) SetFocus(target);
+}
+
+void FormHide(Node* form) {
+  ShowWindow(form->hwnd, SW_HIDE);
+  if (form == Global().mainForm) PostQuitMessage(0);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Node* self = NodeOf(hwnd);
+  switch (message) {
+    case WM_COMMAND:
+      if (Node* control = lParam ? NodeOf(reinterpret_cast<HWND>(lParam)) : nullptr) {
+        ControlNotify(control, HIWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      Node* control = NodeOf(header->hwndFrom);
+      if (control && control->kind == Kind::kLink &&
+          (header->code == NM_CLICK || header->code == NM_RETURN)) {
+        LinkActivate(control);
+        return 0;
+      }
+      break;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (self && self->background) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(self->background);
+      }
+      break;
+    case WM_ERASEBKGND:
+      if (self && self->background) {
+        RECT r;
+        GetClientRect(hwnd, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, self->background);
+        return 1;
+      }
+      break;
+    case WM_TIMER:
+      TimerFire(wParam);
+      return 0;
+    case WM_ACTIVATE:
+      if (!self || self->kind != Kind::kForm) break;
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        self->lastFocus = GetFocus();
+      } else if (!HIWORD(wParam)) {  // not while minimized
+        FormFocusRestore(self);
+      }
+      return 0;
+    case WM_SETFOCUS:
+      if (self && self->kind == Kind::kForm) {
+        FormFocusRestore(self);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (self) FormHide(self);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+namespace {
+
+bool DialogMessage(MSG& message) {
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  for (Node* form : Global().forms) {
+    if (form->hwnd == root) return IsDialogMessageW(root, &message);
+  }
+  return false;
+}
+
+// Dispatches what is queued; false when the loop was asked to end (the quit code in exitCode).
+bool MessagesPump(int& exitCode) {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      exitCode = static_cast<int>(message.wParam);
+      return false;
+    }
+    if (!DialogMessage(message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return true;
+}
+
+void IdleRun() {
+  for (Node* form : std::vector<Node*>(Global().forms)) Application::Dispatch(form->onIdle);
+}
+
+}  // namespace
+
+bool DisplayAvailable() { return true; }
+
+Application::Application(int&, char**, TextView title) {
+  TitleSet(title);
+  WindowingPrepare();
+}
+
+Application::~Application() {
+  for (auto& [name, picture] : Global().pictures) DeleteObject(picture);
+  Global().pictures.clear();
+}
+
+int Application::Run(Form& main) {
+  Global().mainForm = main.node();
+  main.Show();
+  int exitCode = 0;
+  while (MessagesPump(exitCode)) {
+    IdleRun();
+    WaitMessage();
+  }
+  Global().mainForm = nullptr;
+  return exitCode;
+}
+
+void Application::ProcessEventsFor(int milliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max(milliseconds, 0));
+  int exitCode = 0;
+  for (;;) {
+    if (!MessagesPump(exitCode)) {
+      PostQuitMessage(exitCode);  // for the loop that runs the program
+      return;
+    }
+    IdleRun();
+    ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+  }
+}
+
+Form::Form(TextView caption, int clientWidth, int clientHeight, FontSpec font)
+    : Widget(NodeNew(Kind::kForm, nullptr)) {
+  constexpr DWORD style =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  constexpr DWORD exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+  RECT frame{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  node_->hwnd = WindowCreate(
+      node_, exStyle, kContainerClass, caption, style,
+      {CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top}, nullptr);
+  OwnFontSet(node_, font);
+  Global().forms.push_back(node_);
+}
+Text Form::Caption() const { return WindowText(node_->hwnd); }
+void Form::OnIdle(Handler handler) { node_->onIdle = std::move(handler); }
+void Form::Show() {
+  RECT area{}, window{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  GetWindowRect(node_->hwnd, &window);
+  int width = window.right - window.left, height = window.bottom - window.top;
+  SetWindowPos(node_->hwnd, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ShowWindow(node_->hwnd, SW_SHOW);
+  UpdateWindow(node_->hwnd);
+}
+void Form::Close() { FormHide(node_); }
+bool Form::Screenshot(TextView pngPath) const {
+  RedrawWindow(node_->hwnd, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  return WindowPictureSave(node_->hwnd, pngPath);
+}
+
+}  // namespace ui
