@@ -59,45 +59,71 @@ Text Decode(std::string_view bytes, ChatEncoding encoding) {
   return Utf8ToText(bytes);
 }
 
-// The encoding of the open file: only a "SJIS" file's first bytes can change it.
-ChatEncoding EncodingOf(SharedFile& stream, TChatSource source) {
+// The encoding of the file: only a "SJIS" file's first bytes can change it.
+ChatEncoding EncodingOf(const TChatFileAccess& access, TextView path, TChatSource source) {
   if (source != TChatSource::kSelectedSjis) return ChatEncodingChoose({}, source);
-  stream.Seek(0);
-  return ChatEncodingChoose(stream.Read(3), source);
+  return ChatEncodingChoose(access.read(path, 0, 3), source);
 }
 
-// The bytes before offset, for a state that starts there; empty when they cannot be read.
-std::string TailRead(SharedFile& file, int64_t offset) {
-  try {
-    int64_t start = std::max<int64_t>(0, offset - kTailLength);
-    file.Seek(start);
-    return file.Read(static_cast<size_t>(offset - start));
-  } catch (const PlatformError&) {
-    return std::string();
+int64_t WholeUnits(int64_t bytes, ChatEncoding encoding) {
+  return bytes - bytes % static_cast<int64_t>(UnitSize(encoding));
+}
+
+// The bytes before offset, for a state that starts there.
+std::string TailRead(const TChatFileAccess& access, TextView path, int64_t offset) {
+  int64_t start = std::max<int64_t>(0, offset - kTailLength);
+  return access.read(path, start, static_cast<size_t>(offset - start));
+}
+
+// The longest start of bytes that ends between two characters, for a line cut because it is
+// longer than one tick's read (Shift-JIS cannot be told from its end: cut where it falls).
+size_t CharacterBoundary(std::string_view bytes, ChatEncoding encoding) {
+  size_t end = bytes.size() - bytes.size() % UnitSize(encoding);
+  if (encoding == ChatEncoding::kUtf8) {
+    size_t lead = end;
+    while (lead > 0 && end - lead < 4 &&
+           (static_cast<unsigned char>(bytes[lead - 1]) & 0xC0) == 0x80) {
+      --lead;
+    }
+    if (lead > 0) {
+      auto byte = static_cast<unsigned char>(bytes[lead - 1]);
+      size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+      if (end - (lead - 1) < length) end = lead - 1;
+    }
+  } else if (UnitSize(encoding) == 2 && end >= 2) {
+    char16_t last = UnitAt(bytes, end - 2, encoding);
+    if (last >= 0xD800 && last <= 0xDBFF) end -= 2;
   }
+  return end;
 }
 
-std::string TailRead(TextView path, int64_t offset) {
-  try {
-    SharedFile file(path);
-    return TailRead(file, offset);
-  } catch (const PlatformError&) {
-    return std::string();
+struct TickStep {
+  TickResult result = TickResult::kIdle;
+  TMonitorState state;
+  LineList lines;
+};
+
+// The read step of a tick, from the file as it is now; throws what reading throws.
+TickStep TickRead(const TMonitorState& state, TextView path, int64_t size, TChatSource source,
+                  const TChatFileAccess& access) {
+  TickStep step{TickResult::kRead, state, {}};
+  ChatEncoding encoding = EncodingOf(access, path, source);
+  int64_t from = std::max<int64_t>(state.MasterFileSize, 0);
+  // A file that became smaller, or no longer holds what was read last, was truncated or
+  // replaced: start again from its end.
+  if (size < state.MasterFileSize ||
+      (!state.Tail.empty() && TailRead(access, path, from) != state.Tail)) {
+    int64_t master = WholeUnits(size, encoding);
+    step.state = {master, {}, TailRead(access, path, master)};
+    step.result = TickResult::kReset;
+    return step;
   }
-}
-
-void StateSet(TMonitorState& state, int64_t master, std::string tail, std::string heldBack = {}) {
-  state.MasterFileSize = master;
-  state.Tail = std::move(tail);
-  state.HeldBack = std::move(heldBack);
-}
-
-// Starts afresh at the file's end (rounded down to a whole UTF-16 unit), as if START had been
-// pressed now: what the file holds is not spoken.
-void StateRestart(TMonitorState& state, SharedFile& file, int64_t size, TChatSource source) {
-  ChatEncoding encoding = EncodingOf(file, source);
-  int64_t master = size - size % static_cast<int64_t>(UnitSize(encoding));
-  StateSet(state, master, TailRead(file, master));
+  int64_t to = std::min(size, from + kTickReadLimit);
+  int64_t consumed =
+      AppendedLinesLoad(step.lines, access, path, from, to, size, source, step.state.HeldBack);
+  step.state.MasterFileSize = from + consumed;
+  step.state.Tail = TailRead(access, path, step.state.MasterFileSize);
+  return step;
 }
 
 }  // namespace
@@ -119,24 +145,29 @@ ChatEncoding ChatEncodingChoose(std::string_view fileHead, TChatSource source) {
   return ChatEncoding::kAnsi;
 }
 
-int64_t AppendedLinesLoad(LineList& lines, SharedFile& stream, int64_t from, int64_t to,
-                          TChatSource source, std::string& heldBack) {
-  ChatEncoding encoding = EncodingOf(stream, source);
-  size_t unit = UnitSize(encoding);
+int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextView path,
+                          int64_t from, int64_t to, int64_t size, TChatSource source,
+                          std::string& heldBack) {
+  ChatEncoding encoding = EncodingOf(access, path, source);
+  auto unit = static_cast<int64_t>(UnitSize(encoding));
   // One unit before the start tells whether a CR LF was cut between two reads.
-  int64_t start = from >= static_cast<int64_t>(unit) ? from - static_cast<int64_t>(unit) : from;
-  stream.Seek(start);
-  std::string bytes = stream.Read(static_cast<size_t>(to - start));
+  int64_t start = from >= unit ? from - unit : from;
+  std::string bytes = access.read(path, start, static_cast<size_t>(to - start));
   size_t skip = static_cast<size_t>(from - start);
   if (bytes.size() < skip) return 0;
   bool afterCr = skip > 0 && UnitAt(bytes, 0, encoding) == u'\r';
   std::string_view body = std::string_view(bytes).substr(skip);
-  bool settled = !body.empty() && body == heldBack;
-  size_t length = settled ? body.size() : CompleteLinesLength(body, encoding);
-  heldBack = std::string(body.substr(length));
+  bool atEnd = from + static_cast<int64_t>(body.size()) >= size;
+  bool settled = atEnd && !body.empty() && body == heldBack;
+  size_t length = settled ? static_cast<size_t>(WholeUnits(body.size(), encoding))
+                          : CompleteLinesLength(body, encoding);
+  // A whole read without a line end holds one line longer than a read: it is cut there.
+  if (length == 0 && !atEnd) length = CharacterBoundary(body, encoding);
+  heldBack = atEnd ? std::string(body.substr(length)) : std::string();
   std::string_view complete = body.substr(0, length);
-  if (afterCr && complete.size() >= unit && UnitAt(complete, 0, encoding) == u'\n') {
-    complete.remove_prefix(unit);
+  if (afterCr && complete.size() >= static_cast<size_t>(unit) &&
+      UnitAt(complete, 0, encoding) == u'\n') {
+    complete.remove_prefix(static_cast<size_t>(unit));
   }
   if (from == 0 && complete.substr(0, MarkOf(encoding).size()) == MarkOf(encoding)) {
     complete.remove_prefix(MarkOf(encoding).size());
@@ -146,42 +177,40 @@ int64_t AppendedLinesLoad(LineList& lines, SharedFile& stream, int64_t from, int
   return static_cast<int64_t>(length);
 }
 
-void MasterFileSizeMeasure(TMonitorState& state, TextView path) {
-  if (!FileExists(path)) return;
-  int64_t size = FileSizeGet(path);
-  StateSet(state, size, size > 0 ? TailRead(path, size) : std::string());
+void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource source,
+                           const TChatFileAccess& access) {
+  if (!access.exists(path)) return;
+  int64_t size = access.size(path);
+  if (size < 0) return;
+  // A file unreadable for now still counts at its size: what it holds is never spoken.
+  int64_t master = size;
+  std::string tail;
+  try {
+    master = WholeUnits(size, EncodingOf(access, path, source));
+    tail = TailRead(access, path, master);
+  } catch (const std::exception&) {
+  }
+  state = {master, {}, std::move(tail)};
 }
 
 TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
-                        const LinesHandler& deliver) {
-  if (!FileExists(path)) return TickResult::kIdle;
-  int64_t size = FileSizeGet(path);
+                        const LinesHandler& deliver, const TChatFileAccess& access) {
+  if (!access.exists(path)) return TickResult::kIdle;
+  int64_t size = access.size(path);
   if (size < 0) return TickResult::kIdle;
   if (size == state.MasterFileSize) {
     state.HeldBack.clear();
     return TickResult::kIdle;
   }
-  SharedFile file(path);
-  int64_t from = std::max<int64_t>(state.MasterFileSize, 0);
-  // A file that became smaller, or no longer holds what was read last, was truncated or
-  // replaced: start again from its end.
-  if (size < state.MasterFileSize || (!state.Tail.empty() && TailRead(file, from) != state.Tail)) {
-    StateRestart(state, file, size, source);
-    return TickResult::kReset;
-  }
-
-  LineList lines;
-  std::string heldBack = state.HeldBack;
-  int64_t consumed = size - from;
+  TickStep step;
   try {
-    consumed = AppendedLinesLoad(lines, file, from, size, source, heldBack);
-  } catch (const PlatformError&) {
-    // A failed read is passed over: those bytes are never spoken.
-    lines.clear();
-    heldBack.clear();
+    step = TickRead(state, path, size, source, access);
+  } catch (const std::exception&) {
+    // The file could not be opened or read now (locked, replaced, memory short): nothing is
+    // spoken and nothing is lost; the next tick tries again from the same place.
+    return TickResult::kIdle;
   }
-  if (!lines.empty()) deliver(lines);
-  int64_t master = from + consumed;
-  StateSet(state, master, TailRead(file, master), std::move(heldBack));
-  return TickResult::kRead;
+  if (!step.lines.empty()) deliver(step.lines);
+  state = std::move(step.state);
+  return step.result;
 }

@@ -17,7 +17,8 @@ enum class TChatSource {
 };
 
 struct TMonitorState {
-  // Bytes of the chat file dealt with so far; -1 until something was measured.
+  // Bytes of the chat file dealt with so far; -1 until something was measured. Always a whole
+  // number of the file's code units (even in a UTF-16 file).
   int64_t MasterFileSize = -1;
   // Bytes after the last line end, held back at the previous tick: when a whole tick later the
   // file still ends with exactly these, they are its last line, without a line end.
@@ -29,12 +30,25 @@ struct TMonitorState {
 enum class ChatEncoding { kUtf8, kUtf16Le, kUtf16Be, kAnsi };
 
 enum class TickResult {
-  kIdle,   // no file, a failed probe, or nothing new
+  kIdle,   // no file, a failed probe, nothing new, or a read that failed (tried again next tick)
   kReset,  // the file shrank or was replaced: what it holds now is not spoken
   kRead,   // appended bytes were read (and the complete lines among them delivered)
 };
 
 using LinesHandler = std::function<void(const LineList&)>;
+
+// The file operations the monitor uses: the real ones, unless a test hands in others (to make a
+// read fail where it wants one to).
+struct TChatFileAccess {
+  std::function<bool(TextView path)> exists = FileExists;
+  std::function<int64_t(TextView path)> size = FileSizeProbe;  // -1 when it cannot be probed
+  // Up to count bytes from offset, fewer at the end of the file; throws PlatformError.
+  std::function<std::string(TextView path, int64_t offset, size_t count)> read = FileRangeRead;
+};
+
+// At most this much of the file is read in one tick (up to the last whole line in it); the rest
+// follows at the next ticks, so memory stays flat however much the file grew.
+inline constexpr int64_t kTickReadLimit = 4 << 20;
 
 // Size of the file in bytes, or -1 when it cannot be probed.
 int64_t FileSizeGet(TextView path);
@@ -43,16 +57,21 @@ int64_t FileSizeGet(TextView path);
 // starts.
 ChatEncoding ChatEncodingChoose(std::string_view fileHead, TChatSource source);
 
-// Reads the bytes [from, to) of stream and appends their lines to lines. The bytes after the
-// last line end are held back (and put into heldBack) unless they are heldBack already.
-// Returns the bytes consumed.
-int64_t AppendedLinesLoad(LineList& lines, SharedFile& stream, int64_t from, int64_t to,
-                          TChatSource source, std::string& heldBack);
+// Reads the bytes [from, to) of the file and appends their lines to lines. The bytes after the
+// last line end are held back (and put into heldBack) unless they are heldBack already and the
+// read reached the file's end (size). Returns the bytes consumed, a whole number of code units.
+// Throws PlatformError when the file cannot be read.
+int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextView path,
+                          int64_t from, int64_t to, int64_t size, TChatSource source,
+                          std::string& heldBack);
 
-// START: what the chat file holds now will not be spoken. A missing file keeps the state.
-void MasterFileSizeMeasure(TMonitorState& state, TextView path);
+// START: what the chat file holds now will not be spoken. A missing or unreadable file keeps
+// the state.
+void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource source,
+                           const TChatFileAccess& access = {});
 
 // One tick. Lines are handed to deliver; only when it returns are they recorded as dealt with,
-// so an error in deliver (or in opening the file) leaves the state as it was.
+// so an error in deliver leaves the state as it was. A file that cannot be opened or read is no
+// error: nothing is delivered, the state stays, and the next tick reads those bytes.
 TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
-                        const LinesHandler& deliver);
+                        const LinesHandler& deliver, const TChatFileAccess& access = {});

@@ -32,7 +32,7 @@ class MonitorTest : public ::testing::Test {
 
 TEST_F(MonitorTest, StartSkipsWhatTheFileHeldAndTicksReadOnlyTheAppend) {
   FileWrite(path_, "[2024/01/01 10:00]  old: line\r\n");
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   EXPECT_EQ(state_.MasterFileSize, 31);
   EXPECT_TRUE(Tick().empty());
   EXPECT_EQ(lastResult_, TickResult::kIdle);
@@ -43,7 +43,7 @@ TEST_F(MonitorTest, StartSkipsWhatTheFileHeldAndTicksReadOnlyTheAppend) {
 }
 
 TEST_F(MonitorTest, MissingFileIsQuietAndIsReadWholeWhenItAppears) {
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   EXPECT_EQ(state_.MasterFileSize, -1);
   EXPECT_TRUE(Tick().empty());
   EXPECT_EQ(lastResult_, TickResult::kIdle);
@@ -55,13 +55,13 @@ TEST_F(MonitorTest, MissingFileIsQuietAndIsReadWholeWhenItAppears) {
 
 TEST_F(MonitorTest, StartWithoutFileKeepsThePreviousSize) {
   state_.MasterFileSize = 42;
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   EXPECT_EQ(state_.MasterFileSize, 42);
 }
 
 TEST_F(MonitorTest, LineEndOnlyGivesOneEmptyLine) {
   FileWrite(path_, "x\n");
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   FileAppend(path_, "\r\n");
   EXPECT_EQ(Tick(), LineList{u""});
   EXPECT_EQ(state_.MasterFileSize, 4);
@@ -104,7 +104,7 @@ TEST_F(MonitorTest, Utf16AppendsAfterTheFirstRead) {
 
 TEST_F(MonitorTest, ShrunkFileSpeaksNothingOldAndLaterAppendsWhole) {
   FileWrite(path_, "one line that is long\nanother line\n");
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   FileWrite(path_, "short\n");
   EXPECT_TRUE(Tick().empty());
   EXPECT_EQ(lastResult_, TickResult::kReset);
@@ -115,7 +115,7 @@ TEST_F(MonitorTest, ShrunkFileSpeaksNothingOldAndLaterAppendsWhole) {
 
 TEST_F(MonitorTest, ReplacedLongerFileIsNoticed) {
   FileWrite(path_, "first\n");
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   FileWrite(path_, "other content, longer than before\n");
   EXPECT_TRUE(Tick().empty());
   EXPECT_EQ(lastResult_, TickResult::kReset);
@@ -125,7 +125,7 @@ TEST_F(MonitorTest, ReplacedLongerFileIsNoticed) {
 
 TEST_F(MonitorTest, PartialLineIsHeldUntilTheFileSettles) {
   FileWrite(path_, "");
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   FileAppend(path_, "whole\npart \xE3\x81");  // a character cut in two
   EXPECT_EQ(Tick(), LineList{u"whole"});
   EXPECT_EQ(state_.MasterFileSize, 6);
@@ -138,7 +138,7 @@ TEST_F(MonitorTest, PartialLineIsHeldUntilTheFileSettles) {
 
 TEST_F(MonitorTest, CrLfCutBetweenTwoReadsGivesNoEmptyLine) {
   FileWrite(path_, "");
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   FileAppend(path_, "a\r");
   EXPECT_EQ(Tick(), LineList{u"a"});
   FileAppend(path_, "\nb\r\n");
@@ -147,17 +147,16 @@ TEST_F(MonitorTest, CrLfCutBetweenTwoReadsGivesNoEmptyLine) {
 
 TEST_F(MonitorTest, ReadStopsAtTheMeasuredSize) {
   FileWrite(path_, "one\ntwo\nthree\n");
-  SharedFile file(path_);
   LineList lines;
   std::string heldBack;
-  EXPECT_EQ(AppendedLinesLoad(lines, file, 4, 10, kViewer, heldBack), 4);
+  EXPECT_EQ(AppendedLinesLoad(lines, {}, path_, 4, 10, 10, kViewer, heldBack), 4);
   EXPECT_EQ(lines, LineList{u"two"});
   EXPECT_EQ(heldBack, "th");
 }
 
 TEST_F(MonitorTest, ReadOnlyFileIsFollowed) {
   FileWrite(path_, "a\n");
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   FileAppend(path_, "b\n");
   std::filesystem::permissions(std::filesystem::path(path_), std::filesystem::perms::owner_read);
   EXPECT_EQ(Tick(), LineList{u"b"});
@@ -165,7 +164,7 @@ TEST_F(MonitorTest, ReadOnlyFileIsFollowed) {
 
 TEST_F(MonitorTest, ErrorInDeliveryLeavesTheStateAsItWas) {
   FileWrite(path_, "a\n");
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   FileAppend(path_, "b\n");
   TMonitorState before = state_;
   EXPECT_THROW(ChatFileTick(state_, path_, kViewer,
@@ -180,10 +179,123 @@ TEST_F(MonitorTest, FilesOfMoreThanTwoGibibytes) {
   std::error_code error;
   std::filesystem::resize_file(std::filesystem::path(path_), big, error);
   if (error) GTEST_SKIP() << "no sparse files here: " << error.message();
-  MasterFileSizeMeasure(state_, path_);
+  MasterFileSizeMeasure(state_, path_, kViewer);
   EXPECT_EQ(state_.MasterFileSize, static_cast<int64_t>(big));
   FileAppend(path_, "\nbeyond\n");
   EXPECT_EQ(Tick(), (LineList{u"", u"beyond"}));
+}
+
+// UTF-16 offsets stay even: at START and when a held-back last line is released.
+TEST_F(MonitorTest, Utf16OffsetsStayOnWholeUnits) {
+  const std::string bom = "\xFF\xFE";
+  FileWrite(path_, bom + std::string("a\0\n\0", 4) + "\x42");  // a unit cut in two
+  MasterFileSizeMeasure(state_, path_, kSjis);
+  EXPECT_EQ(state_.MasterFileSize, 6);
+  FileAppend(path_, std::string("\x30\r\0\n\0", 5));
+  EXPECT_EQ(Tick(kSjis), LineList{u"\u3042"});
+
+  FileWrite(path_, bom);
+  state_ = {};
+  MasterFileSizeMeasure(state_, path_, kSjis);
+  FileAppend(path_, std::string("b\0c", 3));
+  EXPECT_TRUE(Tick(kSjis).empty());
+  EXPECT_EQ(Tick(kSjis), LineList{u"b"});  // settled: the whole unit only
+  EXPECT_EQ(state_.MasterFileSize % 2, 0);
+  FileAppend(path_, std::string("\0\n\0", 3));
+  EXPECT_EQ(Tick(kSjis), LineList{u"c"});
+}
+
+// A file system whose reads fail while `failing` is set, counting what is asked of it.
+struct FailingReads {
+  bool failing = false;
+  size_t largestRead = 0;
+  TChatFileAccess Access() {
+    TChatFileAccess access;
+    access.read = [this](TextView path, int64_t offset, size_t count) {
+      if (failing) throw PlatformError("Cannot open file: locked");
+      largestRead = std::max(largestRead, count);
+      return FileRangeRead(path, offset, count);
+    };
+    return access;
+  }
+};
+
+// A failed open or read is no error: nothing is spoken, the state stays, and the next tick
+// delivers those bytes, once.
+TEST_F(MonitorTest, FailedReadsAreTriedAgainWithoutLoss) {
+  FailingReads files;
+  TChatFileAccess access = files.Access();
+  auto tick = [&] {
+    LineList got;
+    lastResult_ = ChatFileTick(
+        state_, path_, kSjis, [&](const LineList& l) { got = l; }, access);
+    return got;
+  };
+  FileWrite(path_, "old line\n");
+  MasterFileSizeMeasure(state_, path_, kSjis, access);
+  FileAppend(path_, "new one\n");
+  files.failing = true;
+  TMonitorState before = state_;
+  EXPECT_TRUE(tick().empty());
+  EXPECT_EQ(lastResult_, TickResult::kIdle);
+  EXPECT_EQ(state_.MasterFileSize, before.MasterFileSize);
+  files.failing = false;
+  EXPECT_EQ(tick(), LineList{u"new one"});
+  EXPECT_TRUE(tick().empty());
+
+  // Truncated, then locked: the restart waits for a tick that can read the file.
+  FileWrite(path_, "x\n");
+  files.failing = true;
+  EXPECT_TRUE(tick().empty());
+  EXPECT_EQ(lastResult_, TickResult::kIdle);
+  files.failing = false;
+  EXPECT_TRUE(tick().empty());
+  EXPECT_EQ(lastResult_, TickResult::kReset);
+  FileAppend(path_, "after\n");
+  EXPECT_EQ(tick(), LineList{u"after"});
+
+  // START on a file that cannot be read still skips what it holds.
+  FileAppend(path_, "before start\n");
+  files.failing = true;
+  MasterFileSizeMeasure(state_, path_, kSjis, access);
+  files.failing = false;
+  FileAppend(path_, "later\n");
+  EXPECT_EQ(tick(), LineList{u"later"});
+}
+
+// However much the file grew, one tick reads a bounded amount, up to its last whole line; the
+// rest follows at the next ticks, and a line longer than one read is cut rather than stuck.
+TEST_F(MonitorTest, EachTickReadsABoundedAmount) {
+  FailingReads files;
+  TChatFileAccess access = files.Access();
+  FileWrite(path_, "");
+  MasterFileSizeMeasure(state_, path_, kViewer, access);
+  const std::string line = "[2024/01/01 10:00]  Ann Example (ann.example): " + std::string(50, 'x');
+  std::string big;
+  while (big.size() < 10u << 20) big += line + "\n";
+  FileAppend(path_, big);
+  size_t lines = 0, ticks = 0;
+  for (; ticks < 10 && state_.MasterFileSize < static_cast<int64_t>(big.size()); ++ticks) {
+    ChatFileTick(
+        state_, path_, kViewer, [&](const LineList& l) { lines += l.size(); }, access);
+  }
+  EXPECT_EQ(lines * (line.size() + 1), big.size());
+  EXPECT_EQ(ticks, 3u);
+  EXPECT_LE(files.largestRead, static_cast<size_t>(kTickReadLimit) + 1);
+
+  std::string huge;
+  for (int i = 0; i < (5 << 20) / 3; ++i) huge += "\xE3\x81\x82";  // one line of 5 MiB
+  FileAppend(path_, huge + "\nend\n");
+  LineList got;
+  for (int i = 0; i < 4; ++i) {
+    ChatFileTick(
+        state_, path_, kViewer,
+        [&](const LineList& l) { got.insert(got.end(), l.begin(), l.end()); }, access);
+  }
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].size() + got[1].size(), huge.size() / 3);
+  EXPECT_EQ(got[0].find(kReplacementChar), Text::npos);  // cut between two characters
+  EXPECT_EQ(got[2], u"end");
 }
 
 // --- Randomized: whole lines exactly once, whatever the cuts and ticks ---------------------------
@@ -220,7 +332,7 @@ class RandomChat {
   RandomChat(const EncodingChoice& choice, uint32_t seed, Text path)
       : choice_(choice), random_(seed), path_(std::move(path)), contents_(choice.bom) {
     FileWrite(path_, contents_);
-    MasterFileSizeMeasure(state_, path_);
+    MasterFileSizeMeasure(state_, path_, choice_.source);
   }
 
   void Run() {

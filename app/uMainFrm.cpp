@@ -199,7 +199,7 @@ Text TMainFrm::TargetFileGet(int32_t fileIndex) const {
 }
 
 void TMainFrm::MasgterFileSizeGet() {
-  MasterFileSizeMeasure(Monitor, TargetFileGet(TypeIndexGet().FileIndex));
+  MasterFileSizeMeasure(Monitor, TargetFileGet(TypeIndexGet().FileIndex), ChatSourceGet());
 }
 
 Text TMainFrm::AvatarName() const {
@@ -255,6 +255,7 @@ void TMainFrm::AcTimerExecute() {
     MasgterFileSizeGet();
     DictionaryLoad(ChatFilter, ProgramFolderGet());
     BWListLoad(ChatFilter, ProgramFolderGet());
+    if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(),
                    UseDisplayNamesGet(ViewerNameAt(ComboBox1.ItemIndex()))};
     ASAPICheck();

@@ -180,24 +180,51 @@ TEST_F(MainFrmTest, TickSpeaksAppendedChatWithTheChosenVoiceVolumeAndRate) {
 
 TEST_F(MainFrmTest, ErrorInATickStopsMonitoringButKeepsTheGroupsDisabled) {
   TMainFrm& f = Frm();
-  f.RadioButton5.Click();
-  f.Edit2.UserType(u"(");
-  FileWrite(folder_.Join(u"sel.txt"), "");
-  ui::OpenFileHookSet([&](const ui::OpenFileRequest&) -> std::optional<ui::OpenFileResult> {
-    return ui::OpenFileResult{folder_.Join(u"sel.txt"), 0};
-  });
-  f.Button4.Click();
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "");
   f.Button1.Click();
-  FileAppend(folder_.Join(u"sel.txt"), "a line\n");
+  platform_->setVoiceFails = true;  // the voice can no longer be taken
+  FileAppend(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): hi\n");
   App().ProcessEventsFor(1500);
   ASSERT_FALSE(messages_.empty());
   EXPECT_EQ(messages_.back().second, ui::MessageKind::kError);
-  EXPECT_NE(TextToUtf8(messages_.back().first).find("Regular expression"), std::string::npos);
+  EXPECT_NE(TextToUtf8(messages_.back().first).find("SetVoice failed"), std::string::npos);
   EXPECT_FALSE(f.Timer1.Enabled());
   EXPECT_EQ(f.Button1.Caption(), u"START");
   EXPECT_FALSE(f.GroupBox2.Usable());
   App().ProcessEventsFor(3000);
   EXPECT_EQ(messages_.size(), 1u);  // no more ticks
+}
+
+// A dictionary entry or a custom mask that does not compile stops START with one error:
+// monitoring never begins with them.
+TEST_F(MainFrmTest, BadDictionaryOrMaskStopsStart) {
+  TMainFrm& f = Frm();
+  FolderMake(folder_.Join(u"program"));
+  struct {
+    std::string dictionary;
+    const char16_t* mask;
+    const char* expected;
+  } cases[] = {
+      {"ok\tfine\n(\tx\n", nullptr, "Dictionary.txt, line 3: Regular expression \"(\""},
+      {"", u"(", "Custom(RegEx) mask: Regular expression \"(\""},
+  };
+  for (const auto& c : cases) {
+    messages_.clear();
+    FileWrite(folder_.Join(u"program/Dictionary.txt"),
+              "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\n" + c.dictionary);
+    if (c.mask) {
+      f.RadioButton5.Click();
+      f.Edit2.UserType(c.mask);
+    }
+    f.Button1.Click();
+    ASSERT_EQ(messages_.size(), 1u) << c.expected;
+    EXPECT_EQ(messages_[0].second, ui::MessageKind::kError);
+    EXPECT_NE(TextToUtf8(messages_[0].first).find(c.expected), std::string::npos)
+        << TextToUtf8(messages_[0].first);
+    EXPECT_FALSE(f.Timer1.Enabled());
+    EXPECT_TRUE(f.GroupBox2.Usable());
+  }
 }
 
 TEST_F(MainFrmTest, SkipPurgesOnlyTheSelectedVoicesEngine) {

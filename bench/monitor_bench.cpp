@@ -20,7 +20,7 @@ void BM_IdleTick(benchmark::State& state) {
   Text path = folder.Join(u"chat.txt");
   FileWrite(path, ChatLines(64 * 1024));
   TMonitorState monitor;
-  MasterFileSizeMeasure(monitor, path);
+  MasterFileSizeMeasure(monitor, path, TChatSource::kViewerLog);
   size_t delivered = 0;
   for (auto _ : state) {
     ChatFileTick(monitor, path, TChatSource::kViewerLog,
@@ -36,7 +36,7 @@ void BM_TickReadingOneMebibyte(benchmark::State& state) {
   const std::string append = ChatLines(1 << 20);
   FileWrite(path, "");
   TMonitorState monitor;
-  MasterFileSizeMeasure(monitor, path);
+  MasterFileSizeMeasure(monitor, path, TChatSource::kViewerLog);
   size_t lines = 0;
   for (auto _ : state) {
     state.PauseTiming();

@@ -96,6 +96,12 @@ void ProfileFile::IntegerSet(TextView section, TextView key, int32_t value) {
   RawStringSet(section, key, AsciiToText(std::to_string(value)));
 }
 
+std::string FileRangeRead(TextView path, int64_t offset, size_t count) {
+  SharedFile file(path);
+  file.Seek(offset);
+  return file.Read(count);
+}
+
 std::string FileContentsRead(TextView path) {
   SharedFile file(path);
   return file.Read(static_cast<size_t>(file.Size()));

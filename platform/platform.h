@@ -94,6 +94,9 @@ class SharedFile {
 
 // The whole file; throws PlatformError when it exists but cannot be read.
 std::string FileContentsRead(TextView path);
+// Up to count bytes from offset (fewer at the end of the file), the file opened as SharedFile
+// opens it; throws PlatformError.
+std::string FileRangeRead(TextView path, int64_t offset, size_t count);
 
 // --- Profile strings (INI files) -------------------------------------------------------------
 

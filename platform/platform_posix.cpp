@@ -166,7 +166,9 @@ std::string SharedFile::Read(size_t count) {
   size_t done = 0;
   while (done < count) {
     ssize_t got = ::read(impl_->file.fd, bytes.data() + done, count - done);
-    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (got < 0 && errno == EINTR) continue;
+    // A pipe at the path with nothing in it yet: what came so far, rather than spinning.
+    if (got < 0 && errno == EAGAIN) break;
     if (got < 0) SystemErrorThrow("Cannot read file", impl_->path, errno);
     if (got == 0) break;
     done += static_cast<size_t>(got);

@@ -3,6 +3,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
 #include <cassert>
 #include <string>
 #include <unordered_map>
@@ -14,6 +15,8 @@ constexpr uint32_t kMatchLimit = 5'000'000;
 constexpr size_t kJitStackSize = 1 << 20;
 
 PCRE2_SPTR Sptr(TextView text) { return reinterpret_cast<PCRE2_SPTR>(text.data()); }
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 std::string ErrorMessage(int code) {
   std::u16string buffer(256, u'\0');
@@ -45,31 +48,37 @@ pcre2_match_context* MatchContext() {
   return shared.context;
 }
 
-// Rewrites \N group references (which PCRE2's extended replacement reads as escapes) to ${N}.
-Text ReplacementNormalize(TextView replacement) {
-  Text out;
-  out.reserve(replacement.size());
-  for (size_t i = 0; i < replacement.size(); ++i) {
-    char16_t c = replacement[i];
-    if (c == u'\\' && i + 1 < replacement.size() && replacement[i + 1] >= u'0' &&
-        replacement[i + 1] <= u'9') {
-      size_t end = i + 1;
-      while (end < replacement.size() && end < i + 3 && replacement[end] >= u'0' &&
-             replacement[end] <= u'9') {
-        ++end;
-      }
-      out += u"${";
-      out += replacement.substr(i + 1, end - i - 1);
-      out += u"}";
-      i = end - 1;
-    } else if (c == u'\\' && i + 1 < replacement.size()) {
-      out += replacement.substr(i, 2);
-      ++i;
-    } else {
-      out.push_back(c);
-    }
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsNameStart(char16_t c) {
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+}
+bool IsNameChar(char16_t c) { return IsNameStart(c) || IsDigit(c); }
+
+// The digits at text[at...] (at most `most`) as a group number, saturating far beyond any group.
+int DigitsRead(TextView text, size_t& at, size_t most) {
+  int number = 0;
+  for (size_t taken = 0; at < text.size() && IsDigit(text[at]) && taken < most; ++at, ++taken) {
+    number = std::min(number * 10 + (text[at] - u'0'), 1'000'000);
   }
-  return out;
+  return number;
+}
+
+// "${...}" at text[at] (at the "$"): a number or a name in braces; false when it is neither.
+bool BracedReferenceRead(TextView text, size_t& at, ReplacementPiece& piece) {
+  size_t i = at + 2, begin = i;
+  if (at + 1 >= text.size() || text[at + 1] != u'{') return false;
+  if (i < text.size() && IsDigit(text[i])) {
+    int number = DigitsRead(text, i, TextView::npos);
+    if (i >= text.size() || text[i] != u'}') return false;
+    piece.group = number;
+  } else {
+    if (i >= text.size() || !IsNameStart(text[i])) return false;
+    while (i < text.size() && IsNameChar(text[i])) ++i;
+    if (i >= text.size() || text[i] != u'}') return false;
+    piece.name = Text(text.substr(begin, i - begin));
+  }
+  at = i + 1;
+  return true;
 }
 
 [[maybe_unused]] bool WellFormed(TextView subject) {
@@ -119,10 +128,9 @@ UnitPresence::UnitPresence(TextView text) {
   }
 }
 
-bool UnitPresence::Has(char16_t asciiUnit, bool caseless) const {
+bool UnitPresence::HasEitherCase(char16_t asciiUnit) const {
   auto bit = [this](int bucket) { return (bits_[bucket >> 6] >> (bucket & 63) & 1) != 0; };
   if (bit(asciiUnit)) return true;
-  if (!caseless) return false;
   char16_t lower = asciiUnit | 0x20;
   if (lower < u'a' || lower > u'z') return false;
   return bit(lower) || bit(lower - 32) || (lower == u'k' && bit(1)) || (lower == u's' && bit(2));
@@ -134,9 +142,6 @@ struct Regex::Impl {
   pcre2_match_data* match = nullptr;
   bool jit = false;
   int firstUnit = -1, lastUnit = -1;
-  // Letter case can only be switched off inside the pattern, by an option group "(?i)"; any
-  // group syntax counts, to be safe.
-  bool mayBeCaseless = false;
   ~Impl() {
     pcre2_match_data_free(match);
     pcre2_code_free(code);
@@ -150,7 +155,8 @@ Regex::Regex(TextView pattern) : impl_(std::make_unique<Impl>()) {
   PCRE2_SIZE offset = 0;
   impl_->code =
       pcre2_compile(Sptr(pattern), pattern.size(),
-                    PCRE2_UTF | PCRE2_NEWLINE_ANY | PCRE2_BSR_UNICODE, &error, &offset, nullptr);
+                    PCRE2_UTF | PCRE2_NEWLINE_ANY | PCRE2_BSR_UNICODE | PCRE2_NEVER_BACKSLASH_C,
+                    &error, &offset, nullptr);
   if (!impl_->code) {
     Fail(pattern, ErrorMessage(error) + " at offset " + std::to_string(offset));
   }
@@ -158,8 +164,6 @@ Regex::Regex(TextView pattern) : impl_(std::make_unique<Impl>()) {
   impl_->jit = pcre2_jit_compile(impl_->code, PCRE2_JIT_COMPLETE) == 0;
   impl_->firstUnit = RequiredUnit(impl_->code, PCRE2_INFO_FIRSTCODETYPE, PCRE2_INFO_FIRSTCODEUNIT);
   impl_->lastUnit = RequiredUnit(impl_->code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
-  impl_->mayBeCaseless =
-      pattern.find(u"(?") != TextView::npos || pattern.find(u"(*") != TextView::npos;
   impl_->match = pcre2_match_data_create_from_pattern(impl_->code, nullptr);
 }
 
@@ -176,31 +180,146 @@ bool Regex::Matches(TextView subject) const {
 }
 
 bool Regex::MayMatch(const UnitPresence& presence) const {
+  // PCRE2 also reports a letter's class of both cases ([Bb]) as a required unit, caseless: the
+  // test is caseless always, so it never rules out a text the pattern matches.
   auto has = [&](int unit) {
-    return unit < 0 || presence.Has(static_cast<char16_t>(unit), impl_->mayBeCaseless);
+    return unit < 0 || presence.HasEitherCase(static_cast<char16_t>(unit));
   };
   return has(impl_->firstUnit) && has(impl_->lastUnit);
 }
 
 Text Regex::ReplaceAll(TextView subject, TextView replacement) const {
+  return ReplaceAll(subject, Replacement(*this, replacement));
+}
+
+Text Regex::ReplaceAll(TextView subject, const Replacement& replacement) const {
   assert(WellFormed(subject));
-  Text normalized = ReplacementNormalize(replacement);
-  const uint32_t options =
-      PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_EXTENDED | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH;
-  Text out(subject.size() + normalized.size() + 64, u'\0');
+  const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(impl_->match);
+  const uint32_t pairs = pcre2_get_ovector_count(impl_->match);
+  auto group = [&](int number, TextView& value) {
+    if (static_cast<uint32_t>(number) >= pairs || ovector[2 * number] == PCRE2_UNSET) return false;
+    value = subject.substr(ovector[2 * number], ovector[2 * number + 1] - ovector[2 * number]);
+    return true;
+  };
+  Text out;
+  size_t start = 0, copied = 0;
+  uint32_t options = 0;
   for (;;) {
-    PCRE2_SIZE length = out.size();
-    int rc = pcre2_substitute(impl_->code, Sptr(subject), subject.size(), 0,
-                              options | PCRE2_NO_UTF_CHECK, impl_->match, MatchContext(),
-                              Sptr(normalized), normalized.size(),
-                              reinterpret_cast<PCRE2_UCHAR*>(out.data()), &length);
-    if (rc == PCRE2_ERROR_NOMEMORY) {
-      out.resize(length);
+    // pcre2_match uses the JIT code where it can; the JIT's own entry would ignore
+    // PCRE2_ANCHORED, which the retry after an empty match needs.
+    int rc = pcre2_match(impl_->code, Sptr(subject), subject.size(), start,
+                         options | PCRE2_NO_UTF_CHECK, impl_->match, MatchContext());
+    if (rc == PCRE2_ERROR_NOMATCH) {
+      // After an empty match, one that is not empty was looked for at the same place: none, so
+      // the search moves on by one character (a CR LF counts as one).
+      if (options == 0 || start >= subject.size()) break;
+      size_t step = 1;
+      if (IsHighSurrogate(subject[start]) && start + 1 < subject.size()) step = 2;
+      if (subject[start] == u'\r' && start + 1 < subject.size() && subject[start + 1] == u'\n')
+        step = 2;
+      start += step;
+      options = 0;
       continue;
     }
     if (rc < 0) Fail(impl_->pattern, ErrorMessage(rc));
-    out.resize(length);
-    return out;
+    size_t begin = std::max<size_t>(ovector[0], copied), end = std::max<size_t>(ovector[1], begin);
+    out.append(subject.substr(copied, begin - copied));
+    for (const Replacement::Piece& piece : replacement.pieces_) {
+      if (piece.groups.empty()) {
+        out += piece.literal;
+        continue;
+      }
+      TextView value;
+      for (int number : piece.groups) {
+        if (group(number, value)) break;
+      }
+      out += value;
+    }
+    copied = end;
+    start = end;
+    options = begin == end ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0;
+  }
+  out.append(subject.substr(copied));
+  return out;
+}
+
+const Text& Regex::Pattern() const { return impl_->pattern; }
+
+int Regex::GroupCount() const {
+  uint32_t count = 0;
+  pcre2_pattern_info(impl_->code, PCRE2_INFO_CAPTURECOUNT, &count);
+  return static_cast<int>(count);
+}
+
+std::vector<int> Regex::GroupNumbers(TextView name) const {
+  uint32_t count = 0, entrySize = 0;
+  PCRE2_SPTR table = nullptr;
+  pcre2_pattern_info(impl_->code, PCRE2_INFO_NAMECOUNT, &count);
+  pcre2_pattern_info(impl_->code, PCRE2_INFO_NAMEENTRYSIZE, &entrySize);
+  pcre2_pattern_info(impl_->code, PCRE2_INFO_NAMETABLE, &table);
+  std::vector<int> numbers;
+  // Each entry: the group number in one unit, then the name, ended by a zero unit.
+  for (uint32_t i = 0; i < count; ++i) {
+    const char16_t* entry = reinterpret_cast<const char16_t*>(table) + i * entrySize;
+    if (TextView(entry + 1) == name) numbers.push_back(entry[0]);
+  }
+  return numbers;
+}
+
+std::vector<ReplacementPiece> ReplacementParse(TextView text) {
+  std::vector<ReplacementPiece> pieces;
+  auto literal = [&](TextView chars) {
+    if (pieces.empty() || pieces.back().group >= 0 || !pieces.back().name.empty()) {
+      pieces.emplace_back();
+    }
+    pieces.back().literal += chars;
+  };
+  size_t i = 0;
+  while (i < text.size()) {
+    char16_t c = text[i];
+    char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
+    ReplacementPiece reference;
+    if ((c == u'$' && next == u'$') || (c == u'\\' && next == u'\\')) {
+      literal(text.substr(i, 1));
+      i += 2;
+    } else if (c == u'$' && IsDigit(next)) {
+      ++i;
+      reference.group = DigitsRead(text, i, TextView::npos);
+      pieces.push_back(reference);
+    } else if (c == u'\\' && IsDigit(next)) {
+      ++i;
+      reference.group = DigitsRead(text, i, 2);
+      pieces.push_back(reference);
+    } else if (c == u'$' && BracedReferenceRead(text, i, reference)) {
+      pieces.push_back(reference);
+    } else {
+      literal(text.substr(i, 1));
+      ++i;
+    }
+  }
+  return pieces;
+}
+
+Replacement::Replacement(const Regex& regex, TextView text) {
+  for (ReplacementPiece& piece : ReplacementParse(text)) {
+    Piece compiled;
+    if (!piece.name.empty()) {
+      compiled.groups = regex.GroupNumbers(piece.name);
+      if (compiled.groups.empty()) {
+        Fail(regex.Pattern(), "the replacement \"" + TextToUtf8(text) + "\" names group \"" +
+                                  TextToUtf8(piece.name) + "\", which the pattern does not have");
+      }
+    } else if (piece.group >= 0) {
+      if (piece.group > regex.GroupCount()) {
+        Fail(regex.Pattern(), "the replacement \"" + TextToUtf8(text) + "\" refers to group " +
+                                  std::to_string(piece.group) +
+                                  ", which the pattern does not have");
+      }
+      compiled.groups = {piece.group};
+    } else {
+      compiled.literal = std::move(piece.literal);
+    }
+    pieces_.push_back(std::move(compiled));
   }
 }
 
@@ -219,5 +338,3 @@ void RegexCacheCapacitySet(size_t capacity) {
   Cache().capacity = capacity;
   Cache().patterns.clear();
 }
-
-bool RegexCacheKeeps() { return Cache().capacity > 0; }

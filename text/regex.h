@@ -1,10 +1,12 @@
 // Perl-compatible regular expressions over Text (PCRE2, 16-bit code units), compiled the one way
-// the program uses them: Unicode, any line break as newline, no other options.
+// the program uses them: Unicode, any line break as newline, "\C" refused (it would split a
+// character), no other options.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/unicode.h"
 
@@ -20,11 +22,43 @@ class RegexError : public std::runtime_error {
 class UnitPresence {
  public:
   explicit UnitPresence(TextView text);
-  // caseless: the unit in either case (and the non-ASCII letters that fold to "k" and "s").
-  bool Has(char16_t asciiUnit, bool caseless) const;
+  // The unit in either case, or one of the non-ASCII letters that fold to "k" and "s": what a
+  // pattern's required unit can match, caseless or not (a class such as [Bb] is one).
+  bool HasEitherCase(char16_t asciiUnit) const;
 
  private:
   uint64_t bits_[2] = {0, 0};
+};
+
+// One piece of a replacement text: literal text, or a reference to a group by number or name.
+struct ReplacementPiece {
+  Text literal;    // when group < 0 and name is empty
+  int group = -1;  // $N, ${N}, \N
+  Text name;       // ${name}
+  bool operator==(const ReplacementPiece&) const = default;
+};
+
+// The replacement language, read as it is written: $N, ${N} and \N (one or two digits) refer to
+// a group by number, ${name} to a named group, $$ and \\ stand for "$" and "\", and every other
+// character stands for itself ("L$", "C:\Users" and "\o/" are literal).
+std::vector<ReplacementPiece> ReplacementParse(TextView replacement);
+
+class Regex;
+
+// A replacement text checked against one pattern: every group it refers to exists.
+class Replacement {
+ public:
+  Replacement() = default;
+  // Throws RegexError for a reference to a group the pattern does not have.
+  Replacement(const Regex& regex, TextView text);
+
+ private:
+  friend class Regex;
+  struct Piece {
+    Text literal;
+    std::vector<int> groups;  // empty: literal; else the first of these that took part
+  };
+  std::vector<Piece> pieces_;
 };
 
 class Regex {
@@ -40,9 +74,17 @@ class Regex {
   bool Matches(TextView subject) const;
   // False when the pattern cannot match a text of this presence (true does not mean it does).
   bool MayMatch(const UnitPresence& presence) const;
-  // Replaces every non-overlapping match, left to right. The replacement may name groups Perl's
-  // way: $1, ${12}, ${name}, \1; $$ and \\ stand for the character itself.
+  // Replaces every non-overlapping match, left to right; a group that took no part in a match
+  // inserts nothing. Throws RegexError when a match runs into the match limit.
+  Text ReplaceAll(TextView subject, const Replacement& replacement) const;
+  // The same with a replacement text, checked first (see Replacement).
   Text ReplaceAll(TextView subject, TextView replacement) const;
+
+  const Text& Pattern() const;
+  // The number of capturing groups.
+  int GroupCount() const;
+  // The numbers of the groups of that name (more than one where the pattern allows duplicates).
+  std::vector<int> GroupNumbers(TextView name) const;
 
  private:
   struct Impl;
@@ -55,5 +97,3 @@ std::shared_ptr<const Regex> RegexGet(TextView pattern);
 // How many compiled patterns are kept (0: none, every use compiles anew). When the cache is
 // full it starts afresh.
 void RegexCacheCapacitySet(size_t capacity);
-// Whether compiled patterns are kept at all, so holders of one may keep it too.
-bool RegexCacheKeeps();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 struct ReplaceCase {
@@ -30,6 +32,79 @@ TEST(Regex, ReplacesEveryMatchWithPerlStyleReferences) {
     EXPECT_EQ(Regex(c.pattern).ReplaceAll(c.subject, c.replacement), c.expected)
         << TextToUtf8(c.pattern) << " -> " << TextToUtf8(c.replacement);
   }
+}
+
+// Replacement texts residents write: references where they are meant, every other character as
+// written, and groups that took no part inserting nothing.
+TEST(Regex, ReplacementTextsMeanWhatTheySay) {
+  const ReplaceCase cases[] = {
+      {u"lindens", u"L$", u"100 lindens", u"100 L$"},
+      {u"(a)|b", u"[$1]", u"b", u"[]"},
+      {u"(a)|b", u"[$1]", u"ab", u"[a][]"},
+      {u"dir", u"C:\\Users", u"dir", u"C:\\Users"},
+      {u"yay", u"\\o/", u"yay!", u"\\o/!"},
+      {u"x", u"ends in \\", u"x", u"ends in \\"},
+      {u"x", u"$", u"x", u"$"},
+      {u"x", u"${", u"x", u"${"},
+      {u"x", u"${1a}", u"x", u"${1a}"},
+      {u"x", u"$name", u"x", u"$name"},
+      {u"(x)", u"\\\\1", u"x", u"\\1"},
+      {u"(x)", u"$$1", u"x", u"$1"},
+      {u"(x)", u"${1}0", u"x", u"x0"},
+      {u"(x)", u"$0$0", u"x", u"xx"},
+      {u"(?<a>x)|(?<b>y)", u"<${a}${b}>", u"xy", u"<x><y>"},
+      {u"(?J)(?<n>x)|(?<n>y)", u"<${n}>", u"xy", u"<x><y>"},
+      {u"", u"", u"", u""},
+  };
+  for (const auto& c : cases) {
+    if (c.pattern.empty()) continue;
+    EXPECT_EQ(Regex(c.pattern).ReplaceAll(c.subject, c.replacement), c.expected)
+        << TextToUtf8(c.pattern) << " -> " << TextToUtf8(c.replacement);
+  }
+}
+
+TEST(Regex, EmptyMatchesAdvanceByWholeCharacters) {
+  const ReplaceCase cases[] = {
+      {u"x*", u"-", u"abc", u"-a-b-c-"},       {u"x*", u"-", u"\U0001F600", u"-\U0001F600-"},
+      {u"x*", u"-", u"a\r\nb", u"-a-\r\n-b-"}, {u"(?=b)", u"^", u"abab", u"a^ba^b"},
+      {u"a|", u"-", u"ba", u"-b--"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Regex(c.pattern).ReplaceAll(c.subject, c.replacement), c.expected)
+        << TextToUtf8(c.pattern) << " on " << TextToUtf8(c.subject);
+  }
+}
+
+TEST(ReplacementParse, ReadsTheLanguage) {
+  using P = ReplacementPiece;
+  struct {
+    Text text;
+    std::vector<ReplacementPiece> pieces;
+  } cases[] = {
+      {u"", {}},
+      {u"L$", {P{u"L$"}}},
+      {u"$12x", {P{u"", 12}, P{u"x"}}},
+      {u"\\123", {P{u"", 12}, P{u"3"}}},
+      {u"${who}!", {P{u"", -1, u"who"}, P{u"!"}}},
+      {u"$$\\\\", {P{u"$\\"}}},
+      {u"${x", {P{u"${x"}}},
+      {u"$99999999999999", {P{u"", 1'000'000}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReplacementParse(c.text), c.pieces) << TextToUtf8(c.text);
+}
+
+TEST(Regex, ReferencesToMissingGroupsAreRefused) {
+  for (const Text replacement : {u"$2", u"${2}", u"\\2", u"${who}"}) {
+    EXPECT_THROW(Replacement(Regex(u"(a)"), replacement), RegexError) << TextToUtf8(replacement);
+  }
+  EXPECT_NO_THROW(Replacement(Regex(u"(a)"), u"$1 $0 \\1 ${1}"));
+}
+
+// \C matches one code unit and would split a surrogate pair: refused when compiling.
+TEST(Regex, SingleCodeUnitEscapeIsRefused) {
+  EXPECT_THROW(Regex(u"^\\C"), RegexError);
+  EXPECT_THROW(Regex(u"a\\Cb"), RegexError);
+  EXPECT_NO_THROW(Regex(u"[\\\\C]"));
 }
 
 TEST(Regex, RejectedPatternsCarryTheLibraryMessage) {
@@ -81,8 +156,49 @@ TEST(UnitPresence, NeverRulesOutAMatch) {
     }
   }
   // It does rule out the plain cases it is there for.
-  EXPECT_FALSE(Regex(u"\\bZor\\b").MayMatch(UnitPresence(u"zor and more")));
+  EXPECT_FALSE(Regex(u"\\bZor\\b").MayMatch(UnitPresence(u"lor and more")));
   EXPECT_FALSE(Regex(u"lol").MayMatch(UnitPresence(u"nothing here")));
+}
+
+// A letter's class of both cases is reported by the library as a caseless required unit.
+TEST(UnitPresence, LetterClassesOfBothCasesAreNotRuledOut) {
+  const Text subjects[] = {u"brb, ok", u"Brb", u"in sl today", u"SL", u"sL"};
+  for (const Text pattern : {u"[Bb]rb", u"\\b[Ss][Ll]\\b", u"(?i)brb"}) {
+    Regex regex(pattern);
+    for (const Text& subject : subjects) {
+      EXPECT_EQ(regex.MayMatch(UnitPresence(subject)) || !regex.Matches(subject), true)
+          << TextToUtf8(pattern) << " on " << TextToUtf8(subject);
+    }
+  }
+}
+
+// Property: for random patterns and texts, the pre-check never changes what a replacement
+// gives (it may only skip entries that would have matched nothing).
+TEST(UnitPresence, RandomPatternsAndTextsAgreeWithAndWithoutIt) {
+  const Text atoms[] = {u"a",         u"B",      u"b",    u"k",   u"K", u"s",     u"S",
+                        u"[Bb]",      u"[Kk]",   u"[sS]", u"\\b", u".", u"(?i)",  u"(?i:k)",
+                        u"\\x{212A}", u"\u017F", u"x*",   u"(",   u")", u"|",     u"+",
+                        u"?",         u"1",      u"\\d",  u"^",   u"$", u"(?-i)", u" "};
+  const Text letters[] = {u"a", u"A", u"b",      u"B", u"k", u"K", u"\u212A",
+                          u"s", u"S", u"\u017F", u"1", u" ", u"x"};
+  std::mt19937 random(14);
+  int compared = 0;
+  for (int round = 0; round < 4000; ++round) {
+    Text pattern, subject;
+    for (int n = 1 + static_cast<int>(random() % 6); n > 0; --n) pattern += atoms[random() % 28];
+    for (int n = static_cast<int>(random() % 8); n > 0; --n) subject += letters[random() % 13];
+    std::unique_ptr<Regex> regex;
+    try {
+      regex = std::make_unique<Regex>(pattern);
+    } catch (const RegexError&) {
+      continue;
+    }
+    ++compared;
+    Text without = regex->ReplaceAll(subject, u"<$0>");
+    Text with = regex->MayMatch(UnitPresence(subject)) ? without : subject;
+    ASSERT_EQ(with, without) << TextToUtf8(pattern) << " on " << TextToUtf8(subject);
+  }
+  EXPECT_GT(compared, 1000);
 }
 
 TEST(RegexCache, KeepsCompiledPatternsAndNeverKeepsBadOnes) {

@@ -41,9 +41,15 @@ LineList SideFileLinesLoad(const Text& path) {
 // Modes 0 and 2: each line without the mask's matches; emptied lines dropped; dictionary once.
 Text MaskedTextGet(const TChatFilter& filter, const LineList& lines, TextView mask) {
   std::shared_ptr<const Regex> regex = RegexGet(mask);
+  const Replacement nothing;
   LineList pieces;
   for (const Text& line : lines) {
-    Text rest = regex->ReplaceAll(line, u"");
+    Text rest = line;
+    try {
+      rest = regex->ReplaceAll(line, nothing);
+    } catch (const RegexError&) {
+      // The match limit on this line: it is spoken whole rather than ending the session.
+    }
     if (!rest.empty()) pieces.push_back(std::move(rest));
   }
   return DictionaryApply(filter, LinesJoin(pieces));
@@ -178,8 +184,15 @@ void DictionaryLoad(TChatFilter& filter, const Text& folder) {
   for (size_t i = 1; i < lines.size(); ++i) {
     size_t tab = lines[i].find(u'\t');
     if (tab == Text::npos || tab == 0) continue;
-    Text dst = lines[i].substr(tab + 1);
-    table.push_back({lines[i].substr(0, tab), dst.empty() ? Text(u"-") : dst, nullptr});
+    TTransEntry entry{lines[i].substr(0, tab), lines[i].substr(tab + 1), nullptr, nullptr};
+    if (entry.dst.empty()) entry.dst = u"-";
+    try {
+      entry.compiled = RegexGet(entry.src);
+      entry.compiledDst = std::make_shared<const Replacement>(*entry.compiled, entry.dst);
+    } catch (const RegexError& e) {
+      throw RegexError(TextToUtf8(path) + ", line " + std::to_string(i + 1) + ": " + e.what());
+    }
+    table.push_back(std::move(entry));
   }
   filter.Dictionary = std::move(table);
 }
@@ -188,14 +201,26 @@ Text DictionaryApply(const TChatFilter& filter, TextView text) {
   Text current(text);
   UnitPresence presence(current);
   for (const TTransEntry& entry : filter.Dictionary) {
-    if (!entry.compiled || !RegexCacheKeeps()) entry.compiled = RegexGet(entry.src);
     const Regex& regex = *entry.compiled;
     // Most entries match nothing in a given text: passed over without a copy.
-    if (!regex.MayMatch(presence) || !regex.Matches(current)) continue;
-    current = regex.ReplaceAll(current, entry.dst);
+    if (!regex.MayMatch(presence)) continue;
+    try {
+      if (!regex.Matches(current)) continue;
+      current = regex.ReplaceAll(current, *entry.compiledDst);
+    } catch (const RegexError&) {
+      continue;  // the match limit: this entry leaves this text alone
+    }
     presence = UnitPresence(current);
   }
   return current;
+}
+
+void CustomMaskCheck(TextView mask) {
+  try {
+    RegexGet(mask);
+  } catch (const RegexError& e) {
+    throw RegexError(std::string("Custom(RegEx) mask: ") + e.what());
+  }
 }
 
 // --- Speaker lists ---------------------------------------------------------------------------

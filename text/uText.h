@@ -40,12 +40,13 @@ inline constexpr char16_t kDictionaryHeader[] =
 inline constexpr char16_t kUserListHeader[] = u"# VORTANE PROJECT KELVORA User List Format V 1.0";
 
 class Regex;
+class Replacement;
 
 struct TTransEntry {
-  Text src;  // pattern, never empty
-  Text dst;  // replacement, never empty ("-" stands for an empty one)
-  // src compiled, from its first use on.
-  mutable std::shared_ptr<const Regex> compiled;
+  Text src;                               // pattern, never empty
+  Text dst;                               // replacement, never empty ("-" stands for an empty one)
+  std::shared_ptr<const Regex> compiled;  // src
+  std::shared_ptr<const Replacement> compiledDst;  // dst, checked against src's groups
 };
 using TTransList = std::vector<TTransEntry>;
 
@@ -58,10 +59,13 @@ struct TChatFilter {
 
 extern TChatFilter ChatFilter;
 
-// Reads folder's Dictionary.txt into filter. A missing file, one line or a wrong header leave
-// the table as it was; a file that exists but cannot be read throws PlatformError.
+// Reads folder's Dictionary.txt into filter, compiling every entry. A missing file, one line or
+// a wrong header leave the table as it was; a file that exists but cannot be read throws
+// PlatformError, and a pattern or replacement that does not compile throws RegexError naming
+// the file, the line and the pattern (the table stays as it was).
 void DictionaryLoad(TChatFilter& filter, const Text& folder);
-// The text after every entry, in table order; throws RegexError for a bad pattern.
+// The text after every entry, in table order. An entry whose match runs into the match limit on
+// this text leaves it as it is: a stranger's chat line never stops the monitor.
 Text DictionaryApply(const TChatFilter& filter, TextView text);
 
 // WhiteList.txt when it exists in folder (white-list mode), else BlackList.txt.
@@ -80,8 +84,11 @@ Text BWListText(const TChatFilter& filter, TextView avatarName, TextView product
 Text StampTextGet(const TChatFilter& filter, const LineList& lines);
 // Text mode 1: one "name : message" piece per chat entry.
 Text SLChatTextGet(const TChatFilter& filter, const LineList& lines, const TChatOptions& options);
-// Text mode 2: the lines without every match of the user's mask.
+// Text mode 2: the lines without every match of the user's mask (a line on which the mask runs
+// into the match limit stays whole).
 Text RegExTextGet(const TChatFilter& filter, const LineList& lines, TextView mask);
+// START in mode 2: the custom mask compiles; throws RegexError naming it.
+void CustomMaskCheck(TextView mask);
 // One chat entry (a timestamped line with its continuation lines joined on); empty when the
 // entry yields nothing.
 Text SLChatEntryGet(const TChatFilter& filter, TextView entry, const TChatOptions& options);

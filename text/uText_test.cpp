@@ -204,6 +204,48 @@ TEST_F(TextTest, DictionaryEntriesApplyInFileOrder) {
   for (const auto& c : cases) EXPECT_EQ(DictionaryApply(filter_, c.in), c.out) << TextToUtf8(c.in);
 }
 
+// Entries residents write: letter classes, literal dollars and backslashes, optional groups.
+TEST_F(TextTest, EverydayEntriesRewriteChat) {
+  DictionaryWrite(
+      "[Bb]rb\tbe right back\n\\b[Ss][Ll]\\b\tSecond Life\nlindens\tL$\ndir\tC:\\Users\n"
+      "yay\t\\o/\n(a)?bee\t[$1]\n");
+  struct {
+    Text in, out;
+  } cases[] = {{u"brb, ok", u"be right back, ok"},
+               {u"Brb", u"be right back"},
+               {u"in sl today", u"in Second Life today"},
+               {u"100 lindens", u"100 L$"},
+               {u"dir", u"C:\\Users"},
+               {u"yay", u"\\o/"},
+               {u"bee abee", u"[] [a]"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(DictionaryApply(filter_, c.in), c.out) << TextToUtf8(c.in);
+  }
+  EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  Ann Example (ann.example): brb, ok"}, {}),
+            u"Ann Example : be right back, ok");
+}
+
+// A catastrophic entry runs into the match limit on one text: that entry is passed over, the
+// others still apply, and nothing is thrown to end the session.
+TEST_F(TextTest, EntryHittingTheMatchLimitLeavesTheTextToTheOthers) {
+  DictionaryWrite("(a+)+$\tX\nb\tB\n");
+  Text text = Text(40, u'a') + u"b!";
+  EXPECT_EQ(DictionaryApply(filter_, text), Text(40, u'a') + u"B!");
+  EXPECT_EQ(RegExTextGet(filter_, {Text(40, u'a') + u"!"}, u"(a+)+$"), Text(40, u'a') + u"!");
+}
+
+TEST_F(TextTest, CustomMaskIsCheckedAtStart) {
+  EXPECT_NO_THROW(CustomMaskCheck(kStampMask));
+  for (const Text mask : {u"(", u"\\C", u""}) {
+    try {
+      CustomMaskCheck(mask);
+      ADD_FAILURE() << "accepted " << TextToUtf8(mask);
+    } catch (const RegexError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Custom(RegEx) mask: Regular expression", 0), 0u);
+    }
+  }
+}
+
 TEST_F(TextTest, DictionaryKeepsItsTableWhenTheFileIsUnusable) {
   DictionaryWrite("cat\tdog\n");
   ASSERT_EQ(filter_.Dictionary.size(), 1u);
@@ -241,11 +283,34 @@ TEST_F(TextTest, ShippedTemplatesLoad) {
   }
 }
 
-TEST_F(TextTest, BadDictionaryPatternFailsAtFirstUse) {
-  DictionaryWrite("(unclosed\tx\n");
-  ASSERT_EQ(filter_.Dictionary.size(), 1u);
-  EXPECT_THROW(DictionaryApply(filter_, u"text"), RegexError);
-  EXPECT_THROW(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  ann: hi"}, {}), RegexError);
+// A bad entry stops START (the load) with one error naming the file, the line, the pattern and
+// the library's reason; the table stays as it was.
+TEST_F(TextTest, BadEntriesFailAtLoadNamingFileLineAndPattern) {
+  DictionaryWrite("cat\tdog\n");
+  struct {
+    std::string body;
+    std::string expected;  // in the message
+  } cases[] = {
+      {"ok\tfine\n(unclosed\tx\n", "line 3: Regular expression \"(unclosed\": missing closing"},
+      {"(a)\t$2\n", "line 2: Regular expression \"(a)\": the replacement \"$2\" refers to group 2"},
+      {"a\t${who}\n", "names group \"who\", which the pattern does not have"},
+      {"^\\C\tX\n", "line 2: Regular expression \"^\\C\": using \\C is disabled"},
+  };
+  for (const auto& c : cases) {
+    SideFileWrite(u"Dictionary.txt",
+                  "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\n" + c.body);
+    try {
+      DictionaryLoad(filter_, folder_.Path());
+      ADD_FAILURE() << "loaded " << c.body;
+    } catch (const RegexError& e) {
+      std::string message = e.what();
+      EXPECT_EQ(message.rfind(TextToUtf8(folder_.Join(u"Dictionary.txt")) + ", ", 0), 0u)
+          << message;
+      EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+    }
+    ASSERT_EQ(filter_.Dictionary.size(), 1u);
+    EXPECT_EQ(filter_.Dictionary[0].src, u"cat");
+  }
 }
 
 TEST_F(TextTest, DictionaryRewritesMessagesNotNames) {
@@ -258,8 +323,8 @@ TEST_F(TextTest, DictionaryRewritesMessagesNotNames) {
 }
 
 TEST_F(TextTest, MessageEmptiedByTheDictionaryIsDropped) {
-  DictionaryWrite("^.*$\t\n");
-  filter_.Dictionary[0].dst = u"";
+  // Group 1 never takes part: the whole message is replaced by nothing.
+  DictionaryWrite("^.*$|(x)\t$1\n");
   EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  ann: hi"}, {}), u"");
 }
 
