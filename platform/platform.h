@@ -163,7 +163,7 @@ class CommandConsole {
   CommandConsole& operator=(const CommandConsole&) = delete;
 
  private:
-  unsigned previousCodePage_ = 0;
+  [[maybe_unused]] unsigned previousCodePage_ = 0;  // Windows only
 };
 
 // The thread's COM apartment (single-threaded) for its lifetime, on Windows, where the speech
@@ -176,5 +176,5 @@ class ComApartment {
   ComApartment& operator=(const ComApartment&) = delete;
 
  private:
-  bool entered_ = false;
+  [[maybe_unused]] bool entered_ = false;  // Windows only
 };

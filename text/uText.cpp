@@ -176,8 +176,10 @@ Text ModeTextGet(const TTextRequest& request, const LineList& lines) {
 
 void DictionaryLoad(TChatFilter& filter, const Text& folder) {
   Text path = PathJoin(folder, u"Dictionary.txt");
-  if (!FileExists(path)) return;
-  LineList lines = SideFileLinesLoad(path);
+  if (FileExists(path)) DictionaryLinesLoad(filter, SideFileLinesLoad(path), TextToUtf8(path));
+}
+
+void DictionaryLinesLoad(TChatFilter& filter, const LineList& lines, const std::string& fileName) {
   if (lines.size() < 2 || lines[0] != kDictionaryHeader) return;
   TTransList table;
   table.reserve(lines.size() - 1);
@@ -190,7 +192,7 @@ void DictionaryLoad(TChatFilter& filter, const Text& folder) {
       entry.compiled = RegexGet(entry.src);
       entry.compiledDst = std::make_shared<const Replacement>(*entry.compiled, entry.dst);
     } catch (const RegexError& e) {
-      throw RegexError(TextToUtf8(path) + ", line " + std::to_string(i + 1) + ": " + e.what());
+      throw RegexError(fileName + ", line " + std::to_string(i + 1) + ": " + e.what());
     }
     table.push_back(std::move(entry));
   }
@@ -239,7 +241,10 @@ void BWListLoad(TChatFilter& filter, const Text& folder) {
 }
 
 void UserListLoad(TChatFilter& filter, const Text& path) {
-  LineList lines = SideFileLinesLoad(path);
+  UserListLinesLoad(filter, SideFileLinesLoad(path));
+}
+
+void UserListLinesLoad(TChatFilter& filter, const LineList& lines) {
   if (lines.size() < 2 || lines[0] != kUserListHeader) return;
   for (size_t i = 1; i < lines.size(); ++i) {
     Text name = AsciiLower(Trim(lines[i]));

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/unicode.h"
@@ -64,6 +65,8 @@ extern TChatFilter ChatFilter;
 // PlatformError, and a pattern or replacement that does not compile throws RegexError naming
 // the file, the line and the pattern (the table stays as it was).
 void DictionaryLoad(TChatFilter& filter, const Text& folder);
+// The same for a dictionary file's lines; fileName names the file in errors.
+void DictionaryLinesLoad(TChatFilter& filter, const LineList& lines, const std::string& fileName);
 // The text after every entry, in table order. An entry whose match runs into the match limit on
 // this text leaves it as it is: a stranger's chat line never stops the monitor.
 Text DictionaryApply(const TChatFilter& filter, TextView text);
@@ -72,6 +75,8 @@ Text DictionaryApply(const TChatFilter& filter, TextView text);
 void BWListLoad(TChatFilter& filter, const Text& folder);
 // Adds the valid names of one list file to the filter's list.
 void UserListLoad(TChatFilter& filter, const Text& path);
+// The same for a list file's lines.
+void UserListLinesLoad(TChatFilter& filter, const LineList& lines);
 // Whether the speaker with this key (trimmed, ASCII lower case) is silenced.
 bool SpeakerSilenced(const TChatFilter& filter, TextView key);
 // The spoken notice about the list for the avatar's folder name, naming the product with

@@ -119,7 +119,16 @@ bool SettingValueGet(TextView path, TextView settingName,
                      std::initializer_list<const char*> valueElements,
                      const std::function<bool(TextView)>& onValue) {
   try {
-    std::string bytes = FileContentsRead(path);
+    return SettingValueParse(FileContentsRead(path), settingName, valueElements, onValue);
+  } catch (const PlatformError&) {
+    return false;
+  }
+}
+
+bool SettingValueParse(std::string_view bytes, TextView settingName,
+                       std::initializer_list<const char*> valueElements,
+                       const std::function<bool(TextView)>& onValue) {
+  try {
     pugi::xml_document document;
     // The default options build no whitespace-only text, declaration, comment or processing
     // instruction nodes: the document's first child is the root element.
@@ -136,8 +145,6 @@ bool SettingValueGet(TextView path, TextView settingName,
     });
     return true;
   } catch (const WalkError&) {
-    return false;
-  } catch (const PlatformError&) {
     return false;
   }
 }

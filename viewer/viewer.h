@@ -46,6 +46,10 @@ TAvatarList AvatarListBuild(TextView viewerName, TextView avatar);
 bool SettingValueGet(TextView path, TextView settingName,
                      std::initializer_list<const char*> valueElements,
                      const std::function<bool(TextView)>& onValue);
+// The same walk over a settings file's bytes.
+bool SettingValueParse(std::string_view bytes, TextView settingName,
+                       std::initializer_list<const char*> valueElements,
+                       const std::function<bool(TextView)>& onValue);
 
 // The account's log root (InstantMessageLogPath), or empty text.
 Text LogPathGet(TextView viewerName, TextView avatarFolder);
