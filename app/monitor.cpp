@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "viewer/viewer.h"
+
 namespace {
 
 // Enough to tell a replaced file from the one we were reading.
@@ -103,9 +105,10 @@ struct TickStep {
   LineList lines;
 };
 
-// The read step of a tick, from the file as it is now; throws what reading throws.
+// The read step of a tick, from the file as it is now; throws what reading throws. A final
+// read (the file is no longer written) takes its last line without a line end too.
 TickStep TickRead(const TMonitorState& state, TextView path, int64_t size, TChatSource source,
-                  const TChatFileAccess& access) {
+                  const TChatFileAccess& access, bool final = false) {
   TickStep step{TickResult::kRead, state, {}};
   ChatEncoding encoding = EncodingOf(access, path, source);
   int64_t from = std::max<int64_t>(state.MasterFileSize, 0);
@@ -114,11 +117,13 @@ TickStep TickRead(const TMonitorState& state, TextView path, int64_t size, TChat
   if (size < state.MasterFileSize ||
       (!state.Tail.empty() && TailRead(access, path, from) != state.Tail)) {
     int64_t master = WholeUnits(size, encoding);
-    step.state = {master, {}, TailRead(access, path, master)};
+    step.state = {master, {}, TailRead(access, path, master), Text(path)};
     step.result = TickResult::kReset;
     return step;
   }
   int64_t to = std::min(size, from + kTickReadLimit);
+  if (final && to == size)
+    step.state.HeldBack = access.read(path, from, static_cast<size_t>(size - from));
   int64_t consumed =
       AppendedLinesLoad(step.lines, access, path, from, to, size, source, step.state.HeldBack);
   step.state.MasterFileSize = from + consumed;
@@ -147,7 +152,7 @@ ChatEncoding ChatEncodingChoose(std::string_view fileHead, TChatSource source) {
 
 int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextView path,
                           int64_t from, int64_t to, int64_t size, TChatSource source,
-                          std::string& heldBack) {
+                          std::string& heldBack, bool final) {
   ChatEncoding encoding = EncodingOf(access, path, source);
   auto unit = static_cast<int64_t>(UnitSize(encoding));
   // One unit before the start tells whether a CR LF was cut between two reads.
@@ -158,7 +163,7 @@ int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextVi
   bool afterCr = skip > 0 && UnitAt(bytes, 0, encoding) == u'\r';
   std::string_view body = std::string_view(bytes).substr(skip);
   bool atEnd = from + static_cast<int64_t>(body.size()) >= size;
-  bool settled = atEnd && !body.empty() && body == heldBack;
+  bool settled = atEnd && !body.empty() && (final || body == heldBack);
   size_t length = settled ? static_cast<size_t>(WholeUnits(body.size(), encoding))
                           : CompleteLinesLength(body, encoding);
   // A whole read without a line end holds one line longer than a read: it is cut there.
@@ -179,6 +184,8 @@ int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextVi
 
 void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource source,
                            const TChatFileAccess& access) {
+  // A missing file keeps the size, but the state is the new file's from now on.
+  state.Path = Text(path);
   if (!access.exists(path)) return;
   int64_t size = access.size(path);
   if (size < 0) return;
@@ -190,11 +197,14 @@ void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource sour
     tail = TailRead(access, path, master);
   } catch (const std::exception&) {
   }
-  state = {master, {}, std::move(tail)};
+  state = {master, {}, std::move(tail), Text(path)};
 }
 
-TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
-                        const LinesHandler& deliver, const TChatFileAccess& access) {
+namespace {
+
+// A tick on the state's own file; the lines read go to lines, not yet delivered.
+TickResult FileTick(TMonitorState& state, TextView path, TChatSource source, LineList& lines,
+                    const TChatFileAccess& access, bool final) {
   if (!access.exists(path)) return TickResult::kIdle;
   int64_t size = access.size(path);
   if (size < 0) return TickResult::kIdle;
@@ -204,13 +214,79 @@ TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
   }
   TickStep step;
   try {
-    step = TickRead(state, path, size, source, access);
+    step = TickRead(state, path, size, source, access, final);
   } catch (const std::exception&) {
     // The file could not be opened or read now (locked, replaced, memory short): nothing is
     // spoken and nothing is lost; the next tick tries again from the same place.
     return TickResult::kIdle;
   }
-  if (!step.lines.empty()) deliver(step.lines);
+  lines.insert(lines.end(), step.lines.begin(), step.lines.end());
   state = std::move(step.state);
+  state.Path = Text(path);
   return step.result;
+}
+
+enum class Change { kWait, kDone, kOldReplaced };
+
+// Whether the file still ends, at the state's size, with what was read last.
+bool StillTheSameFile(const TMonitorState& state, TextView path, const TChatFileAccess& access) {
+  return state.Tail.empty() ||
+         TailRead(access, path, std::max<int64_t>(state.MasterFileSize, 0)) == state.Tail;
+}
+
+// The rest of the old file, then the new one. kWait while the old file cannot be read now or has
+// more than one read left: the change waits for the next tick. kOldReplaced when the old file
+// was replaced since the last look: what it holds now is not spoken.
+Change FileChange(TMonitorState& state, TextView path, TChatSource source, LineList& lines,
+                  const TChatFileAccess& access) {
+  const Text old = state.Path;
+  bool oldExists = access.exists(old);
+  Change change = Change::kDone;
+  if (oldExists) {
+    int64_t size = access.size(old);
+    if (size < 0) return Change::kWait;
+    if (size > state.MasterFileSize) {
+      TickResult result = FileTick(state, old, source, lines, access, true);
+      if (result == TickResult::kIdle) return Change::kWait;
+      if (result == TickResult::kRead && state.MasterFileSize < size) return Change::kWait;
+      if (result == TickResult::kReset) change = Change::kOldReplaced;
+    } else {
+      try {
+        if (!StillTheSameFile(state, old, access)) change = Change::kOldReplaced;
+      } catch (const std::exception&) {
+        return Change::kWait;
+      }
+    }
+  }
+  TMonitorState next;
+  if (!oldExists || DatedChatFileFollows(old, path)) {
+    next = {0, {}, {}, Text(path)};
+  } else {
+    MasterFileSizeMeasure(next, path, source, access);
+  }
+  state = std::move(next);
+  return change;
+}
+
+}  // namespace
+
+TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
+                        const LinesHandler& deliver, const TChatFileAccess& access) {
+  TMonitorState next = state;
+  LineList lines;
+  TickResult result = TickResult::kIdle;
+  Change change = Change::kDone;
+  if (!next.Path.empty() && next.Path != path) {
+    change = FileChange(next, path, source, lines, access);
+    result = lines.empty() ? TickResult::kIdle : TickResult::kRead;
+  }
+  if (change == Change::kOldReplaced) {
+    result = TickResult::kReset;  // the new file is read from the next tick on
+  } else if (change == Change::kDone) {
+    TickResult own = FileTick(next, path, source, lines, access, false);
+    if (own != TickResult::kIdle) result = own;
+  }
+  if (!lines.empty()) deliver(lines);
+  state = std::move(next);
+  return result;
 }

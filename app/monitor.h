@@ -25,6 +25,8 @@ struct TMonitorState {
   std::string HeldBack;
   // The last bytes before MasterFileSize, to notice a file replaced behind our back.
   std::string Tail;
+  // The file these describe; empty until one was measured or read.
+  Text Path;
 };
 
 enum class ChatEncoding { kUtf8, kUtf16Le, kUtf16Be, kAnsi };
@@ -57,13 +59,14 @@ int64_t FileSizeGet(TextView path);
 // starts.
 ChatEncoding ChatEncodingChoose(std::string_view fileHead, TChatSource source);
 
-// Reads the bytes [from, to) of the file and appends their lines to lines. The bytes after the
-// last line end are held back (and put into heldBack) unless they are heldBack already and the
-// read reached the file's end (size). Returns the bytes consumed, a whole number of code units.
-// Throws PlatformError when the file cannot be read.
+// Reads the bytes [from, to) of the file and appends their lines to lines. When the read
+// reaches the file's end (size), the bytes after the last line end are held back (and put into
+// heldBack) unless they are heldBack already or the read is final (the file is written no more).
+// Returns the bytes consumed, a whole number of code units. Throws PlatformError when the file
+// cannot be read.
 int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextView path,
                           int64_t from, int64_t to, int64_t size, TChatSource source,
-                          std::string& heldBack);
+                          std::string& heldBack, bool final = false);
 
 // START: what the chat file holds now will not be spoken. A missing or unreadable file keeps
 // the state.
@@ -73,5 +76,9 @@ void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource sour
 // One tick. Lines are handed to deliver; only when it returns are they recorded as dealt with,
 // so an error in deliver leaves the state as it was. A file that cannot be opened or read is no
 // error: nothing is delivered, the state stays, and the next tick reads those bytes.
+// When path is another file than the state's (the viewer began the next day's dated log), what
+// was appended to the old file is delivered first, its last line whole; then the new file is
+// read from its start when it follows the old one (DatedChatFileFollows) or the old one never
+// existed, else from its end, as at START.
 TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
                         const LinesHandler& deliver, const TChatFileAccess& access = {});

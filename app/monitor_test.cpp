@@ -7,6 +7,7 @@
 #include <random>
 #include <set>
 
+#include "platform/platform.h"
 #include "platform/testing.h"
 
 namespace {
@@ -321,24 +322,26 @@ std::string Encode(const Text& text, ChatEncoding encoding) {
 }
 
 struct WrittenLine {
-  int64_t start, end;  // bytes of the line and its line end
+  int file;            // which file of the run: 0 the first, then each day's next
+  int64_t start, end;  // bytes of the line and its line end in that file
   Text text;
 };
 
-// Writes chat lines in random fragments, shrinks and replaces the file, ticks at random points,
-// and checks what the monitor delivered since the last reset it reported.
+// Writes chat lines in random fragments, shrinks and replaces the file, begins the next day's
+// dated file (as a viewer at local midnight), ticks at random points, and checks what the
+// monitor delivered since the last reset it reported.
 class RandomChat {
  public:
-  RandomChat(const EncodingChoice& choice, uint32_t seed, Text path)
-      : choice_(choice), random_(seed), path_(std::move(path)), contents_(choice.bom) {
-    FileWrite(path_, contents_);
-    MasterFileSizeMeasure(state_, path_, choice_.source);
+  RandomChat(const EncodingChoice& choice, uint32_t seed, const TempFolder& folder)
+      : choice_(choice), random_(seed), folder_(folder), contents_(choice.bom) {
+    FileWrite(Path(), contents_);
+    MasterFileSizeMeasure(state_, Path(), choice_.source);
   }
 
   void Run() {
     int steps = 20 + static_cast<int>(random_() % 40);
     for (int step = 0; step < steps; ++step) {
-      unsigned op = random_() % 10;
+      unsigned op = random_() % 12;
       // The viewer writes a record in moments: it never leaves a line half written for a whole
       // tick, which would make the monitor take the half as the whole line.
       bool stalling = !pending_.empty() && tickedSinceWrite_;
@@ -346,8 +349,10 @@ class RandomChat {
         FragmentWrite(1 + random_() % 8);
       } else if (op < 9) {
         Tick();
-      } else if (pending_.empty()) {
+      } else if (op < 10 && pending_.empty()) {
         Shrink();
+      } else if (pending_.empty()) {
+        NextDay();
       }
     }
     if (!pending_.empty()) FragmentWrite(pending_.size());
@@ -361,8 +366,12 @@ class RandomChat {
     LineList expected;
     bool fragmentAllowed = false;
     for (const WrittenLine& line : lines_) {
-      if (line.start >= resetMaster_) expected.push_back(line.text);
-      if (line.start < resetMaster_ && line.end > resetMaster_) fragmentAllowed = true;
+      bool after =
+          line.file > resetFile_ || (line.file == resetFile_ && line.start >= resetMaster_);
+      if (after) expected.push_back(line.text);
+      if (line.file == resetFile_ && line.start < resetMaster_ && line.end > resetMaster_) {
+        fragmentAllowed = true;
+      }
     }
     LineList got = delivered_;
     if (fragmentAllowed && got.size() == expected.size() + 1) got.erase(got.begin());
@@ -376,6 +385,12 @@ class RandomChat {
   }
 
  private:
+  // chat.txt, then the dated files of the days after.
+  Text Path() const {
+    if (file_ == 0) return folder_.Join(u"chat.txt");
+    return folder_.Join(AsciiToText("chat-2025-11-" + std::to_string(10 + file_) + ".txt"));
+  }
+
   Text LineMake() {
     static const Text pieces[] = {u"a", u"\u3042", u"\u30A2", u" ", u"xy"};
     Text line = u"L" + AsciiToText(std::to_string(nextId_++)) + u":";
@@ -398,41 +413,67 @@ class RandomChat {
     size_t cut = std::min(most, pending_.size());
     std::string piece = pending_.substr(0, cut);
     contents_ += piece;
-    FileAppend(path_, piece);
+    FileAppend(Path(), piece);
     pending_.erase(0, cut);
     tickedSinceWrite_ = false;
     if (pending_.empty()) {
-      lines_.push_back({pendingStart_, static_cast<int64_t>(contents_.size()), pendingText_});
+      lines_.push_back(
+          {file_, pendingStart_, static_cast<int64_t>(contents_.size()), pendingText_});
     }
   }
 
+  void LinesOfThisFileDrop(size_t keep) {
+    size_t kept = 0;
+    std::erase_if(lines_,
+                  [&](const WrittenLine& line) { return line.file == file_ && kept++ >= keep; });
+  }
+
+  size_t LinesOfThisFile() const {
+    return static_cast<size_t>(std::count_if(
+        lines_.begin(), lines_.end(), [&](const WrittenLine& l) { return l.file == file_; }));
+  }
+
   void Shrink() {
-    if (random_() % 2 && !lines_.empty()) {
-      size_t keep = random_() % lines_.size();
-      int64_t at = keep == 0 ? static_cast<int64_t>(choice_.bom.size()) : lines_[keep - 1].end;
+    size_t count = LinesOfThisFile();
+    if (random_() % 2 && count > 0) {
+      size_t keep = random_() % count;
+      LinesOfThisFileDrop(keep);
+      int64_t at = static_cast<int64_t>(choice_.bom.size());
+      for (const WrittenLine& line : lines_) {
+        if (line.file == file_) at = line.end;
+      }
       contents_.resize(static_cast<size_t>(at));
-      lines_.resize(keep);
     } else {
       contents_ = choice_.bom;
-      lines_.clear();
+      LinesOfThisFileDrop(0);
       for (int i = static_cast<int>(random_() % 4); i > 0; --i) {
         Text text = LineMake();
         int64_t start = static_cast<int64_t>(contents_.size());
         contents_ += Encode(text, choice_.encoding) + LineEnd();
-        lines_.push_back({start, static_cast<int64_t>(contents_.size()), text});
+        lines_.push_back({file_, start, static_cast<int64_t>(contents_.size()), text});
       }
     }
-    FileWrite(path_, contents_);
+    FileWrite(Path(), contents_);
+  }
+
+  // Local midnight: the viewer begins the next day's file with its next line. (The monitor
+  // ticked during the day that ends.)
+  void NextDay() {
+    Tick();
+    ++file_;
+    contents_ = choice_.bom;
+    FileWrite(Path(), contents_);
   }
 
   void Tick() {
     LineList got;
     TickResult result =
-        ChatFileTick(state_, path_, choice_.source, [&](const LineList& l) { got = l; });
+        ChatFileTick(state_, Path(), choice_.source, [&](const LineList& l) { got = l; });
     tickedSinceWrite_ = true;
     if (result == TickResult::kReset) {
       // Lines begun before this point are old; the one being written may come as a remainder.
       delivered_.clear();
+      resetFile_ = file_;
       resetMaster_ = state_.MasterFileSize;
     }
     delivered_.insert(delivered_.end(), got.begin(), got.end());
@@ -441,7 +482,8 @@ class RandomChat {
 
   EncodingChoice choice_;
   std::mt19937 random_;
-  Text path_;
+  const TempFolder& folder_;
+  int file_ = 0;
   std::string contents_;
   TMonitorState state_;
   std::vector<WrittenLine> lines_;
@@ -450,19 +492,20 @@ class RandomChat {
   int64_t pendingStart_ = 0;
   int nextId_ = 0;
   LineList delivered_, allDelivered_;
+  int resetFile_ = 0;
   int64_t resetMaster_ = 0;
   bool tickedSinceWrite_ = false;
 };
 
-TEST(MonitorRandomized, EveryLineAfterTheLastResetExactlyOnceAndWhole) {
+TEST(MonitorRandomized, EveryLineAfterTheLastResetExactlyOnceAndWholeAcrossMidnight) {
   const EncodingChoice choices[] = {
       {ChatEncoding::kUtf8, kViewer, ""},           {ChatEncoding::kAnsi, kSjis, ""},
       {ChatEncoding::kUtf16Le, kSjis, "\xFF\xFE"},  {ChatEncoding::kUtf16Be, kSjis, "\xFE\xFF"},
       {ChatEncoding::kUtf8, kSjis, "\xEF\xBB\xBF"},
   };
-  TempFolder folder;
   for (uint32_t seed = 1; seed <= 2500; ++seed) {
-    RandomChat chat(choices[seed % 5], seed, folder.Join(u"chat.txt"));
+    TempFolder folder;
+    RandomChat chat(choices[seed % 5], seed, folder);
     chat.Run();
     chat.Check(seed);
     if (HasFatalFailure()) return;

@@ -91,18 +91,63 @@ bool UserNameCheck(TextView text) {
 }
 
 Text StampTextGet(const TChatFilter& filter, const LineList& lines) {
-  return MaskedTextGet(filter, lines, kStampMask);
+  return MaskedTextGet(filter, lines, kStampForms);
 }
 
 Text RegExTextGet(const TChatFilter& filter, const LineList& lines, TextView mask) {
   return MaskedTextGet(filter, lines, mask);
 }
 
-Text SLChatEntryGet(const TChatFilter& filter, TextView entry, const TChatOptions& options) {
+namespace {
+
+// The viewers' stamp at the start of an entry, in every form they write.
+bool StampStarts(TextView line) {
+  static const std::shared_ptr<const Regex> stamp = RegexGet(kStampForms);
+  return stamp->Matches(line);
+}
+
+// Whether a line begins a chat entry: it carries a stamp, or the viewer writes none and the line
+// is no continuation (those begin with one blank).
+bool EntryStarts(const Text& line, const TChatOptions& options) {
+  if (StampStarts(line)) return true;
+  return !options.ViewerStamps && !line.empty() && line[0] != u' ';
+}
+
+// Mention links as the viewer writes them, "[user.name](secondlife:///app/agent/<id>/mention)":
+// spoken as their text.
+Text MentionsSpoken(const Text& message) {
+  static const std::shared_ptr<const Regex> link =
+      RegexGet(u"\\[([^\\[\\]]+)\\]\\(secondlife:///[^()\\s]*\\)");
+  static const Replacement text(*link, u"$1");
+  if (message.find(u"secondlife:///") == Text::npos) return message;
+  return link->ReplaceAll(message, text);
+}
+
+// "/me waves" and "/me's hat": the rest after "/me", for the name to come straight before it.
+bool EmoteStrip(Text& message) {
+  bool emote =
+      message == u"/me" || message.rfind(u"/me ", 0) == 0 || message.rfind(u"/me'", 0) == 0;
+  if (!emote) return false;
+  message.erase(0, 3);
+  if (!message.empty() && message[0] != u'\'') message = TrimLeft(message);
+  return true;
+}
+
+Text NameUnescaped(Text name) {
+  for (size_t at = name.find(u"%3A"); at != Text::npos; at = name.find(u"%3A", at + 1)) {
+    name.replace(at, 3, u":");
+  }
+  return name;
+}
+
+std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView entry,
+                                         const TChatOptions& options) {
   Text message(entry), user, display;
   size_t bracket = message.find(u']');
-  if (bracket != Text::npos) {
-    message = TrimLeft(TextView(message).substr(bracket + 1));
+  // An entry without its stamp (the viewer writes none) starts with the speaker.
+  bool stampless = !options.ViewerStamps && !StampStarts(entry);
+  if (stampless || bracket != Text::npos) {
+    if (!stampless) message = TrimLeft(TextView(message).substr(bracket + 1));
     // "Display Name (user.name): message", the "(" within the first 30 characters.
     size_t open = message.find(u'(');
     size_t close = message.find(u"): ");
@@ -121,41 +166,62 @@ Text SLChatEntryGet(const TChatFilter& filter, TextView entry, const TChatOption
       user = display = Trim(TextView(message).substr(0, colon));
       message.erase(0, colon + 1);
     }
-    if (!user.empty()) {
-      message = Trim(message);
-      if (options.TranslateMode != 0) message = TranslationPartGet(message, options.TranslateMode);
-    }
   }
-  if (message.empty()) return Text();
+  bool emote = false;
+  if (!user.empty()) {
+    message = MentionsSpoken(Trim(message));
+    emote = EmoteStrip(message);
+    if (options.TranslateMode != 0) message = TranslationPartGet(message, options.TranslateMode);
+  }
+  if (message.empty()) return std::nullopt;
   message = DictionaryApply(filter, message);
-  if (message.empty() || SpeakerSilenced(filter, AsciiLower(Trim(user)))) return Text();
-  Text name = display;
+  Text key = AsciiLower(Trim(user));
+  if (message.empty() || SpeakerSilenced(filter, key)) return std::nullopt;
+  Text name = NameUnescaped(display);
   if (options.NameMode != 0) {
     name = user;
     size_t dot = name.find(u'.');
     if (dot != Text::npos) name[dot] = u' ';
   }
-  return name + u" : " + message;
+  if (emote) return TChatEntry{key, name + (message[0] == u'\'' ? u"" : u" ") + message};
+  return TChatEntry{key, name + u" : " + message};
 }
 
-Text SLChatTextGet(const TChatFilter& filter, const LineList& lines, const TChatOptions& options) {
-  std::shared_ptr<const Regex> stamp = RegexGet(kStampMask);
-  LineList pieces;
+}  // namespace
+
+Text SLChatEntryGet(const TChatFilter& filter, TextView entry, const TChatOptions& options) {
+  std::optional<TChatEntry> parsed = ChatEntryParse(filter, entry, options);
+  return parsed ? parsed->text : Text();
+}
+
+std::vector<TChatEntry> SLChatEntriesGet(const TChatFilter& filter, const LineList& lines,
+                                         const TChatOptions& options) {
+  std::vector<TChatEntry> entries;
   Text entry;
   auto entryFlush = [&] {
-    Text piece = SLChatEntryGet(filter, entry, options);
-    if (!piece.empty()) pieces.push_back(std::move(piece));
+    if (entry.empty()) return;
+    if (std::optional<TChatEntry> parsed = ChatEntryParse(filter, entry, options)) {
+      entries.push_back(std::move(*parsed));
+    }
   };
   for (const Text& line : lines) {
-    if (stamp->Matches(line)) {
-      if (!entry.empty()) entryFlush();
+    if (EntryStarts(line, options)) {
+      entryFlush();
       entry = line;
     } else {
       // Continuation lines already carry the viewer's leading blank.
       entry += line;
     }
   }
-  if (!entry.empty()) entryFlush();
+  entryFlush();
+  return entries;
+}
+
+Text SLChatTextGet(const TChatFilter& filter, const LineList& lines, const TChatOptions& options) {
+  LineList pieces;
+  for (TChatEntry& entry : SLChatEntriesGet(filter, lines, options)) {
+    pieces.push_back(std::move(entry.text));
+  }
   return LinesJoin(pieces);
 }
 

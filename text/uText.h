@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,8 +21,15 @@ enum class TTextMode : int32_t {
   kCustom = 2,          // the user's own mask removed from each line
 };
 
-// The viewer's timestamp at the start of a line: "[YYYY/MM/DD hh:mm] ".
+// The viewer's timestamp at the start of a line: "[YYYY/MM/DD hh:mm] ", the custom mask's
+// default.
 inline constexpr char16_t kStampMask[] = u"^\\[\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}\\] ";
+// Every stamp the viewers write, and the blank behind it: "[", an optional date (the day with or
+// without its leading zero) and a blank, the time (24-hour, or 12-hour with the AM/PM word of the
+// viewer's language before or after it; seconds optional), "]".
+inline constexpr char16_t kStampForms[] =
+    u"^\\[(?:\\d{4}/\\d{1,2}/\\d{1,2} )?(?:[^\\]\\s\\d]{1,12} ?)?\\d{1,2}:\\d{2}(?::\\d{2})?"
+    u"(?: [^\\]\\s]{1,12})?\\] ";
 
 struct TChatOptions {
   // 0 speak all, 1 (or any other value) the translated text, 2 the original text.
@@ -30,6 +38,9 @@ struct TChatOptions {
   int32_t NameMode = 0;
   // The viewer writes "Display Name (user.name): message".
   bool UseDisplayNames = true;
+  // The viewer stamps its lines; when it does not, every line that does not begin with a blank
+  // begins an entry.
+  bool ViewerStamps = true;
 };
 
 extern TChatOptions ChatOptions;
@@ -87,7 +98,17 @@ Text BWListText(const TChatFilter& filter, TextView avatarName, TextView product
 
 // Text mode 0: the lines without their timestamps.
 Text StampTextGet(const TChatFilter& filter, const LineList& lines);
-// Text mode 1: one "name : message" piece per chat entry.
+// One spoken entry of text mode 1.
+struct TChatEntry {
+  Text speaker;  // the speaker's user name as the lists hold it; empty for none
+  Text text;     // "name : message"; an emote "name waves", "name's hat"
+};
+
+// Text mode 1: the entries of the lines (a stamped line with the lines after it that begin none),
+// each with its speaker; silenced and empty ones left out.
+std::vector<TChatEntry> SLChatEntriesGet(const TChatFilter& filter, const LineList& lines,
+                                         const TChatOptions& options);
+// The same joined: one "name : message" piece per chat entry.
 Text SLChatTextGet(const TChatFilter& filter, const LineList& lines, const TChatOptions& options);
 // Text mode 2: the lines without every match of the user's mask (a line on which the mask runs
 // into the match limit stays whole).

@@ -125,10 +125,10 @@ TEST_F(TextTest, SecondLifeChatEntries) {
       {"system notice",
        {u"[2013/10/14 21:06]  Second Life: Teleport completed"},
        u"Second Life : Teleport completed"},
-      {"emote and shout kept in the message",
+      {"emote spoken after the name, shout kept in the message",
        {u"[2013/10/14 21:06]  Bob Sample (bob.sample): /me waves",
         u"[2013/10/14 21:06]  Bob Sample (bob.sample): shouts: HEY"},
-       u"Bob Sample : /me waves\r\nBob Sample : shouts: HEY"},
+       u"Bob Sample waves\r\nBob Sample : shouts: HEY"},
       {"one-digit hour and empty lines", {u"", u"[2013/10/14 9:05]  ann: hi", u""}, u"ann : hi"},
       {"timestamp without blank continues the entry",
        {u"[2013/10/14 21:05]  ann: hi", u"[2013/10/14 21:06]x"},
@@ -138,6 +138,100 @@ TEST_F(TextTest, SecondLifeChatEntries) {
   for (const auto& c : cases) {
     EXPECT_EQ(SLChatTextGet(filter_, c.lines, c.options), c.expected) << c.name;
   }
+}
+
+// Every stamp form the viewers write starts an entry, alone and mixed in one read.
+TEST_F(TextTest, EveryStampFormStartsAnEntry) {
+  const Text stamps[] = {
+      u"[2025/11/14 18:05]",
+      u"[2025/11/9 18:05]",
+      u"[2025/11/14 6:05 PM]",
+      u"[2025/11/14 06:05 PM]",
+      u"[18:05]",
+      u"[6:05 PM]",
+      u"[18:05:07]",
+      u"[6:05:07 PM]",
+      u"[2025/11/14 18:05:07]",
+      u"[2025/11/9 6:05 \u5348\u5F8C]",
+      u"[2025/11/14 \u5348\u524D 6:05]",
+      u"[2025/1/2 9:05 am]",
+  };
+  LineList mixed;
+  Text expected;
+  for (const Text& stamp : stamps) {
+    Text line = stamp + u"  Jane Doe (jane.doe): hello";
+    EXPECT_EQ(SLChatTextGet(filter_, {line}, {}), u"Jane Doe : hello") << TextToUtf8(stamp);
+    EXPECT_EQ(StampTextGet(filter_, {line}), u" Jane Doe (jane.doe): hello") << TextToUtf8(stamp);
+    mixed.push_back(line);
+    mixed.push_back(u" and more");
+    expected += (expected.empty() ? u"" : u"\r\n") + Text(u"Jane Doe : hello and more");
+  }
+  EXPECT_EQ(SLChatTextGet(filter_, mixed, {}), expected);
+}
+
+// With the viewer's stamps off, a line that does not begin with a blank begins an entry.
+TEST_F(TextTest, StamplessLogs) {
+  TChatOptions stampless;
+  stampless.ViewerStamps = false;
+  const LineList lines = {u"Jane Doe (jane.doe): hello",
+                          u" second line",
+                          u"Bob: hi [x]",
+                          u"[2025/11/14 18:05]  Ann: stamped after all",
+                          u"",
+                          u"Second Life: ok"};
+  EXPECT_EQ(SLChatTextGet(filter_, lines, stampless),
+            u"Jane Doe : hello second line\r\nBob : hi [x]\r\nAnn : stamped after all\r\n"
+            u"Second Life : ok");
+  // The same lines read as stamped logs: only the stamp begins an entry.
+  EXPECT_EQ(SLChatTextGet(filter_, {u"Jane: hello", u"Bob: hi", u"[18:05]  Ann: stamped"}, {}),
+            u" : Jane: helloBob: hi\r\nAnn : stamped");
+}
+
+struct SpokenCase {
+  const char* name;
+  Text line;
+  Text expected;
+  TChatOptions options = {};
+};
+
+// Emotes, mentions and escaped names as a person says them.
+TEST_F(TextTest, EmotesMentionsAndNamesSpokenAsSaid) {
+  const Text stamp = u"[2025/11/14 18:05]  ";
+  const SpokenCase cases[] = {
+      {"emote", stamp + u"Jane Doe (jane.doe): /me waves", u"Jane Doe waves"},
+      {"possessive emote", stamp + u"Jane Doe (jane.doe): /me's hat is red",
+       u"Jane Doe's hat is red"},
+      {"emote with user names",
+       stamp + u"Jane Doe (jane.doe): /me waves",
+       u"jane doe waves",
+       {0, 1, true}},
+      {"emote translated",
+       stamp + u"Jane Doe (jane.doe): /me waves (salue)",
+       u"Jane Doe salue",
+       {1, 0, true}},
+      {"empty emote", stamp + u"Jane Doe (jane.doe): /me ", u""},
+      {"not an emote", stamp + u"Jane Doe (jane.doe): /meow", u"Jane Doe : /meow"},
+      {"mention",
+       stamp + u"Ann (ann.example): hi [bob.sample](secondlife:///app/agent/"
+               u"0b8c6f5a-1111-2222-3333-444455556666/mention)!",
+       u"Ann : hi bob.sample!"},
+      {"mention before a translation",
+       stamp + u"Ann (ann.example): hi [bob](secondlife:///app/agent/0b8c/mention) (salut)",
+       u"Ann : salut",
+       {1, 0, true}},
+      {"other brackets stay", stamp + u"Ann (ann.example): see [this](http://x)",
+       u"Ann : see [this](http://x)"},
+      {"colon in a name", stamp + u"Ann%3AColon (ann.colon): hi", u"Ann:Colon : hi"},
+      {"system notice", stamp + u"Second Life: Teleport completed",
+       u"Second Life : Teleport completed"},
+      {"grid notice", stamp + u"Grid: region restarts", u"Grid : region restarts"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SLChatTextGet(filter_, {c.line}, c.options), c.expected) << c.name;
+  }
+  ListWrite(u"BlackList.txt", "jane.doe\n");
+  BWListLoad(filter_, folder_.Path());
+  EXPECT_EQ(SLChatTextGet(filter_, {stamp + u"Jane Doe (jane.doe): /me waves"}, {}), u"");
 }
 
 struct MaskCase {

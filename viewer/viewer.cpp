@@ -2,6 +2,8 @@
 
 #include <pugixml.hpp>
 
+#include <ctime>
+
 #include "platform/platform.h"
 #include "viewer/viewer_folders.h"
 
@@ -62,6 +64,16 @@ bool BooleanRead(TextView text, bool& value) {
   if (text == u"1" || AsciiEqualIgnoringCase(text, u"true")) return value = true, true;
   if (text == u"0" || AsciiEqualIgnoringCase(text, u"false")) return value = false, true;
   return false;
+}
+
+// A Boolean setting of a settings file's bytes: a changed checkbox is written as a boolean, the
+// shipped default as an integer. The flag keeps its value where the file says nothing readable.
+void BooleanSettingRead(std::string_view bytes, TextView setting, bool& flag) {
+  SettingValueParse(bytes, setting, {"integer", "boolean"}, [&](TextView value) {
+    int32_t number = 0;
+    if (TextToInteger(value, number)) return flag = number != 0, true;
+    return BooleanRead(value, flag);
+  });
 }
 
 }  // namespace
@@ -150,14 +162,28 @@ bool SettingValueParse(std::string_view bytes, TextView settingName,
 }
 
 Text LogPathGet(TextView viewerName, TextView avatarFolder) {
-  Text viewerFolder = ViewerFolderGet(viewerName);
-  Text path = PathJoin(PathJoin(viewerFolder, avatarFolder), kAccountSettings);
-  Text logRoot;
-  bool ok = SettingValueGet(path, u"InstantMessageLogPath", {"string"}, [&](TextView value) {
-    logRoot = Text(value);
+  return AccountLogSettingsGet(viewerName, avatarFolder).LogRoot;
+}
+
+TAccountLogSettings AccountLogSettingsGet(TextView viewerName, TextView avatarFolder) {
+  TAccountLogSettings settings;
+  settings.LogsNearbyChat = viewerName != u"Firestorm";  // each viewer's own default
+  Text path = PathJoin(PathJoin(ViewerFolderGet(viewerName), avatarFolder), kAccountSettings);
+  std::string bytes;
+  try {
+    bytes = FileContentsRead(path);
+  } catch (const PlatformError&) {
+    return settings;
+  }
+  bool ok = SettingValueParse(bytes, u"InstantMessageLogPath", {"string"}, [&](TextView value) {
+    settings.LogRoot = Text(value);
     return true;
   });
-  return ok ? logRoot : Text();
+  if (!ok) settings.LogRoot.clear();
+  BooleanSettingRead(bytes, u"LogFileNamewithDate", settings.DatedFileNames);
+  BooleanSettingRead(bytes, u"LogNearbyChat", settings.LogsNearbyChat);
+  BooleanSettingRead(bytes, u"LogTimestamp", settings.Timestamps);
+  return settings;
 }
 
 Text ViewerSettingsFileGet(TextView pattern) {
@@ -178,20 +204,60 @@ bool UseDisplayNamesGet(TextView viewerName) {
   Text file =
       ViewerSettingsFileGet(PathJoin(PathJoin(viewerFolder, u"user_settings"), u"settings*.xml"));
   if (!FileExists(file)) return flag;
-  // A changed checkbox is written as a boolean, the shipped default as an integer.
-  SettingValueGet(file, u"UseDisplayNames", {"integer", "boolean"}, [&](TextView value) {
-    int32_t number = 0;
-    if (TextToInteger(value, number)) return flag = number != 0, true;
-    return BooleanRead(value, flag);
-  });
+  try {
+    BooleanSettingRead(FileContentsRead(file), u"UseDisplayNames", flag);
+  } catch (const PlatformError&) {
+  }
   return flag;
 }
 
 Text ViewerChatFileGet(TextView viewerName, TextView avatarFolder) {
   Text viewerFolder = ViewerFolderGet(viewerName);
   if (viewerFolder.empty()) return Text();
-  Text logRoot = LogPathGet(viewerName, avatarFolder);
+  TAccountLogSettings settings = AccountLogSettingsGet(viewerName, avatarFolder);
   // Without a log folder in the account's settings the viewer logs beneath its own folder.
-  if (logRoot.empty()) logRoot = viewerFolder;
-  return PathJoin(PathWithSeparator(logRoot) + Text(avatarFolder), u"chat.txt");
+  Text logRoot = settings.LogRoot.empty() ? viewerFolder : settings.LogRoot;
+  Text folder = PathWithSeparator(logRoot) + Text(avatarFolder);
+  Text chat = PathJoin(folder, u"chat.txt");
+  if (!settings.DatedFileNames && FileExists(chat)) return chat;
+  Text newest = NewestDatedChatFileGet(folder);
+  if (!newest.empty()) return newest;
+  // Dated files, none written yet: today's, which the viewer writes next.
+  return settings.DatedFileNames ? PathJoin(folder, DatedChatFileName(std::time(nullptr))) : chat;
+}
+
+Text DatedChatFileName(std::time_t when) {
+  char name[32];
+  std::strftime(name, sizeof name, "chat-%Y-%m-%d.txt", std::localtime(&when));
+  return AsciiToText(name);
+}
+
+bool IsDatedChatFileName(TextView name) {
+  static constexpr TextView kForm = u"chat-YYYY-MM-DD.txt";
+  if (name.size() != kForm.size()) return false;
+  for (size_t i = 0; i < kForm.size(); ++i) {
+    bool digit = name[i] >= u'0' && name[i] <= u'9';
+    bool wanted = kForm[i] == u'Y' || kForm[i] == u'M' || kForm[i] == u'D';
+    if (wanted ? !digit : name[i] != kForm[i]) return false;
+  }
+  return true;
+}
+
+Text NewestDatedChatFileGet(TextView folder) {
+  Text newest;
+  for (const FolderEntry& entry : FolderEntriesGet(folder, u"chat-*.txt")) {
+    // The date in the name orders the files; later days sort after earlier ones.
+    if (!entry.isFolder && IsDatedChatFileName(entry.name) && entry.name > newest) {
+      newest = entry.name;
+    }
+  }
+  return newest.empty() ? newest : PathJoin(folder, newest);
+}
+
+bool DatedChatFileFollows(TextView previous, TextView next) {
+  Text previousFolder = PathFolderPart(previous), nextFolder = PathFolderPart(next);
+  TextView previousName = previous.substr(previousFolder.size());
+  TextView nextName = next.substr(nextFolder.size());
+  return previousFolder == nextFolder && IsDatedChatFileName(nextName) &&
+         (!IsDatedChatFileName(previousName) || nextName > previousName);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <ctime>
 #include <functional>
 #include <initializer_list>
 #include <vector>
@@ -51,12 +52,33 @@ bool SettingValueParse(std::string_view bytes, TextView settingName,
                        std::initializer_list<const char*> valueElements,
                        const std::function<bool(TextView)>& onValue);
 
+// What an avatar account's settings (settings_per_account.xml) say about its chat log; each
+// setting the file lacks or cannot give has the viewer's own default.
+struct TAccountLogSettings {
+  Text LogRoot;                 // InstantMessageLogPath; empty when unknown
+  bool DatedFileNames = false;  // LogFileNamewithDate: chat-YYYY-MM-DD.txt instead of chat.txt
+  bool LogsNearbyChat = true;   // LogNearbyChat (Firestorm's default is off)
+  bool Timestamps = true;       // LogTimestamp
+};
+TAccountLogSettings AccountLogSettingsGet(TextView viewerName, TextView avatarFolder);
+
 // The account's log root (InstantMessageLogPath), or empty text.
 Text LogPathGet(TextView viewerName, TextView avatarFolder);
 // The newest file matching the pattern other than settings_crash_behavior.xml, or empty text.
 Text ViewerSettingsFileGet(TextView pattern);
 // Whether the viewer writes display names into its chat log (true unless its settings say no).
 bool UseDisplayNamesGet(TextView viewerName);
-// The chat file of an avatar account: log root (else the viewer folder) + avatar + "chat.txt";
-// empty text for a name that is no viewer's.
+// The chat file of an avatar account, in its log folder (log root, else the viewer folder, +
+// avatar): "chat.txt"; or, when the viewer writes dated files (its setting, or no chat.txt while
+// dated files exist), the newest "chat-YYYY-MM-DD.txt" (today's when there is none yet). Empty
+// text for a name that is no viewer's.
 Text ViewerChatFileGet(TextView viewerName, TextView avatarFolder);
+
+// "chat-YYYY-MM-DD.txt" for the local day of when.
+Text DatedChatFileName(std::time_t when);
+bool IsDatedChatFileName(TextView name);
+// The newest dated chat file in folder, by the date in its name; empty when there is none.
+Text NewestDatedChatFileGet(TextView folder);
+// Whether next is a dated chat file the viewer begins after previous in the same folder: a later
+// day's, or the first dated file after chat.txt.
+bool DatedChatFileFollows(TextView previous, TextView next);
