@@ -1,6 +1,7 @@
 // Helpers shared by both platform implementations.
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -82,7 +83,13 @@ int32_t ProfileFile::IntegerGet(TextView section, TextView key, int32_t defaultV
   return TextToInteger(RawStringGet(section, key, u""), value) ? value : defaultValue;
 }
 
-void ProfileFile::StringSet(TextView section, TextView key, TextView value) {
+void ProfileFile::StringSet(TextView section, TextView key, TextView text) {
+  // A value is one line of the file: a line break (or a NUL, which ends it) would cut it and
+  // spill into the keys after it, so each becomes a blank.
+  Text value(text);
+  std::replace_if(
+      value.begin(), value.end(), [](char16_t c) { return c == u'\r' || c == u'\n' || c == 0; },
+      u' ');
   // Profile readers drop blanks around a value and one pair of enclosing quotes; quoting such a
   // value keeps it intact (a mask that ends in a blank, say).
   if (!NeedsQuotes(value)) return RawStringSet(section, key, value);

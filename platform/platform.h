@@ -115,7 +115,8 @@ class ProfileFile {
   Text StringGet(TextView section, TextView key, TextView defaultValue) const;
   // Decimal, or hexadecimal with "0x", "0X" or "$"; defaultValue when missing or no number.
   int32_t IntegerGet(TextView section, TextView key, int32_t defaultValue) const;
-  // Throws PlatformError naming the file when it cannot be written.
+  // Line breaks in the value become blanks (a value is one line). Throws PlatformError naming
+  // the file when it cannot be written.
   void StringSet(TextView section, TextView key, TextView value);
   void IntegerSet(TextView section, TextView key, int32_t value);
   // Makes sure everything set so far is on disk; throws PlatformError.

@@ -171,6 +171,21 @@ TEST(Profile, RoundTripsValuesAndKeepsUnknownKeys) {
   EXPECT_EQ(ini.IntegerGet(u"Nowhere", u"Missing", 7), 7);
 }
 
+// Found by fuzzing: a value with a line break spilled into the file and lost the keys after it.
+TEST(Profile, LineBreaksInAValueCannotBreakTheFile) {
+  TempFolder temp;
+  Text path = temp.Join(u"Setup.ini");
+  {
+    ProfileFile ini(path);
+    ini.StringSet(u"Setup", u"RegEx0", Text(u"a\r\n[Voice]\nVolume=1\0b", 21));
+    ini.IntegerSet(u"Voice", u"Volume", 40);
+    ini.Flush();
+  }
+  ProfileFile ini(path);
+  EXPECT_EQ(ini.StringGet(u"Setup", u"RegEx0", u""), Text(u"a  [Voice] Volume=1 b"));
+  EXPECT_EQ(ini.IntegerGet(u"Voice", u"Volume", 0), 40);
+}
+
 TEST(Profile, ReadsFilesWrittenByOthers) {
   TempFolder temp;
   Text path = temp.Join(u"Setup.ini");
