@@ -20,6 +20,8 @@ constexpr char kUsage[] =
     "  --translate all|translated|original\n"
     "  --name display|user         which name is spoken (default display)\n"
     "  --display-names on|off      the viewer writes display names (default on)\n"
+    "  --stamps on|off             the viewer stamps its lines (default on; off: every line\n"
+    "                              that does not begin with a blank begins an entry)\n"
     "  --folder DIR                folder of Dictionary.txt, WhiteList.txt, BlackList.txt\n"
     "                              (default: the program's folder)\n";
 
@@ -68,6 +70,8 @@ PreviewOptions OptionsParse(const Arguments& args) {
       options.chat.NameMode = Choice<int32_t>(arg, value, {{"display", 0}, {"user", 1}});
     } else if (arg == "--display-names") {
       options.chat.UseDisplayNames = Choice<bool>(arg, value, {{"on", true}, {"off", false}});
+    } else if (arg == "--stamps") {
+      options.chat.ViewerStamps = Choice<bool>(arg, value, {{"on", true}, {"off", false}});
     } else if (arg == "--folder") {
       options.folder = Utf8ToText(value);
     } else {

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "app/commands.h"
+#include "platform/platform.h"
 #include "platform/testing.h"
 #include "text/uText.h"
 
@@ -55,6 +56,28 @@ TEST(Preview, PrintsWhatWouldBeSpoken) {
     EXPECT_EQ(run.out, c.expected);
   }
   ChatFilter = {};
+}
+
+// Every checked-in log, read by the command as a user would run it on their own log.
+TEST(Preview, SpeaksEachFixtureLogAsExpected) {
+  Text folder = SourcePath(u"text/testdata/logs");
+  std::vector<FolderEntry> logs = FolderEntriesGet(folder, u"*.txt");
+  ASSERT_GE(logs.size(), 7u);
+  ChatFilter = {};
+  for (const FolderEntry& log : logs) {
+    std::string spoken =
+        FileContentsRead(PathJoin(folder, log.name.substr(0, log.name.size() - 4) + u".spoken"));
+    Arguments args = {"--folder", TextToUtf8(folder)};
+    if (spoken.rfind("# ", 0) == 0) {
+      std::istringstream options(spoken.substr(2, spoken.find('\n') - 2));
+      for (std::string option; options >> option;) args.push_back(option);
+      spoken.erase(0, spoken.find('\n') + 1);
+    }
+    args.push_back(TextToUtf8(PathJoin(folder, log.name)));
+    PreviewResult run = Preview(args, "");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, spoken) << TextToUtf8(log.name);
+  }
 }
 
 TEST(Preview, BadOptionsAndPatternsFailWithOneLine) {

@@ -13,6 +13,27 @@ constexpr char16_t kGreetingPlain[] = u"Thank you for using KEL VOR A.";
 constexpr char16_t kProductXml[] = u"<pron sym=\"k eh l ! v ao r ah\" />.";
 constexpr char16_t kProductPlain[] = u"KEL VOR A.";
 
+// Text as SAPI XML character data.
+Text XmlEscaped(TextView text) {
+  Text out;
+  for (char16_t c : text) {
+    switch (c) {
+      case u'&':
+        out += u"&amp;";
+        break;
+      case u'<':
+        out += u"&lt;";
+        break;
+      case u'>':
+        out += u"&gt;";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+  return out;
+}
+
 // The image list: the five pictures, then the same five as shown while disabled.
 enum ImageIndex { kStart = 0, kStop = 1, kSkip = 2, kBrowse = 3, kDefault = 4, kDisabled = 5 };
 
@@ -256,10 +277,13 @@ void TMainFrm::AcTimerExecute() {
     DictionaryLoad(ChatFilter, ProgramFolderGet());
     BWListLoad(ChatFilter, ProgramFolderGet());
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
-    ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(),
-                   UseDisplayNamesGet(ViewerNameAt(ComboBox1.ItemIndex()))};
+    Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
+    bool viewerLog = TypeIndexGet().FileIndex == 1;
+    ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
+                   !viewerLog || AccountLogSettingsGet(viewer, AvatarName()).Timestamps};
     ASAPICheck();
     BWListMsg();
+    ChatLogMsg();
   }
   GroupsEnable(!starting);
   Timer1.SetEnabled(starting);
@@ -329,9 +353,22 @@ void TMainFrm::ASAPISkip() { SpeechPurge(ComboBox3.ItemIndex()); }
 void TMainFrm::BWListMsg() {
   TTypeIndex choice = TypeIndexGet();
   if (choice.FileIndex != 1 || choice.TextMode != TTextMode::kSecondLifeChat) return;
-  if (!ASAPISendXml(BWListText(ChatFilter, AvatarName(), kProductXml))) {
-    ASAPISend(BWListText(ChatFilter, AvatarName(), kProductPlain));
-  }
+  NoticeSend(BWListText(ChatFilter, AvatarName(), kProductXml),
+             BWListText(ChatFilter, AvatarName(), kProductPlain));
+}
+
+void TMainFrm::ChatLogMsg() {
+  if (TypeIndexGet().FileIndex != 1) return;
+  Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
+  int avatar = ComboBox2.ItemIndex();
+  Text notice =
+      ChatLogNoticeText(viewer, avatar < 0 ? Text() : ComboBox2.ItemText(avatar),
+                        AccountLogSettingsGet(viewer, AvatarName()), FileExists(TargetFileGet(1)));
+  NoticeSend(XmlEscaped(notice), notice);
+}
+
+void TMainFrm::NoticeSend(TextView xml, TextView plain) {
+  if (!ASAPISendXml(xml)) ASAPISend(plain);
 }
 
 void TMainFrm::ComboBox3Change() {

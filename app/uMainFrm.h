@@ -91,6 +91,8 @@ class TMainFrm {
   void ASAPICheck();
   void ASAPISkip();
   void BWListMsg();
+  // START in "Viewer" mode: says so when the viewer does not log nearby chat or there is no log.
+  void ChatLogMsg();
 
   // --- Handlers ------------------------------------------------------------------------------
   void FormCreate();
@@ -112,6 +114,8 @@ class TMainFrm {
   TSettings SettingsFromControls() const;
   void SettingsToControls(const TSettings& settings);
   void VoiceBoxFill();
+  // Speaks a notice: as markup first, as plain text when the voice refuses markup.
+  void NoticeSend(TextView xml, TextView plain);
   void GroupsEnable(bool enabled);
   void IntervalSet(int seconds);
 };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/settings.h"
 #include "platform/platform.h"
 #include "platform/testing.h"
@@ -150,6 +152,7 @@ TEST_F(MainFrmTest, ListNoticeOnlyForViewerAndSecondLifeChat) {
   EXPECT_EQ(Spoken(*platform_).size(), 1u);  // "Selected File": the greeting only
   platform_->calls.clear();
   ViewerChatChoose();
+  FileWrite(ChatFile(), "");
   Frm().Button1.Click();
   ASSERT_EQ(Spoken(*platform_).size(), 2u);
   EXPECT_EQ(Spoken(*platform_)[1],
@@ -315,6 +318,47 @@ TEST_F(MainFrmTest, ShutDownSavesAndStartUpRestores) {
   EXPECT_EQ(again.TargetFileGet(1), ChatFile());
 }
 
+// START in "Viewer" mode speaks one hint when nothing can be read; monitoring starts all the
+// same, and a log that appears later is read.
+TEST_F(MainFrmTest, StartHintsWhenTheViewerLogsNothing) {
+  const std::string notLogging =
+      "<llsd><map><key>LogNearbyChat</key><map><key>Value</key><boolean>0</boolean></map>"
+      "</map></llsd>";
+  struct {
+    const char* name;
+    std::string settings;
+    bool chatFile;
+    std::string expected;  // the last text spoken; empty: none beyond the greeting
+  } cases[] = {
+      {"no chat log yet", "<llsd><map/></llsd>", false, "No chat log found for ann example."},
+      {"nearby chat not logged", notLogging, true,
+       "The Second Life viewer is not logging nearby chat."},
+      {"all well", "<llsd><map/></llsd>", true, ""},
+  };
+  for (const auto& c : cases) {
+    FileWrite(PathJoin(Account(u"ann_example"), u"settings_per_account.xml"), c.settings);
+    std::filesystem::remove(std::filesystem::path(ChatFile()));
+    if (c.chatFile) FileWrite(ChatFile(), "");
+    TMainFrm& f = Frm();
+    ViewerChatChoose();
+    platform_->calls.clear();
+    f.Button1.Click();
+    std::vector<std::string> spoken = Spoken(*platform_);
+    ASSERT_EQ(spoken.size(), c.expected.empty() ? 1u : 2u) << c.name;
+    if (!c.expected.empty()) EXPECT_EQ(spoken[1], SpeakCall(kSpeakXml, c.expected)) << c.name;
+    EXPECT_TRUE(f.Timer1.Enabled());
+    f.Button1.Click();
+  }
+  // Started without a log: the file that appears is read whole.
+  std::filesystem::remove(std::filesystem::path(ChatFile()));
+  Frm().Button1.Click();
+  FileWrite(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): here now\n");
+  platform_->calls.clear();
+  App().ProcessEventsFor(1500);
+  EXPECT_EQ(Spoken(*platform_),
+            std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann Example : here now")});
+}
+
 TEST_F(MainFrmTest, NoVoicesGiveExactlyTheCountedWarnings) {
   platform_->createFails = true;
   sapi5_->getVoicesFails = true;
@@ -325,9 +369,10 @@ TEST_F(MainFrmTest, NoVoicesGiveExactlyTheCountedWarnings) {
   FolderMake(folder_.Join(u"program"));
   FileWrite(folder_.Join(u"program/WhiteList.txt"),
             "# VORTANE PROJECT KELVORA User List Format V 1.0\n");
+  FileWrite(ChatFile(), "");
   f.Button1.Click();
   EXPECT_EQ(Warnings(), 3u);  // the greeting, then the list notice
-  FileWrite(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): hi\n");
+  FileAppend(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): hi\n");
   App().ProcessEventsFor(1500);  // one tick, with room for a real clock
   EXPECT_EQ(Warnings(), 3u);     // silenced by the empty white list: nothing to speak
   f.Button1.Click();

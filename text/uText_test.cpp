@@ -234,6 +234,28 @@ TEST_F(TextTest, EmotesMentionsAndNamesSpokenAsSaid) {
   EXPECT_EQ(SLChatTextGet(filter_, {stamp + u"Jane Doe (jane.doe): /me waves"}, {}), u"");
 }
 
+// The checked-in logs in every form the viewers write: each gives what its .spoken file says,
+// and mode 0 leaves no stamp at the start of any line.
+TEST_F(TextTest, FixtureLogsOfEveryForm) {
+  Text folder = SourcePath(u"text/testdata/logs");
+  std::vector<FolderEntry> logs = FolderEntriesGet(folder, u"*.txt");
+  ASSERT_GE(logs.size(), 7u);
+  for (const FolderEntry& log : logs) {
+    LineList lines = LinesSplit(Utf8ToText(FileContentsRead(PathJoin(folder, log.name))));
+    Text spokenName = log.name.substr(0, log.name.size() - 4) + u".spoken";
+    LineList expected = LinesSplit(Utf8ToText(FileContentsRead(PathJoin(folder, spokenName))));
+    TChatOptions options;
+    if (!expected.empty() && expected[0].rfind(u"#", 0) == 0) {
+      options.ViewerStamps = expected[0].find(u"--stamps off") == Text::npos;
+      expected.erase(expected.begin());
+    }
+    EXPECT_EQ(LinesSplit(SLChatTextGet(filter_, lines, options)), expected) << TextToUtf8(log.name);
+    for (const Text& line : LinesSplit(StampTextGet(filter_, lines))) {
+      EXPECT_NE(line.rfind(u"[", 0), 0u) << TextToUtf8(log.name) << ": " << TextToUtf8(line);
+    }
+  }
+}
+
 struct MaskCase {
   const char* name;
   LineList lines;

@@ -226,6 +226,17 @@ Text ViewerChatFileGet(TextView viewerName, TextView avatarFolder) {
   return settings.DatedFileNames ? PathJoin(folder, DatedChatFileName(std::time(nullptr))) : chat;
 }
 
+Text ChatLogNoticeText(TextView viewerName, TextView avatarShownName,
+                       const TAccountLogSettings& settings, bool chatFileExists) {
+  if (!settings.LogsNearbyChat) {
+    Text viewer = viewerName == u"SecondLife" ? Text(u"The Second Life viewer") : Text(viewerName);
+    return viewer + u" is not logging nearby chat.";
+  }
+  if (chatFileExists) return Text();
+  if (avatarShownName.empty()) return u"No chat log found.";
+  return u"No chat log found for " + Text(avatarShownName) + u".";
+}
+
 Text DatedChatFileName(std::time_t when) {
   char name[32];
   std::strftime(name, sizeof name, "chat-%Y-%m-%d.txt", std::localtime(&when));

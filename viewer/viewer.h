@@ -74,6 +74,11 @@ bool UseDisplayNamesGet(TextView viewerName);
 // text for a name that is no viewer's.
 Text ViewerChatFileGet(TextView viewerName, TextView avatarFolder);
 
+// The spoken hint at START when nothing can be read: the viewer does not log nearby chat, or the
+// chat file does not exist ("No chat log found for jane doe."); empty when all is well.
+Text ChatLogNoticeText(TextView viewerName, TextView avatarShownName,
+                       const TAccountLogSettings& settings, bool chatFileExists);
+
 // "chat-YYYY-MM-DD.txt" for the local day of when.
 Text DatedChatFileName(std::time_t when);
 bool IsDatedChatFileName(TextView name);

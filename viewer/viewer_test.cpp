@@ -157,6 +157,73 @@ TEST_F(ViewerTest, ChatFileIsBeneathTheLogRootOrTheViewerFolder) {
   EXPECT_EQ(ViewerChatFileGet(u"", u"ann_example"), u"");
 }
 
+// With dated log files the chat file is the newest chat-YYYY-MM-DD.txt, by the date in its name.
+TEST_F(ViewerTest, DatedLogFilesAreFollowed) {
+  const std::string dated = Setting("LogFileNamewithDate", "boolean", "1");
+  Text folder = Account(u"ann_example");
+  AccountMake(u"ann_example", Llsd(dated));
+  // None written yet: today's, which the viewer writes next.
+  EXPECT_EQ(ViewerChatFileGet(u"SecondLife", u"ann_example"),
+            PathJoin(folder, DatedChatFileName(std::time(nullptr))));
+  for (const char16_t* name :
+       {u"chat-2025-11-09.txt", u"chat-2025-11-14.txt", u"chat-2025-1-15.txt",
+        u"chat-2025-11-13.txt", u"chat.txt", u"chat-notes.txt"}) {
+    FileWrite(PathJoin(folder, name), "x");
+  }
+  FolderMake(PathJoin(folder, u"chat-2025-12-01.txt"));  // a folder is no log
+  EXPECT_EQ(ViewerChatFileGet(u"SecondLife", u"ann_example"),
+            PathJoin(folder, u"chat-2025-11-14.txt"));
+  // The setting off: chat.txt while it exists, the newest dated file when it does not.
+  AccountMake(u"ann_example", Llsd(""));
+  EXPECT_EQ(ViewerChatFileGet(u"SecondLife", u"ann_example"), PathJoin(folder, u"chat.txt"));
+  std::filesystem::remove(std::filesystem::path(PathJoin(folder, u"chat.txt")));
+  EXPECT_EQ(ViewerChatFileGet(u"SecondLife", u"ann_example"),
+            PathJoin(folder, u"chat-2025-11-14.txt"));
+}
+
+TEST(DatedChatFiles, NamesAndWhatFollowsWhat) {
+  EXPECT_TRUE(IsDatedChatFileName(u"chat-2025-11-09.txt"));
+  for (const char16_t* name : {u"chat.txt", u"chat-2025-11-9.txt", u"chat-2025-11-09.TXT",
+                               u"chat-2025-11-09.txt.bak", u"chat-abcd-11-09.txt"}) {
+    EXPECT_FALSE(IsDatedChatFileName(name)) << TextToUtf8(name);
+  }
+  Text a = PathJoin(u"logs", u"chat-2025-11-14.txt"), b = PathJoin(u"logs", u"chat-2025-11-15.txt");
+  EXPECT_TRUE(DatedChatFileFollows(a, b));
+  EXPECT_FALSE(DatedChatFileFollows(b, a));
+  EXPECT_FALSE(DatedChatFileFollows(a, a));
+  EXPECT_TRUE(DatedChatFileFollows(PathJoin(u"logs", u"chat.txt"), b));
+  EXPECT_FALSE(DatedChatFileFollows(a, PathJoin(u"other", u"chat-2025-11-15.txt")));
+  EXPECT_FALSE(DatedChatFileFollows(a, PathJoin(u"logs", u"chat.txt")));
+  struct tm day = {};
+  day.tm_year = 2025 - 1900;
+  day.tm_mon = 0;
+  day.tm_mday = 2;
+  day.tm_hour = 12;
+  EXPECT_EQ(DatedChatFileName(std::mktime(&day)), u"chat-2025-01-02.txt");
+}
+
+// What the account's settings say about its log, each setting with the viewer's default.
+TEST_F(ViewerTest, AccountLogSettingsAndTheHintTheyGive) {
+  AccountMake(u"ann_example", Llsd(Setting("LogTimestamp", "boolean", "0") +
+                                   Setting("LogNearbyChat", "integer", "0") +
+                                   Setting("LogFileNamewithDate", "boolean", "true")));
+  TAccountLogSettings s = AccountLogSettingsGet(u"SecondLife", u"ann_example");
+  EXPECT_FALSE(s.Timestamps);
+  EXPECT_FALSE(s.LogsNearbyChat);
+  EXPECT_TRUE(s.DatedFileNames);
+  AccountMake(u"bob_sample");
+  s = AccountLogSettingsGet(u"SecondLife", u"bob_sample");
+  EXPECT_TRUE(s.Timestamps && s.LogsNearbyChat && !s.DatedFileNames);
+  // Firestorm logs nearby chat only when told to.
+  EXPECT_FALSE(AccountLogSettingsGet(u"Firestorm", u"bob_sample").LogsNearbyChat);
+  EXPECT_EQ(ChatLogNoticeText(u"Firestorm", u"bob sample", {u"", false, false, true}, true),
+            u"Firestorm is not logging nearby chat.");
+  EXPECT_EQ(ChatLogNoticeText(u"SecondLife", u"bob sample", {}, false),
+            u"No chat log found for bob sample.");
+  EXPECT_EQ(ChatLogNoticeText(u"SecondLife", u"", {}, false), u"No chat log found.");
+  EXPECT_EQ(ChatLogNoticeText(u"SecondLife", u"bob sample", {}, true), u"");
+}
+
 TEST_F(ViewerTest, NewestInstallationSettingsFile) {
   Text pattern = PathJoin(PathJoin(Viewer(), u"user_settings"), u"settings*.xml");
   EXPECT_EQ(ViewerSettingsFileGet(pattern), u"");
