@@ -192,7 +192,7 @@ Text Regex::ReplaceAll(TextView subject, TextView replacement) const {
   return ReplaceAll(subject, Replacement(*this, replacement));
 }
 
-Text Regex::ReplaceAll(TextView subject, const Replacement& replacement) const {
+Text Regex::ReplaceAll(TextView subject, const Replacement& replacement, size_t limit) const {
   assert(WellFormed(subject));
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(impl_->match);
   const uint32_t pairs = pcre2_get_ovector_count(impl_->match);
@@ -235,8 +235,12 @@ Text Regex::ReplaceAll(TextView subject, const Replacement& replacement) const {
       }
       out += value;
     }
+    if (out.size() > limit) {
+      Fail(impl_->pattern,
+           "the replacement grows the text beyond " + std::to_string(limit) + " characters");
+    }
     copied = end;
-    start = end;
+    start = std::max(end, start);
     options = begin == end ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0;
   }
   out.append(subject.substr(copied));

@@ -75,8 +75,10 @@ class Regex {
   // False when the pattern cannot match a text of this presence (true does not mean it does).
   bool MayMatch(const UnitPresence& presence) const;
   // Replaces every non-overlapping match, left to right; a group that took no part in a match
-  // inserts nothing. Throws RegexError when a match runs into the match limit.
-  Text ReplaceAll(TextView subject, const Replacement& replacement) const;
+  // inserts nothing. Throws RegexError when a match runs into the match limit, or when the
+  // result would grow beyond limit code units.
+  Text ReplaceAll(TextView subject, const Replacement& replacement,
+                  size_t limit = Text::npos) const;
   // The same with a replacement text, checked first (see Replacement).
   Text ReplaceAll(TextView subject, TextView replacement) const;
 

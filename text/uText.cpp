@@ -268,15 +268,19 @@ void DictionaryLinesLoad(TChatFilter& filter, const LineList& lines, const std::
 Text DictionaryApply(const TChatFilter& filter, TextView text) {
   Text current(text);
   UnitPresence presence(current);
+  // However the entries rewrite it (an entry matching the empty string inserts its replacement
+  // between every two characters), the text stays within this: what grows it further is passed
+  // over.
+  const size_t limit = text.size() * kDictionaryGrowth + 4096;
   for (const TTransEntry& entry : filter.Dictionary) {
     const Regex& regex = *entry.compiled;
     // Most entries match nothing in a given text: passed over without a copy.
     if (!regex.MayMatch(presence)) continue;
     try {
       if (!regex.Matches(current)) continue;
-      current = regex.ReplaceAll(current, *entry.compiledDst);
+      current = regex.ReplaceAll(current, *entry.compiledDst, limit);
     } catch (const RegexError&) {
-      continue;  // the match limit: this entry leaves this text alone
+      continue;  // the match or growth limit: this entry leaves this text alone
     }
     presence = UnitPresence(current);
   }

@@ -78,8 +78,11 @@ extern TChatFilter ChatFilter;
 void DictionaryLoad(TChatFilter& filter, const Text& folder);
 // The same for a dictionary file's lines; fileName names the file in errors.
 void DictionaryLinesLoad(TChatFilter& filter, const LineList& lines, const std::string& fileName);
+// How much longer than it was the dictionary may make a text (plus 4096 characters).
+inline constexpr size_t kDictionaryGrowth = 8;
 // The text after every entry, in table order. An entry whose match runs into the match limit on
-// this text leaves it as it is: a stranger's chat line never stops the monitor.
+// this text, or that would make it longer than kDictionaryGrowth times its length, leaves it as
+// it is: a stranger's chat line never stops the monitor, nor exhausts its memory.
 Text DictionaryApply(const TChatFilter& filter, TextView text);
 
 // WhiteList.txt when it exists in folder (white-list mode), else BlackList.txt.

@@ -350,6 +350,19 @@ TEST_F(TextTest, EntryHittingTheMatchLimitLeavesTheTextToTheOthers) {
   EXPECT_EQ(RegExTextGet(filter_, {Text(40, u'a') + u"!"}, u"(a+)+$"), Text(40, u'a') + u"!");
 }
 
+// Found by fuzzing: entries matching the empty string multiplied the text at every entry.
+TEST_F(TextTest, EntriesCannotGrowATextWithoutBound) {
+  std::string body;
+  for (int i = 0; i < 12; ++i) body += "x*|y\t<a long replacement of some length>\n";
+  body += "lol\tlaughing out loud\n";
+  DictionaryWrite(body);
+  Text text;
+  for (int i = 0; i < 100; ++i) text += u"lol ";
+  Text out = DictionaryApply(filter_, text);
+  EXPECT_LE(out.size(), text.size() * kDictionaryGrowth + 4096);
+  EXPECT_NE(out.find(u"laughing out loud"), Text::npos);  // the ordinary entry still applies
+}
+
 TEST_F(TextTest, CustomMaskIsCheckedAtStart) {
   EXPECT_NO_THROW(CustomMaskCheck(kStampMask));
   for (const Text mask : {u"(", u"\\C", u""}) {
