@@ -22,13 +22,16 @@ constexpr char kUsage[] =
     "  --display-names on|off      the viewer writes display names (default on)\n"
     "  --stamps on|off             the viewer stamps its lines (default on; off: every line\n"
     "                              that does not begin with a blank begins an entry)\n"
-    "  --folder DIR                folder of Dictionary.txt, WhiteList.txt, BlackList.txt\n"
-    "                              (default: the program's folder)\n";
+    "  --max-length N              cut longer messages (default 300; 0: never)\n"
+    "  --folder DIR                folder of Dictionary.txt, WhiteList.txt, BlackList.txt and\n"
+    "                              Voices.txt (default: the program's folder)\n"
+    "An entry spoken in a voice of its own (Voices.txt) is printed after that voice's name in\n"
+    "brackets.\n";
 
 struct PreviewOptions {
   TTextMode textMode = TTextMode::kSecondLifeChat;
   Text mask = kStampMask;
-  TChatOptions chat;
+  TChatOptions chat{0, 0, true, true, 300};
   Text folder = ProgramFolderGet();
   std::string input = "-";
 };
@@ -72,6 +75,12 @@ PreviewOptions OptionsParse(const Arguments& args) {
       options.chat.UseDisplayNames = Choice<bool>(arg, value, {{"on", true}, {"off", false}});
     } else if (arg == "--stamps") {
       options.chat.ViewerStamps = Choice<bool>(arg, value, {{"on", true}, {"off", false}});
+    } else if (arg == "--max-length") {
+      int32_t length = 0;
+      if (!TextToInteger(Utf8ToText(value), length) || length < 0) {
+        throw std::invalid_argument("bad value \"" + value + "\" for " + arg);
+      }
+      options.chat.MaxLength = length;
     } else if (arg == "--folder") {
       options.folder = Utf8ToText(value);
     } else {

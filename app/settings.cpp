@@ -10,6 +10,7 @@ namespace {
 constexpr char16_t kSetup[] = u"Setup";
 constexpr char16_t kSecondLife[] = u"SecondLife";
 constexpr char16_t kVoice[] = u"Voice";
+constexpr char16_t kOptions[] = u"Options";
 
 // How an integer read from the file is brought into range.
 enum class Range {
@@ -71,6 +72,8 @@ const SettingKey kKeys[] = {
     String(kSetup, u"RegEx0", &TSettings::RegEx0, kStampMask),
     Ranged(kSecondLife, u"Translate", &TSettings::Translate, 0, 0, 2),
     Ranged(kSecondLife, u"UserName", &TSettings::UserName, 0, 0, 1),
+    Ranged(kOptions, u"MaxQueue", &TSettings::MaxQueue, 5, 0, 1000),
+    Ranged(kOptions, u"MaxLength", &TSettings::MaxLength, 300, 0, 100000),
 };
 
 int32_t DefaultOf(const SettingKey& key, int voiceCount) {

@@ -1,4 +1,5 @@
-// The window's choices as Setup.ini keeps them: sections "Setup", "SecondLife" and "Voice".
+// The window's choices as Setup.ini keeps them: sections "Setup", "SecondLife" and "Voice", and
+// "Options" for what has no control of its own.
 // Every key is listed once, in settings.cpp's key table, which reading, writing and the reset
 // to defaults all walk.
 #pragma once
@@ -19,6 +20,8 @@ struct TSettings {
   Text RegEx0;            // the custom mask; by default the viewer's timestamp
   int32_t Translate = 0;  // 0..2
   int32_t UserName = 0;   // 0..1
+  int32_t MaxQueue = 0;  // texts that may wait for speech before the oldest are passed over; 0: any
+  int32_t MaxLength = 0;  // characters of a message spoken before it is cut; 0: no limit
 };
 
 // ...\VORTANE PROJECT\KELVORA_Pro\Setup.ini beneath the local application-data folder; empty

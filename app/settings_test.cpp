@@ -47,6 +47,8 @@ TEST_F(SettingsTest, FirstStartGivesTheDefaults) {
   EXPECT_EQ(s.RegEx0.size(), 37u);
   EXPECT_EQ(s.Translate, 0);
   EXPECT_EQ(s.UserName, 0);
+  EXPECT_EQ(s.MaxQueue, 5);
+  EXPECT_EQ(s.MaxLength, 300);
   SettingsDefault(current, 2);
   EXPECT_EQ(current.Voice, 0);
 }
@@ -72,6 +74,10 @@ TEST_F(SettingsTest, NumbersAreBroughtIntoRange) {
       {"[Voice]\nVoice=-4", 3, &TSettings::Voice, 0},
       {"[SecondLife]\nTranslate=-3", 3, &TSettings::Translate, 0},
       {"[SecondLife]\nUserName=5", 3, &TSettings::UserName, 1},
+      {"[Options]\nMaxQueue=-2", 3, &TSettings::MaxQueue, 0},
+      {"[options]\nmaxqueue=0", 3, &TSettings::MaxQueue, 0},
+      {"[Options]\nMaxLength=many", 3, &TSettings::MaxLength, 300},
+      {"[Options]\nMaxLength=0x40", 3, &TSettings::MaxLength, 64},
       {"[SecondLife]\nViewer=0x1", 3, &TSettings::Viewer, 1},
       {"[SecondLife]\nViewer=7", 3, &TSettings::Viewer, 7},  // no range check
       {"[Setup]\nFileType=3", 3, &TSettings::FileType, 3},

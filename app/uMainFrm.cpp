@@ -77,7 +77,8 @@ TMainFrm::TMainFrm()
       RadioButton3(GroupBox2, {12, 38, 0, 0}, u"\uFF3BYYYY/MM/DD hh:mm]"),
       RadioButton5(GroupBox2, {12, 62, 0, 0}, u"Custom(RegEx)"),
       Edit2(GroupBox2, {131, 60, 339, 0}),
-      Timer1(MainFrm) {
+      Timer1(MainFrm),
+      Timer2(MainFrm) {
   Button1.SetCaption(u"START");
   Button1.SetImages(kStart, kDisabled + kStart);
   Button3.SetCaption(u"Skip");
@@ -99,6 +100,7 @@ TMainFrm::TMainFrm()
   for (const char16_t* item : {u"Speak Display Name", u"Speak User Name"}) ComboBox5.ItemAdd(item);
   ComboBox5.SetItemIndex(0);
   Timer1.SetInterval(1000);
+  Timer2.SetInterval(100);
 
   using ui::Application;
   Button1.OnClick([this] { AcTimerExecute(); });
@@ -114,6 +116,7 @@ TMainFrm::TMainFrm()
   }
   LinkLabel1.OnClick([this](const Text& target) { LinkLabel1LinkClick(target); });
   Timer1.OnTimer([this] { Timer1Timer(); });
+  Timer2.OnTimer([this] { Timer2Timer(); });
   MainFrm.OnIdle([this] { AcTimerUpdate(); });
   Application::Dispatch([this] { FormCreate(); });
 }
@@ -173,17 +176,27 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
   Edit2.SetText(s.RegEx0);
   ComboBox4.SetItemIndex(s.Translate);
   ComboBox5.SetItemIndex(s.UserName);
+  MaxQueue = s.MaxQueue;
+  MaxLength = s.MaxLength;
 }
 
 TSettings TMainFrm::SettingsFromControls() const {
   TTypeIndex choice = TypeIndexGet();
-  return {choice.FileIndex,      Edit1.GetText(),
-          ComboBox1.ItemIndex(), Avatar,
-          EncodingIndex,         SpinEdit1.Value(),
-          ComboBox3.ItemIndex(), SpinEdit2.Value(),
-          SpinEdit3.Value(),     static_cast<int32_t>(choice.TextMode),
-          Edit2.GetText(),       ComboBox4.ItemIndex(),
-          ComboBox5.ItemIndex()};
+  return {.FileType = choice.FileIndex,
+          .TargetFile = Edit1.GetText(),
+          .Viewer = ComboBox1.ItemIndex(),
+          .Avatar = Avatar,
+          .Encoding = EncodingIndex,
+          .Interval = SpinEdit1.Value(),
+          .Voice = ComboBox3.ItemIndex(),
+          .Volume = SpinEdit2.Value(),
+          .Rate = SpinEdit3.Value(),
+          .TexType = static_cast<int32_t>(choice.TextMode),
+          .RegEx0 = Edit2.GetText(),
+          .Translate = ComboBox4.ItemIndex(),
+          .UserName = ComboBox5.ItemIndex(),
+          .MaxQueue = MaxQueue,
+          .MaxLength = MaxLength};
 }
 
 void TMainFrm::SettingsLoad() {
@@ -252,10 +265,37 @@ void TMainFrm::Timer1Timer() {
   ChatFileTick(Monitor, TargetFileGet(choice.FileIndex), ChatSourceGet(),
                [this, &choice](const LineList& lines) {
                  Text mask = Edit2.GetText();
-                 ASAPISend(ModeTextGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines));
+                 PiecesSend(ModeSpeechGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines));
                });
   // Not reached when the tick failed: the timer stays off and monitoring ends.
   Timer1.SetEnabled(true);
+}
+
+void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
+  int32_t windowVoice = ComboBox3.ItemIndex();
+  auto voiceOf = [&](const TSpeechPiece& piece) {
+    for (size_t i = 0; !piece.voice.empty() && i < Voices.size(); ++i) {
+      if (Voices[i].name == piece.voice) return static_cast<int32_t>(i);
+    }
+    return windowVoice;  // none asked for, or a voice there is not
+  };
+  Text text;
+  int32_t voice = windowVoice;
+  for (const TSpeechPiece& piece : pieces) {
+    int32_t next = voiceOf(piece);
+    if (!text.empty() && next != voice) {
+      ASAPISend(text, voice);
+      text.clear();
+    }
+    voice = next;
+    text += (text.empty() ? u"" : u"\r\n") + piece.text;
+  }
+  ASAPISend(text, voice);
+}
+
+void TMainFrm::Timer2Timer() {
+  if (!SpeechPump()) ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
+  Timer2.SetEnabled(SpeechHolding());
 }
 
 void TMainFrm::SpinEdit1Change() {
@@ -276,11 +316,12 @@ void TMainFrm::AcTimerExecute() {
     MasgterFileSizeGet();
     DictionaryLoad(ChatFilter, ProgramFolderGet());
     BWListLoad(ChatFilter, ProgramFolderGet());
+    VoiceListLoad(ChatFilter, ProgramFolderGet());
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
     Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
     bool viewerLog = TypeIndexGet().FileIndex == 1;
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
-                   !viewerLog || AccountLogSettingsGet(viewer, AvatarName()).Timestamps};
+                   !viewerLog || AccountLogSettingsGet(viewer, AvatarName()).Timestamps, MaxLength};
     ASAPICheck();
     BWListMsg();
     ChatLogMsg();
@@ -332,11 +373,13 @@ void TMainFrm::LinkLabel1LinkClick(const Text& target) { ShellOpen(target); }
 
 // --- Speaking --------------------------------------------------------------------------------
 
-void TMainFrm::ASAPISend(TextView text) {
+void TMainFrm::ASAPISend(TextView text) { ASAPISend(text, ComboBox3.ItemIndex()); }
+
+void TMainFrm::ASAPISend(TextView text, int32_t voiceIndex) {
   if (text.empty()) return;
-  if (!SpeechSay(text, ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value())) {
-    ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
-  }
+  bool taken = SpeechSay(text, voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(), MaxQueue);
+  Timer2.SetEnabled(SpeechHolding());
+  if (!taken) ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
 }
 
 bool TMainFrm::ASAPISendXml(TextView text) {

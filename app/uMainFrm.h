@@ -61,6 +61,7 @@ class TMainFrm {
   ui::RadioButton RadioButton3, RadioButton5;
   ui::Edit Edit2;
   ui::Timer Timer1;
+  ui::Timer Timer2;  // hands held texts to the speech runtimes as they fall silent
 
   // --- Fields --------------------------------------------------------------------------------
   int32_t EncodingIndex = 0;
@@ -68,6 +69,8 @@ class TMainFrm {
   TMonitorState Monitor;  // MasterFileSize and what the monitor keeps beside it
   std::vector<Text> Users;
   int32_t LastVoiceIndex = 0;
+  int32_t MaxQueue = 5;               // Setup.ini [Options]: how far speech may fall behind
+  int32_t MaxLength = 300;            // Setup.ini [Options]: longer messages are cut
   std::vector<Text> DialogEncodings;  // the open-file dialog's encoding choices
 
   // --- Methods -------------------------------------------------------------------------------
@@ -87,6 +90,7 @@ class TMainFrm {
   void SettingsLoad();
   void SettingsSave();
   void ASAPISend(TextView text);
+  void ASAPISend(TextView text, int32_t voiceIndex);
   bool ASAPISendXml(TextView text);
   void ASAPICheck();
   void ASAPISkip();
@@ -104,6 +108,7 @@ class TMainFrm {
   void RadioButtonXClick();
   void LinkLabel1LinkClick(const Text& target);
   void Timer1Timer();
+  void Timer2Timer();
   void SpinEdit1Change();
   void ComboBox1Change();
   void ComboBox2Change();
@@ -118,4 +123,6 @@ class TMainFrm {
   void NoticeSend(TextView xml, TextView plain);
   void GroupsEnable(bool enabled);
   void IntervalSet(int seconds);
+  // Speaks a tick's pieces, consecutive ones of the same voice as one text.
+  void PiecesSend(const std::vector<TSpeechPiece>& pieces);
 };

@@ -359,6 +359,61 @@ TEST_F(MainFrmTest, StartHintsWhenTheViewerLogsNothing) {
             std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann Example : here now")});
 }
 
+// Voices.txt gives a speaker a voice of their own; consecutive entries of one voice go as one
+// text, and a voice there is not is the window's.
+TEST_F(MainFrmTest, SpeakersListedInVoicesTxtSpeakInTheirVoice) {
+  FolderMake(folder_.Join(u"program"));
+  FileWrite(folder_.Join(u"program/Voices.txt"),
+            "# VORTANE PROJECT KELVORA Voice List Format V 1.0\nbob.sample\tSapi B\n"
+            "carl.other\tNo Such Voice\n");
+  TMainFrm& f = Frm();
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "");
+  f.Button1.Click();
+  platform_->calls.clear();
+  sapi5_->calls.clear();
+  FileAppend(ChatFile(),
+             "[18:01]  Ann Example (ann.example): one\n[18:01]  Carl Other (carl.other): two\n"
+             "[18:02]  Bob Sample (bob.sample): three\n[18:02]  Bob Sample (bob.sample): four\n");
+  App().ProcessEventsFor(1500);
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(
+                                    kSpeakPlain, "Ann Example : one\r\nCarl Other : two")});
+  EXPECT_EQ(sapi5_->calls, (std::vector<std::string>{
+                               "SetVoice 1", "SetVolume 100", "SetRate 0",
+                               SpeakCall(kSpeakPlain, "Bob Sample : three\r\nBob Sample : four")}));
+}
+
+// With speech that takes time, no more than MaxQueue texts wait; the window hands them on as
+// the voice falls silent, the next one saying how many lines were passed over.
+TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
+  double now = 0;
+  platform_->clock = [&] { return now; };
+  platform_->secondsPerCharacter = 1;
+  FolderMake(PathFolderPart(SettingsPath()));
+  FileWrite(SettingsPath(), "[Options]\nMaxQueue=1\nMaxLength=12\n");
+  TMainFrm& f = Frm();
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "");
+  f.Button1.Click();  // the greeting speaks for a while
+  for (const char* line : {"one", "two", "three"}) {
+    FileAppend(ChatFile(), "[18:01]  Ann (ann.example): " + std::string(line) + "\n");
+    App().ProcessEventsFor(1100);
+  }
+  EXPECT_EQ(SpeechQueueLength(0), 1);
+  now = 1000;
+  App().ProcessEventsFor(300);
+  EXPECT_EQ(platform_->spoken.back().text, "2 lines passed over. Ann : three");
+  FileAppend(ChatFile(), "[18:02]  Ann (ann.example): a message longer than twelve\n");
+  App().ProcessEventsFor(1100);
+  now = 2000;
+  App().ProcessEventsFor(300);
+  EXPECT_EQ(platform_->spoken.back().text, "Ann : a message and so on");
+  f.FormDestroy();
+  ProfileFile ini(SettingsPath());
+  EXPECT_EQ(ini.IntegerGet(u"Options", u"MaxQueue", -1), 1);
+  EXPECT_EQ(ini.IntegerGet(u"Options", u"MaxLength", -1), 12);
+}
+
 TEST_F(MainFrmTest, NoVoicesGiveExactlyTheCountedWarnings) {
   platform_->createFails = true;
   sapi5_->getVoicesFails = true;

@@ -1,6 +1,9 @@
 #include "speech/uSpeechLib.h"
 
 #include <algorithm>
+#include <chrono>
+#include <deque>
+#include <thread>
 
 #include "speech/runtime/runtime.h"
 
@@ -29,29 +32,48 @@ int32_t EngineOpen(TextView classId, std::shared_ptr<SpeechVoice>& voice,
   }
 }
 
+// A plain text waiting for its engine to fall silent.
+struct HeldText {
+  Text text;
+  int32_t voiceIndex, volume, rate;
+  int32_t lines;       // the chat lines it speaks
+  int32_t passedOver;  // lines dropped before it, which its note will count
+};
+
+std::deque<HeldText> PlatformHeld;
+std::deque<HeldText> Sapi5Held;
+
 struct Engine {
   SpeechVoice* voice;
   SpeechObjectTokens* tokens;
+  std::deque<HeldText>* held;
 };
 
 // The engine of a voice entry; voice is null for an entry of no known engine.
 Engine EngineOf(const TVoiceEntry& entry) {
-  if (entry.Version == kSpeechPlatformVersion) return {PlatformVoice.get(), PlatformTokens.get()};
-  if (entry.Version == kSapi5Version) return {Sapi5Voice.get(), Sapi5Tokens.get()};
-  return {nullptr, nullptr};
+  if (entry.Version == kSpeechPlatformVersion) {
+    return {PlatformVoice.get(), PlatformTokens.get(), &PlatformHeld};
+  }
+  if (entry.Version == kSapi5Version) return {Sapi5Voice.get(), Sapi5Tokens.get(), &Sapi5Held};
+  return {nullptr, nullptr, nullptr};
+}
+
+int32_t LinesOf(TextView text) {
+  int32_t lines = 1;
+  for (size_t at = text.find(u"\r\n"); at != TextView::npos; at = text.find(u"\r\n", at + 2)) {
+    ++lines;
+  }
+  return lines;
 }
 
 int32_t IndexClamp(int32_t voiceIndex) {
   return std::clamp(voiceIndex, 0, static_cast<int32_t>(Voices.size()) - 1);
 }
 
-bool Say(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, int32_t flags) {
-  if (Voices.empty()) return false;
-  SpeechClamp(voiceIndex, volume, rate);
-  const TVoiceEntry& entry = Voices[voiceIndex];
-  Engine engine = EngineOf(entry);
-  if (!engine.voice || !engine.tokens) return false;
-  // Taking the voice and setting volume and rate may fail to the caller; only Speak is guarded.
+// Speaks at once. Taking the voice and setting volume and rate may fail to the caller; only
+// Speak is guarded.
+bool SpeakNow(const Engine& engine, const TVoiceEntry& entry, TextView text, int32_t volume,
+              int32_t rate, int32_t flags) {
   engine.voice->SetVoice(engine.tokens->Item(entry.index));
   engine.voice->SetVolume(volume);
   engine.voice->SetRate(rate);
@@ -61,6 +83,61 @@ bool Say(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, int32_
   } catch (const std::exception&) {
     return false;
   }
+}
+
+bool Say(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, int32_t flags) {
+  if (Voices.empty()) return false;
+  SpeechClamp(voiceIndex, volume, rate);
+  const TVoiceEntry& entry = Voices[voiceIndex];
+  Engine engine = EngineOf(entry);
+  if (!engine.voice || !engine.tokens) return false;
+  return SpeakNow(engine, entry, text, volume, rate, flags);
+}
+
+// What the runtime has still to say; a runtime that cannot tell counts as silent, so texts go
+// to it at once as they did before anything was held.
+int32_t PendingOf(const Engine& engine) {
+  try {
+    return engine.voice->Pending();
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+// Texts the runtime queued behind the one it speaks.
+int32_t RuntimeWaiting(const Engine& engine) { return std::max(PendingOf(engine) - 1, 0); }
+
+// Hands the engine its next held text once it is silent; false when the runtime refused it.
+bool EnginePump(const Engine& engine) {
+  if (!engine.voice || engine.held->empty() || PendingOf(engine) > 0) return true;
+  HeldText next = std::move(engine.held->front());
+  engine.held->pop_front();
+  if (next.passedOver > 0) next.text = PassedOverNote(next.passedOver) + u" " + next.text;
+  return Say(next.text, next.voiceIndex, next.volume, next.rate, kSpeakPlain);
+}
+
+Engine EngineOfVoice(int32_t voiceIndex) { return EngineOf(Voices[IndexClamp(voiceIndex)]); }
+
+int32_t HeldLines(const std::deque<HeldText>& held) {
+  int32_t lines = 0;
+  for (const HeldText& text : held) lines += text.lines;
+  return lines;
+}
+
+// Passes over the oldest waiting line; the text after it, or added when there is none, will
+// say how many were.
+void OldestLineDrop(std::deque<HeldText>& held, HeldText& added) {
+  HeldText& oldest = held.front();
+  size_t end = oldest.text.find(u"\r\n");
+  ++oldest.passedOver;
+  if (end != Text::npos) {
+    oldest.text.erase(0, end + 2);
+    --oldest.lines;
+    return;
+  }
+  int32_t passedOver = oldest.passedOver;
+  held.pop_front();
+  (held.empty() ? added : held.front()).passedOver += passedOver;
 }
 
 }  // namespace
@@ -82,6 +159,8 @@ bool SpeechOpen() {
 }
 
 void SpeechClose() {
+  PlatformHeld.clear();
+  Sapi5Held.clear();
   Sapi5TokenReferences.clear();
   Sapi5Voice.reset();
 }
@@ -100,8 +179,44 @@ void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate) {
   rate = std::clamp(rate, -10, 10);
 }
 
-bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate) {
-  return Say(text, voiceIndex, volume, rate, kSpeakPlain);
+bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
+               int32_t maxWaiting) {
+  if (Voices.empty()) return false;
+  Engine engine = EngineOfVoice(voiceIndex);
+  if (!engine.voice) return false;
+  if (engine.held->empty() && PendingOf(engine) == 0) {
+    return Say(text, voiceIndex, volume, rate, kSpeakPlain);
+  }
+  HeldText added{Text(text), voiceIndex, volume, rate, LinesOf(text), 0};
+  if (maxWaiting > 0) {
+    int32_t waiting = HeldLines(*engine.held) + RuntimeWaiting(engine);
+    while (!engine.held->empty() && waiting + added.lines > maxWaiting) {
+      OldestLineDrop(*engine.held, added);
+      --waiting;
+    }
+  }
+  engine.held->push_back(std::move(added));
+  return true;
+}
+
+int32_t SpeechQueueLength(int32_t voiceIndex) {
+  if (Voices.empty()) return 0;
+  Engine engine = EngineOfVoice(voiceIndex);
+  if (!engine.voice) return 0;
+  return HeldLines(*engine.held) + RuntimeWaiting(engine);
+}
+
+bool SpeechPump() {
+  bool platform = EnginePump({PlatformVoice.get(), PlatformTokens.get(), &PlatformHeld});
+  bool sapi5 = EnginePump({Sapi5Voice.get(), Sapi5Tokens.get(), &Sapi5Held});
+  return platform && sapi5;
+}
+
+bool SpeechHolding() { return !PlatformHeld.empty() || !Sapi5Held.empty(); }
+
+Text PassedOverNote(int32_t lines) {
+  return AsciiToText(std::to_string(lines)) + (lines == 1 ? u" line" : u" lines") +
+         u" passed over.";
 }
 
 bool SpeechSayXml(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate) {
@@ -110,7 +225,8 @@ bool SpeechSayXml(TextView text, int32_t voiceIndex, int32_t volume, int32_t rat
 
 void SpeechPurge(int32_t voiceIndex) {
   if (Voices.empty()) return;
-  Engine engine = EngineOf(Voices[IndexClamp(voiceIndex)]);
+  Engine engine = EngineOfVoice(voiceIndex);
+  if (engine.held) engine.held->clear();
   try {
     if (engine.voice) engine.voice->Speak(u".", kSpeakPurge);
   } catch (const std::exception&) {
@@ -131,6 +247,17 @@ int32_t SpeechGetRate(int32_t voiceIndex) {
 
 bool SpeechWait(int32_t voiceIndex, int32_t milliseconds) {
   if (Voices.empty()) return true;
-  Engine engine = EngineOf(Voices[IndexClamp(voiceIndex)]);
-  return !engine.voice || engine.voice->WaitUntilDone(milliseconds);
+  Engine engine = EngineOfVoice(voiceIndex);
+  if (!engine.voice) return true;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  // Held texts are handed on as the runtime falls silent; then the runtime's own wait.
+  while (!engine.held->empty()) {
+    EnginePump(engine);
+    if (milliseconds >= 0 && std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (milliseconds < 0) return engine.voice->WaitUntilDone(-1);
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  return engine.voice->WaitUntilDone(static_cast<int32_t>(std::max<int64_t>(left.count(), 0)));
 }

@@ -33,16 +33,33 @@ void SpeechClose();
 // Program end: releases what remains.
 void SpeechRelease();
 
-// True when the engine took the text. Chat text is never parsed as markup.
-bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate);
+// True when the engine took the text. Chat text is never parsed as markup. A text for an engine
+// that is still speaking waits in the voice engine, which hands it on once the runtime falls
+// silent (SpeechPump). With maxWaiting > 0, no more than that many chat lines (the CR LF pieces
+// of the texts) wait for the engine: the oldest waiting lines are passed over to make room
+// (never what is being spoken), and the text spoken next begins with a short note of how many.
+bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
+               int32_t maxWaiting = 0);
+// Chat lines waiting for the engine of that voice that have not begun: those the voice engine
+// holds and the texts the runtime queued behind the one it speaks.
+int32_t SpeechQueueLength(int32_t voiceIndex);
+// Hands held texts to the engines that have fallen silent. False when an engine refused one
+// (it is dropped).
+bool SpeechPump();
+// Whether texts wait in the voice engine: someone must go on calling SpeechPump.
+bool SpeechHolding();
+// The note a text begins with after the limit dropped lines before it.
+Text PassedOverNote(int32_t lines);
 // The text is SAPI XML; false when the voice refuses it.
 bool SpeechSayXml(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate);
-// Stops the engine of that voice and drops its queue; the other engine goes on.
+// Stops the engine of that voice and drops its queue (the held texts too); the other engine
+// goes on.
 void SpeechPurge(int32_t voiceIndex);
 // What the engine of that voice holds now; 0 when there are no voices.
 int32_t SpeechGetVolume(int32_t voiceIndex);
 int32_t SpeechGetRate(int32_t voiceIndex);
-// Waits until the engine of that voice has spoken everything queued; false on time-out.
+// Waits until the engine of that voice has spoken everything queued and held; false on
+// time-out.
 bool SpeechWait(int32_t voiceIndex, int32_t milliseconds);
 // Brings the voice index, the volume (0..100) and the rate (-10..10) into range.
 void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate);

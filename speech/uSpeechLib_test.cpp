@@ -147,6 +147,47 @@ TEST_F(VoiceEngineTest, VoicesOfOneEngineShareItsObject) {
   EXPECT_EQ(SpeechGetRate(1), 2);
 }
 
+// Texts for an engine still speaking wait in the voice engine; over the limit the oldest waiting
+// lines are passed over (never what is being spoken) and the next text says how many.
+TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingTexts) {
+  double now = 0;
+  sapi5_->clock = [&] { return now; };
+  sapi5_->secondsPerCharacter = 1;
+  Open({}, {u"S0"});
+  auto spoken = [&] {
+    std::vector<std::string> texts;
+    for (const auto& s : sapi5_->spoken) texts.push_back(s.text);
+    return texts;
+  };
+  EXPECT_TRUE(SpeechSay(u"first", 0, 100, 0, 2));  // at once: 5 seconds of speech
+  EXPECT_TRUE(SpeechSay(u"one\r\ntwo", 0, 100, 0, 2));
+  EXPECT_EQ(SpeechQueueLength(0), 2);
+  EXPECT_TRUE(SpeechHolding());
+  EXPECT_TRUE(SpeechSay(u"three", 0, 100, 0, 2));  // "one" passed over
+  EXPECT_EQ(SpeechQueueLength(0), 2);
+  EXPECT_TRUE(SpeechSay(u"four\r\nfive", 0, 100, 0, 2));  // "two", "three" too
+  EXPECT_EQ(SpeechQueueLength(0), 2);
+  EXPECT_TRUE(SpeechPump());
+  EXPECT_EQ(spoken(), std::vector<std::string>{"first"});  // still speaking
+  now = 5;
+  EXPECT_TRUE(SpeechPump());
+  EXPECT_EQ(spoken(), (std::vector<std::string>{"first", "3 lines passed over. four\r\nfive"}));
+  EXPECT_TRUE(SpeechSay(u"six", 0, 100, 0, 2));
+  now = 100;
+  SpeechPump();
+  EXPECT_EQ(spoken().back(), "six");
+  EXPECT_FALSE(SpeechHolding());
+  EXPECT_EQ(SpeechQueueLength(0), 0);
+  // Without a limit every text waits its turn; Skip drops the waiting ones too.
+  now = 100;
+  for (int i = 0; i < 8; ++i) SpeechSay(u"text", 0, 100, 0, 0);
+  EXPECT_EQ(SpeechQueueLength(0), 8);  // "six" is still being spoken
+  SpeechPurge(0);
+  EXPECT_EQ(SpeechQueueLength(0), 0);
+  EXPECT_FALSE(SpeechHolding());
+  EXPECT_EQ(PassedOverNote(1), u"1 line passed over.");
+}
+
 TEST_F(VoiceEngineTest, SameNameFromBothEnginesIsListedTwice) {
   Open({u"Voice"}, {u"Voice"});
   ASSERT_EQ(Voices.size(), 2u);

@@ -33,13 +33,22 @@ Text AsciiLower(TextView text) {
   return out;
 }
 
+// A name of a side file as the lists hold it: trimmed, in ASCII lower case, a dot for a blank.
+Text UserListName(TextView written) {
+  Text name = AsciiLower(Trim(written));
+  std::replace(name.begin(), name.end(), u' ', u'.');
+  return name;
+}
+
 // The lines of a UTF-8 side file, its byte-order mark skipped.
 LineList SideFileLinesLoad(const Text& path) {
   return LinesSplit(Utf8ToText(Utf8MarkSkip(FileContentsRead(path))));
 }
 
-// Modes 0 and 2: each line without the mask's matches; emptied lines dropped; dictionary once.
-Text MaskedTextGet(const TChatFilter& filter, const LineList& lines, TextView mask) {
+// Modes 0 and 2: each line without the mask's matches; emptied lines dropped; dictionary once;
+// each line cut to maxLength.
+Text MaskedTextGet(const TChatFilter& filter, const LineList& lines, TextView mask,
+                   int32_t maxLength = 0) {
   std::shared_ptr<const Regex> regex = RegexGet(mask);
   const Replacement nothing;
   LineList pieces;
@@ -52,7 +61,18 @@ Text MaskedTextGet(const TChatFilter& filter, const LineList& lines, TextView ma
     }
     if (!rest.empty()) pieces.push_back(std::move(rest));
   }
-  return DictionaryApply(filter, LinesJoin(pieces));
+  Text text = DictionaryApply(filter, LinesJoin(pieces));
+  if (maxLength <= 0) return text;
+  LineList cut = LinesSplit(text);
+  for (Text& line : cut) line = LengthCut(line, maxLength);
+  return LinesJoin(cut);
+}
+
+bool IsBlank(char16_t c) { return c <= u' ' || c == u'\u3000'; }
+
+// Where a text may be cut after this character: Japanese and Chinese punctuation.
+bool IsClauseEnd(char16_t c) {
+  return TextView(u"\u3001\u3002\uFF0C\uFF01\uFF1F").find(c) != TextView::npos;
 }
 
 // The translated or the original part of a message the viewer wrote as
@@ -174,7 +194,7 @@ std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView ent
     if (options.TranslateMode != 0) message = TranslationPartGet(message, options.TranslateMode);
   }
   if (message.empty()) return std::nullopt;
-  message = DictionaryApply(filter, message);
+  message = LengthCut(DictionaryApply(filter, message), options.MaxLength);
   Text key = AsciiLower(Trim(user));
   if (message.empty() || SpeakerSilenced(filter, key)) return std::nullopt;
   Text name = NameUnescaped(display);
@@ -225,17 +245,52 @@ Text SLChatTextGet(const TChatFilter& filter, const LineList& lines, const TChat
   return LinesJoin(pieces);
 }
 
-Text ModeTextGet(const TTextRequest& request, const LineList& lines) {
-  if (lines.empty()) return Text();
+Text LengthCut(TextView text, int32_t maxLength) {
+  if (maxLength <= 0 || text.size() <= static_cast<size_t>(maxLength)) return Text(text);
+  size_t limit = static_cast<size_t>(maxLength), cut = limit;
+  for (size_t at = limit; at > limit / 2; --at) {
+    if (IsBlank(text[at]) || IsClauseEnd(text[at - 1])) {
+      cut = at;
+      break;
+    }
+  }
+  // Never between the two halves of a character.
+  if (cut == limit && text[cut] >= 0xDC00 && text[cut] <= 0xDFFF) --cut;
+  size_t end = cut;
+  while (end > 0 && IsBlank(text[end - 1])) --end;
+  return Text(text.substr(0, end)) + u" and so on";
+}
+
+std::vector<TSpeechPiece> ModeSpeechGet(const TTextRequest& request, const LineList& lines) {
+  if (lines.empty()) return {};
+  const TChatFilter& filter = request.filter;
+  int32_t maxLength = request.options.MaxLength;
+  Text text;
   switch (request.mode) {
-    case TTextMode::kSecondLifeChat:
-      return SLChatTextGet(request.filter, lines, request.options);
+    case TTextMode::kSecondLifeChat: {
+      std::vector<TSpeechPiece> pieces;
+      for (TChatEntry& entry : SLChatEntriesGet(filter, lines, request.options)) {
+        auto voice = filter.SpeakerVoices.find(entry.speaker);
+        pieces.push_back(
+            {voice == filter.SpeakerVoices.end() ? Text() : voice->second, std::move(entry.text)});
+      }
+      return pieces;
+    }
     case TTextMode::kCustom:
-      return RegExTextGet(request.filter, lines, request.customMask);
+      text = MaskedTextGet(filter, lines, request.customMask, maxLength);
+      break;
     case TTextMode::kStamp:
+      text = MaskedTextGet(filter, lines, kStampForms, maxLength);
       break;
   }
-  return StampTextGet(request.filter, lines);
+  if (text.empty()) return {};
+  return {{Text(), std::move(text)}};
+}
+
+Text ModeTextGet(const TTextRequest& request, const LineList& lines) {
+  LineList texts;
+  for (TSpeechPiece& piece : ModeSpeechGet(request, lines)) texts.push_back(std::move(piece.text));
+  return LinesJoin(texts);
 }
 
 // --- Pronunciation dictionary ----------------------------------------------------------------
@@ -314,11 +369,28 @@ void UserListLoad(TChatFilter& filter, const Text& path) {
   UserListLinesLoad(filter, SideFileLinesLoad(path));
 }
 
+void VoiceListLoad(TChatFilter& filter, const Text& folder) {
+  filter.SpeakerVoices.clear();
+  Text path = PathJoin(folder, u"Voices.txt");
+  if (FileExists(path)) VoiceListLinesLoad(filter, SideFileLinesLoad(path));
+}
+
+void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines) {
+  filter.SpeakerVoices.clear();
+  if (lines.size() < 2 || lines[0] != kVoiceListHeader) return;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    size_t tab = lines[i].find(u'\t');
+    if (tab == Text::npos) continue;
+    Text name = UserListName(TextView(lines[i]).substr(0, tab));
+    Text voice = Trim(TextView(lines[i]).substr(tab + 1));
+    if (UserNameCheck(name) && !voice.empty()) filter.SpeakerVoices[name] = voice;
+  }
+}
+
 void UserListLinesLoad(TChatFilter& filter, const LineList& lines) {
   if (lines.size() < 2 || lines[0] != kUserListHeader) return;
   for (size_t i = 1; i < lines.size(); ++i) {
-    Text name = AsciiLower(Trim(lines[i]));
-    std::replace(name.begin(), name.end(), u' ', u'.');
+    Text name = UserListName(lines[i]);
     if (UserNameCheck(name)) filter.UserList.insert(std::move(name));
   }
 }

@@ -4,6 +4,7 @@
 // instance of each, written by START and read by the monitor tick.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -41,6 +42,8 @@ struct TChatOptions {
   // The viewer stamps its lines; when it does not, every line that does not begin with a blank
   // begins an entry.
   bool ViewerStamps = true;
+  // Longer messages (of mode 1; lines of the other modes) are cut (LengthCut); 0: no limit.
+  int32_t MaxLength = 0;
 };
 
 extern TChatOptions ChatOptions;
@@ -50,6 +53,7 @@ extern TChatOptions ChatOptions;
 inline constexpr char16_t kDictionaryHeader[] =
     u"# VORTANE PROJECT KELVORA Dictionary Format V 1.0";
 inline constexpr char16_t kUserListHeader[] = u"# VORTANE PROJECT KELVORA User List Format V 1.0";
+inline constexpr char16_t kVoiceListHeader[] = u"# VORTANE PROJECT KELVORA Voice List Format V 1.0";
 
 class Regex;
 class Replacement;
@@ -67,6 +71,9 @@ struct TChatFilter {
   TTransList Dictionary;
   std::set<Text> UserList;  // user names, trimmed and in ASCII lower case
   bool WhiteListMode = false;
+  // Voices.txt: a speaker's own voice, by user name (as UserList holds names), as the voice box
+  // names it.
+  std::map<Text, Text> SpeakerVoices;
 };
 
 extern TChatFilter ChatFilter;
@@ -91,6 +98,12 @@ void BWListLoad(TChatFilter& filter, const Text& folder);
 void UserListLoad(TChatFilter& filter, const Text& path);
 // The same for a list file's lines.
 void UserListLinesLoad(TChatFilter& filter, const LineList& lines);
+// Reads folder's Voices.txt into filter (a missing file, one line or a wrong header give no
+// voices); a file that exists but cannot be read throws PlatformError.
+void VoiceListLoad(TChatFilter& filter, const Text& folder);
+// The same for the file's lines: "user.name<TAB>voice name" each.
+void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines);
+
 // Whether the speaker with this key (trimmed, ASCII lower case) is silenced.
 bool SpeakerSilenced(const TChatFilter& filter, TextView key);
 // The spoken notice about the list for the avatar's folder name, naming the product with
@@ -125,6 +138,11 @@ Text SLChatEntryGet(const TChatFilter& filter, TextView entry, const TChatOption
 // earlier); at most 31 characters without a ".".
 bool UserNameCheck(TextView text);
 
+// A text longer than maxLength characters (UTF-16 units) up to the last word boundary before the
+// limit (a blank, or a Japanese or Chinese punctuation mark; where there is none in its second
+// half, the limit itself), then " and so on"; the text whole when it is not longer, or for 0.
+Text LengthCut(TextView text, int32_t maxLength);
+
 // What a mode reads besides the lines.
 struct TTextRequest {
   TTextMode mode = TTextMode::kStamp;
@@ -133,5 +151,14 @@ struct TTextRequest {
   TextView customMask;          // kCustom
 };
 
-// The text to speak for a tick's lines in the request's mode; empty when nothing is to be said.
+// One text to speak, and the voice it asks for.
+struct TSpeechPiece {
+  Text voice;  // a voice name from Voices.txt; empty: the window's voice
+  Text text;
+};
+
+// What to speak for a tick's lines in the request's mode: in mode 1 a piece per entry (with its
+// speaker's voice), in the others one piece. Empty when nothing is to be said.
+std::vector<TSpeechPiece> ModeSpeechGet(const TTextRequest& request, const LineList& lines);
+// The same as one text, the pieces joined with CR LF.
 Text ModeTextGet(const TTextRequest& request, const LineList& lines);

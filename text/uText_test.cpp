@@ -256,6 +256,69 @@ TEST_F(TextTest, FixtureLogsOfEveryForm) {
   }
 }
 
+struct CutCase {
+  const char* name;
+  Text text;
+  int32_t limit;
+  Text expected;
+};
+
+TEST(LengthCut, AtTheLastWordBoundaryBeforeTheLimit) {
+  const Text japanese = u"\u3042\u3044\u3046\u3048\u304A\u304B\u304D\u304F\u3051\u3053";
+  const CutCase cases[] = {
+      {"short enough", u"hello there", 11, u"hello there"},
+      {"no limit", Text(5000, u'a'), 0, Text(5000, u'a')},
+      {"last blank", u"one two three four", 12, u"one two and so on"},
+      {"blank right at the limit", u"one two three", 7, u"one two and so on"},
+      {"no blank in the second half", u"a bcdefghijklmnop", 10, u"a bcdefghi and so on"},
+      {"no blank at all", u"abcdefghijklmnop", 5, u"abcde and so on"},
+      {"Japanese without blanks", japanese, 4, japanese.substr(0, 4) + u" and so on"},
+      {"Japanese clause end", u"\u3042\u3044\u3001\u3046\u3048\u304A", 4,
+       u"\u3042\u3044\u3001 and so on"},
+      {"a character is never split", u"ab\U0001F600cd", 3, u"ab and so on"},
+      {"blanks before the cut dropped", u"one    two three", 9, u"one and so on"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LengthCut(c.text, c.limit), c.expected) << c.name;
+}
+
+TEST_F(TextTest, LongMessagesAreCutPerEntryOrPerLine) {
+  TChatOptions options;
+  options.MaxLength = 10;
+  DictionaryWrite("lol\tlaughing out loud\n");
+  // After the dictionary, and the message only: the name stays whole.
+  EXPECT_EQ(SLChatTextGet(filter_, {u"[18:05]  Jane Doe (jane.doe): lol and more"}, options),
+            u"Jane Doe : laughing and so on");
+  TTextRequest stamp{TTextMode::kStamp, filter_, options, {}};
+  EXPECT_EQ(ModeTextGet(stamp, {u"[18:05]  short", u"[18:05] a long line here"}),
+            u" short\r\na long and so on");
+}
+
+// Voices.txt: a speaker's own voice, names as the speaker lists take them.
+TEST_F(TextTest, VoiceListGivesSpeakersTheirVoices) {
+  SideFileWrite(u"Voices.txt",
+                "\xEF\xBB\xBF# VORTANE PROJECT KELVORA Voice List Format V 1.0\r\n"
+                "Jane Doe\tespeak-ng English\r\nbob.sample\t  Other Voice  \r\nno tab here\r\n"
+                "Bad_Name\tX\r\ncarl\t\r\nbob.sample\tLater Voice\r\n");
+  VoiceListLoad(filter_, folder_.Path());
+  EXPECT_EQ(filter_.SpeakerVoices, (std::map<Text, Text>{{u"jane.doe", u"espeak-ng English"},
+                                                         {u"bob.sample", u"Later Voice"}}));
+  TTextRequest chat{TTextMode::kSecondLifeChat, filter_, {}, {}};
+  std::vector<TSpeechPiece> pieces =
+      ModeSpeechGet(chat, {u"[18:05]  Jane Doe (jane.doe): hi", u"[18:05]  Ann (ann.example): yo",
+                           u"[18:06]  Bob (bob.sample): hey"});
+  ASSERT_EQ(pieces.size(), 3u);
+  EXPECT_EQ(pieces[0].voice, u"espeak-ng English");
+  EXPECT_EQ(pieces[1].voice, u"");
+  EXPECT_EQ(pieces[2].voice, u"Later Voice");
+  // A wrong header or no file: no voices.
+  SideFileWrite(u"Voices.txt", "# wrong\njane.doe\tX\n");
+  VoiceListLoad(filter_, folder_.Path());
+  EXPECT_TRUE(filter_.SpeakerVoices.empty());
+  filter_.SpeakerVoices[u"x"] = u"y";
+  VoiceListLoad(filter_, folder_.Join(u"elsewhere"));
+  EXPECT_TRUE(filter_.SpeakerVoices.empty());
+}
+
 struct MaskCase {
   const char* name;
   LineList lines;
@@ -397,19 +460,55 @@ TEST_F(TextTest, DictionaryKeepsItsTableWhenTheFileIsUnusable) {
   EXPECT_EQ(filter_.Dictionary[0].src, u"x");
 }
 
-// The templates the Windows package ships: their headers are the ones the loaders accept.
+// The templates the packages ship: their headers are the ones the loaders accept, and every
+// entry of the starter dictionary says what residents want to hear.
 TEST_F(TextTest, ShippedTemplatesLoad) {
-  Text templates = SourcePath(u"packaging/windows/templates");
+  Text templates = SourcePath(u"packaging/templates");
   DictionaryLoad(filter_, templates);
-  ASSERT_EQ(filter_.Dictionary.size(), 1u);
-  EXPECT_EQ(DictionaryApply(filter_, u"SL is fun, SLURL stays"),
-            u"Second Life is fun, SLURL stays");
+  struct {
+    Text chat, spoken;
+  } cases[] = {
+      {u"see https://example.com/a?b=c now", u"see link now"},
+      {u"at www.example.com.", u"at link"},
+      {u"secondlife:///app/teleport/Ahern/1/2/3 here", u"link here"},
+      {u"L$500 or L$ 1,000", u"500 Linden dollars or 1,000 Linden dollars"},
+      {u"costs L$", u"costs Linden dollars"},
+      {u"soooooo good!!!!!!", u"sooo good!!!"},
+      {u"10000 prims", u"10000 prims"},
+      {u"SL is fun, SLURL stays", u"Second Life is fun, SLURL stays"},
+      {u"brb", u"be right back"},
+      {u"AFK", u"away from keyboard"},
+      {u"lol", u"laughing out loud"},
+      {u"rofl", u"rolling on the floor laughing"},
+      {u"Ty", u"thank you"},
+      {u"tyvm", u"thank you very much"},
+      {u"thx", u"thanks"},
+      {u"np", u"no problem"},
+      {u"OMG", u"oh my god"},
+      {u"imo", u"in my opinion"},
+      {u"imho", u"in my humble opinion"},
+      {u"btw", u"by the way"},
+      {u"idk", u"I don't know"},
+      {u"gtg", u"got to go"},
+      {u"wb", u"welcome back"},
+      {u"nvm", u"never mind"},
+      {u"jk", u"just kidding"},
+      {u"pls plz", u"please please"},
+      {u"tp me", u"teleport me"},
+      {u"typing lollipop", u"typing lollipop"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DictionaryApply(filter_, c.chat), c.spoken);
+  EXPECT_GE(filter_.Dictionary.size(), 25u);
   for (const char16_t* list : {u"WhiteList.txt", u"BlackList.txt"}) {
     filter_.UserList.clear();
     SideFileWrite(list, FileContentsRead(PathJoin(templates, list)) + "ann.example\r\n");
     UserListLoad(filter_, PathJoin(folder_.Path(), list));
     EXPECT_EQ(filter_.UserList, std::set<Text>{u"ann.example"}) << TextToUtf8(list);
   }
+  SideFileWrite(u"Voices.txt",
+                FileContentsRead(PathJoin(templates, u"Voices.txt")) + "ann.example\tEnglish\r\n");
+  VoiceListLoad(filter_, folder_.Path());
+  EXPECT_EQ(filter_.SpeakerVoices.size(), 1u);
 }
 
 // A bad entry stops START (the load) with one error naming the file, the line, the pattern and

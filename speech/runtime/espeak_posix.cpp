@@ -151,6 +151,11 @@ class EspeakEngine {
     wake_.notify_all();
   }
 
+  int32_t Pending() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int32_t>(queue_.size()) + (busy_ ? 1 : 0);
+  }
+
   bool WaitUntilDone(int32_t milliseconds) {
     std::unique_lock<std::mutex> lock(mutex_);
     auto idle = [this] { return queue_.empty() && !busy_; };
@@ -327,6 +332,7 @@ class EspeakVoice : public NamedVoice {
     engine.Enqueue({std::move(body), xml, Voice(), Rate(), Volume(), WavFolderGet()});
     return ++stream_;
   }
+  int32_t Pending() override { return EspeakEngine::Get().Pending(); }
   bool WaitUntilDone(int32_t milliseconds) override {
     return EspeakEngine::Get().WaitUntilDone(milliseconds);
   }

@@ -52,6 +52,9 @@ class SpeechVoice {
   virtual int32_t GetRate() = 0;
   virtual void SetRate(int32_t rate) = 0;
   virtual int32_t Speak(TextView text, int32_t flags) = 0;
+  // Texts taken by Speak that have not been spoken to their end, the one being spoken included:
+  // 0 when the voice is silent.
+  virtual int32_t Pending() = 0;
   // Waits until everything queued has been spoken; false when the time ran out first.
   virtual bool WaitUntilDone(int32_t milliseconds) = 0;
 };

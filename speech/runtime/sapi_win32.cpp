@@ -5,6 +5,8 @@
 #include <oleauto.h>
 #include <sapi.h>
 
+#include <algorithm>
+
 #include "speech/runtime/runtime.h"
 
 namespace {
@@ -109,6 +111,18 @@ class ComVoice : public SpeechVoice {
     Check("ISpeechVoice::Speak",
           voice_->Speak(Bstr(text).get(), static_cast<SpeechVoiceSpeakFlags>(flags), &stream));
     return static_cast<int32_t>(stream);
+  }
+  int32_t Pending() override {
+    Com<ISpeechVoiceStatus> status;
+    Check("ISpeechVoice::get_Status", voice_->get_Status(status.Out()));
+    SpeechRunState state{};
+    long current = 0, last = 0;
+    Check("ISpeechVoiceStatus::get_RunningState", status->get_RunningState(&state));
+    if (!(state & SRSEIsSpeaking)) return 0;
+    Check("ISpeechVoiceStatus::get_CurrentStreamNumber", status->get_CurrentStreamNumber(&current));
+    Check("ISpeechVoiceStatus::get_LastStreamNumberQueued",
+          status->get_LastStreamNumberQueued(&last));
+    return static_cast<int32_t>(std::max<long>(last - current + 1, 1));
   }
   bool WaitUntilDone(int32_t milliseconds) override {
     VARIANT_BOOL done = VARIANT_FALSE;

@@ -1,5 +1,7 @@
 #include "speech/runtime/scripted.h"
 
+#include <algorithm>
+
 namespace {
 
 class ScriptedToken : public SpeechObjectToken {
@@ -64,7 +66,22 @@ class ScriptedVoice : public SpeechVoice {
   int32_t Speak(TextView text, int32_t flags) override {
     engine_->calls.push_back(SpeakCall(flags, TextToUtf8(text)));
     if (engine_->refuses && engine_->refuses(text, flags)) throw SpeechError("scripted: refused");
-    return 1;
+    if (!engine_->clock) return 1;
+    double now = engine_->clock();
+    if (flags & kFlagPurgeBeforeSpeak) {
+      for (auto& spoken : engine_->spoken) spoken.end = std::min(spoken.end, now);
+      if (text == u".") return 1;
+    }
+    double start = engine_->spoken.empty() ? now : std::max(now, engine_->spoken.back().end);
+    double length = static_cast<double>(text.size()) * engine_->secondsPerCharacter;
+    engine_->spoken.push_back({TextToUtf8(text), start, start + length});
+    return static_cast<int32_t>(engine_->spoken.size());
+  }
+  int32_t Pending() override {
+    if (!engine_->clock) return 0;
+    double now = engine_->clock();
+    return static_cast<int32_t>(std::count_if(engine_->spoken.begin(), engine_->spoken.end(),
+                                              [now](const auto& s) { return s.end > now; }));
   }
   bool WaitUntilDone(int32_t) override { return true; }
 

@@ -20,6 +20,16 @@ struct ScriptedEngine {
   std::vector<std::string> calls;
   // The tokens handed out, to count the references others hold.
   std::vector<std::shared_ptr<SpeechObjectToken>> tokens;
+  // Speech that takes time: with a clock (seconds) and a time per character, each text is
+  // spoken after the ones before it, and Pending counts those not yet ended. Without, every
+  // text ends at once.
+  std::function<double()> clock;
+  double secondsPerCharacter = 0;
+  struct Spoken {
+    std::string text;
+    double start, end;
+  };
+  std::vector<Spoken> spoken;  // every text with its time, purged ones cut short
 
   // Calls beginning with prefix.
   std::vector<std::string> CallsOf(const std::string& prefix) const;

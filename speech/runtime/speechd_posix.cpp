@@ -16,19 +16,19 @@ int SpeechdVolume(int32_t volume) { return volume * 2 - 100; }
 int SpeechdRate(int32_t rate) { return rate * 10; }
 
 // Messages still being spoken, counted through the server's end and cancel notices.
-struct Pending {
+struct PendingMessages {
   std::mutex mutex;
   std::condition_variable done;
   int count = 0;
 };
 
-Pending& PendingGet() {
-  static Pending pending;
+PendingMessages& PendingGet() {
+  static PendingMessages pending;
   return pending;
 }
 
 void MessageEnded(size_t, size_t, SPDNotificationType) {
-  Pending& pending = PendingGet();
+  PendingMessages& pending = PendingGet();
   std::lock_guard<std::mutex> lock(pending.mutex);
   if (pending.count > 0) --pending.count;
   pending.done.notify_all();
@@ -72,7 +72,7 @@ class SpeechdVoice : public NamedVoice {
     spd_set_synthesis_voice(connection_, Voice().c_str());
     spd_set_volume(connection_, SpeechdVolume(Volume()));
     spd_set_voice_rate(connection_, SpeechdRate(Rate()));
-    Pending& pending = PendingGet();
+    PendingMessages& pending = PendingGet();
     {
       std::lock_guard<std::mutex> lock(pending.mutex);
       ++pending.count;
@@ -85,8 +85,14 @@ class SpeechdVoice : public NamedVoice {
     return id;
   }
 
+  int32_t Pending() override {
+    PendingMessages& pending = PendingGet();
+    std::lock_guard<std::mutex> lock(pending.mutex);
+    return pending.count;
+  }
+
   bool WaitUntilDone(int32_t milliseconds) override {
-    Pending& pending = PendingGet();
+    PendingMessages& pending = PendingGet();
     std::unique_lock<std::mutex> lock(pending.mutex);
     auto idle = [&] { return pending.count == 0; };
     if (milliseconds < 0) {
