@@ -107,12 +107,22 @@ int32_t PendingOf(const Engine& engine) {
 // Texts the runtime queued behind the one it speaks.
 int32_t RuntimeWaiting(const Engine& engine) { return std::max(PendingOf(engine) - 1, 0); }
 
-// Hands the engine its next held text once it is silent; false when the runtime refused it.
+// Hands the engine the next held line once it is silent, a line at a time, so the limit can pass
+// over any line still waiting; false when the runtime refused it.
 bool EnginePump(const Engine& engine) {
   if (!engine.voice || engine.held->empty() || PendingOf(engine) > 0) return true;
-  HeldText next = std::move(engine.held->front());
-  engine.held->pop_front();
-  if (next.passedOver > 0) next.text = PassedOverNote(next.passedOver) + u" " + next.text;
+  HeldText& front = engine.held->front();
+  size_t end = front.text.find(u"\r\n");
+  Text line = front.text.substr(0, end);
+  if (front.passedOver > 0) line = PassedOverNote(front.passedOver) + u" " + line;
+  HeldText next{std::move(line), front.voiceIndex, front.volume, front.rate, 1, 0};
+  if (end == Text::npos) {
+    engine.held->pop_front();
+  } else {
+    front.text.erase(0, end + 2);
+    --front.lines;
+    front.passedOver = 0;
+  }
   return Say(next.text, next.voiceIndex, next.volume, next.rate, kSpeakPlain);
 }
 

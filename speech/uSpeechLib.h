@@ -35,7 +35,7 @@ void SpeechRelease();
 
 // True when the engine took the text. Chat text is never parsed as markup. A text for an engine
 // that is still speaking waits in the voice engine, which hands it on once the runtime falls
-// silent (SpeechPump). With maxWaiting > 0, no more than that many chat lines (the CR LF pieces
+// silent (SpeechPump), a line at a time. With maxWaiting > 0, no more than that many chat lines (the CR LF pieces
 // of the texts) wait for the engine: the oldest waiting lines are passed over to make room
 // (never what is being spoken), and the text spoken next begins with a short note of how many.
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
