@@ -151,6 +151,21 @@ void TMainFrm::VoiceBoxFill() {
   ComboBox3.SetItemIndex(0);
   SpinEdit2.SetValue(SpeechGetVolume(0));
   SpinEdit3.SetValue(SpeechGetRate(0));
+  Timer2Arm();
+}
+
+void TMainFrm::VoiceBoxRefill() {
+  int index = ComboBox3.ItemIndex();
+  Text chosen = index >= 0 ? ComboBox3.ItemText(index) : Text();
+  ComboBox3.ItemsClear();
+  for (const TVoiceEntry& voice : Voices) ComboBox3.ItemAdd(voice.name);
+  auto same = std::find_if(Voices.begin(), Voices.end(),
+                           [&](const TVoiceEntry& voice) { return voice.name == chosen; });
+  int found = same != Voices.end() ? static_cast<int>(same - Voices.begin())
+              : Voices.empty()     ? -1
+                                   : 0;
+  ComboBox3.SetItemIndex(found);
+  LastVoiceIndex = found;
 }
 
 // --- Settings --------------------------------------------------------------------------------
@@ -294,9 +309,13 @@ void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
 }
 
 void TMainFrm::Timer2Timer() {
-  if (!SpeechPump()) ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
-  Timer2.SetEnabled(SpeechHolding());
+  if (SpeechVoicesRefresh()) VoiceBoxRefill();
+  bool pumped = SpeechPump();
+  Timer2Arm();
+  if (!pumped) ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
 }
+
+void TMainFrm::Timer2Arm() { Timer2.SetEnabled(SpeechHolding() || SpeechVoicesListing()); }
 
 void TMainFrm::SpinEdit1Change() {
   // A value typed but not yet brought into range never makes an interval of 0 or less.
@@ -378,7 +397,7 @@ void TMainFrm::ASAPISend(TextView text) { ASAPISend(text, ComboBox3.ItemIndex())
 void TMainFrm::ASAPISend(TextView text, int32_t voiceIndex) {
   if (text.empty()) return;
   bool taken = SpeechSay(text, voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(), MaxQueue);
-  Timer2.SetEnabled(SpeechHolding());
+  Timer2Arm();
   if (!taken) ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
 }
 

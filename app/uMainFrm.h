@@ -61,7 +61,9 @@ class TMainFrm {
   ui::RadioButton RadioButton3, RadioButton5;
   ui::Edit Edit2;
   ui::Timer Timer1;
-  ui::Timer Timer2;  // hands held texts to the speech runtimes as they fall silent
+  // Hands held texts to the speech runtimes as they fall silent, and takes in a voice list that
+  // comes late.
+  ui::Timer Timer2;
 
   // --- Fields --------------------------------------------------------------------------------
   int32_t EncodingIndex = 0;
@@ -119,6 +121,10 @@ class TMainFrm {
   TSettings SettingsFromControls() const;
   void SettingsToControls(const TSettings& settings);
   void VoiceBoxFill();
+  // The voice list changed (speech-dispatcher's listing came in): the box shows it, the chosen
+  // voice kept by its name.
+  void VoiceBoxRefill();
+  void Timer2Arm();
   // Speaks a notice: as markup first, as plain text when the voice refuses markup.
   void NoticeSend(TextView xml, TextView plain);
   void GroupsEnable(bool enabled);

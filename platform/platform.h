@@ -94,6 +94,9 @@ class SharedFile {
 
 // The whole file; throws PlatformError when it exists but cannot be read.
 std::string FileContentsRead(TextView path);
+// Writes the file whole: a new file beside it, then put in its place, so it is never left half
+// written; throws PlatformError naming the file.
+void FileReplace(TextView path, std::string_view contents);
 // Up to count bytes from offset (fewer at the end of the file), the file opened as SharedFile
 // opens it; throws PlatformError.
 std::string FileRangeRead(TextView path, int64_t offset, size_t count);

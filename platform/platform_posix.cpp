@@ -216,11 +216,15 @@ void ProfileFile::RawStringSet(TextView section, TextView key, TextView value) {
 void ProfileFile::Flush() {
   std::string contents;
   impl_->ini.Save(contents);
+  FileReplace(impl_->path, contents);
+}
+
+void FileReplace(TextView path, std::string_view contents) {
   // Written beside the target and renamed over it, so a crash never leaves half a file.
-  std::string target = Native(impl_->path);
+  std::string target = Native(path);
   std::string temp = target + ".XXXXXX";
   int fd = ::mkstemp(temp.data());
-  if (fd < 0) SystemErrorThrow("Cannot write file", impl_->path, errno);
+  if (fd < 0) SystemErrorThrow("Cannot write file", path, errno);
   FileDescriptor file(fd);
   const char* data = contents.data();
   size_t left = contents.size();
@@ -230,7 +234,7 @@ void ProfileFile::Flush() {
     if (wrote < 0) {
       int error = errno;
       ::unlink(temp.c_str());
-      SystemErrorThrow("Cannot write file", impl_->path, error);
+      SystemErrorThrow("Cannot write file", path, error);
     }
     data += wrote;
     left -= static_cast<size_t>(wrote);
@@ -239,7 +243,7 @@ void ProfileFile::Flush() {
   if (::fsync(fd) != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
     int error = errno;
     ::unlink(temp.c_str());
-    SystemErrorThrow("Cannot write file", impl_->path, error);
+    SystemErrorThrow("Cannot write file", path, error);
   }
 }
 

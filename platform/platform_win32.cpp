@@ -242,6 +242,29 @@ void ProfileFile::Flush() {
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, impl_->path.c_str());
 }
 
+void FileReplace(TextView path, std::string_view contents) {
+  // Written beside the target and moved over it, so a crash never leaves half a file.
+  std::wstring target = W(path), temp = target + L".new";
+  {
+    Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.handle == INVALID_HANDLE_VALUE) SystemErrorThrow("Cannot write file", path);
+    DWORD wrote = 0;
+    if (!WriteFile(file.handle, contents.data(), static_cast<DWORD>(contents.size()), &wrote,
+                   nullptr) ||
+        wrote != contents.size() || !FlushFileBuffers(file.handle)) {
+      DWORD error = GetLastError();
+      DeleteFileW(temp.c_str());
+      SystemErrorThrow("Cannot write file", path, error);
+    }
+  }
+  if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DWORD error = GetLastError();
+    DeleteFileW(temp.c_str());
+    SystemErrorThrow("Cannot write file", path, error);
+  }
+}
+
 // --- Conversions, version, shell -------------------------------------------------------------
 
 Text AnsiCodePageToText(std::string_view bytes) {

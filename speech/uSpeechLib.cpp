@@ -150,7 +150,33 @@ void OldestLineDrop(std::deque<HeldText>& held, HeldText& added) {
   (held.empty() ? added : held.front()).passedOver += passedOver;
 }
 
+// The Speech Platform's voices at the front of the list.
+void PlatformVoicesList(int32_t count) {
+  std::vector<TVoiceEntry> platform;
+  for (int32_t i = 0; i < count; ++i) {
+    platform.push_back({kSpeechPlatformVersion, i, PlatformTokens->Item(i)->GetAttribute(u"Name")});
+  }
+  std::erase_if(Voices, [](const TVoiceEntry& v) { return v.Version == kSpeechPlatformVersion; });
+  Voices.insert(Voices.begin(), platform.begin(), platform.end());
+}
+
 }  // namespace
+
+bool SpeechVoicesRefresh() {
+  if (!PlatformVoice || !PlatformVoice->VoicesChanged()) return false;
+  try {
+    PlatformTokens = PlatformVoice->GetVoices(u"", u"");
+    PlatformHeld.clear();  // their voice indexes are the old list's
+    PlatformVoicesList(PlatformTokens->Count());
+  } catch (const std::exception&) {
+    return false;
+  }
+  return true;
+}
+
+bool SpeechVoicesListing() {
+  return PlatformVoice && (PlatformVoice->VoicesListing() || PlatformVoice->VoicesChanged());
+}
 
 bool SpeechOpen() {
   int32_t platformCount = EngineOpen(kSpeechPlatformClassId, PlatformVoice, PlatformTokens);
@@ -158,9 +184,7 @@ bool SpeechOpen() {
   Voices.clear();
   Sapi5TokenReferences.clear();
   Voices.reserve(static_cast<size_t>(platformCount + Sapi5Count));
-  for (int32_t i = 0; i < platformCount; ++i) {
-    Voices.push_back({kSpeechPlatformVersion, i, PlatformTokens->Item(i)->GetAttribute(u"Name")});
-  }
+  PlatformVoicesList(platformCount);
   for (int32_t j = 0; j < Sapi5Count; ++j) {
     Voices.push_back({kSapi5Version, j, Sapi5Tokens->Item(j)->GetDescription(0)});
     Sapi5TokenReferences.push_back(Sapi5Tokens->Item(j));

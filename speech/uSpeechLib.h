@@ -28,6 +28,11 @@ inline constexpr int32_t kSpeakPurge = kFlagAsync | kFlagPurgeBeforeSpeak;
 // Opens both engines; true when at least one voice was found. An engine that cannot be created
 // or listed adds no voices; a voice whose name cannot be read throws.
 bool SpeechOpen();
+// A runtime that lists its voices in the background (speech-dispatcher) may find others than it
+// gave at SpeechOpen: true when Voices changed now (the caller refills what shows them).
+bool SpeechVoicesRefresh();
+// Whether such a listing is still going on or has news: someone should call SpeechVoicesRefresh.
+bool SpeechVoicesListing();
 // Gives back the SAPI 5 tokens' extra references and destroys the SAPI 5 voice object.
 void SpeechClose();
 // Program end: releases what remains.
@@ -35,9 +40,10 @@ void SpeechRelease();
 
 // True when the engine took the text. Chat text is never parsed as markup. A text for an engine
 // that is still speaking waits in the voice engine, which hands it on once the runtime falls
-// silent (SpeechPump), a line at a time. With maxWaiting > 0, no more than that many chat lines (the CR LF pieces
-// of the texts) wait for the engine: the oldest waiting lines are passed over to make room
-// (never what is being spoken), and the text spoken next begins with a short note of how many.
+// silent (SpeechPump), a line at a time. With maxWaiting > 0, no more than that many chat lines
+// (the CR LF pieces of the texts) wait for the engine: the oldest waiting lines are passed over to
+// make room (never what is being spoken), and the text spoken next begins with a short note of how
+// many.
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
                int32_t maxWaiting = 0);
 // Chat lines waiting for the engine of that voice that have not begun: those the voice engine

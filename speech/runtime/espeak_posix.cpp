@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
@@ -193,28 +192,15 @@ class EspeakEngine {
   // espeak-ng lists its voices by language name; the user's own language comes first, so the
   // first voice, the program's default, speaks it (English where the locale names none).
   void VoicesList() {
-    std::string preferred = PreferredLanguage();
-    std::string base = preferred.substr(0, preferred.find('-'));
     std::vector<std::pair<int, std::pair<std::string, std::string>>> ranked;
     for (const espeak_VOICE** v = espeak_ListVoices(nullptr); v && *v; ++v) {
       // languages: a priority byte, then the language name, for each language of the voice.
       std::string language = (*v)->languages && (*v)->languages[0] ? (*v)->languages + 1 : "";
-      int rank = language == preferred ? 0 : language.substr(0, language.find('-')) == base ? 1 : 2;
-      ranked.push_back({rank, {(*v)->name, (*v)->identifier}});
+      ranked.push_back({LanguageRank(language), {(*v)->name, (*v)->identifier}});
     }
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [rank, voice] : ranked) voices_.push_back(std::move(voice));
-  }
-
-  static std::string PreferredLanguage() {
-    const char* locale = std::getenv("LC_ALL");
-    if (!locale || !*locale) locale = std::getenv("LANG");
-    std::string language = locale && *locale ? locale : "";
-    language = language.substr(0, language.find_first_of(".@"));
-    if (language.empty() || language == "C" || language == "POSIX") return "en-us";
-    for (char& c : language) c = c == '_' ? '-' : static_cast<char>(std::tolower(c));
-    return language;
   }
 
   bool DeviceOpen() {
@@ -318,7 +304,7 @@ class EspeakVoice : public NamedVoice {
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
     std::vector<std::shared_ptr<NamedToken>> tokens;
     for (const auto& [name, identifier] : EspeakEngine::Get().VoiceList()) {
-      tokens.push_back(std::make_shared<NamedToken>(kEngine, name, identifier));
+      tokens.push_back(std::make_shared<NamedToken>(kEngine, name + " (espeak-ng)", identifier));
     }
     return std::make_shared<NamedTokens>(kEngine, std::move(tokens));
   }

@@ -1,4 +1,39 @@
+#include <cctype>
+#include <cstdlib>
+
 #include "speech/runtime/posix_runtimes.h"
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = c == '_' ? '-' : static_cast<char>(std::tolower(c));
+  return text;
+}
+
+std::string PreferredLanguageRead() {
+  const char* locale = std::getenv("LC_ALL");
+  if (!locale || !*locale) locale = std::getenv("LANG");
+  std::string language = locale && *locale ? locale : "";
+  language = language.substr(0, language.find_first_of(".@"));
+  if (language.empty() || language == "C" || language == "POSIX") return "en-us";
+  return Lower(language);
+}
+
+}  // namespace
+
+const std::string& LanguagePreferred() {
+  static const std::string preferred = PreferredLanguageRead();
+  return preferred;
+}
+
+std::string LanguageBase(const std::string& language) {
+  return Lower(language.substr(0, language.find('-')));
+}
+
+int LanguageRank(const std::string& language) {
+  if (Lower(language) == LanguagePreferred()) return 0;
+  return LanguageBase(language) == LanguageBase(LanguagePreferred()) ? 1 : 2;
+}
 
 NamedToken::NamedToken(std::string engine, std::string name, std::string identifier)
     : engine_(std::move(engine)), name_(std::move(name)), identifier_(std::move(identifier)) {}

@@ -35,6 +35,15 @@ class NamedTokens : public SpeechObjectTokens {
 const std::string& NamedTokenIdentifier(const std::shared_ptr<SpeechObjectToken>& token,
                                         const std::string& engine);
 
+// How near a voice's language (espeak-ng's "en-us", speech-dispatcher's "en-US") is to the
+// user's (LC_ALL, else LANG; English where they name none): 0 the same, 1 the same language of
+// another region, 2 another; the user's own language comes first in the voice lists.
+int LanguageRank(const std::string& language);
+// The user's language as the voice lists rank it: "de-de" for LANG=de_DE.UTF-8.
+const std::string& LanguagePreferred();
+// The language part of a voice language: "en" for "en-US".
+std::string LanguageBase(const std::string& language);
+
 // A voice object of our own runtimes: it keeps the voice, volume and rate it was given for the
 // texts it speaks next.
 class NamedVoice : public SpeechVoice {

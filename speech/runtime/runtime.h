@@ -57,6 +57,10 @@ class SpeechVoice {
   virtual int32_t Pending() = 0;
   // Waits until everything queued has been spoken; false when the time ran out first.
   virtual bool WaitUntilDone(int32_t milliseconds) = 0;
+  // A runtime that lists its voices in the background: whether the list GetVoices gave has
+  // changed since, and whether the listing is still going on.
+  virtual bool VoicesChanged() { return false; }
+  virtual bool VoicesListing() { return false; }
 };
 
 using SpeechVoiceFactory = std::function<std::shared_ptr<SpeechVoice>()>;

@@ -2,9 +2,14 @@
 // synthesisers it runs. Markup is not offered to it (callers fall back to plain text).
 #include <libspeechd.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
+#include <string_view>
+#include <thread>
 
+#include "platform/platform.h"
 #include "speech/runtime/posix_runtimes.h"
 
 namespace {
@@ -34,42 +39,181 @@ void MessageEnded(size_t, size_t, SPDNotificationType) {
   pending.done.notify_all();
 }
 
+// One voice of the server: its module, its name and language, as the server lists them.
+struct ServerVoice {
+  std::string module, name, language;
+  bool operator==(const ServerVoice&) const = default;
+};
+
+// The voices a person would choose: every language once (espeak-ng's module offers each in a
+// hundred variants), the user's own language first; the variants of exactly that language after
+// all the others, where they are at hand without burying the list.
+std::vector<ServerVoice> VoicesChosen(std::vector<std::pair<ServerVoice, std::string>> listed) {
+  auto plain = [](const std::string& variant) { return variant.empty() || variant == "none"; };
+  // The user's own language: the plain voice nearest to it.
+  std::string own;
+  int best = 3;
+  for (const auto& [voice, variant] : listed) {
+    int rank = LanguageRank(voice.language);
+    if (plain(variant) && rank < best) best = rank, own = voice.language;
+  }
+  std::vector<std::pair<int, ServerVoice>> ranked;
+  for (auto& [voice, variant] : listed) {
+    if (plain(variant)) {
+      ranked.push_back({LanguageRank(voice.language), std::move(voice)});
+    } else if (best < 2 && voice.language == own) {
+      ranked.push_back({3, std::move(voice)});
+    }
+  }
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<ServerVoice> voices;
+  for (auto& [rank, voice] : ranked) voices.push_back(std::move(voice));
+  return voices;
+}
+
+SPDConnection* Connect(const char* connectionName) {
+  char* error = nullptr;
+  SPDConnection* connection =
+      spd_open2("kelvora", connectionName, nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
+  if (!connection) {
+    std::string reason = error ? error : "no server";
+    std::free(error);
+    throw SpeechError("speech-dispatcher: " + reason);
+  }
+  return connection;
+}
+
+// The server's voices, module by module, through the protocol's own listing (libspeechd's
+// takes seconds for the thousands of voices espeak-ng's module offers).
+std::vector<ServerVoice> ServerVoicesList(SPDConnection* connection) {
+  std::vector<std::pair<ServerVoice, std::string>> listed;
+  char** modules = spd_list_modules(connection);
+  for (char** module = modules; module && *module; ++module) {
+    if (spd_set_output_module(connection, *module) != 0) continue;
+    char* reply = nullptr;
+    if (spd_execute_command_with_reply(connection, "LIST SYNTHESIS_VOICES", &reply) == 0 && reply) {
+      // "249-name<TAB>language<TAB>variant" lines, then "249 OK".
+      std::string_view rest(reply);
+      while (!rest.empty()) {
+        std::string_view line = rest.substr(0, rest.find('\n'));
+        rest.remove_prefix(std::min(rest.size(), line.size() + 1));
+        if (line.rfind("249-", 0) != 0) continue;
+        line.remove_prefix(4);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+        if (tab1 == std::string_view::npos || tab2 == std::string_view::npos) continue;
+        listed.push_back({{*module, std::string(line.substr(0, tab1)),
+                           std::string(line.substr(tab1 + 1, tab2 - tab1 - 1))},
+                          std::string(line.substr(tab2 + 1))});
+      }
+    }
+    std::free(reply);
+  }
+  if (modules) {
+    for (char** module = modules; *module; ++module) std::free(*module);
+    std::free(modules);
+  }
+  return VoicesChosen(std::move(listed));
+}
+
+// The voices listed at the last run in this language, so that a start need not wait for the
+// server's listing.
+Text VoiceCachePath() {
+  Text cache = EnvironmentGet("XDG_CACHE_HOME");
+  if (cache.empty()) {
+    Text home = EnvironmentGet("HOME");
+    if (home.empty()) return Text();
+    cache = PathJoin(home, u".cache");
+  }
+  std::string name = "speech-dispatcher-voices-" + LanguagePreferred() + ".txt";
+  return PathJoin(PathJoin(cache, u"kelvora"), Utf8ToText(name));
+}
+
+std::vector<ServerVoice> VoiceCacheRead() {
+  std::vector<ServerVoice> voices;
+  try {
+    Text path = VoiceCachePath();
+    if (!FileExists(path)) return voices;
+    for (const Text& line : LinesSplit(Utf8ToText(FileContentsRead(path)))) {
+      std::string text = TextToUtf8(line);
+      size_t tab1 = text.find('\t'), tab2 = text.find('\t', tab1 + 1);
+      if (tab1 == std::string::npos || tab2 == std::string::npos) continue;
+      voices.push_back(
+          {text.substr(0, tab1), text.substr(tab1 + 1, tab2 - tab1 - 1), text.substr(tab2 + 1)});
+    }
+  } catch (const PlatformError&) {
+  }
+  return voices;
+}
+
+void VoiceCacheWrite(const std::vector<ServerVoice>& voices) {
+  Text path = VoiceCachePath();
+  if (path.empty()) return;
+  std::string contents;
+  for (const ServerVoice& v : voices)
+    contents += v.module + '\t' + v.name + '\t' + v.language + '\n';
+  try {
+    FolderCreate(PathFolderPart(path));
+    FileReplace(path, contents);
+  } catch (const PlatformError&) {
+    // no cache: the next start lists the voices again
+  }
+}
+
 class SpeechdVoice : public NamedVoice {
  public:
-  SpeechdVoice() : NamedVoice(kEngine, "") {
-    char* error = nullptr;
-    connection_ = spd_open2("kelvora", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
-    if (!connection_) {
-      std::string reason = error ? error : "no server";
-      std::free(error);
-      throw SpeechError("speech-dispatcher: " + reason);
-    }
+  SpeechdVoice() : NamedVoice(kEngine, ""), connection_(Connect("main")) {
     connection_->callback_end = MessageEnded;
     connection_->callback_cancel = MessageEnded;
     spd_set_notification_on(connection_, SPD_END);
     spd_set_notification_on(connection_, SPD_CANCEL);
+    voices_ = VoiceCacheRead();
+    // The server's listing takes a while: it goes on beside the window, on a connection of its
+    // own, and what it finds replaces the voices from the last run.
+    lister_ = std::thread([this] { VoicesFetch(); });
   }
-  ~SpeechdVoice() override { spd_close(connection_); }
+  ~SpeechdVoice() override {
+    lister_.join();
+    spd_close(connection_);
+  }
   SpeechdVoice(const SpeechdVoice&) = delete;
   SpeechdVoice& operator=(const SpeechdVoice&) = delete;
 
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
-    SPDVoice** voices = spd_list_synthesis_voices(connection_);
-    if (!voices) throw SpeechError("speech-dispatcher: the voices cannot be listed");
+    std::unique_lock<std::mutex> lock(mutex_);
+    // Nothing from an earlier run: the first listing is awaited once.
+    if (voices_.empty()) listed_.wait(lock, [this] { return fetched_; });
+    changed_ = false;
     std::vector<std::shared_ptr<NamedToken>> tokens;
-    for (SPDVoice** v = voices; *v; ++v) {
-      tokens.push_back(std::make_shared<NamedToken>(kEngine, (*v)->name, (*v)->name));
+    for (const ServerVoice& v : voices_) {
+      tokens.push_back(std::make_shared<NamedToken>(
+          kEngine, v.name + " (speech-dispatcher, " + v.module + ")", v.module + '\t' + v.name));
     }
-    free_spd_voices(voices);
     return std::make_shared<NamedTokens>(kEngine, std::move(tokens));
   }
+
+  bool VoicesChanged() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return changed_;
+  }
+
+  bool VoicesListing() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !fetched_;
+  }
+
   int32_t Speak(TextView text, int32_t flags) override {
     if (flags & kFlagPurgeBeforeSpeak) {
       spd_cancel(connection_);
       if (text == u".") return 0;
     }
     if (flags & kFlagIsXml) throw SpeechError("speech-dispatcher: SAPI XML is not supported");
-    spd_set_synthesis_voice(connection_, Voice().c_str());
+    size_t tab = Voice().find('\t');
+    if (tab != std::string::npos) {
+      spd_set_output_module(connection_, Voice().substr(0, tab).c_str());
+      spd_set_synthesis_voice(connection_, Voice().substr(tab + 1).c_str());
+    }
     spd_set_volume(connection_, SpeechdVolume(Volume()));
     spd_set_voice_rate(connection_, SpeechdRate(Rate()));
     PendingMessages& pending = PendingGet();
@@ -103,7 +247,31 @@ class SpeechdVoice : public NamedVoice {
   }
 
  private:
+  void VoicesFetch() {
+    std::vector<ServerVoice> fetched;
+    try {
+      SPDConnection* lister = Connect("voices");
+      fetched = ServerVoicesList(lister);
+      spd_close(lister);
+    } catch (const SpeechError&) {
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!fetched.empty()) {
+      if (fetched != voices_) VoiceCacheWrite(fetched);
+      changed_ = !voices_.empty() && fetched != voices_;
+      voices_ = std::move(fetched);
+    }
+    fetched_ = true;
+    listed_.notify_all();
+  }
+
   SPDConnection* connection_ = nullptr;
+  std::mutex mutex_;
+  std::condition_variable listed_;
+  std::vector<ServerVoice> voices_;
+  bool fetched_ = false;
+  bool changed_ = false;
+  std::thread lister_;
 };
 
 }  // namespace
