@@ -142,10 +142,10 @@ void TMainFrm::FormDestroy() {
 }
 
 void TMainFrm::VoiceBoxFill() {
-  if (!SpeechOpen()) {
-    ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
-    return;
-  }
+  bool opened = SpeechOpen();
+  // A voice that could not be read is told once; the voices read so far serve.
+  if (!opened || !SpeechOpenComplete()) ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
+  if (!opened) return;
   for (const TVoiceEntry& voice : Voices) ComboBox3.ItemAdd(voice.name);
   LastVoiceIndex = 0;
   ComboBox3.SetItemIndex(0);

@@ -414,6 +414,22 @@ TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
   EXPECT_EQ(ini.IntegerGet(u"Options", u"MaxLength", -1), 12);
 }
 
+// A voice whose name cannot be read: creation goes on with the voices read so far, the warning
+// once, and Setup.ini is loaded and saved as the user left it.
+TEST_F(MainFrmTest, UnreadableVoiceKeepsTheSettings) {
+  FolderMake(PathFolderPart(SettingsPath()));
+  FileWrite(SettingsPath(), "[Voice]\nVolume=33\n[Setup]\nInterval=7\n");
+  sapi5_->nameFailsAt = 1;
+  TMainFrm& f = Frm();
+  EXPECT_EQ(Warnings(), 1u);
+  EXPECT_EQ(f.ComboBox3.ItemCount(), 2);
+  EXPECT_EQ(f.SpinEdit2.Value(), 33);
+  f.FormDestroy();
+  ProfileFile ini(SettingsPath());
+  EXPECT_EQ(ini.IntegerGet(u"Voice", u"Volume", -1), 33);
+  EXPECT_EQ(ini.IntegerGet(u"Setup", u"Interval", -1), 7);
+}
+
 TEST_F(MainFrmTest, NoVoicesGiveExactlyTheCountedWarnings) {
   platform_->createFails = true;
   sapi5_->getVoicesFails = true;

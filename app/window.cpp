@@ -9,10 +9,10 @@
 
 int WindowRun(int argc, char** argv) {
   if (!ui::DisplayAvailable()) {
-    std::cout << "No display found. To see the window without one, run it under Xvfb:\n"
+    std::cerr << "kelvora: no display found. To see the window without one, run it under Xvfb:\n"
                  "  xvfb-run -a kelvora\n"
                  "or use a command that needs no window (kelvora --help lists them).\n";
-    return 0;
+    return 1;
   }
   ComApartment apartment;
   ui::Application application(argc, argv, kApplicationTitle);

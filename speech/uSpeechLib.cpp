@@ -16,6 +16,7 @@ std::shared_ptr<SpeechObjectTokens> PlatformTokens;
 std::shared_ptr<SpeechVoice> Sapi5Voice;
 std::shared_ptr<SpeechObjectTokens> Sapi5Tokens;
 int32_t Sapi5Count = 0;
+bool OpenComplete = true;
 // The extra reference held on each SAPI 5 token from SpeechOpen to SpeechClose.
 std::vector<std::shared_ptr<SpeechObjectToken>> Sapi5TokenReferences;
 
@@ -150,14 +151,22 @@ void OldestLineDrop(std::deque<HeldText>& held, HeldText& added) {
   (held.empty() ? added : held.front()).passedOver += passedOver;
 }
 
-// The Speech Platform's voices at the front of the list.
-void PlatformVoicesList(int32_t count) {
-  std::vector<TVoiceEntry> platform;
-  for (int32_t i = 0; i < count; ++i) {
-    platform.push_back({kSpeechPlatformVersion, i, PlatformTokens->Item(i)->GetAttribute(u"Name")});
-  }
+// The Speech Platform's voices at the front of the list; false when one's name could not be
+// read (those before it are listed).
+bool PlatformVoicesList(int32_t count) {
   std::erase_if(Voices, [](const TVoiceEntry& v) { return v.Version == kSpeechPlatformVersion; });
+  std::vector<TVoiceEntry> platform;
+  bool complete = true;
+  try {
+    for (int32_t i = 0; i < count; ++i) {
+      platform.push_back(
+          {kSpeechPlatformVersion, i, PlatformTokens->Item(i)->GetAttribute(u"Name")});
+    }
+  } catch (const std::exception&) {
+    complete = false;
+  }
   Voices.insert(Voices.begin(), platform.begin(), platform.end());
+  return complete;
 }
 
 }  // namespace
@@ -183,14 +192,23 @@ bool SpeechOpen() {
   Sapi5Count = EngineOpen(kSapi5ClassId, Sapi5Voice, Sapi5Tokens);
   Voices.clear();
   Sapi5TokenReferences.clear();
+  OpenComplete = true;
   Voices.reserve(static_cast<size_t>(platformCount + Sapi5Count));
-  PlatformVoicesList(platformCount);
-  for (int32_t j = 0; j < Sapi5Count; ++j) {
-    Voices.push_back({kSapi5Version, j, Sapi5Tokens->Item(j)->GetDescription(0)});
-    Sapi5TokenReferences.push_back(Sapi5Tokens->Item(j));
+  // A voice whose name cannot be read ends its engine's list there: the voices read so far
+  // serve, and the caller is told (SpeechOpenComplete).
+  OpenComplete = PlatformVoicesList(platformCount);
+  try {
+    for (int32_t j = 0; j < Sapi5Count; ++j) {
+      Voices.push_back({kSapi5Version, j, Sapi5Tokens->Item(j)->GetDescription(0)});
+      Sapi5TokenReferences.push_back(Sapi5Tokens->Item(j));
+    }
+  } catch (const std::exception&) {
+    OpenComplete = false;
   }
   return !Voices.empty();
 }
+
+bool SpeechOpenComplete() { return OpenComplete; }
 
 void SpeechClose() {
   PlatformHeld.clear();
@@ -200,6 +218,9 @@ void SpeechClose() {
 }
 
 void SpeechRelease() {
+  // Also what SpeechClose would have released, had it not run: nothing of COM's is left for
+  // after the apartment ends.
+  SpeechClose();
   Voices.clear();
   PlatformVoice.reset();
   PlatformTokens.reset();

@@ -26,8 +26,10 @@ inline constexpr int32_t kSpeakXml = kFlagAsync | kFlagIsXml;
 inline constexpr int32_t kSpeakPurge = kFlagAsync | kFlagPurgeBeforeSpeak;
 
 // Opens both engines; true when at least one voice was found. An engine that cannot be created
-// or listed adds no voices; a voice whose name cannot be read throws.
+// or listed adds no voices; a voice whose name cannot be read ends its engine's list there.
 bool SpeechOpen();
+// False when the last SpeechOpen could not read every voice's name.
+bool SpeechOpenComplete();
 // A runtime that lists its voices in the background (speech-dispatcher) may find others than it
 // gave at SpeechOpen: true when Voices changed now (the caller refills what shows them).
 bool SpeechVoicesRefresh();
@@ -35,7 +37,7 @@ bool SpeechVoicesRefresh();
 bool SpeechVoicesListing();
 // Gives back the SAPI 5 tokens' extra references and destroys the SAPI 5 voice object.
 void SpeechClose();
-// Program end: releases what remains.
+// Program end: releases every speech object (what SpeechClose releases too).
 void SpeechRelease();
 
 // True when the engine took the text. Chat text is never parsed as markup. A text for an engine

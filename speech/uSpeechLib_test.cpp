@@ -66,11 +66,25 @@ TEST_F(VoiceEngineTest, MissingEnginesAddNoVoices) {
   EXPECT_TRUE(platform_->CallsOf("Speak").empty());
 }
 
-TEST_F(VoiceEngineTest, UnreadableNameEndsOpenWithAnError) {
-  platform_->voiceNames = {u"P0"};
-  sapi5_->voiceNames = {u"S0", u"S1"};
+// A voice whose name cannot be read ends its engine's list there; the others serve.
+TEST_F(VoiceEngineTest, UnreadableNameEndsThatEnginesList) {
+  platform_->voiceNames = {u"P0", u"P1"};
+  sapi5_->voiceNames = {u"S0", u"S1", u"S2"};
   sapi5_->nameFailsAt = 1;
-  EXPECT_THROW(SpeechOpen(), SpeechError);
+  EXPECT_TRUE(SpeechOpen());
+  EXPECT_FALSE(SpeechOpenComplete());
+  ASSERT_EQ(Voices.size(), 3u);
+  EXPECT_EQ(Voices[2].name, u"S0");
+  TearDown();
+  platform_->nameFailsAt = 0;
+  sapi5_->nameFailsAt = -1;
+  EXPECT_TRUE(SpeechOpen());
+  EXPECT_FALSE(SpeechOpenComplete());
+  EXPECT_EQ(Voices.size(), 3u);
+  TearDown();
+  platform_->nameFailsAt = -1;
+  EXPECT_TRUE(SpeechOpen());
+  EXPECT_TRUE(SpeechOpenComplete());
 }
 
 struct ClampCase {

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <csignal>
+#include <unistd.h>
 
 #include "ui/qt/node_qt.h"
 
@@ -17,7 +20,33 @@ bool DisplayAvailable() {
 }
 
 namespace {
+
 std::unique_ptr<QApplication> application;
+int signalPipe[2] = {-1, -1};
+
+// SIGTERM, SIGINT and SIGHUP (a logout without session management, kill, Ctrl+C) close the
+// windows the normal way, so the main window's destruction saves what it saves. The handler
+// only writes to a pipe; the event loop reads it.
+void SignalNoted(int) {
+  char byte = 1;
+  [[maybe_unused]] ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+}
+
+void SignalsToClose() {
+  if (::pipe(signalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, application.get());
+  QObject::connect(notifier, &QSocketNotifier::activated, application.get(), [] {
+    char byte = 0;
+    [[maybe_unused]] ssize_t ignored = ::read(signalPipe[0], &byte, 1);
+    QApplication::closeAllWindows();
+  });
+  struct sigaction action {};
+  action.sa_handler = SignalNoted;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
 }  // namespace
 
 Application::Application(int& argc, char** argv, TextView title) {
@@ -29,6 +58,7 @@ Application::Application(int& argc, char** argv, TextView title) {
   QFont::insertSubstitutions(QStringLiteral("Tahoma"),
                              {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                               QStringLiteral("IPAGothic"), QStringLiteral("DejaVu Sans")});
+  SignalsToClose();
 }
 
 Application::~Application() { application.reset(); }
