@@ -74,6 +74,7 @@ const SettingKey kKeys[] = {
     Ranged(kSecondLife, u"UserName", &TSettings::UserName, 0, 0, 1),
     Ranged(kOptions, u"MaxQueue", &TSettings::MaxQueue, 5, 0, 1000),
     Ranged(kOptions, u"MaxLength", &TSettings::MaxLength, 300, 0, 100000),
+    String(kOptions, u"VoiceName", &TSettings::VoiceName, u""),
 };
 
 int32_t DefaultOf(const SettingKey& key, int voiceCount) {

@@ -22,6 +22,7 @@ struct TSettings {
   int32_t UserName = 0;   // 0..1
   int32_t MaxQueue = 0;  // texts that may wait for speech before the oldest are passed over; 0: any
   int32_t MaxLength = 0;  // characters of a message spoken before it is cut; 0: no limit
+  Text VoiceName;         // the voice Voice chose, found by name when the list has changed
 };
 
 // ...\VORTANE PROJECT\KELVORA_Pro\Setup.ini beneath the local application-data folder; empty

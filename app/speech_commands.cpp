@@ -29,7 +29,9 @@ class EngineSession {
  public:
   EngineSession() {
     SpeechPlatformClassesRegister();
-    opened_ = SpeechOpen();
+    SpeechOpen();
+    SpeechVoicesAwait(10000);  // a command lists and picks from the whole list
+    opened_ = !Voices.empty();
   }
   ~EngineSession() {
     SpeechClose();

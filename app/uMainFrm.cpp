@@ -156,16 +156,22 @@ void TMainFrm::VoiceBoxFill() {
 
 void TMainFrm::VoiceBoxRefill() {
   int index = ComboBox3.ItemIndex();
-  Text chosen = index >= 0 ? ComboBox3.ItemText(index) : Text();
+  Text shown = index >= 0 ? ComboBox3.ItemText(index) : Text();
   ComboBox3.ItemsClear();
   for (const TVoiceEntry& voice : Voices) ComboBox3.ItemAdd(voice.name);
-  auto same = std::find_if(Voices.begin(), Voices.end(),
-                           [&](const TVoiceEntry& voice) { return voice.name == chosen; });
-  int found = same != Voices.end() ? static_cast<int>(same - Voices.begin())
-              : Voices.empty()     ? -1
-                                   : 0;
+  // The voice chosen (by the user, or in Setup.ini), else the one shown, else the first.
+  int found = VoiceIndexOf(VoiceName);
+  if (found < 0) found = VoiceIndexOf(shown);
+  if (found < 0 && !Voices.empty()) found = 0;
   ComboBox3.SetItemIndex(found);
   LastVoiceIndex = found;
+}
+
+int TMainFrm::VoiceIndexOf(TextView name) const {
+  for (size_t i = 0; !name.empty() && i < Voices.size(); ++i) {
+    if (Voices[i].name == name) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 // --- Settings --------------------------------------------------------------------------------
@@ -173,6 +179,7 @@ void TMainFrm::VoiceBoxRefill() {
 void TMainFrm::SettingsDefault() {
   // Every choice but the text mode, which stays as it is.
   TSettings defaults;
+  VoiceName.clear();
   ::SettingsDefault(defaults, ComboBox3.ItemCount());
   SettingsToControls(defaults);
   RadioButton1.SetChecked(true);
@@ -186,6 +193,10 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
   EncodingIndex = s.Encoding;
   IntervalSet(s.Interval);
   ComboBox3.SetItemIndex(s.Voice);
+  // The voice list can differ from the last run's (a voice installed or gone, speech-dispatcher's
+  // listing still to come): the stored name finds the voice where the index no longer does.
+  VoiceName = s.VoiceName;
+  if (VoiceIndexOf(VoiceName) >= 0) ComboBox3.SetItemIndex(VoiceIndexOf(VoiceName));
   SpinEdit2.SetValue(s.Volume);
   SpinEdit3.SetValue(s.Rate);
   Edit2.SetText(s.RegEx0);
@@ -211,7 +222,9 @@ TSettings TMainFrm::SettingsFromControls() const {
           .Translate = ComboBox4.ItemIndex(),
           .UserName = ComboBox5.ItemIndex(),
           .MaxQueue = MaxQueue,
-          .MaxLength = MaxLength};
+          .MaxLength = MaxLength,
+          .VoiceName = ComboBox3.ItemIndex() >= 0 ? ComboBox3.ItemText(ComboBox3.ItemIndex())
+                                                  : VoiceName};
 }
 
 void TMainFrm::SettingsLoad() {
@@ -435,6 +448,7 @@ void TMainFrm::NoticeSend(TextView xml, TextView plain) {
 
 void TMainFrm::ComboBox3Change() {
   int index = ComboBox3.ItemIndex();
+  VoiceName = index >= 0 ? ComboBox3.ItemText(index) : Text();
   if (index == LastVoiceIndex) return;
   SpeechPurge(LastVoiceIndex);
   LastVoiceIndex = index;

@@ -73,6 +73,7 @@ class TMainFrm {
   int32_t LastVoiceIndex = 0;
   int32_t MaxQueue = 5;               // Setup.ini [Options]: how far speech may fall behind
   int32_t MaxLength = 300;            // Setup.ini [Options]: longer messages are cut
+  Text VoiceName;                     // Setup.ini [Options]: the chosen voice by name
   std::vector<Text> DialogEncodings;  // the open-file dialog's encoding choices
 
   // --- Methods -------------------------------------------------------------------------------
@@ -125,6 +126,7 @@ class TMainFrm {
   // voice kept by its name.
   void VoiceBoxRefill();
   void Timer2Arm();
+  int VoiceIndexOf(TextView name) const;  // -1 when no voice has that name
   // Speaks a notice: as markup first, as plain text when the voice refuses markup.
   void NoticeSend(TextView xml, TextView plain);
   void GroupsEnable(bool enabled);

@@ -430,6 +430,19 @@ TEST_F(MainFrmTest, UnreadableVoiceKeepsTheSettings) {
   EXPECT_EQ(ini.IntegerGet(u"Setup", u"Interval", -1), 7);
 }
 
+// The voice list may differ from the last run's: the stored name finds the voice chosen then.
+TEST_F(MainFrmTest, ChosenVoiceIsFoundByNameWhenTheListChanged) {
+  FolderMake(PathFolderPart(SettingsPath()));
+  FileWrite(SettingsPath(), "[Voice]\nVoice=0\n[Options]\nVoiceName=Sapi B\n");
+  TMainFrm& f = Frm();
+  EXPECT_EQ(f.ComboBox3.ItemIndex(), 2);
+  f.ComboBox3.UserSelect(1);
+  f.FormDestroy();
+  ProfileFile ini(SettingsPath());
+  EXPECT_EQ(ini.IntegerGet(u"Voice", u"Voice", -1), 1);
+  EXPECT_EQ(ini.StringGet(u"Options", u"VoiceName", u""), u"Sapi A");
+}
+
 TEST_F(MainFrmTest, NoVoicesGiveExactlyTheCountedWarnings) {
   platform_->createFails = true;
   sapi5_->getVoicesFails = true;

@@ -187,6 +187,14 @@ bool SpeechVoicesListing() {
   return PlatformVoice && (PlatformVoice->VoicesListing() || PlatformVoice->VoicesChanged());
 }
 
+void SpeechVoicesAwait(int32_t milliseconds) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (SpeechVoicesListing() && std::chrono::steady_clock::now() < deadline) {
+    if (!SpeechVoicesRefresh()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  SpeechVoicesRefresh();
+}
+
 bool SpeechOpen() {
   int32_t platformCount = EngineOpen(kSpeechPlatformClassId, PlatformVoice, PlatformTokens);
   Sapi5Count = EngineOpen(kSapi5ClassId, Sapi5Voice, Sapi5Tokens);

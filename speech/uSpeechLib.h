@@ -35,6 +35,9 @@ bool SpeechOpenComplete();
 bool SpeechVoicesRefresh();
 // Whether such a listing is still going on or has news: someone should call SpeechVoicesRefresh.
 bool SpeechVoicesListing();
+// Waits (up to milliseconds) for the listing to end and takes in what it found, for commands
+// that want the whole list at once.
+void SpeechVoicesAwait(int32_t milliseconds);
 // Gives back the SAPI 5 tokens' extra references and destroys the SAPI 5 voice object.
 void SpeechClose();
 // Program end: releases every speech object (what SpeechClose releases too).

@@ -3,6 +3,7 @@
 #include <libspeechd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
@@ -163,27 +164,23 @@ void VoiceCacheWrite(const std::vector<ServerVoice>& voices) {
 
 class SpeechdVoice : public NamedVoice {
  public:
-  SpeechdVoice() : NamedVoice(kEngine, ""), connection_(Connect("main")) {
-    connection_->callback_end = MessageEnded;
-    connection_->callback_cancel = MessageEnded;
-    spd_set_notification_on(connection_, SPD_END);
-    spd_set_notification_on(connection_, SPD_CANCEL);
+  SpeechdVoice() : NamedVoice(kEngine, "") {
     voices_ = VoiceCacheRead();
-    // The server's listing takes a while: it goes on beside the window, on a connection of its
-    // own, and what it finds replaces the voices from the last run.
-    lister_ = std::thread([this] { VoicesFetch(); });
+    // Reaching the server (starting it, where it is started on demand) and its listing take a
+    // while: they go on beside the window, and what the listing finds replaces the voices of the
+    // last run.
+    lister_ = std::thread([this] { ServerReach(); });
   }
   ~SpeechdVoice() override {
     lister_.join();
-    spd_close(connection_);
+    if (connection_) spd_close(connection_);
   }
   SpeechdVoice(const SpeechdVoice&) = delete;
   SpeechdVoice& operator=(const SpeechdVoice&) = delete;
 
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
-    std::unique_lock<std::mutex> lock(mutex_);
-    // Nothing from an earlier run: the first listing is awaited once.
-    if (voices_.empty()) listed_.wait(lock, [this] { return fetched_; });
+    // The voices of the last run, or none yet: the listing tells when it has found others.
+    std::lock_guard<std::mutex> lock(mutex_);
     changed_ = false;
     std::vector<std::shared_ptr<NamedToken>> tokens;
     for (const ServerVoice& v : voices_) {
@@ -204,24 +201,25 @@ class SpeechdVoice : public NamedVoice {
   }
 
   int32_t Speak(TextView text, int32_t flags) override {
+    SPDConnection* connection = ConnectionGet();
     if (flags & kFlagPurgeBeforeSpeak) {
-      spd_cancel(connection_);
+      spd_cancel(connection);
       if (text == u".") return 0;
     }
     if (flags & kFlagIsXml) throw SpeechError("speech-dispatcher: SAPI XML is not supported");
     size_t tab = Voice().find('\t');
     if (tab != std::string::npos) {
-      spd_set_output_module(connection_, Voice().substr(0, tab).c_str());
-      spd_set_synthesis_voice(connection_, Voice().substr(tab + 1).c_str());
+      spd_set_output_module(connection, Voice().substr(0, tab).c_str());
+      spd_set_synthesis_voice(connection, Voice().substr(tab + 1).c_str());
     }
-    spd_set_volume(connection_, SpeechdVolume(Volume()));
-    spd_set_voice_rate(connection_, SpeechdRate(Rate()));
+    spd_set_volume(connection, SpeechdVolume(Volume()));
+    spd_set_voice_rate(connection, SpeechdRate(Rate()));
     PendingMessages& pending = PendingGet();
     {
       std::lock_guard<std::mutex> lock(pending.mutex);
       ++pending.count;
     }
-    int id = spd_say(connection_, SPD_TEXT, TextToUtf8(text).c_str());
+    int id = spd_say(connection, SPD_TEXT, TextToUtf8(text).c_str());
     if (id < 0) {
       MessageEnded(0, 0, SPD_EVENT_CANCEL);
       throw SpeechError("speech-dispatcher: the text was refused");
@@ -247,25 +245,57 @@ class SpeechdVoice : public NamedVoice {
   }
 
  private:
-  void VoicesFetch() {
-    std::vector<ServerVoice> fetched;
+  // The connection speech goes through; throws when the server cannot be reached.
+  SPDConnection* ConnectionGet() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    listed_.wait_for(lock, kServerWait, [this] { return reached_; });
+    if (!connection_) throw SpeechError("speech-dispatcher: " + reason_);
+    return connection_;
+  }
+
+  void ServerReach() {
+    SPDConnection* connection = nullptr;
+    std::string reason = "no server";
     try {
-      SPDConnection* lister = Connect("voices");
-      fetched = ServerVoicesList(lister);
-      spd_close(lister);
-    } catch (const SpeechError&) {
+      connection = Connect("main");
+      connection->callback_end = MessageEnded;
+      connection->callback_cancel = MessageEnded;
+      spd_set_notification_on(connection, SPD_END);
+      spd_set_notification_on(connection, SPD_CANCEL);
+    } catch (const SpeechError& e) {
+      reason = e.what();
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      connection_ = connection;
+      reason_ = reason;
+      reached_ = true;
+      listed_.notify_all();
+    }
+    std::vector<ServerVoice> fetched;
+    if (connection) {
+      try {
+        SPDConnection* lister = Connect("voices");
+        fetched = ServerVoicesList(lister);
+        spd_close(lister);
+      } catch (const SpeechError&) {
+      }
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!fetched.empty()) {
-      if (fetched != voices_) VoiceCacheWrite(fetched);
-      changed_ = !voices_.empty() && fetched != voices_;
+    // No server, or one with other voices than last time: the list follows it.
+    if (fetched != voices_ && (!fetched.empty() || !connection)) {
+      if (!fetched.empty()) VoiceCacheWrite(fetched);
+      changed_ = true;
       voices_ = std::move(fetched);
     }
     fetched_ = true;
     listed_.notify_all();
   }
 
+  static constexpr std::chrono::seconds kServerWait{10};
   SPDConnection* connection_ = nullptr;
+  std::string reason_;
+  bool reached_ = false;
   std::mutex mutex_;
   std::condition_variable listed_;
   std::vector<ServerVoice> voices_;
