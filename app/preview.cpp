@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "app/commands.h"
+#include "app/settings.h"
 #include "platform/platform.h"
 #include "text/uText.h"
 
@@ -24,7 +25,7 @@ constexpr char kUsage[] =
     "                              that does not begin with a blank begins an entry)\n"
     "  --max-length N              cut longer messages (default 300; 0: never)\n"
     "  --folder DIR                folder of Dictionary.txt, WhiteList.txt, BlackList.txt and\n"
-    "                              Voices.txt (default: the program's folder)\n"
+    "                              Voices.txt (default: where the window reads them)\n"
     "An entry spoken in a voice of its own (Voices.txt) is printed after that voice's name in\n"
     "brackets.\n";
 
@@ -32,7 +33,7 @@ struct PreviewOptions {
   TTextMode textMode = TTextMode::kSecondLifeChat;
   Text mask = kStampMask;
   TChatOptions chat{0, 0, true, true, 300};
-  Text folder = ProgramFolderGet();
+  std::vector<Text> folders = SideFileFolders();
   std::string input = "-";
 };
 
@@ -82,7 +83,7 @@ PreviewOptions OptionsParse(const Arguments& args) {
       }
       options.chat.MaxLength = length;
     } else if (arg == "--folder") {
-      options.folder = Utf8ToText(value);
+      options.folders = {Utf8ToText(value)};
     } else {
       throw std::invalid_argument("unknown option " + arg);
     }
@@ -106,11 +107,15 @@ int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::
       return 0;
     }
     PreviewOptions options = OptionsParse(args);
-    DictionaryLoad(ChatFilter, options.folder);
-    BWListLoad(ChatFilter, options.folder);
+    DictionaryLoad(ChatFilter, options.folders);
+    BWListLoad(ChatFilter, options.folders);
+    VoiceListLoad(ChatFilter, options.folders);
     LineList lines = LinesSplit(Utf8ToText(Utf8MarkSkip(InputRead(options.input, in))));
-    Text spoken = ModeTextGet({options.textMode, ChatFilter, options.chat, options.mask}, lines);
-    for (const Text& line : LinesSplit(spoken)) out << TextToUtf8(line) << '\n';
+    for (const TSpeechPiece& piece :
+         ModeSpeechGet({options.textMode, ChatFilter, options.chat, options.mask}, lines)) {
+      std::string voice = piece.voice.empty() ? "" : "[" + TextToUtf8(piece.voice) + "] ";
+      for (const Text& line : LinesSplit(piece.text)) out << voice << TextToUtf8(line) << '\n';
+    }
     return 0;
   } catch (const std::invalid_argument& e) {
     err << "kelvora preview: " << e.what() << "\n" << kUsage;

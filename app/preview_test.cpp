@@ -80,6 +80,21 @@ TEST(Preview, SpeaksEachFixtureLogAsExpected) {
   }
 }
 
+// What a busy place needs: which voice each entry would use, and what is cut.
+TEST(Preview, ShowsVoicesAndCuts) {
+  TempFolder folder;
+  FileWrite(folder.Join(u"Voices.txt"),
+            "# VORTANE PROJECT KELVORA Voice List Format V 1.0\nbob.sample\tSapi B\n");
+  ChatFilter = {};
+  PreviewResult run = Preview({"--folder", TextToUtf8(folder.Path()), "--max-length", "8"},
+                              "[18:05]  Ann (ann.example): hi\n"
+                              "[18:05]  Bob (bob.sample): a longer message\n");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "Ann : hi\n[Sapi B] Bob : a longer and so on\n");
+  EXPECT_EQ(Preview({"--max-length", "x"}, "").code, 2);
+  ChatFilter = {};
+}
+
 TEST(Preview, BadOptionsAndPatternsFailWithOneLine) {
   struct {
     Arguments args;

@@ -102,6 +102,14 @@ Text SettingsPath() {
   return PathJoin(PathJoin(PathJoin(local, u"VORTANE PROJECT"), u"KELVORA_Pro"), u"Setup.ini");
 }
 
+std::vector<Text> SideFileFolders() {
+  std::vector<Text> folders;
+  Text settings = PathFolderPart(SettingsPath());
+  if (SideFilesInSettingsFolder() && !settings.empty()) folders.push_back(settings);
+  folders.push_back(ProgramFolderGet());
+  return folders;
+}
+
 void SettingsDefault(TSettings& settings, int voiceCount) {
   for (const SettingKey& key : kKeys) {
     if (key.keptByReset) continue;

@@ -4,6 +4,8 @@
 // to defaults all walk.
 #pragma once
 
+#include <vector>
+
 #include "platform/unicode.h"
 
 struct TSettings {
@@ -28,6 +30,10 @@ struct TSettings {
 // ...\VORTANE PROJECT\KELVORA_Pro\Setup.ini beneath the local application-data folder; empty
 // when that folder is unknown.
 Text SettingsPath();
+
+// Where the side files are looked for: the folder of Setup.ini first where the platform keeps
+// them there (Linux), then the program's folder.
+std::vector<Text> SideFileFolders();
 
 // The reset of the action "Default": every key to its default but the text mode, which stays.
 void SettingsDefault(TSettings& settings, int voiceCount);

@@ -28,6 +28,21 @@ TEST_F(SettingsTest, PathIsBeneathTheLocalApplicationData) {
   EXPECT_EQ(path_, folder_.Join(u"VORTANE PROJECT/KELVORA_Pro/Setup.ini"));
 }
 
+// Side files: on Linux the user's own folder (that of Setup.ini) first, then beside the program;
+// on Windows beside the program; KELVORA_PROGRAM_DIR names the one folder.
+TEST_F(SettingsTest, SideFilesAreLookedForWhereAUserCanWriteThem) {
+  {
+    EnvOverride program("KELVORA_PROGRAM_DIR", u"");
+    std::vector<Text> folders = SideFileFolders();
+    std::vector<Text> expected;
+    if (PathSeparator() == u'/') expected.push_back(PathFolderPart(path_));
+    expected.push_back(ProgramFolderGet());
+    EXPECT_EQ(folders, expected);
+  }
+  EnvOverride program("KELVORA_PROGRAM_DIR", folder_.Join(u"program"));
+  EXPECT_EQ(SideFileFolders(), std::vector<Text>{folder_.Join(u"program")});
+}
+
 TEST_F(SettingsTest, FirstStartGivesTheDefaults) {
   TSettings current;
   current.TexType = 2;

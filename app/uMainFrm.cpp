@@ -223,8 +223,8 @@ TSettings TMainFrm::SettingsFromControls() const {
           .UserName = ComboBox5.ItemIndex(),
           .MaxQueue = MaxQueue,
           .MaxLength = MaxLength,
-          .VoiceName = ComboBox3.ItemIndex() >= 0 ? ComboBox3.ItemText(ComboBox3.ItemIndex())
-                                                  : VoiceName};
+          .VoiceName =
+              ComboBox3.ItemIndex() >= 0 ? ComboBox3.ItemText(ComboBox3.ItemIndex()) : VoiceName};
 }
 
 void TMainFrm::SettingsLoad() {
@@ -346,9 +346,10 @@ void TMainFrm::AcTimerExecute() {
   bool starting = !Timer1.Enabled();
   if (starting) {
     MasgterFileSizeGet();
-    DictionaryLoad(ChatFilter, ProgramFolderGet());
-    BWListLoad(ChatFilter, ProgramFolderGet());
-    VoiceListLoad(ChatFilter, ProgramFolderGet());
+    const std::vector<Text> folders = SideFileFolders();
+    DictionaryLoad(ChatFilter, folders);
+    BWListLoad(ChatFilter, folders);
+    VoiceListLoad(ChatFilter, folders);
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
     Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
     bool viewerLog = TypeIndexGet().FileIndex == 1;

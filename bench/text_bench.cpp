@@ -78,8 +78,8 @@ void BM_SLChatTextCached(benchmark::State& state) {
   size_t bytes = 0;
   for (const Text& line : w.lines) bytes += TextToUtf8(line).size() + 1;
   TChatFilter filter;
-  DictionaryLoad(filter, w.folder.Path());
-  BWListLoad(filter, w.folder.Path());
+  DictionaryLoad(filter, {w.folder.Path()});
+  BWListLoad(filter, {w.folder.Path()});
   size_t spoken = 0;
   for (auto _ : state) spoken += SLChatTextGet(filter, w.lines, TChatOptions{}).size();
   benchmark::DoNotOptimize(spoken);
@@ -94,7 +94,7 @@ void BM_DictionaryLoadCompilingEveryEntry(benchmark::State& state) {
   size_t entries = 0;
   for (auto _ : state) {
     TChatFilter filter;
-    DictionaryLoad(filter, w.folder.Path());
+    DictionaryLoad(filter, {w.folder.Path()});
     entries += filter.Dictionary.size();
   }
   benchmark::DoNotOptimize(entries);

@@ -46,6 +46,10 @@ Text LocalAppDataGet();
 Text AppDataGet();
 // The folder of the program file, without a trailing separator.
 Text ProgramFolderGet();
+// Whether the user's side files are looked for in the user's settings folder before the
+// program's (an installed program's folder is not the user's to write): POSIX yes, Windows no.
+// Not when KELVORA_PROGRAM_DIR names the program's folder.
+bool SideFilesInSettingsFolder();
 
 // --- Files -----------------------------------------------------------------------------------
 

@@ -83,6 +83,8 @@ Text ProgramFolderGet() {
   return folder;
 }
 
+bool SideFilesInSettingsFolder() { return EnvironmentGet("KELVORA_PROGRAM_DIR").empty(); }
+
 bool FileExists(TextView path) {
   struct stat info {};
   return !path.empty() && ::stat(Native(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);

@@ -101,6 +101,8 @@ Text ProgramFolderGet() {
   return folder;
 }
 
+bool SideFilesInSettingsFolder() { return false; }
+
 bool FileExists(TextView path) {
   DWORD attributes = GetFileAttributesW(W(path).c_str());
   return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES &&

@@ -295,9 +295,17 @@ Text ModeTextGet(const TTextRequest& request, const LineList& lines) {
 
 // --- Pronunciation dictionary ----------------------------------------------------------------
 
-void DictionaryLoad(TChatFilter& filter, const Text& folder) {
-  Text path = PathJoin(folder, u"Dictionary.txt");
-  if (FileExists(path)) DictionaryLinesLoad(filter, SideFileLinesLoad(path), TextToUtf8(path));
+Text SideFilePath(const TSideFolders& folders, TextView name) {
+  for (const Text& folder : folders) {
+    Text path = PathJoin(folder, name);
+    if (FileExists(path)) return path;
+  }
+  return Text();
+}
+
+void DictionaryLoad(TChatFilter& filter, const TSideFolders& folders) {
+  Text path = SideFilePath(folders, u"Dictionary.txt");
+  if (!path.empty()) DictionaryLinesLoad(filter, SideFileLinesLoad(path), TextToUtf8(path));
 }
 
 void DictionaryLinesLoad(TChatFilter& filter, const LineList& lines, const std::string& fileName) {
@@ -352,15 +360,15 @@ void CustomMaskCheck(TextView mask) {
 
 // --- Speaker lists ---------------------------------------------------------------------------
 
-void BWListLoad(TChatFilter& filter, const Text& folder) {
+void BWListLoad(TChatFilter& filter, const TSideFolders& folders) {
   filter.UserList.clear();
   filter.WhiteListMode = false;
-  Text white = PathJoin(folder, u"WhiteList.txt");
-  Text black = PathJoin(folder, u"BlackList.txt");
-  if (FileExists(white)) {
+  Text white = SideFilePath(folders, u"WhiteList.txt");
+  Text black = SideFilePath(folders, u"BlackList.txt");
+  if (!white.empty()) {
     filter.WhiteListMode = true;
     UserListLoad(filter, white);
-  } else if (FileExists(black)) {
+  } else if (!black.empty()) {
     UserListLoad(filter, black);
   }
 }
@@ -369,10 +377,10 @@ void UserListLoad(TChatFilter& filter, const Text& path) {
   UserListLinesLoad(filter, SideFileLinesLoad(path));
 }
 
-void VoiceListLoad(TChatFilter& filter, const Text& folder) {
+void VoiceListLoad(TChatFilter& filter, const TSideFolders& folders) {
   filter.SpeakerVoices.clear();
-  Text path = PathJoin(folder, u"Voices.txt");
-  if (FileExists(path)) VoiceListLinesLoad(filter, SideFileLinesLoad(path));
+  Text path = SideFilePath(folders, u"Voices.txt");
+  if (!path.empty()) VoiceListLinesLoad(filter, SideFileLinesLoad(path));
 }
 
 void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines) {

@@ -78,11 +78,17 @@ struct TChatFilter {
 
 extern TChatFilter ChatFilter;
 
-// Reads folder's Dictionary.txt into filter, compiling every entry. A missing file, one line or
+// The side files (Dictionary.txt, WhiteList.txt, BlackList.txt, Voices.txt) are each read from
+// the first of these folders that holds it.
+using TSideFolders = std::vector<Text>;
+// The first folder's file of that name; empty when none holds one.
+Text SideFilePath(const TSideFolders& folders, TextView name);
+
+// Reads Dictionary.txt into filter, compiling every entry. A missing file, one line or
 // a wrong header leave the table as it was; a file that exists but cannot be read throws
 // PlatformError, and a pattern or replacement that does not compile throws RegexError naming
 // the file, the line and the pattern (the table stays as it was).
-void DictionaryLoad(TChatFilter& filter, const Text& folder);
+void DictionaryLoad(TChatFilter& filter, const TSideFolders& folders);
 // The same for a dictionary file's lines; fileName names the file in errors.
 void DictionaryLinesLoad(TChatFilter& filter, const LineList& lines, const std::string& fileName);
 // How much longer than it was the dictionary may make a text (plus 4096 characters).
@@ -92,15 +98,15 @@ inline constexpr size_t kDictionaryGrowth = 8;
 // it is: a stranger's chat line never stops the monitor, nor exhausts its memory.
 Text DictionaryApply(const TChatFilter& filter, TextView text);
 
-// WhiteList.txt when it exists in folder (white-list mode), else BlackList.txt.
-void BWListLoad(TChatFilter& filter, const Text& folder);
+// WhiteList.txt when it exists (white-list mode), else BlackList.txt.
+void BWListLoad(TChatFilter& filter, const TSideFolders& folders);
 // Adds the valid names of one list file to the filter's list.
 void UserListLoad(TChatFilter& filter, const Text& path);
 // The same for a list file's lines.
 void UserListLinesLoad(TChatFilter& filter, const LineList& lines);
-// Reads folder's Voices.txt into filter (a missing file, one line or a wrong header give no
+// Reads Voices.txt into filter (a missing file, one line or a wrong header give no
 // voices); a file that exists but cannot be read throws PlatformError.
-void VoiceListLoad(TChatFilter& filter, const Text& folder);
+void VoiceListLoad(TChatFilter& filter, const TSideFolders& folders);
 // The same for the file's lines: "user.name<TAB>voice name" each.
 void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines);
 

@@ -17,7 +17,7 @@ class TextTest : public ::testing::Test {
   void DictionaryWrite(std::string_view body) {
     SideFileWrite(u"Dictionary.txt",
                   "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\n" + std::string(body));
-    DictionaryLoad(filter_, folder_.Path());
+    DictionaryLoad(filter_, {folder_.Path()});
   }
   void ListWrite(TextView name, std::string_view body) {
     SideFileWrite(name, "# VORTANE PROJECT KELVORA User List Format V 1.0\r\n" + std::string(body));
@@ -230,7 +230,7 @@ TEST_F(TextTest, EmotesMentionsAndNamesSpokenAsSaid) {
     EXPECT_EQ(SLChatTextGet(filter_, {c.line}, c.options), c.expected) << c.name;
   }
   ListWrite(u"BlackList.txt", "jane.doe\n");
-  BWListLoad(filter_, folder_.Path());
+  BWListLoad(filter_, {folder_.Path()});
   EXPECT_EQ(SLChatTextGet(filter_, {stamp + u"Jane Doe (jane.doe): /me waves"}, {}), u"");
 }
 
@@ -299,7 +299,7 @@ TEST_F(TextTest, VoiceListGivesSpeakersTheirVoices) {
                 "\xEF\xBB\xBF# VORTANE PROJECT KELVORA Voice List Format V 1.0\r\n"
                 "Jane Doe\tespeak-ng English\r\nbob.sample\t  Other Voice  \r\nno tab here\r\n"
                 "Bad_Name\tX\r\ncarl\t\r\nbob.sample\tLater Voice\r\n");
-  VoiceListLoad(filter_, folder_.Path());
+  VoiceListLoad(filter_, {folder_.Path()});
   EXPECT_EQ(filter_.SpeakerVoices, (std::map<Text, Text>{{u"jane.doe", u"espeak-ng English"},
                                                          {u"bob.sample", u"Later Voice"}}));
   TTextRequest chat{TTextMode::kSecondLifeChat, filter_, {}, {}};
@@ -312,10 +312,10 @@ TEST_F(TextTest, VoiceListGivesSpeakersTheirVoices) {
   EXPECT_EQ(pieces[2].voice, u"Later Voice");
   // A wrong header or no file: no voices.
   SideFileWrite(u"Voices.txt", "# wrong\njane.doe\tX\n");
-  VoiceListLoad(filter_, folder_.Path());
+  VoiceListLoad(filter_, {folder_.Path()});
   EXPECT_TRUE(filter_.SpeakerVoices.empty());
   filter_.SpeakerVoices[u"x"] = u"y";
-  VoiceListLoad(filter_, folder_.Join(u"elsewhere"));
+  VoiceListLoad(filter_, {folder_.Join(u"elsewhere")});
   EXPECT_TRUE(filter_.SpeakerVoices.empty());
 }
 
@@ -448,14 +448,14 @@ TEST_F(TextTest, DictionaryKeepsItsTableWhenTheFileIsUnusable) {
   };
   for (const auto& contents : unusable) {
     SideFileWrite(u"Dictionary.txt", contents);
-    DictionaryLoad(filter_, folder_.Path());
+    DictionaryLoad(filter_, {folder_.Path()});
     ASSERT_EQ(filter_.Dictionary.size(), 1u) << contents;
     EXPECT_EQ(filter_.Dictionary[0].src, u"cat");
   }
   // A byte-order mark and CR line ends are fine; the new table replaces the old one whole.
   SideFileWrite(u"Dictionary.txt",
                 "\xEF\xBB\xBF# VORTANE PROJECT KELVORA Dictionary Format V 1.0\rx\ty\r");
-  DictionaryLoad(filter_, folder_.Path());
+  DictionaryLoad(filter_, {folder_.Path()});
   ASSERT_EQ(filter_.Dictionary.size(), 1u);
   EXPECT_EQ(filter_.Dictionary[0].src, u"x");
 }
@@ -464,7 +464,7 @@ TEST_F(TextTest, DictionaryKeepsItsTableWhenTheFileIsUnusable) {
 // entry of the starter dictionary says what residents want to hear.
 TEST_F(TextTest, ShippedTemplatesLoad) {
   Text templates = SourcePath(u"packaging/templates");
-  DictionaryLoad(filter_, templates);
+  DictionaryLoad(filter_, {templates});
   struct {
     Text chat, spoken;
   } cases[] = {
@@ -507,7 +507,7 @@ TEST_F(TextTest, ShippedTemplatesLoad) {
   }
   SideFileWrite(u"Voices.txt",
                 FileContentsRead(PathJoin(templates, u"Voices.txt")) + "ann.example\tEnglish\r\n");
-  VoiceListLoad(filter_, folder_.Path());
+  VoiceListLoad(filter_, {folder_.Path()});
   EXPECT_EQ(filter_.SpeakerVoices.size(), 1u);
 }
 
@@ -528,7 +528,7 @@ TEST_F(TextTest, BadEntriesFailAtLoadNamingFileLineAndPattern) {
     SideFileWrite(u"Dictionary.txt",
                   "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\n" + c.body);
     try {
-      DictionaryLoad(filter_, folder_.Path());
+      DictionaryLoad(filter_, {folder_.Path()});
       ADD_FAILURE() << "loaded " << c.body;
     } catch (const RegexError& e) {
       std::string message = e.what();
@@ -559,15 +559,29 @@ TEST_F(TextTest, MessageEmptiedByTheDictionaryIsDropped) {
 TEST_F(TextTest, ListNamesAreNormalised) {
   ListWrite(u"BlackList.txt",
             "Ann Example\r\nANN.EXAMPLE\r\n \tbob \t\r\nann_example\r\nAnn Middle Example\r\n\r\n");
-  BWListLoad(filter_, folder_.Path());
+  BWListLoad(filter_, {folder_.Path()});
   EXPECT_FALSE(filter_.WhiteListMode);
   EXPECT_EQ(filter_.UserList, (std::set<Text>{u"ann.example", u"bob"}));
+}
+
+// Each side file from the first folder that holds it.
+TEST_F(TextTest, SideFilesComeFromTheFirstFolderHoldingThem) {
+  TempFolder user;
+  FileWrite(PathJoin(user.Path(), u"Dictionary.txt"),
+            "# VORTANE PROJECT KELVORA Dictionary Format V 1.0\nbrb\tmine\n");
+  DictionaryWrite("brb\tthe program's\n");
+  ListWrite(u"BlackList.txt", "bob\n");
+  DictionaryLoad(filter_, {user.Path(), folder_.Path()});
+  BWListLoad(filter_, {user.Path(), folder_.Path()});
+  EXPECT_EQ(DictionaryApply(filter_, u"brb"), u"mine");
+  EXPECT_EQ(filter_.UserList, std::set<Text>{u"bob"});
+  EXPECT_EQ(SideFilePath({user.Path(), folder_.Path()}, u"Voices.txt"), u"");
 }
 
 TEST_F(TextTest, WhiteListWinsOverBlackList) {
   ListWrite(u"WhiteList.txt", "ann.example\n");
   ListWrite(u"BlackList.txt", "bob.sample\n");
-  BWListLoad(filter_, folder_.Path());
+  BWListLoad(filter_, {folder_.Path()});
   EXPECT_TRUE(filter_.WhiteListMode);
   EXPECT_EQ(SLChatTextGet(filter_,
                           {u"[2013/10/14 21:05]  Ann Example (ann.example): hi",
@@ -582,7 +596,7 @@ TEST_F(TextTest, WhiteListWinsOverBlackList) {
 
 TEST_F(TextTest, BlackListSilencesByUserName) {
   ListWrite(u"BlackList.txt", "Ann Example\n");
-  BWListLoad(filter_, folder_.Path());
+  BWListLoad(filter_, {folder_.Path()});
   EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  Ann Example (ann.example): hi"}, {}),
             u"");
   // With display names off the key is "ann example", which no list entry can be.
@@ -592,8 +606,8 @@ TEST_F(TextTest, BlackListSilencesByUserName) {
 
 TEST_F(TextTest, NoListFilesFilterNobody) {
   ListWrite(u"WhiteList.txt", "ann.example\n");
-  BWListLoad(filter_, folder_.Path());
-  BWListLoad(filter_, folder_.Join(u"elsewhere"));
+  BWListLoad(filter_, {folder_.Path()});
+  BWListLoad(filter_, {folder_.Join(u"elsewhere")});
   EXPECT_FALSE(filter_.WhiteListMode);
   EXPECT_TRUE(filter_.UserList.empty());
   EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  ann: hi"}, {}), u"ann : hi");
@@ -623,12 +637,12 @@ TEST_F(TextTest, ListNotice) {
     TempFolder folder;
     FileWrite(PathJoin(folder.Path(), Utf8ToText(c.file)),
               "# VORTANE PROJECT KELVORA User List Format V 1.0\n" + c.body);
-    BWListLoad(filter_, folder.Path());
+    BWListLoad(filter_, {folder.Path()});
     EXPECT_EQ(BWListText(filter_, c.avatar, u"KEL VOR A."), c.expected) << c.name;
   }
   // A wrong header gives an empty white list, which silences everybody.
   SideFileWrite(u"WhiteList.txt", "# wrong header\nann.example\n");
-  BWListLoad(filter_, folder_.Path());
+  BWListLoad(filter_, {folder_.Path()});
   EXPECT_TRUE(filter_.UserList.empty());
   EXPECT_EQ(BWListText(filter_, u"ann_example", u"X."),
             u"Your white list is empty, so X. speaks nothing.");
