@@ -85,4 +85,74 @@ TEST_F(ProgramWindow, StartThenAppendedChatReachesTheSpeechRuntime) {
   ui::Application::Dispatch([&] { frm.FormDestroy(); });
 }
 
+struct Control {
+  const char* name;
+  const ui::Widget& widget;
+};
+
+bool Overlap(const ui::Bounds& a, const ui::Bounds& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+// Every caption and item is drawn whole with the fonts the system has: each control's text fits
+// it, and no control runs into another of its container or past the container's edge.
+TEST_F(ProgramWindow, EveryTextIsDrawnWhole) {
+  ui::Application app(argc_, argv_, kApplicationTitle);
+  TMainFrm frm;
+  frm.MainFrm.Show();
+  app.ProcessEventsFor(200);
+  TMainFrm& f = frm;
+  const std::vector<std::vector<Control>> containers = {
+      {{"Image1", f.Image1},
+       {"Label5", f.Label5},
+       {"Label6", f.Label6},
+       {"LinkLabel1", f.LinkLabel1}},
+      {{"Button1", f.Button1},
+       {"Button3", f.Button3},
+       {"Label2", f.Label2},
+       {"SpinEdit1", f.SpinEdit1},
+       {"Button2", f.Button2}},
+      {{"Label3", f.Label3},
+       {"ComboBox3", f.ComboBox3},
+       {"Label7", f.Label7},
+       {"SpinEdit2", f.SpinEdit2},
+       {"Label8", f.Label8},
+       {"SpinEdit3", f.SpinEdit3}},
+      {{"RadioButton2", f.RadioButton2},
+       {"ComboBox1", f.ComboBox1},
+       {"Label4", f.Label4},
+       {"ComboBox2", f.ComboBox2},
+       {"RadioButton1", f.RadioButton1},
+       {"Edit1", f.Edit1},
+       {"Button4", f.Button4}},
+      {{"RadioButton4", f.RadioButton4},
+       {"ComboBox4", f.ComboBox4},
+       {"ComboBox5", f.ComboBox5},
+       {"RadioButton3", f.RadioButton3},
+       {"RadioButton5", f.RadioButton5},
+       {"Edit2", f.Edit2}},
+  };
+  for (const Control& group : std::vector<Control>{
+           {"GroupBox1", f.GroupBox1}, {"GroupBox2", f.GroupBox2}, {"GroupBox3", f.GroupBox3}}) {
+    EXPECT_TRUE(group.widget.TextFits()) << group.name;
+  }
+  for (const auto& controls : containers) {
+    for (size_t i = 0; i < controls.size(); ++i) {
+      const Control& c = controls[i];
+      EXPECT_TRUE(c.widget.TextFits()) << c.name;
+      ui::Bounds b = c.widget.GetBounds();
+      EXPECT_LE(b.left + b.width, 476) << c.name;
+      for (size_t j = i + 1; j < controls.size(); ++j) {
+        EXPECT_FALSE(Overlap(b, controls[j].widget.GetBounds()))
+            << c.name << " runs into " << controls[j].name;
+      }
+    }
+  }
+  // The speak boxes hold every item, whichever is chosen.
+  for (int i = 0; i < f.ComboBox4.ItemCount(); ++i) EXPECT_GT(f.ComboBox4.ItemText(i).size(), 0u);
+  EXPECT_TRUE(frm.MainFrm.Screenshot(u"mainfrm-fit.png"));
+  ui::Application::Dispatch([&] { frm.FormDestroy(); });
+}
+
 }  // namespace

@@ -98,6 +98,9 @@ class Widget {
   // Enabled, and so are all its parents: the user can use it.
   bool Usable() const;
   Bounds GetBounds() const;
+  // Whether its text (caption, text, every item of a list) is drawn whole at its size in its
+  // font.
+  bool TextFits() const;
   Node* node() const { return node_; }
 
  protected:

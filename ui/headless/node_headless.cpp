@@ -23,5 +23,6 @@ bool Widget::Usable() const {
   return true;
 }
 Bounds Widget::GetBounds() const { return node_->bounds; }
+bool Widget::TextFits() const { return true; }  // nothing is drawn
 
 }  // namespace ui

@@ -1,5 +1,16 @@
 #include "ui/qt/node_qt.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+
+#include <algorithm>
+
 namespace ui {
 
 QFont FontOf(FontSpec wanted) {
@@ -21,6 +32,38 @@ Widget::~Widget() {
 void Widget::SetEnabled(bool enabled) { node_->widget->setEnabled(enabled); }
 bool Widget::Enabled() const { return !node_->widget->testAttribute(Qt::WA_ForceDisabled); }
 bool Widget::Usable() const { return node_->widget->isEnabled(); }
+bool Widget::TextFits() const {
+  QWidget* widget = node_->widget;
+  int width = widget->width();
+  if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+    // The widest item, with the frame and arrow the style draws around it.
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    int widest = 0;
+    for (int i = 0; i < combo->count(); ++i) {
+      widest = std::max(widest, combo->fontMetrics().horizontalAdvance(combo->itemText(i)));
+    }
+    QSize needed = combo->style()->sizeFromContents(
+        QStyle::CT_ComboBox, &option, QSize(widest, combo->fontMetrics().height()), combo);
+    return needed.width() <= width;
+  }
+  if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+    return group->fontMetrics().horizontalAdvance(group->title()) + 16 <= width;
+  }
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    return edit->fontMetrics().horizontalAdvance(edit->text()) + 8 <= width;
+  }
+  if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    // The style's minimum width is not the text's: the text and the picture beside it.
+    int picture = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+    return button->fontMetrics().horizontalAdvance(button->text()) + picture + 8 <= width;
+  }
+  if (qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget)) {
+    return widget->sizeHint().width() <= width;
+  }
+  return true;
+}
+
 Bounds Widget::GetBounds() const {
   QRect r = node_->widget->geometry();
   return {r.x(), r.y(), r.width(), r.height()};

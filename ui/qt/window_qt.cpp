@@ -1,4 +1,5 @@
 // The application object, its message loop and the form.
+#include <unistd.h>
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEventLoop>
@@ -6,7 +7,6 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
-#include <unistd.h>
 
 #include "ui/qt/node_qt.h"
 
@@ -55,9 +55,10 @@ Application::Application(int& argc, char** argv, TextView title) {
   QApplication::setApplicationName(Q(title));
   // Where Tahoma is missing, fonts of about its width; the Japanese one for the full-width
   // bracket of the timestamp choice.
-  QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                             {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                              QStringLiteral("IPAGothic"), QStringLiteral("DejaVu Sans")});
+  QFont::insertSubstitutions(
+      QStringLiteral("Tahoma"),
+      {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
+       QStringLiteral("IPAGothic"), QStringLiteral("DejaVu Sans")});
   SignalsToClose();
 }
 

@@ -185,6 +185,39 @@ void Widget::SetEnabled(bool enabled) {
 bool Widget::Enabled() const { return node_->enabled; }
 bool Widget::Usable() const { return NodeUsable(node_); }
 
+bool Widget::TextFits() const {
+  RECT r{};
+  GetClientRect(node_->hwnd, &r);
+  int width = r.right;
+  switch (node_->kind) {
+    case Kind::kCombo: {
+      // The widest item beside the drop-down arrow.
+      int count = static_cast<int>(SendMessageW(node_->hwnd, CB_GETCOUNT, 0, 0));
+      int widest = 0;
+      for (int i = 0; i < count; ++i) {
+        std::wstring item(static_cast<size_t>(SendMessageW(node_->hwnd, CB_GETLBTEXTLEN, i, 0)) + 1,
+                          L'\0');
+        SendMessageW(node_->hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+        widest = std::max<int>(widest, TextExtent(node_, FromW(item.c_str())).cx);
+      }
+      return widest + GetSystemMetrics(SM_CXVSCROLL) + 8 <= width;
+    }
+    case Kind::kLabel:
+    case Kind::kButton:
+    case Kind::kEdit:
+      return TextExtent(node_, WindowText(node_->hwnd)).cx +
+                 (node_->kind == Kind::kLabel ? 0 : 8) <=
+             width;
+    case Kind::kRadio:
+      return TextExtent(node_, WindowText(node_->hwnd)).cx + GetSystemMetrics(SM_CXMENUCHECK) + 4 <=
+             width;
+    case Kind::kGroup:
+      return !node_->extra || TextExtent(node_, WindowText(node_->extra)).cx + 16 <= width;
+    default:
+      return true;
+  }
+}
+
 Bounds Widget::GetBounds() const {
   RECT r{};
   GetWindowRect(node_->hwnd, &r);
