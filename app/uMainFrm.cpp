@@ -118,6 +118,8 @@ TMainFrm::TMainFrm()
   Timer1.OnTimer([this] { Timer1Timer(); });
   Timer2.OnTimer([this] { Timer2Timer(); });
   MainFrm.OnIdle([this] { AcTimerUpdate(); });
+  // Signed out with the window open: what the window's destruction would save, saved now.
+  MainFrm.OnEndSession([this] { SettingsSave(); });
   Application::Dispatch([this] { FormCreate(); });
 }
 

@@ -8,10 +8,14 @@ namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
+// Profile readers drop blanks around a value and one pair of enclosing quotes, double or
+// single (Windows); a value so written is quoted to keep it whole.
 bool NeedsQuotes(TextView value) {
   if (value.empty()) return false;
   if (IsBlank(value.front()) || IsBlank(value.back())) return true;
-  return value.size() >= 2 && value.front() == u'"' && value.back() == u'"';
+  bool enclosed =
+      value.front() == value.back() && (value.front() == u'"' || value.front() == u'\'');
+  return value.size() >= 2 && enclosed;
 }
 
 int DigitValue(char16_t c, int base) {
@@ -90,8 +94,7 @@ void ProfileFile::StringSet(TextView section, TextView key, TextView text) {
   std::replace_if(
       value.begin(), value.end(), [](char16_t c) { return c == u'\r' || c == u'\n' || c == 0; },
       u' ');
-  // Profile readers drop blanks around a value and one pair of enclosing quotes; quoting such a
-  // value keeps it intact (a mask that ends in a blank, say).
+  // A mask that ends in a blank, or is '.*', is quoted to come back as it was.
   if (!NeedsQuotes(value)) return RawStringSet(section, key, value);
   Text quoted;
   quoted.reserve(value.size() + 2);

@@ -171,6 +171,44 @@ TEST(Profile, RoundTripsValuesAndKeepsUnknownKeys) {
   EXPECT_EQ(ini.IntegerGet(u"Nowhere", u"Missing", 7), 7);
 }
 
+// Values the profile functions would strip: quotes at both ends (single ones too, on Windows),
+// blanks at the ends.
+TEST(Profile, QuotedAndBlankEndedValuesComeBackWhole) {
+  TempFolder temp;
+  Text path = temp.Join(u"Setup.ini");
+  const Text values[] = {u"'.*'", u"\"q\"", u" x ", u"'a", u"it's", u"''", u"'"};
+  {
+    ProfileFile ini(path);
+    for (size_t i = 0; i < std::size(values); ++i) {
+      ini.StringSet(u"Setup", AsciiToText("K" + std::to_string(i)), values[i]);
+    }
+    ini.Flush();
+  }
+  ProfileFile ini(path);
+  for (size_t i = 0; i < std::size(values); ++i) {
+    EXPECT_EQ(ini.StringGet(u"Setup", AsciiToText("K" + std::to_string(i)), u"?"), values[i])
+        << TextToUtf8(values[i]);
+  }
+}
+
+// A Setup.ini made by hand or by an older program, without the UTF-16 mark: saving keeps its
+// keys, and text outside the ANSI code page comes back as it was.
+TEST(Profile, FileWithoutTheUnicodeMarkKeepsEveryCharacter) {
+  TempFolder temp;
+  Text path = temp.Join(u"Setup.ini");
+  FileWrite(path, "[Setup]\r\nOther=kept\r\nInterval=3\r\n");
+  const Text japanese = u"C:\\\u30E6\u30FC\u30B6\\chat \u00E9\u4E2D.txt";
+  {
+    ProfileFile ini(path);
+    ini.StringSet(u"Setup", u"TargetFile", japanese);
+    ini.Flush();
+  }
+  ProfileFile ini(path);
+  EXPECT_EQ(ini.StringGet(u"Setup", u"TargetFile", u""), japanese);
+  EXPECT_EQ(ini.StringGet(u"Setup", u"Other", u""), u"kept");
+  EXPECT_EQ(ini.IntegerGet(u"Setup", u"Interval", 0), 3);
+}
+
 // Found by fuzzing: a value with a line break spilled into the file and lost the keys after it.
 TEST(Profile, LineBreaksInAValueCannotBreakTheFile) {
   TempFolder temp;

@@ -200,7 +200,28 @@ std::string SharedFile::Read(size_t count) {
 
 struct ProfileFile::Impl {
   std::wstring path;
+  bool unicode = false;  // the file is known to be UTF-16 with its byte-order mark
 };
+
+namespace {
+
+// The profile functions keep a file in UTF-16 only when it starts with its byte-order mark; one
+// made by hand or by an older program (ANSI, or UTF-8 with its mark) becomes UTF-16 LE, every key
+// kept, so text outside the ANSI code page survives the save. A new file starts with the mark.
+void ProfileFileToUnicode(TextView path) {
+  std::string bytes = FileExists(path) ? FileContentsRead(path) : std::string();
+  if (ByteOrderMarkGet(bytes) == ByteOrderMark::kUtf16Le) return;
+  Text text = ByteOrderMarkGet(bytes) == ByteOrderMark::kUtf8 ? Utf8ToText(Utf8MarkSkip(bytes))
+                                                              : AnsiCodePageToText(bytes);
+  std::string unicode(ByteOrderMarkBytes(ByteOrderMark::kUtf16Le));
+  for (char16_t unit : text) {
+    unicode.push_back(static_cast<char>(unit & 0xFF));
+    unicode.push_back(static_cast<char>(unit >> 8));
+  }
+  FileReplace(path, unicode);
+}
+
+}  // namespace
 
 ProfileFile::ProfileFile(TextView path) : impl_(std::make_unique<Impl>()) { impl_->path = W(path); }
 
@@ -219,19 +240,11 @@ Text ProfileFile::RawStringGet(TextView section, TextView key, TextView defaultV
 
 void ProfileFile::RawStringSet(TextView section, TextView key, TextView value) {
   Text path = FromW(impl_->path.c_str());
-  // The profile functions keep a file in UTF-16 when it starts with its byte-order mark, so text
-  // outside the ANSI code page survives.
-  if (!FileExists(path)) {
-    Handle file(CreateFileW(impl_->path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
-      SystemErrorThrow("Cannot write file", path);
-    }
-    DWORD wrote = 0;
-    if (file.handle != INVALID_HANDLE_VALUE &&
-        !WriteFile(file.handle, "\xFF\xFE", 2, &wrote, nullptr)) {
-      SystemErrorThrow("Cannot write file", path);
-    }
+  if (!impl_->unicode) {
+    // Flushes the system's cached copy first: the conversion reads the file as it is.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, impl_->path.c_str());
+    ProfileFileToUnicode(path);
+    impl_->unicode = true;
   }
   if (!WritePrivateProfileStringW(W(section).c_str(), W(key).c_str(), W(value).c_str(),
                                   impl_->path.c_str())) {

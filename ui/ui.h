@@ -115,6 +115,9 @@ class Form : public Widget {
   Text Caption() const;
   // Runs whenever the event queue is empty.
   void OnIdle(Handler handler);
+  // Runs when the desktop session ends (sign-out, shut-down) with the window open: the program
+  // may be ended at any moment after it, without its window being closed.
+  void OnEndSession(Handler handler);
   // Shows the form, centred, without running a message loop (Application::Run does both).
   void Show();
   void Close();

@@ -21,7 +21,7 @@ struct Node {
   bool checked = false;
   int minimum = 0, maximum = 0, maxLength = 0;
   int enabledImage = -1, disabledImage = -1;
-  Handler onChange, onClick, onIdle;
+  Handler onChange, onClick, onIdle, onEndSession;
   std::function<void(const Text&)> onLink;
 
   explicit Node(Node* p, Bounds b = {}) : parent(p), bounds(b) {

@@ -56,6 +56,7 @@ Form::Form(TextView caption, int clientWidth, int clientHeight, FontSpec)
 }
 Text Form::Caption() const { return node_->text; }
 void Form::OnIdle(Handler handler) { node_->onIdle = std::move(handler); }
+void Form::OnEndSession(Handler handler) { node_->onEndSession = std::move(handler); }
 void Form::Show() {}
 bool Form::Screenshot(TextView) const { return false; }
 void Form::Close() {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
@@ -84,6 +85,11 @@ Form::Form(TextView caption, int clientWidth, int clientHeight, FontSpec font)
   window->setWindowTitle(Q(caption));
   window->setFixedSize(clientWidth, clientHeight);
   window->setFont(FontOf(font));
+}
+void Form::OnEndSession(Handler handler) {
+  // The session manager asks the application to save before the session ends.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, node_->widget,
+                   [handler](QSessionManager&) { Application::Dispatch(handler); });
 }
 Text Form::Caption() const { return T(node_->widget->windowTitle()); }
 void Form::OnIdle(Handler handler) {

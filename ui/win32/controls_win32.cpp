@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "ui/win32/picture_win32.h"
 
@@ -36,7 +37,9 @@ void ControlNotify(Node* control, WORD code) {
       if (code == BN_CLICKED) Application::Dispatch(control->onClick);
       break;
     case Kind::kRadio:
-      if (code == BN_CLICKED && !control->quiet) {
+      // Windows also reports a radio button that merely gets the focus (by Tab) as clicked:
+      // only a click the button saw itself (or BM_CLICK, which clicks it) counts.
+      if (code == BN_CLICKED && !control->quiet && std::exchange(control->clicked, false)) {
         RadioCheck(control, true);
         Application::Dispatch(control->onClick);
       }
@@ -52,6 +55,20 @@ void ControlNotify(Node* control, WORD code) {
       break;
   }
 }
+
+namespace {
+
+// Notes the radio button's own click, by mouse or space key, before the button reports it.
+LRESULT CALLBACK RadioClickNote(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR data) {
+  bool spaceUp = message == WM_KEYUP && wParam == VK_SPACE;
+  if (message == WM_LBUTTONUP || spaceUp || message == BM_CLICK) {
+    reinterpret_cast<Node*>(data)->clicked = true;
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
 
 void LinkActivate(Node* link) {
   if (NodeUsable(link) && link->onLink) Application::Dispatch([link] { link->onLink(link->link); });
@@ -241,6 +258,8 @@ void ComboBox::UserSelect(int index) {
 RadioButton::RadioButton(Widget& parent, Bounds bounds, TextView caption)
     : Widget(ControlMake(Kind::kRadio, parent, WC_BUTTONW, BS_RADIOBUTTON | WS_TABSTOP, bounds,
                          caption)) {
+  SendMessageW(node_->hwnd, BM_SETDONTCLICK, TRUE, 0);
+  SetWindowSubclass(node_->hwnd, RadioClickNote, 0, reinterpret_cast<DWORD_PTR>(node_));
   SIZE text = TextExtent(node_, caption);
   int mark = GetSystemMetrics(SM_CXMENUCHECK);
   FitTo(node_, bounds, {text.cx + mark + 6, std::max<LONG>(text.cy, mark) + 2});

@@ -191,7 +191,10 @@ bool Widget::TextFits() const {
   int width = r.right;
   switch (node_->kind) {
     case Kind::kCombo: {
-      // The widest item beside the drop-down arrow.
+      // The widest item in the box's own text area, beside its arrow.
+      COMBOBOXINFO info{};
+      info.cbSize = sizeof info;
+      if (GetComboBoxInfo(node_->hwnd, &info)) width = info.rcItem.right - info.rcItem.left;
       int count = static_cast<int>(SendMessageW(node_->hwnd, CB_GETCOUNT, 0, 0));
       int widest = 0;
       for (int i = 0; i < count; ++i) {
@@ -200,7 +203,7 @@ bool Widget::TextFits() const {
         SendMessageW(node_->hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
         widest = std::max<int>(widest, TextExtent(node_, FromW(item.c_str())).cx);
       }
-      return widest + GetSystemMetrics(SM_CXVSCROLL) + 8 <= width;
+      return widest <= width;
     }
     case Kind::kLabel:
     case Kind::kButton:

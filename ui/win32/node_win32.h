@@ -48,7 +48,9 @@ struct Node {
   int minimum = 0, maximum = 0, maxLength = 0;
   Text link;
   std::function<void(const Text&)> onLink;
-  Handler onChange, onClick, onIdle;
+  Handler onChange, onClick, onIdle, onEndSession;
+  bool clicked =
+      false;  // a radio button: a real click (mouse or space) comes before its BN_CLICKED
 };
 
 struct TimerState {

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "ui/ui.h"
+#include "ui/win32/node_win32.h"
 #include "ui/win32/testing_win32.h"
 
 namespace {
@@ -70,11 +71,47 @@ void UserAnswers(const Answer& answer, Seen& seen) {
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
-TEST(OpenFileDialog, OffersTheEncodingsAndGivesTheChosenFileAndEncoding) {
+ui::Application& App() {
   static int argc = 1;
   static char name[] = "ui_win32_test";
   static char* argv[] = {name, nullptr};
-  ui::Application app(argc, argv, u"KELVORA Pro");
+  static ui::Application app(argc, argv, u"KELVORA Pro");
+  return app;
+}
+
+// Windows reports a radio button that merely gets the focus (Tab) as clicked: that must change
+// no choice; a click still does.
+TEST(RadioButtons, FocusAloneChangesNoChoice) {
+  ui::Application& app = App();
+  ui::Form form(u"radios", 200, 100, {});
+  ui::RadioButton first(form, {10, 10, 0, 0}, u"first"), second(form, {10, 40, 0, 0}, u"second");
+  int clicks = 0;
+  second.OnClick([&] { ++clicks; });
+  first.SetChecked(true);
+  form.Show();
+  app.ProcessEventsFor(100);
+  HWND secondWindow = second.node()->hwnd;
+  ASSERT_TRUE(secondWindow);
+  SetFocus(secondWindow);  // as Tab moves it
+  app.ProcessEventsFor(100);
+  // Wine reports it as clicked too, as Windows does; BM_SETDONTCLICK aside, the binding counts
+  // only a click the button saw.
+  SendMessageW(GetParent(secondWindow), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+               reinterpret_cast<LPARAM>(secondWindow));
+  app.ProcessEventsFor(50);
+  EXPECT_TRUE(first.Checked());
+  EXPECT_FALSE(second.Checked());
+  EXPECT_EQ(clicks, 0);
+  second.Click();
+  app.ProcessEventsFor(50);
+  EXPECT_TRUE(second.Checked());
+  EXPECT_FALSE(first.Checked());
+  EXPECT_EQ(clicks, 1);
+  form.Close();
+}
+
+TEST(OpenFileDialog, OffersTheEncodingsAndGivesTheChosenFileAndEncoding) {
+  App();
   TempFolder folder;
   FileWrite(folder.Join(u"chat.txt"), "[2024/05/01 18:00]  Ann: hi\n");
   const Answer answers[] = {

@@ -81,6 +81,12 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
       if (self) FormHide(self);
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends: the process may be ended after this returns, its windows never closed.
+      if (wParam && self && self->onEndSession) Application::Dispatch(self->onEndSession);
+      return 0;
     default:
       break;
   }
@@ -174,6 +180,7 @@ Form::Form(TextView caption, int clientWidth, int clientHeight, FontSpec font)
 }
 Text Form::Caption() const { return WindowText(node_->hwnd); }
 void Form::OnIdle(Handler handler) { node_->onIdle = std::move(handler); }
+void Form::OnEndSession(Handler handler) { node_->onEndSession = std::move(handler); }
 void Form::Show() {
   RECT area{}, window{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);

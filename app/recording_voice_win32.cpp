@@ -1,0 +1,407 @@
+// A speech server for tests under Wine, whose SAPI lists no voices and which has no Speech
+// Platform: an in-process COM server of the automation objects the program uses (ISpeechVoice,
+// ISpeechObjectTokens, ISpeechObjectToken, ISpeechVoiceStatus), with voices of its own, that
+// writes every call it receives to the file KELVORA_RECORDING_LOG names, one UTF-8 line each:
+// "<engine> <call> <arguments>". Registered by the test under the current user's classes for
+// the SAPI 5 voice class ("sapi5") and the Speech Platform's ("platform").
+//
+// KELVORA_RECORDING_MS_PER_CHARACTER makes speech take time (the status reports it speaking);
+// KELVORA_RECORDING_NAME_FAILS=N makes the N-th voice's name unreadable.
+#include "platform/win32.h"
+
+#include <oleauto.h>
+#include <sapi.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kSapi5Class[] = L"{96749377-3391-11D2-9EE3-00C04F797396}";
+constexpr wchar_t kPlatformClass[] = L"{D941651C-44E6-4C17-BADF-C36826FC3424}";
+
+std::string Utf8(const wchar_t* text, size_t length) {
+  if (length == 0) return std::string();
+  int size =
+      WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr,
+                      nullptr);
+  return out;
+}
+
+std::string Utf8(BSTR text) { return text ? Utf8(text, SysStringLen(text)) : std::string(); }
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[1024] = {};
+  DWORD length = GetEnvironmentVariableW(name, value, 1024);
+  return length > 0 && length < 1024 ? std::wstring(value) : std::wstring();
+}
+
+void Log(const std::string& engine, const std::string& line) {
+  std::wstring path = Environment(L"KELVORA_RECORDING_LOG");
+  if (path.empty()) return;
+  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  std::string text = engine + " " + line + "\n";
+  DWORD wrote = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr);
+  CloseHandle(file);
+}
+
+// A released object whose apartment has already ended: the program tore COM down out of order.
+void ApartmentCheck(const std::string& engine, const char* object) {
+  APTTYPE type{};
+  APTTYPEQUALIFIER qualifier{};
+  if (CoGetApartmentType(&type, &qualifier) == CO_E_NOTINITIALIZED) {
+    Log(engine, std::string("released after CoUninitialize: ") + object);
+  }
+}
+
+// IUnknown and an IDispatch that offers no type information: the program calls through the
+// interfaces' own methods.
+template <typename Interface>
+class Dispatch : public Interface {
+ public:
+  Dispatch(std::string engine, const char* name) : engine_(std::move(engine)), name_(name) {}
+  virtual ~Dispatch() = default;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(Interface)) {
+      *object = static_cast<Interface*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG left = --references_;
+    if (left == 0) {
+      ApartmentCheck(engine_, name_);
+      delete this;
+    }
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
+  }
+
+ protected:
+  const std::string engine_;
+
+ private:
+  const char* name_;
+  ULONG references_ = 1;
+};
+
+struct VoiceInfo {
+  std::wstring id, name;
+};
+
+std::vector<VoiceInfo> VoicesOf(const std::string& engine) {
+  const std::wstring root = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\";
+  if (engine == "platform") {
+    return {{root + L"RecordingAlice", L"Platform Alice"},
+            {root + L"RecordingBob", L"Platform Bob"}};
+  }
+  return {{root + L"RecordingAnna", L"Recording Anna"},
+          {root + L"RecordingHanako", L"Recording \u82B1\u5B50"},
+          {root + L"RecordingCarl", L"Recording Carl"}};
+}
+
+HRESULT BstrOut(const std::wstring& text, BSTR* out) {
+  *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+class Token : public Dispatch<ISpeechObjectToken> {
+ public:
+  Token(const std::string& engine, VoiceInfo voice, bool nameFails)
+      : Dispatch(engine, "ISpeechObjectToken"), voice_(std::move(voice)), nameFails_(nameFails) {}
+
+  HRESULT STDMETHODCALLTYPE get_Id(BSTR* id) override { return BstrOut(voice_.id, id); }
+  HRESULT STDMETHODCALLTYPE GetDescription(LONG locale, BSTR* description) override {
+    Log(engine_, "GetDescription " + std::to_string(locale));
+    return nameFails_ ? E_FAIL : BstrOut(voice_.name, description);
+  }
+  HRESULT STDMETHODCALLTYPE GetAttribute(BSTR name, BSTR* value) override {
+    Log(engine_, "GetAttribute " + Utf8(name));
+    if (nameFails_) return E_FAIL;
+    if (Utf8(name) != "Name") return E_INVALIDARG;
+    return BstrOut(voice_.name, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_DataKey(ISpeechDataKey**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Category(ISpeechObjectTokenCategory**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetId(BSTR, BSTR, VARIANT_BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, SpeechTokenContext, IUnknown**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Remove(BSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetStorageFileName(BSTR, BSTR, BSTR, SpeechTokenShellFolder,
+                                               BSTR*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE RemoveStorageFileName(BSTR, BSTR, VARIANT_BOOL) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE IsUISupported(const BSTR, const VARIANT*, IUnknown*,
+                                          VARIANT_BOOL*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DisplayUI(LONG, BSTR, const BSTR, const VARIANT*, IUnknown*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE MatchesAttributes(BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
+
+ private:
+  VoiceInfo voice_;
+  bool nameFails_;
+};
+
+class Tokens : public Dispatch<ISpeechObjectTokens> {
+ public:
+  explicit Tokens(const std::string& engine)
+      : Dispatch(engine, "ISpeechObjectTokens"), voices_(VoicesOf(engine)) {
+    std::wstring fails = Environment(L"KELVORA_RECORDING_NAME_FAILS");
+    nameFails_ = fails.empty() ? -1 : std::stoi(fails);
+  }
+  HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
+    Log(engine_, "get_Count");
+    *count = static_cast<LONG>(voices_.size());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Item(LONG index, ISpeechObjectToken** token) override {
+    if (index < 0 || index >= static_cast<LONG>(voices_.size())) return E_INVALIDARG;
+    *token = new Token(engine_, voices_[static_cast<size_t>(index)], index == nameFails_);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown**) override { return E_NOTIMPL; }
+
+ private:
+  std::vector<VoiceInfo> voices_;
+  LONG nameFails_ = -1;
+};
+
+// When each text spoken so far ends (GetTickCount64), for the status to tell what is spoken now.
+struct Schedule {
+  std::vector<ULONGLONG> ends;
+  ULONGLONG perCharacter = 0;
+};
+
+class Status : public Dispatch<ISpeechVoiceStatus> {
+ public:
+  Status(const std::string& engine, const Schedule& schedule)
+      : Dispatch(engine, "ISpeechVoiceStatus") {
+    ULONGLONG now = GetTickCount64();
+    last_ = static_cast<LONG>(schedule.ends.size());
+    auto speaking = std::find_if(schedule.ends.begin(), schedule.ends.end(),
+                                 [now](ULONGLONG end) { return end > now; });
+    current_ = speaking == schedule.ends.end()
+                   ? last_
+                   : static_cast<LONG>(speaking - schedule.ends.begin()) + 1;
+    running_ = speaking == schedule.ends.end() ? SRSEDone : SRSEIsSpeaking;
+  }
+  HRESULT STDMETHODCALLTYPE get_CurrentStreamNumber(LONG* stream) override {
+    *stream = current_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_LastStreamNumberQueued(LONG* stream) override {
+    *stream = last_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_RunningState(SpeechRunState* state) override {
+    *state = running_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_LastHResult(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_InputWordPosition(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_InputWordLength(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_InputSentencePosition(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_InputSentenceLength(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_LastBookmark(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_LastBookmarkId(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_PhonemeId(short*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_VisemeId(short*) override { return E_NOTIMPL; }
+
+ private:
+  LONG current_ = 0, last_ = 0;
+  SpeechRunState running_ = SRSEDone;
+};
+
+class Voice : public Dispatch<ISpeechVoice> {
+ public:
+  explicit Voice(const std::string& engine) : Dispatch(engine, "ISpeechVoice") {
+    std::wstring pace = Environment(L"KELVORA_RECORDING_MS_PER_CHARACTER");
+    schedule_.perCharacter = pace.empty() ? 0 : std::stoull(pace);
+    Log(engine_, "CoCreateInstance");
+  }
+
+  HRESULT STDMETHODCALLTYPE GetVoices(BSTR required, BSTR optional,
+                                      ISpeechObjectTokens** tokens) override {
+    Log(engine_, "GetVoices \"" + Utf8(required) + "\" \"" + Utf8(optional) + "\"");
+    *tokens = new Tokens(engine_);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE putref_Voice(ISpeechObjectToken* token) override {
+    BSTR id = nullptr;
+    HRESULT hr = token ? token->get_Id(&id) : E_POINTER;
+    Log(engine_, "putref_Voice " + Utf8(id));
+    SysFreeString(id);
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE get_Volume(LONG* volume) override {
+    *volume = volume_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Volume(LONG volume) override {
+    Log(engine_, "put_Volume " + std::to_string(volume));
+    volume_ = volume;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Rate(LONG* rate) override {
+    *rate = rate_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Rate(LONG rate) override {
+    Log(engine_, "put_Rate " + std::to_string(rate));
+    rate_ = rate;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Speak(BSTR text, SpeechVoiceSpeakFlags flags, LONG* stream) override {
+    Log(engine_, "Speak " + std::to_string(static_cast<int>(flags)) + " " + Utf8(text));
+    ULONGLONG now = GetTickCount64();
+    if (flags & SVSFPurgeBeforeSpeak) {
+      for (ULONGLONG& end : schedule_.ends) end = std::min(end, now);
+    }
+    ULONGLONG start = schedule_.ends.empty() ? now : std::max(now, schedule_.ends.back());
+    schedule_.ends.push_back(start + SysStringLen(text) * schedule_.perCharacter);
+    *stream = static_cast<LONG>(schedule_.ends.size());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Status(ISpeechVoiceStatus** status) override {
+    *status = new Status(engine_, schedule_);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE WaitUntilDone(LONG timeout, VARIANT_BOOL* done) override {
+    ULONGLONG end = schedule_.ends.empty() ? 0 : schedule_.ends.back();
+    ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max<LONG>(timeout, 0));
+    while (GetTickCount64() < end && (timeout < 0 || GetTickCount64() < deadline)) Sleep(10);
+    *done = GetTickCount64() >= end ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_Voice(ISpeechObjectToken**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_AudioOutput(ISpeechObjectToken**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE putref_AudioOutput(ISpeechObjectToken*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_AudioOutputStream(ISpeechBaseStream**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE putref_AudioOutputStream(ISpeechBaseStream*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE put_AllowAudioOutputFormatChangesOnNextSet(VARIANT_BOOL) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE get_AllowAudioOutputFormatChangesOnNextSet(VARIANT_BOOL*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE get_EventInterests(SpeechVoiceEvents*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_EventInterests(SpeechVoiceEvents) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Priority(SpeechVoicePriority) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Priority(SpeechVoicePriority*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_AlertBoundary(SpeechVoiceEvents) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_AlertBoundary(SpeechVoiceEvents*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_SynchronousSpeakTimeout(LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_SynchronousSpeakTimeout(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SpeakStream(ISpeechBaseStream*, SpeechVoiceSpeakFlags, LONG*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Pause() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Skip(const BSTR, LONG, LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetAudioOutputs(BSTR, BSTR, ISpeechObjectTokens**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SpeakCompleteEvent(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE IsUISupported(const BSTR, const VARIANT*, VARIANT_BOOL*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DisplayUI(LONG, BSTR, const BSTR, const VARIANT*) override {
+    return E_NOTIMPL;
+  }
+
+ private:
+  LONG volume_ = 100, rate_ = 0;
+  Schedule schedule_;
+};
+
+class Factory : public IClassFactory {
+ public:
+  explicit Factory(std::string engine) : engine_(std::move(engine)) {}
+  virtual ~Factory() = default;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+      *object = this;
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    auto* voice = new Voice(engine_);
+    HRESULT hr = voice->QueryInterface(iid, object);
+    voice->Release();
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+ private:
+  std::string engine_;
+  ULONG references_ = 1;
+};
+
+bool ClassIs(REFCLSID clsid, const wchar_t* text) {
+  CLSID wanted{};
+  return SUCCEEDED(CLSIDFromString(text, &wanted)) && IsEqualCLSID(clsid, wanted);
+}
+
+}  // namespace
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+  *object = nullptr;
+  const char* engine = ClassIs(clsid, kSapi5Class)      ? "sapi5"
+                       : ClassIs(clsid, kPlatformClass) ? "platform"
+                                                        : nullptr;
+  if (!engine) return CLASS_E_CLASSNOTAVAILABLE;
+  auto* factory = new Factory(engine);
+  HRESULT hr = factory->QueryInterface(iid, object);
+  factory->Release();
+  return hr;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return S_FALSE; }
