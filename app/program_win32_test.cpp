@@ -2,14 +2,19 @@
 // its own and driven only through its windows' messages, as another program could drive it.
 // Wine's SAPI has no voice, so the speech warning is what shows that a text reached the speaking
 // pipeline: once at start-up, once for the greeting of START, once for an appended chat line.
+// With the recording speech server (recording_voice_win32.cpp) registered for both voice classes,
+// its log of every COM call is what shows what the program asked of speech.
 #include "platform/win32.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "app/settings.h"
 #include "app/uMainFrm.h"
 #include "platform/platform.h"
 #include "platform/testing.h"
+#include "speech/uSpeechLib.h"
 #include "ui/win32/picture_win32.h"
 #include "ui/win32/testing_win32.h"
 
@@ -61,11 +66,92 @@ ULONGLONG LastWrite(const Text& path) {
       .QuadPart;
 }
 
+Text ComboItem(HWND box, int index) {
+  wchar_t text[256] = {};
+  SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+  return FromW(text);
+}
+
+std::vector<Text> ComboItems(HWND box) {
+  std::vector<Text> items;
+  for (int i = 0; i < SendMessageW(box, CB_GETCOUNT, 0, 0); ++i) items.push_back(ComboItem(box, i));
+  return items;
+}
+
+// The recording speech server, registered for both voice classes while the test runs: under the
+// current user's classes, which Windows reads before the machine's; and, since Wine's COM reads
+// the machine's classes only, over the machine's registration too (Wine's own SAPI 5 voice there
+// is put back afterwards).
+class RecordingServer {
+ public:
+  explicit RecordingServer(const Text& log) : log_("KELVORA_RECORDING_LOG", log) {
+    Text self(MAX_PATH, u'\0');
+    self.resize(GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(self.data()), MAX_PATH));
+    std::wstring dll = W(PathJoin(PathFolderPart(self), u"kelvora_recording_voice.dll"));
+    for (const wchar_t* clsid : kClasses) {
+      for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        std::wstring key = KeyOf(clsid);
+        if (root == HKEY_LOCAL_MACHINE) {
+          saved_.push_back({key, Read(root, key, nullptr), Read(root, key, L"ThreadingModel")});
+        }
+        Write(root, key, nullptr, dll);
+        Write(root, key, L"ThreadingModel", L"Apartment");
+      }
+    }
+  }
+  ~RecordingServer() {
+    for (const wchar_t* clsid : kClasses) {
+      RegDeleteTreeW(HKEY_CURRENT_USER,
+                     (std::wstring(L"Software\\Classes\\CLSID\\") + clsid).c_str());
+    }
+    for (const Saved& saved : saved_) {
+      if (saved.server.empty()) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, saved.key.c_str());
+      } else {
+        Write(HKEY_LOCAL_MACHINE, saved.key, nullptr, saved.server);
+        Write(HKEY_LOCAL_MACHINE, saved.key, L"ThreadingModel", saved.model);
+      }
+    }
+  }
+  RecordingServer(const RecordingServer&) = delete;
+  RecordingServer& operator=(const RecordingServer&) = delete;
+
+ private:
+  static std::wstring KeyOf(const wchar_t* clsid) {
+    return std::wstring(L"Software\\Classes\\CLSID\\") + clsid + L"\\InprocServer32";
+  }
+  static std::wstring Read(HKEY root, const std::wstring& key, const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != 0) {
+      return std::wstring();
+    }
+    return value;
+  }
+  static void Write(HKEY root, const std::wstring& key, const wchar_t* name,
+                    const std::wstring& value) {
+    HKEY handle = nullptr;
+    RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr);
+    RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+  }
+
+  static constexpr const wchar_t* kClasses[] = {L"{96749377-3391-11D2-9EE3-00C04F797396}",
+                                                L"{D941651C-44E6-4C17-BADF-C36826FC3424}"};
+  struct Saved {
+    std::wstring key, server, model;
+  };
+  EnvOverride log_;
+  std::vector<Saved> saved_;
+};
+
 class Program : public ::testing::Test {
  protected:
   Program() {
     FileWrite(chat_, "[2024/05/01 18:00]  Old Line (old.line): not spoken\n");
     TSettings settings;
+    SettingsDefault(settings, 1);
     settings.FileType = 0;  // "Selected File"
     settings.TargetFile = chat_;
     settings.TexType = 1;  // "Second Life Chat"
@@ -109,12 +195,51 @@ class Program : public ::testing::Test {
     return Await([&] { return WindowText(hwnd) == caption; });
   }
 
+  HWND MainWindow() {
+    return Await([&] {
+      return TopWindow(process_.dwProcessId, u"KelvoraContainer", u"KELVORA Pro - Chat to Speech");
+    });
+  }
+
+  // The speech server's log, a line each.
+  std::vector<std::string> Calls() const {
+    std::vector<std::string> calls;
+    std::string log = FileExists(log_) ? FileBytes(log_) : std::string();
+    for (size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+      calls.push_back(log.substr(start, end - start));
+    }
+    return calls;
+  }
+  // Waits for a call to be logged after the first `after` calls; its position, or -1.
+  int CallAwait(const std::string& call, size_t after = 0) {
+    int found = -1;
+    Await([&] {
+      std::vector<std::string> calls = Calls();
+      for (size_t i = after; i < calls.size(); ++i) {
+        if (calls[i] == call) return (found = static_cast<int>(i)) >= 0;
+      }
+      return false;
+    });
+    return found;
+  }
+  void ProgramEndAwait() {
+    ASSERT_EQ(WaitForSingleObject(process_.hProcess, kPatience), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process_.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    for (const std::string& call : Calls()) {
+      EXPECT_EQ(call.find("released after CoUninitialize"), std::string::npos) << call;
+    }
+  }
+
   ComApartment apartment_;  // for the screenshot's imaging component
   TempFolder folder_;
   EnvOverride roaming_{"KELVORA_APPDATA", folder_.Join(u"roaming")};
   EnvOverride local_{"KELVORA_LOCAL_APPDATA", folder_.Join(u"local")};
   EnvOverride program_{"KELVORA_PROGRAM_DIR", folder_.Join(u"program")};
   Text chat_ = folder_.Join(u"chat.txt");
+  Text log_ = folder_.Join(u"speech.log");
   PROCESS_INFORMATION process_{};
   ULONGLONG settingsWritten_ = 0;
 };
@@ -152,6 +277,163 @@ TEST_F(Program, StartsWarnsSpeaksAppendedChatAndStopsThroughItsWindow) {
   GetExitCodeProcess(process_.hProcess, &exitCode);
   EXPECT_EQ(exitCode, 0u);
   EXPECT_NE(LastWrite(SettingsPath()), settingsWritten_) << "Setup.ini not saved at the end";
+}
+
+constexpr char kGreetingXml[] = "Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.";
+const std::string kAlice =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingAlice";
+const std::string kHanako =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingHanako";
+
+// The speech path for real, through COM: the voices of both classes in the box, the greeting
+// (markup), chat with the chosen volume and rate, Skip, a change of voice, Japanese text.
+TEST_F(Program, SpeaksThroughTheSpeechServersComInterfaces) {
+  RecordingServer server(log_);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  HWND main = MainWindow();
+  ASSERT_TRUE(main);
+  HWND voices = ChildWhere(main, [](HWND hwnd) {
+    return WindowClass(hwnd) == u"ComboBox" && ComboItem(hwnd, 0) == u"Platform Alice";
+  });
+  ASSERT_TRUE(voices) << "no voice box with the server's voices";
+  EXPECT_EQ(ComboItems(voices),
+            (std::vector<Text>{u"Platform Alice", u"Platform Bob", u"Recording Anna",
+                               u"Recording \u82B1\u5B50", u"Recording Carl"}));
+  std::vector<std::string> calls = Calls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "platform GetAttribute Name"), calls.end());
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "sapi5 GetDescription 0"), calls.end());
+  // Volume and rate typed into their fields.
+  HWND volume =
+      ChildWhere(main, [](HWND h) { return WindowClass(h) == u"Edit" && WindowText(h) == u"100"; });
+  HWND rate =
+      ChildWhere(main, [](HWND h) { return WindowClass(h) == u"Edit" && WindowText(h) == u"0"; });
+  ASSERT_TRUE(volume && rate);
+  SendMessageW(volume, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"40"));
+  SendMessageW(rate, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-3"));
+
+  HWND start = ChildWithText(main, u"START");
+  Click(start);
+  int greeting = CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml);
+  ASSERT_GE(greeting, 0) << "no greeting";
+  calls = Calls();
+  EXPECT_EQ(calls[greeting - 3], "platform putref_Voice " + kAlice);
+  EXPECT_EQ(calls[greeting - 2], "platform put_Volume 40");
+  EXPECT_EQ(calls[greeting - 1], "platform put_Rate -3");
+  ASSERT_TRUE(CaptionBecomes(start, u"STOP"));
+  FileAppend(chat_, "[2024/05/01 18:01]  Ann Example (ann.example): Hello everyone\n");
+  int line = CallAwait(
+      "platform Speak " + std::to_string(kSpeakPlain) + " Ann Example : Hello everyone", greeting);
+  ASSERT_GE(line, 0) << "the chat line was not spoken";
+  EXPECT_EQ(Calls()[line - 2], "platform put_Volume 40");
+
+  Click(ChildWithText(main, u"Skip"));
+  ASSERT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPurge) + " .", line), 0);
+
+  Click(start);  // STOP; then another voice, as a person picks it
+  ASSERT_TRUE(CaptionBecomes(start, u"START"));
+  size_t before = Calls().size();
+  SendMessageW(voices, CB_SETCURSEL, 3, 0);
+  SendMessageW(GetParent(voices), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(voices), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(voices));
+  // The voice used so far is stopped.
+  ASSERT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPurge) + " .", before), 0);
+  Click(start);
+  ASSERT_GE(CallAwait("sapi5 putref_Voice " + kHanako, before), 0);
+  ASSERT_TRUE(CaptionBecomes(start, u"STOP"));
+  FileAppend(chat_,
+             "[2024/05/01 18:02]  \xE3\x82\xB8\xE3\x82\xA7\xE3\x83\xBC\xE3\x83\xB3 (jane.doe): "
+             "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF\n");
+  EXPECT_GE(CallAwait("sapi5 Speak " + std::to_string(kSpeakPlain) +
+                          " \xE3\x82\xB8\xE3\x82\xA7\xE3\x83\xBC\xE3\x83\xB3 : "
+                          "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF",
+                      before),
+            0)
+      << "the Japanese line did not arrive as its UTF-16 text";
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+}
+
+// At a busy place, with SAPI's status reporting a voice that takes time to speak: no more than
+// MaxQueue lines wait, the next saying how many were passed over.
+TEST_F(Program, SpeechKeepsUpThroughTheVoiceStatus) {
+  RecordingServer server(log_);
+  EnvOverride pace("KELVORA_RECORDING_MS_PER_CHARACTER", u"100");
+  ProfileFile(SettingsPath()).IntegerSet(u"Options", u"MaxQueue", 1);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  HWND main = MainWindow();
+  ASSERT_TRUE(main);
+  Click(ChildWithText(main, u"START"));  // the greeting speaks for about five seconds
+  ASSERT_GE(CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml), 0);
+  for (const char* word : {"one", "two", "three"}) {
+    size_t before = Calls().size();
+    FileAppend(chat_, std::string("[2024/05/01 18:01]  Ann (ann.example): ") + word + "\n");
+    Sleep(1300);  // a tick
+    EXPECT_EQ(Calls().size(), before) << "spoken while the voice was still speaking";
+  }
+  EXPECT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPlain) +
+                      " 2 lines passed over. Ann : three"),
+            0);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+}
+
+// Windows ends a program at sign-out after WM_QUERYENDSESSION and WM_ENDSESSION, without closing
+// its window: what the user changed is saved then.
+TEST_F(Program, SettingsAreSavedWhenTheSessionEnds) {
+  RecordingServer server(log_);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  HWND main = MainWindow();
+  ASSERT_TRUE(main);
+  HWND volume =
+      ChildWhere(main, [](HWND h) { return WindowClass(h) == u"Edit" && WindowText(h) == u"100"; });
+  ASSERT_TRUE(volume);
+  SendMessageW(volume, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"55"));
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kPatience,
+                      &answer);
+  EXPECT_EQ(answer, TRUE);
+  SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kPatience,
+                      &answer);
+  TerminateProcess(process_.hProcess, 0);  // as the system does after WM_ENDSESSION
+  WaitForSingleObject(process_.hProcess, kPatience);
+  ProfileFile ini(SettingsPath());
+  EXPECT_EQ(ini.IntegerGet(u"Voice", u"Volume", -1), 55);
+}
+
+// Saving fails at exit (Setup.ini cannot be written: a folder stands in its place, which even an
+// administrator cannot write as a file): the error is shown, every speech object is still
+// released before COM ends, and the program exits normally.
+TEST_F(Program, FailedSaveStillTearsComDownInOrder) {
+  RecordingServer server(log_);
+  DeleteFileW(W(SettingsPath()).c_str());
+  CreateDirectoryW(W(SettingsPath()).c_str(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  HWND main = MainWindow();
+  ASSERT_TRUE(main);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  HWND box = Await([&] { return TopWindow(process_.dwProcessId, u"#32770", kApplicationTitle); });
+  ASSERT_TRUE(box) << "no error shown";
+  EXPECT_NE(TextToUtf8(WindowText(GetDlgItem(box, 0xFFFF))).find("Setup.ini"), std::string::npos);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+  RemoveDirectoryW(W(SettingsPath()).c_str());
+}
+
+// A voice whose name cannot be read: the warning once, and the user's Setup.ini loaded and saved
+// as it was, not overwritten with defaults.
+TEST_F(Program, UnreadableVoiceKeepsTheUsersSettings) {
+  RecordingServer server(log_);
+  EnvOverride fails("KELVORA_RECORDING_NAME_FAILS", u"1");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(WarningAnswer("for the unreadable voice"));
+  HWND main = MainWindow();
+  ASSERT_TRUE(main);
+  EXPECT_TRUE(ChildWithText(main, chat_));  // the selected file, from Setup.ini
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+  ProfileFile ini(SettingsPath());
+  EXPECT_EQ(ini.StringGet(u"Setup", u"TargetFile", u""), chat_);
+  EXPECT_EQ(ini.IntegerGet(u"Setup", u"TexType", -1), 1);
 }
 
 }  // namespace
