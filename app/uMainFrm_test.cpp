@@ -49,6 +49,10 @@ class MainFrmTest : public ::testing::Test {
     ui::OpenFileHookSet(nullptr);
   }
 
+  void SetupIniWrite(const std::string& contents) {
+    FolderMake(PathFolderPart(SettingsPath()));
+    FileWrite(SettingsPath(), contents);
+  }
   Text Account(TextView name) const { return PathJoin(ViewerFolderGet(u"SecondLife"), name); }
   Text ChatFile() const { return PathJoin(Account(u"ann_example"), u"chat.txt"); }
   TMainFrm& Frm() {
@@ -389,8 +393,7 @@ TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
   double now = 0;
   platform_->clock = [&] { return now; };
   platform_->secondsPerCharacter = 1;
-  FolderMake(PathFolderPart(SettingsPath()));
-  FileWrite(SettingsPath(), "[Options]\nMaxQueue=1\nMaxLength=12\n");
+  SetupIniWrite("[Options]\nMaxQueue=1\nMaxLength=12\n");
   TMainFrm& f = Frm();
   ViewerChatChoose();
   FileWrite(ChatFile(), "");
@@ -417,8 +420,7 @@ TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
 // A voice whose name cannot be read: creation goes on with the voices read so far, the warning
 // once, and Setup.ini is loaded and saved as the user left it.
 TEST_F(MainFrmTest, UnreadableVoiceKeepsTheSettings) {
-  FolderMake(PathFolderPart(SettingsPath()));
-  FileWrite(SettingsPath(), "[Voice]\nVolume=33\n[Setup]\nInterval=7\n");
+  SetupIniWrite("[Voice]\nVolume=33\n[Setup]\nInterval=7\n");
   sapi5_->nameFailsAt = 1;
   TMainFrm& f = Frm();
   EXPECT_EQ(Warnings(), 1u);
@@ -432,8 +434,7 @@ TEST_F(MainFrmTest, UnreadableVoiceKeepsTheSettings) {
 
 // The voice list may differ from the last run's: the stored name finds the voice chosen then.
 TEST_F(MainFrmTest, ChosenVoiceIsFoundByNameWhenTheListChanged) {
-  FolderMake(PathFolderPart(SettingsPath()));
-  FileWrite(SettingsPath(), "[Voice]\nVoice=0\n[Options]\nVoiceName=Sapi B\n");
+  SetupIniWrite("[Voice]\nVoice=0\n[Options]\nVoiceName=Sapi B\n");
   TMainFrm& f = Frm();
   EXPECT_EQ(f.ComboBox3.ItemIndex(), 2);
   f.ComboBox3.UserSelect(1);
