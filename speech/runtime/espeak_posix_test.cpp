@@ -118,6 +118,18 @@ TEST_F(EspeakTest, PurgeDropsTheQueue) {
   EXPECT_EQ(WavFiles(folder_.Path()).size(), afterPurge + 1);
 }
 
+// What the queue limit reads: the texts not yet spoken to their end, the one under way included.
+TEST_F(EspeakTest, PendingCountsWhatIsStillToSay) {
+  Text longText;
+  for (int i = 0; i < 40; ++i) longText += u"This sentence is long enough to take a while to say. ";
+  EXPECT_EQ(voice_->Pending(), 0);
+  for (int i = 0; i < 3; ++i) voice_->Speak(longText, kSpeakPlain);
+  EXPECT_GE(voice_->Pending(), 2);
+  EXPECT_LE(voice_->Pending(), 3);
+  EXPECT_TRUE(voice_->WaitUntilDone(30000));
+  EXPECT_EQ(voice_->Pending(), 0);
+}
+
 TEST_F(EspeakTest, GreetingMarkupIsAccepted) {
   std::vector<Wav> wavs =
       Speak({{u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.", kSpeakXml}});
