@@ -99,6 +99,12 @@ size_t CharacterBoundary(std::string_view bytes, ChatEncoding encoding) {
   return end;
 }
 
+// Whether the file still ends, at the state's size, with what was read last.
+bool StillTheSameFile(const TMonitorState& state, TextView path, const TChatFileAccess& access) {
+  return state.Tail.empty() ||
+         TailRead(access, path, std::max<int64_t>(state.MasterFileSize, 0)) == state.Tail;
+}
+
 struct TickStep {
   TickResult result = TickResult::kIdle;
   TMonitorState state;
@@ -114,8 +120,7 @@ TickStep TickRead(const TMonitorState& state, TextView path, int64_t size, TChat
   int64_t from = std::max<int64_t>(state.MasterFileSize, 0);
   // A file that became smaller, or no longer holds what was read last, was truncated or
   // replaced: start again from its end.
-  if (size < state.MasterFileSize ||
-      (!state.Tail.empty() && TailRead(access, path, from) != state.Tail)) {
+  if (size < state.MasterFileSize || !StillTheSameFile(state, path, access)) {
     int64_t master = WholeUnits(size, encoding);
     step.state = {master, {}, TailRead(access, path, master), Text(path)};
     step.result = TickResult::kReset;
@@ -134,7 +139,6 @@ TickStep TickRead(const TMonitorState& state, TextView path, int64_t size, TChat
 }  // namespace
 
 int64_t FileSizeGet(TextView path) { return FileSizeProbe(path); }
-
 ChatEncoding ChatEncodingChoose(std::string_view fileHead, TChatSource source) {
   if (source != TChatSource::kSelectedSjis) return ChatEncoding::kUtf8;
   switch (ByteOrderMarkGet(fileHead)) {
@@ -227,12 +231,6 @@ TickResult FileTick(TMonitorState& state, TextView path, TChatSource source, Lin
 }
 
 enum class Change { kWait, kDone, kOldReplaced };
-
-// Whether the file still ends, at the state's size, with what was read last.
-bool StillTheSameFile(const TMonitorState& state, TextView path, const TChatFileAccess& access) {
-  return state.Tail.empty() ||
-         TailRead(access, path, std::max<int64_t>(state.MasterFileSize, 0)) == state.Tail;
-}
 
 // The rest of the old file, then the new one. kWait while the old file cannot be read now or has
 // more than one read left: the change waits for the next tick. kOldReplaced when the old file

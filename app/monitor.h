@@ -39,11 +39,14 @@ enum class TickResult {
 
 using LinesHandler = std::function<void(const LineList&)>;
 
+// Size of the file in bytes, or -1 when it cannot be probed.
+int64_t FileSizeGet(TextView path);
+
 // The file operations the monitor uses: the real ones, unless a test hands in others (to make a
 // read fail where it wants one to).
 struct TChatFileAccess {
   std::function<bool(TextView path)> exists = FileExists;
-  std::function<int64_t(TextView path)> size = FileSizeProbe;  // -1 when it cannot be probed
+  std::function<int64_t(TextView path)> size = FileSizeGet;
   // Up to count bytes from offset, fewer at the end of the file; throws PlatformError.
   std::function<std::string(TextView path, int64_t offset, size_t count)> read = FileRangeRead;
 };
@@ -51,9 +54,6 @@ struct TChatFileAccess {
 // At most this much of the file is read in one tick (up to the last whole line in it); the rest
 // follows at the next ticks, so memory stays flat however much the file grew.
 inline constexpr int64_t kTickReadLimit = 4 << 20;
-
-// Size of the file in bytes, or -1 when it cannot be probed.
-int64_t FileSizeGet(TextView path);
 
 // The encoding of a file of this source; fileHead is the file's first bytes, wherever the read
 // starts.

@@ -17,31 +17,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace {
 
 constexpr wchar_t kSapi5Class[] = L"{96749377-3391-11D2-9EE3-00C04F797396}";
 constexpr wchar_t kPlatformClass[] = L"{D941651C-44E6-4C17-BADF-C36826FC3424}";
 
-std::string Utf8(const wchar_t* text, size_t length) {
-  if (length == 0) return std::string();
-  int size =
-      WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr,
-                      nullptr);
-  return out;
+std::string Utf8(BSTR text) {
+  return text ? TextToUtf8(TextView(reinterpret_cast<const char16_t*>(text), SysStringLen(text)))
+              : std::string();
 }
 
-std::string Utf8(BSTR text) { return text ? Utf8(text, SysStringLen(text)) : std::string(); }
-
-std::wstring Environment(const wchar_t* name) {
-  wchar_t value[1024] = {};
-  DWORD length = GetEnvironmentVariableW(name, value, 1024);
-  return length > 0 && length < 1024 ? std::wstring(value) : std::wstring();
-}
+std::wstring Environment(const char* name) { return W(EnvironmentGet(name)); }
 
 void Log(const std::string& engine, const std::string& line) {
-  std::wstring path = Environment(L"KELVORA_RECORDING_LOG");
+  std::wstring path = Environment("KELVORA_RECORDING_LOG");
   if (path.empty()) return;
   HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -178,7 +169,7 @@ class Tokens : public Dispatch<ISpeechObjectTokens> {
  public:
   explicit Tokens(const std::string& engine)
       : Dispatch(engine, "ISpeechObjectTokens"), voices_(VoicesOf(engine)) {
-    std::wstring fails = Environment(L"KELVORA_RECORDING_NAME_FAILS");
+    std::wstring fails = Environment("KELVORA_RECORDING_NAME_FAILS");
     nameFails_ = fails.empty() ? -1 : std::stoi(fails);
   }
   HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
@@ -247,7 +238,7 @@ class Status : public Dispatch<ISpeechVoiceStatus> {
 class Voice : public Dispatch<ISpeechVoice> {
  public:
   explicit Voice(const std::string& engine) : Dispatch(engine, "ISpeechVoice") {
-    std::wstring pace = Environment(L"KELVORA_RECORDING_MS_PER_CHARACTER");
+    std::wstring pace = Environment("KELVORA_RECORDING_MS_PER_CHARACTER");
     schedule_.perCharacter = pace.empty() ? 0 : std::stoull(pace);
     Log(engine_, "CoCreateInstance");
   }

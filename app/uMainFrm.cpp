@@ -198,7 +198,7 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
   // The voice list can differ from the last run's (a voice installed or gone, speech-dispatcher's
   // listing still to come): the stored name finds the voice where the index no longer does.
   VoiceName = s.VoiceName;
-  if (VoiceIndexOf(VoiceName) >= 0) ComboBox3.SetItemIndex(VoiceIndexOf(VoiceName));
+  if (int named = VoiceIndexOf(VoiceName); named >= 0) ComboBox3.SetItemIndex(named);
   SpinEdit2.SetValue(s.Volume);
   SpinEdit3.SetValue(s.Rate);
   Edit2.SetText(s.RegEx0);
@@ -303,11 +303,10 @@ void TMainFrm::Timer1Timer() {
 
 void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
   int32_t windowVoice = ComboBox3.ItemIndex();
+  // A piece's own voice, else (none asked for, or a voice there is not) the window's.
   auto voiceOf = [&](const TSpeechPiece& piece) {
-    for (size_t i = 0; !piece.voice.empty() && i < Voices.size(); ++i) {
-      if (Voices[i].name == piece.voice) return static_cast<int32_t>(i);
-    }
-    return windowVoice;  // none asked for, or a voice there is not
+    int32_t own = VoiceIndexOf(piece.voice);
+    return own >= 0 ? own : windowVoice;
   };
   Text text;
   int32_t voice = windowVoice;
@@ -355,11 +354,12 @@ void TMainFrm::AcTimerExecute() {
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
     Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
     bool viewerLog = TypeIndexGet().FileIndex == 1;
+    TAccountLogSettings account = AccountLogSettingsGet(viewer, AvatarName());
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
-                   !viewerLog || AccountLogSettingsGet(viewer, AvatarName()).Timestamps, MaxLength};
+                   !viewerLog || account.Timestamps, MaxLength};
     ASAPICheck();
     BWListMsg();
-    ChatLogMsg();
+    ChatLogMsg(account);
   }
   GroupsEnable(!starting);
   Timer1.SetEnabled(starting);
@@ -422,9 +422,7 @@ bool TMainFrm::ASAPISendXml(TextView text) {
   return SpeechSayXml(text, ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value());
 }
 
-void TMainFrm::ASAPICheck() {
-  if (!ASAPISendXml(kGreetingXml)) ASAPISend(kGreetingPlain);
-}
+void TMainFrm::ASAPICheck() { NoticeSend(kGreetingXml, kGreetingPlain); }
 
 void TMainFrm::ASAPISkip() { SpeechPurge(ComboBox3.ItemIndex()); }
 
@@ -435,13 +433,12 @@ void TMainFrm::BWListMsg() {
              BWListText(ChatFilter, AvatarName(), kProductPlain));
 }
 
-void TMainFrm::ChatLogMsg() {
+void TMainFrm::ChatLogMsg(const TAccountLogSettings& account) {
   if (TypeIndexGet().FileIndex != 1) return;
-  Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
   int avatar = ComboBox2.ItemIndex();
-  Text notice =
-      ChatLogNoticeText(viewer, avatar < 0 ? Text() : ComboBox2.ItemText(avatar),
-                        AccountLogSettingsGet(viewer, AvatarName()), FileExists(TargetFileGet(1)));
+  Text notice = ChatLogNoticeText(ViewerNameAt(ComboBox1.ItemIndex()),
+                                  avatar < 0 ? Text() : ComboBox2.ItemText(avatar), account,
+                                  FileExists(TargetFileGet(1)));
   NoticeSend(XmlEscaped(notice), notice);
 }
 

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "text/uText.h"
 #include "ui/ui.h"
+#include "viewer/viewer.h"
 
 inline constexpr char16_t kApplicationTitle[] = u"KELVORA Pro";
 inline constexpr char16_t kProductPage[] = u"https://vortane.example.com/kelvora-pro/";
@@ -99,7 +100,7 @@ class TMainFrm {
   void ASAPISkip();
   void BWListMsg();
   // START in "Viewer" mode: says so when the viewer does not log nearby chat or there is no log.
-  void ChatLogMsg();
+  void ChatLogMsg(const TAccountLogSettings& account);
 
   // --- Handlers ------------------------------------------------------------------------------
   void FormCreate();

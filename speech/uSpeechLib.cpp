@@ -50,12 +50,13 @@ struct Engine {
   std::deque<HeldText>* held;
 };
 
+Engine PlatformEngine() { return {PlatformVoice.get(), PlatformTokens.get(), &PlatformHeld}; }
+Engine Sapi5Engine() { return {Sapi5Voice.get(), Sapi5Tokens.get(), &Sapi5Held}; }
+
 // The engine of a voice entry; voice is null for an entry of no known engine.
 Engine EngineOf(const TVoiceEntry& entry) {
-  if (entry.Version == kSpeechPlatformVersion) {
-    return {PlatformVoice.get(), PlatformTokens.get(), &PlatformHeld};
-  }
-  if (entry.Version == kSapi5Version) return {Sapi5Voice.get(), Sapi5Tokens.get(), &Sapi5Held};
+  if (entry.Version == kSpeechPlatformVersion) return PlatformEngine();
+  if (entry.Version == kSapi5Version) return Sapi5Engine();
   return {nullptr, nullptr, nullptr};
 }
 
@@ -270,8 +271,8 @@ int32_t SpeechQueueLength(int32_t voiceIndex) {
 }
 
 bool SpeechPump() {
-  bool platform = EnginePump({PlatformVoice.get(), PlatformTokens.get(), &PlatformHeld});
-  bool sapi5 = EnginePump({Sapi5Voice.get(), Sapi5Tokens.get(), &Sapi5Held});
+  bool platform = EnginePump(PlatformEngine());
+  bool sapi5 = EnginePump(Sapi5Engine());
   return platform && sapi5;
 }
 
@@ -298,13 +299,13 @@ void SpeechPurge(int32_t voiceIndex) {
 
 int32_t SpeechGetVolume(int32_t voiceIndex) {
   if (Voices.empty()) return 0;
-  Engine engine = EngineOf(Voices[IndexClamp(voiceIndex)]);
+  Engine engine = EngineOfVoice(voiceIndex);
   return engine.voice ? engine.voice->GetVolume() : 0;
 }
 
 int32_t SpeechGetRate(int32_t voiceIndex) {
   if (Voices.empty()) return 0;
-  Engine engine = EngineOf(Voices[IndexClamp(voiceIndex)]);
+  Engine engine = EngineOfVoice(voiceIndex);
   return engine.voice ? engine.voice->GetRate() : 0;
 }
 

@@ -127,16 +127,6 @@ TAvatarList AvatarListBuild(TextView viewerName, TextView avatar) {
   return list;
 }
 
-bool SettingValueGet(TextView path, TextView settingName,
-                     std::initializer_list<const char*> valueElements,
-                     const std::function<bool(TextView)>& onValue) {
-  try {
-    return SettingValueParse(FileContentsRead(path), settingName, valueElements, onValue);
-  } catch (const PlatformError&) {
-    return false;
-  }
-}
-
 bool SettingValueParse(std::string_view bytes, TextView settingName,
                        std::initializer_list<const char*> valueElements,
                        const std::function<bool(TextView)>& onValue) {

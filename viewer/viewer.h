@@ -39,15 +39,11 @@ TAvatarList AvatarListBuild(TextView viewerName, TextView avatar);
 
 // --- Viewer settings -------------------------------------------------------------------------
 
-// Reads the viewer's LLSD settings file at path: each value of setting settingName held in one
-// of the value elements (in document order; the last one met is the setting's value) goes to
+// Walks the bytes of a viewer's LLSD settings file: each value of setting settingName held in
+// one of the value elements (in document order; the last one met is the setting's value) goes to
 // onValue, which returns false for a value it cannot read. False when the walk ended on an error:
-// the file missing or not well-formed, an element holding elements where text was wanted, or a
-// value onValue refused.
-bool SettingValueGet(TextView path, TextView settingName,
-                     std::initializer_list<const char*> valueElements,
-                     const std::function<bool(TextView)>& onValue);
-// The same walk over a settings file's bytes.
+// the file not well-formed, an element holding elements where text was wanted, or a value
+// onValue refused. (The callers read each file once, for all the settings they want of it.)
 bool SettingValueParse(std::string_view bytes, TextView settingName,
                        std::initializer_list<const char*> valueElements,
                        const std::function<bool(TextView)>& onValue);

@@ -73,6 +73,17 @@ std::vector<ServerVoice> VoicesChosen(std::vector<std::pair<ServerVoice, std::st
   return voices;
 }
 
+// The three tab-separated fields of a line, as the server lists a voice ("name, language,
+// variant") and the cache keeps one ("module, name, language"); false for another line.
+bool FieldsRead(std::string_view line, std::string (&fields)[3]) {
+  size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+  if (tab1 == std::string_view::npos || tab2 == std::string_view::npos) return false;
+  fields[0] = line.substr(0, tab1);
+  fields[1] = line.substr(tab1 + 1, tab2 - tab1 - 1);
+  fields[2] = line.substr(tab2 + 1);
+  return true;
+}
+
 SPDConnection* Connect(const char* connectionName) {
   char* error = nullptr;
   SPDConnection* connection =
@@ -102,11 +113,9 @@ std::vector<ServerVoice> ServerVoicesList(SPDConnection* connection) {
         if (line.rfind("249-", 0) != 0) continue;
         line.remove_prefix(4);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
-        if (tab1 == std::string_view::npos || tab2 == std::string_view::npos) continue;
-        listed.push_back({{*module, std::string(line.substr(0, tab1)),
-                           std::string(line.substr(tab1 + 1, tab2 - tab1 - 1))},
-                          std::string(line.substr(tab2 + 1))});
+        std::string fields[3];
+        if (FieldsRead(line, fields))
+          listed.push_back({{*module, fields[0], fields[1]}, fields[2]});
       }
     }
     std::free(reply);
@@ -137,11 +146,8 @@ std::vector<ServerVoice> VoiceCacheRead() {
     Text path = VoiceCachePath();
     if (!FileExists(path)) return voices;
     for (const Text& line : LinesSplit(Utf8ToText(FileContentsRead(path)))) {
-      std::string text = TextToUtf8(line);
-      size_t tab1 = text.find('\t'), tab2 = text.find('\t', tab1 + 1);
-      if (tab1 == std::string::npos || tab2 == std::string::npos) continue;
-      voices.push_back(
-          {text.substr(0, tab1), text.substr(tab1 + 1, tab2 - tab1 - 1), text.substr(tab2 + 1)});
+      std::string fields[3];
+      if (FieldsRead(TextToUtf8(line), fields)) voices.push_back({fields[0], fields[1], fields[2]});
     }
   } catch (const PlatformError&) {
   }
