@@ -27,7 +27,7 @@ constexpr char kUsage[] =
     "  --folder DIR                folder of Dictionary.txt, WhiteList.txt, BlackList.txt and\n"
     "                              Voices.txt (default: where the window reads them)\n"
     "An entry spoken in a voice of its own (Voices.txt) is printed after that voice's name in\n"
-    "brackets.\n";
+    "brackets. Lines of the side files that can never match are named on standard error.\n";
 
 struct PreviewOptions {
   TTextMode textMode = TTextMode::kSecondLifeChat;
@@ -110,6 +110,9 @@ int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::
     DictionaryLoad(ChatFilter, options.folders);
     BWListLoad(ChatFilter, options.folders);
     VoiceListLoad(ChatFilter, options.folders);
+    for (const LineList* notes : {&ChatFilter.UserListNotes, &ChatFilter.VoiceListNotes}) {
+      for (const Text& note : *notes) err << "kelvora preview: " << TextToUtf8(note) << "\n";
+    }
     LineList lines = LinesSplit(Utf8ToText(Utf8MarkSkip(InputRead(options.input, in))));
     for (const TSpeechPiece& piece :
          ModeSpeechGet({options.textMode, ChatFilter, options.chat, options.mask}, lines)) {

@@ -95,6 +95,23 @@ TEST(Preview, ShowsVoicesAndCuts) {
   ChatFilter = {};
 }
 
+// Lines of the side files that can never match are named, and the rest still works.
+TEST(Preview, NamesSideFileLinesThatCanNeverMatch) {
+  TempFolder folder;
+  FileWrite(folder.Join(u"WhiteList.txt"),
+            "# VORTANE PROJECT KELVORA User List Format V 1.0\njanedoe Resident\nAnn Middle Example\n");
+  FileWrite(folder.Join(u"Voices.txt"), "# Voices\njanedoe\tSapi B\n");
+  ChatFilter = {};
+  PreviewResult run = Preview({"--folder", TextToUtf8(folder.Path())},
+                              "[18:05]  janedoe Resident: hi\n[18:05]  Ann Middle Example: yo\n");
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, "janedoe Resident : hi\n");
+  EXPECT_EQ(run.err,
+            "kelvora preview: line 3 of WhiteList.txt is not a user name\n"
+            "kelvora preview: the first line of Voices.txt is not its header\n");
+  ChatFilter = {};
+}
+
 TEST(Preview, BadOptionsAndPatternsFailWithOneLine) {
   struct {
     Arguments args;

@@ -1,6 +1,7 @@
 #include "app/uMainFrm.h"
 
 #include <algorithm>
+#include <set>
 
 #include "platform/platform.h"
 #include "speech/uSpeechLib.h"
@@ -305,7 +306,7 @@ void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
   int32_t windowVoice = ComboBox3.ItemIndex();
   // A piece's own voice, else (none asked for, or a voice there is not) the window's.
   auto voiceOf = [&](const TSpeechPiece& piece) {
-    int32_t own = VoiceIndexOf(piece.voice);
+    int32_t own = VoiceFind(piece.voice);
     return own >= 0 ? own : windowVoice;
   };
   Text text;
@@ -359,6 +360,7 @@ void TMainFrm::AcTimerExecute() {
                    !viewerLog || account.Timestamps, MaxLength};
     ASAPICheck();
     BWListMsg();
+    SideFileNotesMsg();
     ChatLogMsg(account);
   }
   GroupsEnable(!starting);
@@ -431,6 +433,26 @@ void TMainFrm::BWListMsg() {
   if (choice.FileIndex != 1 || choice.TextMode != TTextMode::kSecondLifeChat) return;
   NoticeSend(BWListText(ChatFilter, AvatarName(), kProductXml),
              BWListText(ChatFilter, AvatarName(), kProductPlain));
+}
+
+void TMainFrm::SideFileNotesMsg() {
+  if (TypeIndexGet().TextMode != TTextMode::kSecondLifeChat) return;
+  Text notes = SideFileNotesText(SideFileNotesGet());
+  NoticeSend(XmlEscaped(notes), notes);
+}
+
+LineList TMainFrm::SideFileNotesGet() const {
+  LineList notes = ChatFilter.UserListNotes;
+  notes.insert(notes.end(), ChatFilter.VoiceListNotes.begin(), ChatFilter.VoiceListNotes.end());
+  // Voices still being listed may hold the one asked for.
+  if (SpeechVoicesListing()) return notes;
+  std::set<Text> missing;
+  for (const auto& [user, voice] : ChatFilter.SpeakerVoices) {
+    if (VoiceFind(voice) < 0 && missing.insert(voice).second) {
+      notes.push_back(u"Voices.txt names no voice called " + voice);
+    }
+  }
+  return notes;
 }
 
 void TMainFrm::ChatLogMsg(const TAccountLogSettings& account) {

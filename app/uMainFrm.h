@@ -99,6 +99,9 @@ class TMainFrm {
   void ASAPICheck();
   void ASAPISkip();
   void BWListMsg();
+  // START in "Second Life Chat" mode: says what the speaker lists and Voices.txt hold that can
+  // never match.
+  void SideFileNotesMsg();
   // START in "Viewer" mode: says so when the viewer does not log nearby chat or there is no log.
   void ChatLogMsg(const TAccountLogSettings& account);
 
@@ -128,6 +131,9 @@ class TMainFrm {
   void VoiceBoxRefill();
   void Timer2Arm();
   int VoiceIndexOf(TextView name) const;  // -1 when no voice has that name
+  // The lines of the side files that can never match, a Voices.txt voice that is not there
+  // among them (once the voice list is complete).
+  LineList SideFileNotesGet() const;
   // Speaks a notice: as markup first, as plain text when the voice refuses markup.
   void NoticeSend(TextView xml, TextView plain);
   void GroupsEnable(bool enabled);

@@ -387,6 +387,35 @@ TEST_F(MainFrmTest, SpeakersListedInVoicesTxtSpeakInTheirVoice) {
                                SpeakCall(kSpeakPlain, "Bob Sample : three\r\nBob Sample : four")}));
 }
 
+// START says once what the side files hold that can never match; Voices.txt finds a voice by the
+// name a user writes, in any case and without the engine's suffix.
+TEST_F(MainFrmTest, StartNamesSideFileLinesThatCanNeverMatch) {
+  FolderMake(folder_.Join(u"program"));
+  FileWrite(folder_.Join(u"program/BlackList.txt"),
+            "# VORTANE PROJECT KELVORA User List Format V 1.0\nJane Doe\nann_example\n");
+  FileWrite(folder_.Join(u"program/Voices.txt"),
+            "# VORTANE PROJECT KELVORA Voice List Format V 1.0\nbob.sample\tsapi b\n"
+            "Carl Other\tNo Such Voice\nDana Other\tNo Such Voice\n");
+  TMainFrm& f = Frm();
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "");
+  f.Button1.Click();
+  std::vector<std::string> spoken = Spoken(*platform_);
+  ASSERT_FALSE(spoken.empty());
+  EXPECT_EQ(spoken.back(),
+            SpeakCall(kSpeakXml,
+                      "line 3 of BlackList.txt is not a user name. Voices.txt names no voice "
+                      "called No Such Voice."));
+  platform_->calls.clear();
+  sapi5_->calls.clear();
+  FileAppend(ChatFile(),
+             "[18:01]  Jane Doe: silenced\n[18:01]  Bob Sample (bob.sample): spoken\n");
+  App().ProcessEventsFor(1500);
+  EXPECT_TRUE(Spoken(*platform_).empty());
+  EXPECT_EQ(Spoken(*sapi5_),
+            std::vector<std::string>{SpeakCall(kSpeakPlain, "Bob Sample : spoken")});
+}
+
 // With speech that takes time, no more than MaxQueue texts wait; the window hands them on as
 // the voice falls silent, the next one saying how many lines were passed over.
 TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {

@@ -1,6 +1,7 @@
 // Dictionary and speaker-list files as residents write them, loaded and applied to chat.
 #include "fuzz/fuzz_input.h"
 #include "text/regex.h"
+#include "text/speaker_key.h"
 #include "text/uText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -16,9 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LineList list = LinesSplit(Utf8ToText(input.Piece()));
   if (!list.empty()) list[0] = kUserListHeader;
   filter.WhiteListMode = input.Byte() & 1;
-  UserListLinesLoad(filter, list);
+  UserListLinesLoad(filter, list, u"BlackList.txt");
+  LineList voices = list;
+  if (!voices.empty()) voices[0] = kVoiceListHeader;
+  VoiceListLinesLoad(filter, voices);
   LineList chat = LinesSplit(Utf8ToText(input.Rest()));
   SLChatTextGet(filter, chat, {});
+  for (const Text& line : chat) SpokenUserName(line);
   StampTextGet(filter, chat);
   BWListText(filter, u"ann_example", u"KEL VOR A.");
   return 0;

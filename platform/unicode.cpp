@@ -193,3 +193,18 @@ Text LinesJoin(const LineList& lines) {
 }
 
 Text AsciiToText(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
+
+Text Trim(TextView text) {
+  size_t start = 0, end = text.size();
+  while (start < end && text[start] <= u' ') ++start;
+  while (end > start && text[end - 1] <= u' ') --end;
+  return Text(text.substr(start, end - start));
+}
+
+Text AsciiLower(TextView text) {
+  Text out(text);
+  for (char16_t& c : out) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return out;
+}

@@ -42,5 +42,10 @@ LineList LinesSplit(TextView text);
 // Joins with CR LF between the pieces.
 Text LinesJoin(const LineList& lines);
 
+// Without the characters of code 32 or less (blanks, tabs, line ends) at both ends.
+Text Trim(TextView text);
+// With the ASCII capitals "A" to "Z" lowered; every other character as it is.
+Text AsciiLower(TextView text);
+
 // ASCII-only conversions, for literals and numbers.
 Text AsciiToText(std::string_view ascii);

@@ -219,6 +219,34 @@ bool SpeechOpen() {
 
 bool SpeechOpenComplete() { return OpenComplete; }
 
+namespace {
+
+// A voice's name without the engine's suffix: "English (America)" of "English (America)
+// (espeak-ng)"; the name whole when it has none.
+TextView EngineSuffixRemoved(TextView name) {
+  size_t open = name.rfind(u" (");
+  if (name.empty() || name.back() != u')' || open == TextView::npos) return name;
+  return name.substr(0, open);
+}
+
+}  // namespace
+
+int32_t VoiceFind(TextView name) {
+  Text wanted = AsciiLower(Trim(name));
+  if (wanted.empty()) return -1;
+  std::vector<Text> names;
+  for (const TVoiceEntry& voice : Voices) names.push_back(AsciiLower(voice.name));
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == wanted || EngineSuffixRemoved(names[i]) == wanted) {
+      return static_cast<int32_t>(i);
+    }
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i].rfind(wanted, 0) == 0) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
 void SpeechClose() {
   PlatformHeld.clear();
   Sapi5Held.clear();

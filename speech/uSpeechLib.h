@@ -38,6 +38,10 @@ bool SpeechVoicesListing();
 // Waits (up to milliseconds) for the listing to end and takes in what it found, for commands
 // that want the whole list at once.
 void SpeechVoicesAwait(int32_t milliseconds);
+// The voice a user names (Voices.txt), ASCII case ignored: the voice of that name, with or
+// without the engine's suffix in parentheses ("English (America)" for "English (America)
+// (espeak-ng)"), else the first voice whose name begins with it; -1 when there is none.
+int32_t VoiceFind(TextView name);
 // Gives back the SAPI 5 tokens' extra references and destroys the SAPI 5 voice object.
 void SpeechClose();
 // Program end: releases every speech object (what SpeechClose releases too).

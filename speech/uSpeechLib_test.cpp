@@ -93,6 +93,33 @@ struct ClampCase {
   std::vector<std::string> calls;
 };
 
+// Voices.txt names a voice as the user remembers it: case, the engine's suffix and the end of
+// the name may differ from what the voice box shows.
+TEST_F(VoiceEngineTest, VoiceFoundByNameAsUsersWriteIt) {
+  Open({u"English (America) (speech-dispatcher)", u"Japanese (speech-dispatcher)"},
+       {u"English (America) (espeak-ng)", u"English (Great Britain) (espeak-ng)",
+        u"Microsoft Zira Desktop - English (United States)"});
+  const struct {
+    Text name;
+    int32_t index;
+  } cases[] = {
+      {u"English (America) (espeak-ng)", 2},
+      {u"english (america) (ESPEAK-NG)", 2},
+      {u"English (America)", 0},  // without the suffix: the first of that name
+      {u"english (great britain)", 3},
+      {u"English (Great", 3},  // the start of a name
+      {u"Japanese", 1},
+      {u"  Japanese (speech-dispatcher) ", 1},
+      {u"Microsoft Zira Desktop", 4},
+      {u"Microsoft Zira Desktop - English (United States)", 4},
+      {u"Microsoft Zira Desktop - English", 4},
+      {u"Zira", -1},
+      {u"French", -1},
+      {u"", -1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(VoiceFind(c.name), c.index) << TextToUtf8(c.name);
+}
+
 TEST_F(VoiceEngineTest, ClampsIndexVolumeAndRate) {
   Open({u"P0"}, {u"S0", u"S1"});
   const ClampCase cases[] = {

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "text/regex.h"
+#include "text/speaker_key.h"
 
 TChatOptions ChatOptions;
 TChatFilter ChatFilter;
@@ -12,32 +13,10 @@ namespace {
 
 bool IsTrimmed(char16_t c) { return c <= u' '; }
 
-Text Trim(TextView text) {
-  size_t start = 0, end = text.size();
-  while (start < end && IsTrimmed(text[start])) ++start;
-  while (end > start && IsTrimmed(text[end - 1])) --end;
-  return Text(text.substr(start, end - start));
-}
-
 Text TrimLeft(TextView text) {
   size_t start = 0;
   while (start < text.size() && IsTrimmed(text[start])) ++start;
   return Text(text.substr(start));
-}
-
-Text AsciiLower(TextView text) {
-  Text out(text);
-  for (char16_t& c : out) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return out;
-}
-
-// A name of a side file as the lists hold it: trimmed, in ASCII lower case, a dot for a blank.
-Text UserListName(TextView written) {
-  Text name = AsciiLower(Trim(written));
-  std::replace(name.begin(), name.end(), u' ', u'.');
-  return name;
 }
 
 // The lines of a UTF-8 side file, its byte-order mark skipped.
@@ -120,11 +99,13 @@ Text RegExTextGet(const TChatFilter& filter, const LineList& lines, TextView mas
 
 namespace {
 
-// The viewers' stamp at the start of an entry, in every form they write.
-bool StampStarts(TextView line) {
+const Regex& StampRegex() {
   static const std::shared_ptr<const Regex> stamp = RegexGet(kStampForms);
-  return stamp->Matches(line);
+  return *stamp;
 }
+
+// The viewers' stamp at the start of an entry, in every form they write.
+bool StampStarts(TextView line) { return StampRegex().Matches(line); }
 
 // Whether a line begins a chat entry: it carries a stamp, or the viewer writes none and the line
 // is no continuation (those begin with one blank).
@@ -153,56 +134,61 @@ bool EmoteStrip(Text& message) {
   return true;
 }
 
-Text NameUnescaped(Text name) {
-  for (size_t at = name.find(u"%3A"); at != Text::npos; at = name.find(u"%3A", at + 1)) {
-    name.replace(at, 3, u":");
+// The entry behind its stamp (up to the first "]" when it carries none of the stamp forms);
+// nullopt when it has no stamp to remove.
+std::optional<Text> StampRemoved(TextView entry, const TChatOptions& options) {
+  if (StampStarts(entry)) return TrimLeft(StampRegex().ReplaceAll(entry, Replacement()));
+  // An entry without its stamp (the viewer writes none) starts with the speaker.
+  if (!options.ViewerStamps) return Text(entry);
+  size_t bracket = entry.find(u']');
+  if (bracket == TextView::npos) return std::nullopt;
+  return TrimLeft(entry.substr(bracket + 1));
+}
+
+struct TSpeakerSplit {
+  Text written;  // the speaker as the viewer wrote the name; empty for none
+  Text display;  // the name "Speak Display Name" says
+};
+
+// Takes the speaker off the front of message: "Display Name (user): message", the "(" within
+// the first 30 characters and user a user name or a legacy name; else "Name: message", the ":"
+// within the first 64 characters.
+TSpeakerSplit SpeakerSplit(Text& message, const TChatOptions& options) {
+  size_t open = message.find(u'(');
+  size_t close = message.find(u"): ");
+  if (options.UseDisplayNames && open != Text::npos && close != Text::npos && open < close &&
+      open < 30) {
+    Text candidate = Trim(TextView(message).substr(open + 1, close - open - 1));
+    if (!UserNameOf(candidate).empty()) {
+      TSpeakerSplit split{candidate, Trim(TextView(message).substr(0, open))};
+      message.erase(0, close + 2);
+      return split;
+    }
   }
-  return name;
+  size_t colon = message.find(u':');
+  if (colon == Text::npos || colon >= 64) return {};
+  Text name = Trim(TextView(message).substr(0, colon));
+  message.erase(0, colon + 1);
+  return {name, name};
 }
 
 std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView entry,
                                          const TChatOptions& options) {
-  Text message(entry), user, display;
-  size_t bracket = message.find(u']');
-  // An entry without its stamp (the viewer writes none) starts with the speaker.
-  bool stampless = !options.ViewerStamps && !StampStarts(entry);
-  if (stampless || bracket != Text::npos) {
-    if (!stampless) message = TrimLeft(TextView(message).substr(bracket + 1));
-    // "Display Name (user.name): message", the "(" within the first 30 characters.
-    size_t open = message.find(u'(');
-    size_t close = message.find(u"): ");
-    if (options.UseDisplayNames && open != Text::npos && close != Text::npos && open < close &&
-        open < 30) {
-      Text candidate = Trim(TextView(message).substr(open + 1, close - open - 1));
-      if (UserNameCheck(candidate)) {
-        user = candidate;
-        display = Trim(TextView(message).substr(0, open));
-        message.erase(0, close + 2);
-      }
-    }
-    // "Name: message", the ":" within the first 64 characters.
-    size_t colon = message.find(u':');
-    if (display.empty() && colon != Text::npos && colon < 64) {
-      user = display = Trim(TextView(message).substr(0, colon));
-      message.erase(0, colon + 1);
-    }
-  }
+  std::optional<Text> behindStamp = StampRemoved(entry, options);
+  Text message = behindStamp ? *behindStamp : Text(entry);
+  TSpeakerSplit speaker = behindStamp ? SpeakerSplit(message, options) : TSpeakerSplit{};
   bool emote = false;
-  if (!user.empty()) {
+  if (!speaker.written.empty()) {
     message = MentionsSpoken(Trim(message));
     emote = EmoteStrip(message);
     if (options.TranslateMode != 0) message = TranslationPartGet(message, options.TranslateMode);
   }
   if (message.empty()) return std::nullopt;
   message = LengthCut(DictionaryApply(filter, message), options.MaxLength);
-  Text key = AsciiLower(Trim(user));
+  Text key = speaker.written.empty() ? Text() : SpeakerKey(speaker.written);
   if (message.empty() || SpeakerSilenced(filter, key)) return std::nullopt;
-  Text name = NameUnescaped(display);
-  if (options.NameMode != 0) {
-    name = user;
-    size_t dot = name.find(u'.');
-    if (dot != Text::npos) name[dot] = u' ';
-  }
+  Text name = options.NameMode != 0 ? SpokenUserName(speaker.written)
+                                    : NameUnescaped(speaker.display);
   if (emote) return TChatEntry{key, name + (message[0] == u'\'' ? u"" : u" ") + message};
   return TChatEntry{key, name + u" : " + message};
 }
@@ -362,45 +348,87 @@ void CustomMaskCheck(TextView mask) {
 
 void BWListLoad(TChatFilter& filter, const TSideFolders& folders) {
   filter.UserList.clear();
+  filter.UserListNotes.clear();
   filter.WhiteListMode = false;
   Text white = SideFilePath(folders, u"WhiteList.txt");
   Text black = SideFilePath(folders, u"BlackList.txt");
   if (!white.empty()) {
     filter.WhiteListMode = true;
-    UserListLoad(filter, white);
+    UserListLinesLoad(filter, SideFileLinesLoad(white), u"WhiteList.txt");
   } else if (!black.empty()) {
-    UserListLoad(filter, black);
+    UserListLinesLoad(filter, SideFileLinesLoad(black), u"BlackList.txt");
   }
 }
 
-void UserListLoad(TChatFilter& filter, const Text& path) {
-  UserListLinesLoad(filter, SideFileLinesLoad(path));
+namespace {
+
+// Whether lines hold a side file's entries: a header line and at least one more. A first line
+// that is not the header is noted (every entry after it is passed over).
+bool SideFileHeaderCheck(const LineList& lines, TextView header, TextView fileName,
+                         LineList& notes) {
+  if (lines.size() < 2) return false;
+  if (lines[0] == header) return true;
+  notes.push_back(u"the first line of " + Text(fileName) + u" is not its header");
+  return false;
 }
 
+Text LineNote(size_t index, TextView fileName, TextView what) {
+  return u"line " + AsciiToText(std::to_string(index + 1)) + u" of " + Text(fileName) + u" " +
+         Text(what);
+}
+
+// The key a side file's name stands for; empty, and noted, when it is no user name.
+Text SideFileUserName(TextView written, size_t index, TextView fileName, LineList& notes) {
+  Text key = SpeakerKey(written);
+  if (UserNameCheck(key)) return key;
+  notes.push_back(LineNote(index, fileName, u"is not a user name"));
+  return Text();
+}
+
+}  // namespace
+
 void VoiceListLoad(TChatFilter& filter, const TSideFolders& folders) {
-  filter.SpeakerVoices.clear();
   Text path = SideFilePath(folders, u"Voices.txt");
-  if (!path.empty()) VoiceListLinesLoad(filter, SideFileLinesLoad(path));
+  VoiceListLinesLoad(filter, path.empty() ? LineList() : SideFileLinesLoad(path));
 }
 
 void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines) {
+  constexpr TextView kFile = u"Voices.txt";
   filter.SpeakerVoices.clear();
-  if (lines.size() < 2 || lines[0] != kVoiceListHeader) return;
+  filter.VoiceListNotes.clear();
+  if (!SideFileHeaderCheck(lines, kVoiceListHeader, kFile, filter.VoiceListNotes)) return;
   for (size_t i = 1; i < lines.size(); ++i) {
+    if (Trim(lines[i]).empty()) continue;
     size_t tab = lines[i].find(u'\t');
-    if (tab == Text::npos) continue;
-    Text name = UserListName(TextView(lines[i]).substr(0, tab));
-    Text voice = Trim(TextView(lines[i]).substr(tab + 1));
-    if (UserNameCheck(name) && !voice.empty()) filter.SpeakerVoices[name] = voice;
+    Text voice = tab == Text::npos ? Text() : Trim(TextView(lines[i]).substr(tab + 1));
+    if (voice.empty()) {
+      filter.VoiceListNotes.push_back(LineNote(i, kFile, u"names no voice"));
+      continue;
+    }
+    Text name = SideFileUserName(TextView(lines[i]).substr(0, tab), i, kFile, filter.VoiceListNotes);
+    if (!name.empty()) filter.SpeakerVoices[name] = voice;
   }
 }
 
-void UserListLinesLoad(TChatFilter& filter, const LineList& lines) {
-  if (lines.size() < 2 || lines[0] != kUserListHeader) return;
+void UserListLinesLoad(TChatFilter& filter, const LineList& lines, TextView fileName) {
+  if (!SideFileHeaderCheck(lines, kUserListHeader, fileName, filter.UserListNotes)) return;
   for (size_t i = 1; i < lines.size(); ++i) {
-    Text name = UserListName(lines[i]);
-    if (UserNameCheck(name)) filter.UserList.insert(std::move(name));
+    if (Trim(lines[i]).empty()) continue;
+    Text name = SideFileUserName(lines[i], i, fileName, filter.UserListNotes);
+    if (!name.empty()) filter.UserList.insert(std::move(name));
   }
+}
+
+Text SideFileNotesText(const LineList& notes) {
+  constexpr size_t kSpoken = 3;
+  Text text;
+  for (size_t i = 0; i < notes.size() && i < kSpoken; ++i) {
+    text += (text.empty() ? u"" : u" ") + notes[i] + u".";
+  }
+  if (notes.size() > kSpoken) {
+    text += u" And " + AsciiToText(std::to_string(notes.size() - kSpoken)) + u" more.";
+  }
+  return text;
 }
 
 bool SpeakerSilenced(const TChatFilter& filter, TextView key) {
@@ -415,9 +443,10 @@ Text BWListText(const TChatFilter& filter, TextView avatarName, TextView product
     if (!empty) return Text();
     return u"Your white list is empty, so " + Text(productText) + u" speaks nothing.";
   }
-  Text key = AsciiLower(avatarName);
-  std::replace(key.begin(), key.end(), u'_', u'.');
-  if (list.count(key) == 0) return Text();
+  // Account folders are named "first_last" (or "first_resident"), the legacy name.
+  Text legacyName(avatarName);
+  std::replace(legacyName.begin(), legacyName.end(), u'_', u' ');
+  if (list.count(SpeakerKey(legacyName)) == 0) return Text();
   return u"User Name was added to your black list. so " + Text(productText) +
          u" does not speak what you type.";
 }

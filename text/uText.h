@@ -27,10 +27,12 @@ enum class TTextMode : int32_t {
 inline constexpr char16_t kStampMask[] = u"^\\[\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}\\] ";
 // Every stamp the viewers write, and the blank behind it: "[", an optional date (the day with or
 // without its leading zero) and a blank, the time (24-hour, or 12-hour with the AM/PM word of the
-// viewer's language before or after it; seconds optional), "]".
+// viewer's language before or after it; seconds optional), "]". A viewer whose date format is
+// not filled in writes the format's template instead: "[[year,datetime,slt]/...:[min,datetime,slt]]".
 inline constexpr char16_t kStampForms[] =
-    u"^\\[(?:\\d{4}/\\d{1,2}/\\d{1,2} )?(?:[^\\]\\s\\d]{1,12} ?)?\\d{1,2}:\\d{2}(?::\\d{2})?"
-    u"(?: [^\\]\\s]{1,12})?\\] ";
+    u"^\\[(?:(?:\\d{4}/\\d{1,2}/\\d{1,2} )?(?:[^\\]\\s\\d]{1,12} ?)?\\d{1,2}:\\d{2}(?::\\d{2})?"
+    u"(?: [^\\]\\s]{1,12})?|(?:[^\\[\\]]{0,3}\\[[a-z0-9]{1,12},datetime,[a-z]{1,12}\\])+"
+    u"[^\\[\\]]{0,3})\\] ";
 
 struct TChatOptions {
   // 0 speak all, 1 (or any other value) the translated text, 2 the original text.
@@ -71,9 +73,13 @@ struct TChatFilter {
   TTransList Dictionary;
   std::set<Text> UserList;  // user names, trimmed and in ASCII lower case
   bool WhiteListMode = false;
-  // Voices.txt: a speaker's own voice, by user name (as UserList holds names), as the voice box
-  // names it.
+  // Voices.txt: a speaker's own voice, by user name (as UserList holds names), as the user
+  // wrote the voice's name.
   std::map<Text, Text> SpeakerVoices;
+  // What the list files hold that can never match ("line 4 of BlackList.txt is not a user
+  // name"), for START to say once.
+  LineList UserListNotes;
+  LineList VoiceListNotes;
 };
 
 extern TChatFilter ChatFilter;
@@ -98,19 +104,24 @@ inline constexpr size_t kDictionaryGrowth = 8;
 // it is: a stranger's chat line never stops the monitor, nor exhausts its memory.
 Text DictionaryApply(const TChatFilter& filter, TextView text);
 
-// WhiteList.txt when it exists (white-list mode), else BlackList.txt.
+// WhiteList.txt when it exists (white-list mode), else BlackList.txt; a file that exists but
+// cannot be read throws PlatformError.
 void BWListLoad(TChatFilter& filter, const TSideFolders& folders);
-// Adds the valid names of one list file to the filter's list.
-void UserListLoad(TChatFilter& filter, const Text& path);
-// The same for a list file's lines.
-void UserListLinesLoad(TChatFilter& filter, const LineList& lines);
+// Adds the names of a list file's lines (fileName names it in notes) to the filter's list: each
+// line a user name, a legacy name or "Display Name (user.name)". Lines that can never match
+// are noted in UserListNotes.
+void UserListLinesLoad(TChatFilter& filter, const LineList& lines, TextView fileName);
 // Reads Voices.txt into filter (a missing file, one line or a wrong header give no
 // voices); a file that exists but cannot be read throws PlatformError.
 void VoiceListLoad(TChatFilter& filter, const TSideFolders& folders);
-// The same for the file's lines: "user.name<TAB>voice name" each.
+// The same for the file's lines: "name<TAB>voice name" each, the name in any form a list line
+// takes. Lines that can never match are noted in VoiceListNotes.
 void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines);
 
-// Whether the speaker with this key (trimmed, ASCII lower case) is silenced.
+// The spoken form of side-file notes: the first few, each a sentence, and how many more.
+Text SideFileNotesText(const LineList& notes);
+
+// Whether the speaker with this key (SpeakerKey) is silenced.
 bool SpeakerSilenced(const TChatFilter& filter, TextView key);
 // The spoken notice about the list for the avatar's folder name, naming the product with
 // productText; empty when there is nothing to say.
@@ -122,7 +133,7 @@ Text BWListText(const TChatFilter& filter, TextView avatarName, TextView product
 Text StampTextGet(const TChatFilter& filter, const LineList& lines);
 // One spoken entry of text mode 1.
 struct TChatEntry {
-  Text speaker;  // the speaker's user name as the lists hold it; empty for none
+  Text speaker;  // the speaker's key (SpeakerKey); empty for none
   Text text;     // "name : message"; an emote "name waves", "name's hat"
 };
 

@@ -502,7 +502,7 @@ TEST_F(TextTest, ShippedTemplatesLoad) {
   for (const char16_t* list : {u"WhiteList.txt", u"BlackList.txt"}) {
     filter_.UserList.clear();
     SideFileWrite(list, FileContentsRead(PathJoin(templates, list)) + "ann.example\r\n");
-    UserListLoad(filter_, PathJoin(folder_.Path(), list));
+    BWListLoad(filter_, {folder_.Path()});
     EXPECT_EQ(filter_.UserList, std::set<Text>{u"ann.example"}) << TextToUtf8(list);
   }
   SideFileWrite(u"Voices.txt",
@@ -562,6 +562,10 @@ TEST_F(TextTest, ListNamesAreNormalised) {
   BWListLoad(filter_, {folder_.Path()});
   EXPECT_FALSE(filter_.WhiteListMode);
   EXPECT_EQ(filter_.UserList, (std::set<Text>{u"ann.example", u"bob"}));
+  // Each line that can never match is noted once, by its line number; blank lines are not.
+  EXPECT_EQ(filter_.UserListNotes,
+            (LineList{u"line 5 of BlackList.txt is not a user name",
+                      u"line 6 of BlackList.txt is not a user name"}));
 }
 
 // Each side file from the first folder that holds it.
@@ -599,9 +603,9 @@ TEST_F(TextTest, BlackListSilencesByUserName) {
   BWListLoad(filter_, {folder_.Path()});
   EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  Ann Example (ann.example): hi"}, {}),
             u"");
-  // With display names off the key is "ann example", which no list entry can be.
+  // With display names off the viewer writes the legacy name, which stands for the same user.
   EXPECT_EQ(SLChatTextGet(filter_, {u"[2013/10/14 21:05]  Ann Example: hi"}, Options(0, 0, false)),
-            u"Ann Example : hi");
+            u"");
 }
 
 TEST_F(TextTest, NoListFilesFilterNobody) {
