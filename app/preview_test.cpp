@@ -58,26 +58,22 @@ TEST(Preview, PrintsWhatWouldBeSpoken) {
   ChatFilter = {};
 }
 
-// Every checked-in log, read by the command as a user would run it on their own log.
+// Every checked-in log, read by the command as a user would run it on their own log, with the
+// side files of its folder.
 TEST(Preview, SpeaksEachFixtureLogAsExpected) {
-  Text folder = SourcePath(u"text/testdata/logs");
-  std::vector<FolderEntry> logs = FolderEntriesGet(folder, u"*.txt");
-  ASSERT_GE(logs.size(), 7u);
-  ChatFilter = {};
-  for (const FolderEntry& log : logs) {
-    std::string spoken =
-        FileContentsRead(PathJoin(folder, log.name.substr(0, log.name.size() - 4) + u".spoken"));
-    Arguments args = {"--folder", TextToUtf8(folder)};
-    if (spoken.rfind("# ", 0) == 0) {
-      std::istringstream options(spoken.substr(2, spoken.find('\n') - 2));
-      for (std::string option; options >> option;) args.push_back(option);
-      spoken.erase(0, spoken.find('\n') + 1);
-    }
-    args.push_back(TextToUtf8(PathJoin(folder, log.name)));
+  std::vector<FixtureLog> logs = FixtureLogsGet(SourcePath(u"text/testdata/logs"));
+  ASSERT_GE(logs.size(), 13u);
+  for (const FixtureLog& log : logs) {
+    ChatFilter = {};
+    Arguments args = {"--folder", TextToUtf8(log.folder)};
+    std::istringstream options(log.args);
+    for (std::string option; options >> option;) args.push_back(option);
+    args.push_back(TextToUtf8(log.log));
     PreviewResult run = Preview(args, "");
     EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, spoken) << TextToUtf8(log.name);
+    EXPECT_EQ(LinesSplit(Utf8ToText(run.out)), log.spoken) << TextToUtf8(log.log);
   }
+  ChatFilter = {};
 }
 
 // What a busy place needs: which voice each entry would use, and what is cut.

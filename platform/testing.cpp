@@ -95,3 +95,26 @@ void HiddenMark([[maybe_unused]] const Text& path) {
   SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str()), FILE_ATTRIBUTE_HIDDEN);
 #endif
 }
+
+std::vector<FixtureLog> FixtureLogsGet(const Text& folder) {
+  std::vector<FixtureLog> logs;
+  for (const FolderEntry& entry : FolderEntriesGet(folder, u"*")) {
+    if (entry.name == u"." || entry.name == u".." || entry.isHidden) continue;
+    Text path = PathJoin(folder, entry.name);
+    if (entry.isFolder) {
+      std::vector<FixtureLog> inner = FixtureLogsGet(path);
+      logs.insert(logs.end(), inner.begin(), inner.end());
+      continue;
+    }
+    if (entry.name.size() < 4 || entry.name.substr(entry.name.size() - 4) != u".txt") continue;
+    Text spokenPath = path.substr(0, path.size() - 4) + u".spoken";
+    if (!FileExists(spokenPath)) continue;
+    FixtureLog log{folder, path, "", LinesSplit(Utf8ToText(FileContentsRead(spokenPath)))};
+    if (!log.spoken.empty() && log.spoken[0].rfind(u"# ", 0) == 0) {
+      log.args = TextToUtf8(log.spoken[0].substr(2));
+      log.spoken.erase(log.spoken.begin());
+    }
+    logs.push_back(std::move(log));
+  }
+  return logs;
+}

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/unicode.h"
 
@@ -43,6 +44,17 @@ std::string FileBytes(const Text& path);
 
 // A checked-in file or folder, by its path in the source tree ("packaging/windows").
 Text SourcePath(std::u16string_view relative);
+
+// A checked-in viewer log and what it should give: NAME.txt beside NAME.spoken, whose first line
+// may be "# OPTIONS" (preview's options the log needs). The side files beside it are its folder's.
+struct FixtureLog {
+  Text folder;
+  Text log;           // path of NAME.txt
+  std::string args;   // the options of the "# " line; empty when there is none
+  LineList spoken;    // the lines after it
+};
+// The logs of a folder and of the folders in it.
+std::vector<FixtureLog> FixtureLogsGet(const Text& folder);
 
 // Gives the file the platform's hidden attribute (on POSIX the leading dot already does).
 void HiddenMark(const Text& path);

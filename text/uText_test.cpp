@@ -234,24 +234,37 @@ TEST_F(TextTest, EmotesMentionsAndNamesSpokenAsSaid) {
   EXPECT_EQ(SLChatTextGet(filter_, {stamp + u"Jane Doe (jane.doe): /me waves"}, {}), u"");
 }
 
-// The checked-in logs in every form the viewers write: each gives what its .spoken file says,
-// and mode 0 leaves no stamp at the start of any line.
+// The options a fixture log's "# " line gives, as preview reads them.
+TChatOptions FixtureOptions(const std::string& args) {
+  TChatOptions options;
+  options.ViewerStamps = args.find("--stamps off") == std::string::npos;
+  options.UseDisplayNames = args.find("--display-names off") == std::string::npos;
+  options.NameMode = args.find("--name user") == std::string::npos ? 0 : 1;
+  return options;
+}
+
+// The checked-in logs in every form the viewers write, each with the side files of its folder:
+// each gives what its .spoken file says (an entry in a voice of its own after "[voice] "), and
+// mode 0 leaves no stamp at the start of any line.
 TEST_F(TextTest, FixtureLogsOfEveryForm) {
-  Text folder = SourcePath(u"text/testdata/logs");
-  std::vector<FolderEntry> logs = FolderEntriesGet(folder, u"*.txt");
-  ASSERT_GE(logs.size(), 7u);
-  for (const FolderEntry& log : logs) {
-    LineList lines = LinesSplit(Utf8ToText(FileContentsRead(PathJoin(folder, log.name))));
-    Text spokenName = log.name.substr(0, log.name.size() - 4) + u".spoken";
-    LineList expected = LinesSplit(Utf8ToText(FileContentsRead(PathJoin(folder, spokenName))));
-    TChatOptions options;
-    if (!expected.empty() && expected[0].rfind(u"#", 0) == 0) {
-      options.ViewerStamps = expected[0].find(u"--stamps off") == Text::npos;
-      expected.erase(expected.begin());
+  std::vector<FixtureLog> logs = FixtureLogsGet(SourcePath(u"text/testdata/logs"));
+  ASSERT_GE(logs.size(), 13u);
+  for (const FixtureLog& log : logs) {
+    TChatFilter filter;
+    DictionaryLoad(filter, {log.folder});
+    BWListLoad(filter, {log.folder});
+    VoiceListLoad(filter, {log.folder});
+    LineList lines = LinesSplit(Utf8ToText(FileContentsRead(log.log)));
+    TChatOptions options = FixtureOptions(log.args);
+    LineList spoken;
+    for (const TSpeechPiece& piece :
+         ModeSpeechGet({TTextMode::kSecondLifeChat, filter, options, u""}, lines)) {
+      Text voice = piece.voice.empty() ? Text() : u"[" + piece.voice + u"] ";
+      for (const Text& line : LinesSplit(piece.text)) spoken.push_back(voice + line);
     }
-    EXPECT_EQ(LinesSplit(SLChatTextGet(filter_, lines, options)), expected) << TextToUtf8(log.name);
-    for (const Text& line : LinesSplit(StampTextGet(filter_, lines))) {
-      EXPECT_NE(line.rfind(u"[", 0), 0u) << TextToUtf8(log.name) << ": " << TextToUtf8(line);
+    EXPECT_EQ(spoken, log.spoken) << TextToUtf8(log.log);
+    for (const Text& line : LinesSplit(StampTextGet(filter, lines))) {
+      EXPECT_NE(line.rfind(u"[", 0), 0u) << TextToUtf8(log.log) << ": " << TextToUtf8(line);
     }
   }
 }
