@@ -94,8 +94,9 @@ TEST(Preview, ShowsVoicesAndCuts) {
 // Lines of the side files that can never match are named, and the rest still works.
 TEST(Preview, NamesSideFileLinesThatCanNeverMatch) {
   TempFolder folder;
-  FileWrite(folder.Join(u"WhiteList.txt"),
-            "# VORTANE PROJECT KELVORA User List Format V 1.0\njanedoe Resident\nAnn Middle Example\n");
+  FileWrite(
+      folder.Join(u"WhiteList.txt"),
+      "# VORTANE PROJECT KELVORA User List Format V 1.0\njanedoe Resident\nAnn Middle Example\n");
   FileWrite(folder.Join(u"Voices.txt"), "# Voices\njanedoe\tSapi B\n");
   ChatFilter = {};
   PreviewResult run = Preview({"--folder", TextToUtf8(folder.Path())},

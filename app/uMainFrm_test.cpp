@@ -408,8 +408,7 @@ TEST_F(MainFrmTest, StartNamesSideFileLinesThatCanNeverMatch) {
                       "called No Such Voice."));
   platform_->calls.clear();
   sapi5_->calls.clear();
-  FileAppend(ChatFile(),
-             "[18:01]  Jane Doe: silenced\n[18:01]  Bob Sample (bob.sample): spoken\n");
+  FileAppend(ChatFile(), "[18:01]  Jane Doe: silenced\n[18:01]  Bob Sample (bob.sample): spoken\n");
   App().ProcessEventsFor(1500);
   EXPECT_TRUE(Spoken(*platform_).empty());
   EXPECT_EQ(Spoken(*sapi5_),

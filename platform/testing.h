@@ -49,9 +49,9 @@ Text SourcePath(std::u16string_view relative);
 // may be "# OPTIONS" (preview's options the log needs). The side files beside it are its folder's.
 struct FixtureLog {
   Text folder;
-  Text log;           // path of NAME.txt
-  std::string args;   // the options of the "# " line; empty when there is none
-  LineList spoken;    // the lines after it
+  Text log;          // path of NAME.txt
+  std::string args;  // the options of the "# " line; empty when there is none
+  LineList spoken;   // the lines after it
 };
 // The logs of a folder and of the folders in it.
 std::vector<FixtureLog> FixtureLogsGet(const Text& folder);

@@ -187,8 +187,8 @@ std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView ent
   message = LengthCut(DictionaryApply(filter, message), options.MaxLength);
   Text key = speaker.written.empty() ? Text() : SpeakerKey(speaker.written);
   if (message.empty() || SpeakerSilenced(filter, key)) return std::nullopt;
-  Text name = options.NameMode != 0 ? SpokenUserName(speaker.written)
-                                    : NameUnescaped(speaker.display);
+  Text name =
+      options.NameMode != 0 ? SpokenUserName(speaker.written) : NameUnescaped(speaker.display);
   if (emote) return TChatEntry{key, name + (message[0] == u'\'' ? u"" : u" ") + message};
   return TChatEntry{key, name + u" : " + message};
 }
@@ -405,7 +405,8 @@ void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines) {
       filter.VoiceListNotes.push_back(LineNote(i, kFile, u"names no voice"));
       continue;
     }
-    Text name = SideFileUserName(TextView(lines[i]).substr(0, tab), i, kFile, filter.VoiceListNotes);
+    Text name =
+        SideFileUserName(TextView(lines[i]).substr(0, tab), i, kFile, filter.VoiceListNotes);
     if (!name.empty()) filter.SpeakerVoices[name] = voice;
   }
 }

@@ -28,7 +28,8 @@ inline constexpr char16_t kStampMask[] = u"^\\[\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d
 // Every stamp the viewers write, and the blank behind it: "[", an optional date (the day with or
 // without its leading zero) and a blank, the time (24-hour, or 12-hour with the AM/PM word of the
 // viewer's language before or after it; seconds optional), "]". A viewer whose date format is
-// not filled in writes the format's template instead: "[[year,datetime,slt]/...:[min,datetime,slt]]".
+// not filled in writes the format's template instead:
+// "[[year,datetime,slt]/...:[min,datetime,slt]]".
 inline constexpr char16_t kStampForms[] =
     u"^\\[(?:(?:\\d{4}/\\d{1,2}/\\d{1,2} )?(?:[^\\]\\s\\d]{1,12} ?)?\\d{1,2}:\\d{2}(?::\\d{2})?"
     u"(?: [^\\]\\s]{1,12})?|(?:[^\\[\\]]{0,3}\\[[a-z0-9]{1,12},datetime,[a-z]{1,12}\\])+"
