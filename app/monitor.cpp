@@ -188,9 +188,12 @@ int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextVi
 
 void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource source,
                            const TChatFileAccess& access) {
-  // A missing file keeps the size, but the state is the new file's from now on.
+  // A file that is not there yet is read from its start when it appears: all of it is new.
+  if (!access.exists(path)) {
+    state = {0, {}, {}, Text(path)};
+    return;
+  }
   state.Path = Text(path);
-  if (!access.exists(path)) return;
   int64_t size = access.size(path);
   if (size < 0) return;
   // A file unreadable for now still counts at its size: what it holds is never spoken.
@@ -256,8 +259,11 @@ Change FileChange(TMonitorState& state, TextView path, TChatSource source, LineL
       }
     }
   }
+  // Only the viewer's next dated file is new from its start. Any other change (the settings
+  // caught half-written, a folder that came and went, a path that flipped away and back) starts
+  // at the file's end, so old chat is never spoken again.
   TMonitorState next;
-  if (!oldExists || DatedChatFileFollows(old, path)) {
+  if (DatedChatFileFollows(old, path)) {
     next = {0, {}, {}, Text(path)};
   } else {
     MasterFileSizeMeasure(next, path, source, access);

@@ -68,8 +68,8 @@ int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextVi
                           int64_t from, int64_t to, int64_t size, TChatSource source,
                           std::string& heldBack, bool final = false);
 
-// START: what the chat file holds now will not be spoken. A missing or unreadable file keeps
-// the state.
+// START: what the chat file holds now will not be spoken; a file that is not there yet will be
+// read from its start when it appears. A file that cannot be measured now keeps the state's size.
 void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource source,
                            const TChatFileAccess& access = {});
 
@@ -78,7 +78,7 @@ void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource sour
 // error: nothing is delivered, the state stays, and the next tick reads those bytes.
 // When path is another file than the state's (the viewer began the next day's dated log), what
 // was appended to the old file is delivered first, its last line whole; then the new file is
-// read from its start when it follows the old one (DatedChatFileFollows) or the old one never
-// existed, else from its end, as at START.
+// read from its start when it follows the old one (DatedChatFileFollows), else from its end, as
+// at START.
 TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
                         const LinesHandler& deliver, const TChatFileAccess& access = {});

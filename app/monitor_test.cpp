@@ -45,7 +45,7 @@ TEST_F(MonitorTest, StartSkipsWhatTheFileHeldAndTicksReadOnlyTheAppend) {
 
 TEST_F(MonitorTest, MissingFileIsQuietAndIsReadWholeWhenItAppears) {
   MasterFileSizeMeasure(state_, path_, kViewer);
-  EXPECT_EQ(state_.MasterFileSize, -1);
+  EXPECT_EQ(state_.MasterFileSize, 0);
   EXPECT_TRUE(Tick().empty());
   EXPECT_EQ(lastResult_, TickResult::kIdle);
   FileWrite(path_,
@@ -54,10 +54,44 @@ TEST_F(MonitorTest, MissingFileIsQuietAndIsReadWholeWhenItAppears) {
   EXPECT_EQ(Tick(), (LineList{u"a", u"b"}));
 }
 
-TEST_F(MonitorTest, StartWithoutFileKeepsThePreviousSize) {
-  state_.MasterFileSize = 42;
+// START forgets the previous file: a log that appears later is new from its first line, however
+// long the file read before was.
+TEST_F(MonitorTest, StartWithoutFileForgetsThePreviousOne) {
+  state_ = {42, "held", "tail of another file", folder_.Join(u"old.txt")};
   MasterFileSizeMeasure(state_, path_, kViewer);
-  EXPECT_EQ(state_.MasterFileSize, 42);
+  EXPECT_EQ(state_.MasterFileSize, 0);
+  EXPECT_TRUE(state_.HeldBack.empty());
+  EXPECT_TRUE(state_.Tail.empty());
+  EXPECT_EQ(state_.Path, path_);
+  FileWrite(path_, "[2024/01/01 10:00]  a: first\n[2024/01/01 10:00]  b: second\n");
+  EXPECT_EQ(Tick(), (LineList{u"[2024/01/01 10:00]  a: first", u"[2024/01/01 10:00]  b: second"}));
+}
+
+// The chat file's path changes without the viewer's next dated file behind it (the account
+// settings caught half-written, a folder gone for a moment): whatever the files hold, old chat
+// is never spoken again.
+TEST_F(MonitorTest, PathThatFlipsAwayAndBackReplaysNothing) {
+  const std::string old = "[2024/01/01 09:00]  old: said long ago\n";
+  const Text other = folder_.Join(u"custom/chat.txt");
+  FolderMake(folder_.Join(u"custom"));
+  FileWrite(other, old + old);
+  FileWrite(path_, old);
+  MasterFileSizeMeasure(state_, path_, kViewer);
+  for (const Text& away : {folder_.Join(u"missing/chat.txt"), other,
+                           folder_.Join(u"chat-2024-01-01.txt")}) {
+    LineList got;
+    auto tick = [&](const Text& path) {
+      ChatFileTick(state_, path, kViewer,
+                   [&](const LineList& l) { got.insert(got.end(), l.begin(), l.end()); });
+    };
+    tick(away);
+    FileAppend(path_, old);
+    tick(path_);
+    EXPECT_TRUE(got.empty()) << TextToUtf8(away) << ": " << TextToUtf8(got[0]);
+    FileAppend(path_, "[2024/01/01 10:00]  new: now\n");
+    tick(path_);
+    EXPECT_EQ(got, LineList{u"[2024/01/01 10:00]  new: now"}) << TextToUtf8(away);
+  }
 }
 
 TEST_F(MonitorTest, LineEndOnlyGivesOneEmptyLine) {
@@ -456,10 +490,11 @@ class RandomChat {
     FileWrite(Path(), contents_);
   }
 
-  // Local midnight: the viewer begins the next day's file with its next line. (The monitor
-  // ticked during the day that ends.)
+  // Local midnight: the viewer begins the next day's file with its next line. The monitor may
+  // not have looked since the old file last grew (but it ticked during the day that ends).
   void NextDay() {
-    Tick();
+    if (!tickedToday_ || random_() % 2) Tick();
+    tickedToday_ = false;
     ++file_;
     contents_ = choice_.bom;
     FileWrite(Path(), contents_);
@@ -470,6 +505,7 @@ class RandomChat {
     TickResult result =
         ChatFileTick(state_, Path(), choice_.source, [&](const LineList& l) { got = l; });
     tickedSinceWrite_ = true;
+    tickedToday_ = true;
     if (result == TickResult::kReset) {
       // Lines begun before this point are old; the one being written may come as a remainder.
       delivered_.clear();
@@ -495,6 +531,7 @@ class RandomChat {
   int resetFile_ = 0;
   int64_t resetMaster_ = 0;
   bool tickedSinceWrite_ = false;
+  bool tickedToday_ = false;
 };
 
 TEST(MonitorRandomized, EveryLineAfterTheLastResetExactlyOnceAndWholeAcrossMidnight) {

@@ -205,10 +205,11 @@ Text Regex::ReplaceAll(TextView subject, const Replacement& replacement, size_t 
   size_t start = 0, copied = 0;
   uint32_t options = 0;
   for (;;) {
-    // pcre2_match uses the JIT code where it can; the JIT's own entry would ignore
-    // PCRE2_ANCHORED, which the retry after an empty match needs.
-    int rc = pcre2_match(impl_->code, Sptr(subject), subject.size(), start,
-                         options | PCRE2_NO_UTF_CHECK, impl_->match, MatchContext());
+    // The JIT's own entry, the fast one, ignores PCRE2_ANCHORED, which only the retry after an
+    // empty match needs: that one goes through the interpreter.
+    auto match = impl_->jit && options == 0 ? pcre2_jit_match : pcre2_match;
+    int rc = match(impl_->code, Sptr(subject), subject.size(), start, options | PCRE2_NO_UTF_CHECK,
+                   impl_->match, MatchContext());
     if (rc == PCRE2_ERROR_NOMATCH) {
       // After an empty match, one that is not empty was looked for at the same place: none, so
       // the search moves on by one character (a CR LF counts as one).
