@@ -77,8 +77,8 @@ TEST_F(MonitorTest, PathThatFlipsAwayAndBackReplaysNothing) {
   FileWrite(other, old + old);
   FileWrite(path_, old);
   MasterFileSizeMeasure(state_, path_, kViewer);
-  for (const Text& away : {folder_.Join(u"missing/chat.txt"), other,
-                           folder_.Join(u"chat-2024-01-01.txt")}) {
+  for (const Text& away :
+       {folder_.Join(u"missing/chat.txt"), other, folder_.Join(u"chat-2024-01-01.txt")}) {
     LineList got;
     auto tick = [&](const Text& path) {
       ChatFileTick(state_, path, kViewer,

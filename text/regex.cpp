@@ -128,9 +128,10 @@ UnitPresence::UnitPresence(TextView text) {
   }
 }
 
-bool UnitPresence::HasEitherCase(char16_t asciiUnit) const {
+bool UnitPresence::Has(char16_t asciiUnit, bool eitherCase) const {
   auto bit = [this](int bucket) { return (bits_[bucket >> 6] >> (bucket & 63) & 1) != 0; };
   if (bit(asciiUnit)) return true;
+  if (!eitherCase) return false;
   char16_t lower = asciiUnit | 0x20;
   if (lower < u'a' || lower > u'z') return false;
   return bit(lower) || bit(lower - 32) || (lower == u'k' && bit(1)) || (lower == u's' && bit(2));
@@ -164,6 +165,17 @@ Regex::Regex(TextView pattern) : impl_(std::make_unique<Impl>()) {
   impl_->jit = pcre2_jit_compile(impl_->code, PCRE2_JIT_COMPLETE) == 0;
   impl_->firstUnit = RequiredUnit(impl_->code, PCRE2_INFO_FIRSTCODETYPE, PCRE2_INFO_FIRSTCODEUNIT);
   impl_->lastUnit = RequiredUnit(impl_->code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
+  // A required unit may be caseless only through an option setting ("(?i)", "(?i:") or a class
+  // holding a letter in both cases ("[Bb]", which the library reports as a caseless unit). Any
+  // "(?" or "[" counts, to be safe; most dictionary entries have neither, and the caseful test
+  // rules out far more texts.
+  requiredMayBeCaseless_ =
+      pattern.find(u"(?") != TextView::npos || pattern.find(u'[') != TextView::npos;
+  Text required;
+  for (int unit : {impl_->firstUnit, impl_->lastUnit}) {
+    if (unit >= 0) required.push_back(static_cast<char16_t>(unit));
+  }
+  required_ = UnitPresence(required);
   impl_->match = pcre2_match_data_create_from_pattern(impl_->code, nullptr);
 }
 
@@ -179,12 +191,8 @@ bool Regex::Matches(TextView subject) const {
   return true;
 }
 
-bool Regex::MayMatch(const UnitPresence& presence) const {
-  // PCRE2 also reports a letter's class of both cases ([Bb]) as a required unit, caseless: the
-  // test is caseless always, so it never rules out a text the pattern matches.
-  auto has = [&](int unit) {
-    return unit < 0 || presence.HasEitherCase(static_cast<char16_t>(unit));
-  };
+bool Regex::MayMatchCaseless(const UnitPresence& presence) const {
+  auto has = [&](int unit) { return unit < 0 || presence.Has(static_cast<char16_t>(unit), true); };
   return has(impl_->firstUnit) && has(impl_->lastUnit);
 }
 

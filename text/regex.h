@@ -21,10 +21,16 @@ class RegexError : public std::runtime_error {
 // it, and a dictionary can pass over it at once.
 class UnitPresence {
  public:
+  UnitPresence() = default;
   explicit UnitPresence(TextView text);
-  // The unit in either case, or one of the non-ASCII letters that fold to "k" and "s": what a
-  // pattern's required unit can match, caseless or not (a class such as [Bb] is one).
-  bool HasEitherCase(char16_t asciiUnit) const;
+  // The unit itself; eitherCase: or the unit in the other case, or one of the non-ASCII letters
+  // that fold to "k" and "s" (what a caseless required unit can match).
+  bool Has(char16_t asciiUnit, bool eitherCase) const;
+  // Every unit of units, as itself.
+  bool HasAll(const UnitPresence& units) const {
+    return (bits_[0] & units.bits_[0]) == units.bits_[0] &&
+           (bits_[1] & units.bits_[1]) == units.bits_[1];
+  }
 
  private:
   uint64_t bits_[2] = {0, 0};
@@ -73,7 +79,9 @@ class Regex {
   // told not to check them again at each of a dictionary's many matches.
   bool Matches(TextView subject) const;
   // False when the pattern cannot match a text of this presence (true does not mean it does).
-  bool MayMatch(const UnitPresence& presence) const;
+  bool MayMatch(const UnitPresence& presence) const {
+    return requiredMayBeCaseless_ ? MayMatchCaseless(presence) : presence.HasAll(required_);
+  }
   // Replaces every non-overlapping match, left to right; a group that took no part in a match
   // inserts nothing. Throws RegexError when a match runs into the match limit, or when the
   // result would grow beyond limit code units.
@@ -89,8 +97,14 @@ class Regex {
   std::vector<int> GroupNumbers(TextView name) const;
 
  private:
+  bool MayMatchCaseless(const UnitPresence& presence) const;
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  // The ASCII units every match holds, as the library names them; the quick test of a dictionary
+  // entry against each chat line, so kept out of Impl.
+  UnitPresence required_;
+  bool requiredMayBeCaseless_ = false;
 };
 
 // The compiled pattern for this text, compiled (and JIT-compiled) at its first use and kept for

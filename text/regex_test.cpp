@@ -158,6 +158,10 @@ TEST(UnitPresence, NeverRulesOutAMatch) {
   // It does rule out the plain cases it is there for.
   EXPECT_FALSE(Regex(u"\\bZor\\b").MayMatch(UnitPresence(u"lor and more")));
   EXPECT_FALSE(Regex(u"lol").MayMatch(UnitPresence(u"nothing here")));
+  // A pattern that cannot be caseless needs its units in their own case.
+  EXPECT_FALSE(Regex(u"\\bZor\\b").MayMatch(UnitPresence(u"zor and more")));
+  EXPECT_TRUE(Regex(u"(?i)\\bZor\\b").MayMatch(UnitPresence(u"zor and more")));
+  EXPECT_TRUE(Regex(u"\\b[Zz]or\\b").MayMatch(UnitPresence(u"zor and more")));
 }
 
 // A letter's class of both cases is reported by the library as a caseless required unit.

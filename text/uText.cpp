@@ -74,14 +74,14 @@ Text TranslationPartGet(const Text& message, int32_t translateMode) {
 // --- Chat line extraction --------------------------------------------------------------------
 
 bool UserNameCheck(TextView text) {
-  static constexpr TextView kAllowed = u"0123456789abcdefghijklmnopqrstuvwxyz";
   if (text.empty() || text.size() > 63) return false;
   size_t dots = 0, dotPosition = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'.') {
+    char16_t c = text[i];
+    if (c == u'.') {
       ++dots;
       dotPosition = i + 1;
-    } else if (kAllowed.find(text[i]) == TextView::npos) {
+    } else if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z'))) {
       return false;
     }
   }
@@ -137,7 +137,8 @@ bool EmoteStrip(Text& message) {
 // The entry behind its stamp (up to the first "]" when it carries none of the stamp forms);
 // nullopt when it has no stamp to remove.
 std::optional<Text> StampRemoved(TextView entry, const TChatOptions& options) {
-  if (StampStarts(entry)) return TrimLeft(StampRegex().ReplaceAll(entry, Replacement()));
+  Text behind = StampRegex().ReplaceAll(entry, Replacement());
+  if (behind.size() != entry.size()) return TrimLeft(behind);
   // An entry without its stamp (the viewer writes none) starts with the speaker.
   if (!options.ViewerStamps) return Text(entry);
   size_t bracket = entry.find(u']');
