@@ -260,6 +260,8 @@ TChatSource TMainFrm::ChatSourceGet() const {
 
 Text TMainFrm::TargetFileGet(int32_t fileIndex) const {
   if (fileIndex == 0) return Edit1.GetText();
+  // While monitoring, where START found the log; else where the viewer's settings say it is now.
+  if (!LogLocation.Folder.empty()) return ChatLogFileGet(LogLocation);
   return ViewerChatFileGet(ViewerNameAt(ComboBox1.ItemIndex()), AvatarName());
 }
 
@@ -347,15 +349,16 @@ void TMainFrm::IntervalSet(int seconds) {
 void TMainFrm::AcTimerExecute() {
   bool starting = !Timer1.Enabled();
   if (starting) {
+    Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
+    TAccountLogSettings account = AccountLogSettingsGet(viewer, AvatarName());
+    LogLocation = ChatLogLocate(viewer, AvatarName(), account);
     MasgterFileSizeGet();
     const std::vector<Text> folders = SideFileFolders();
     DictionaryLoad(ChatFilter, folders);
     BWListLoad(ChatFilter, folders);
     VoiceListLoad(ChatFilter, folders);
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
-    Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
     bool viewerLog = TypeIndexGet().FileIndex == 1;
-    TAccountLogSettings account = AccountLogSettingsGet(viewer, AvatarName());
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
                    !viewerLog || account.Timestamps, MaxLength};
     ASAPICheck();
@@ -363,6 +366,7 @@ void TMainFrm::AcTimerExecute() {
     SideFileNotesMsg();
     ChatLogMsg(account);
   }
+  if (!starting) LogLocation = {};
   GroupsEnable(!starting);
   Timer1.SetEnabled(starting);
 }

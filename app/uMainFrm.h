@@ -70,6 +70,9 @@ class TMainFrm {
   int32_t EncodingIndex = 0;
   Text Avatar;
   TMonitorState Monitor;  // MasterFileSize and what the monitor keeps beside it
+  // Where the viewer's log is, as START found it (empty when not monitoring): the ticks never
+  // read the viewer's settings.
+  TChatLogLocation LogLocation;
   std::vector<Text> Users;
   int32_t LastVoiceIndex = 0;
   int32_t MaxQueue = 5;               // Setup.ini [Options]: how far speech may fall behind

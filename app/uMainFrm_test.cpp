@@ -363,6 +363,32 @@ TEST_F(MainFrmTest, StartHintsWhenTheViewerLogsNothing) {
             std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann Example : here now")});
 }
 
+// The log is found once, at START, in a log folder of the account's own: the viewer rewriting
+// its settings (caught half-written, or naming no folder) never moves the ticks to another file,
+// nor makes them speak old chat again.
+TEST_F(MainFrmTest, SettingsRewrittenWhileMonitoringMoveNothing) {
+  const Text root = folder_.Join(u"logs");
+  const Text log = PathJoin(PathJoin(root, u"ann_example"), u"chat.txt");
+  FolderMake(PathFolderPart(log));
+  FileWrite(PathJoin(Account(u"ann_example"), u"settings_per_account.xml"),
+            "<llsd><map><key>InstantMessageLogPath</key><map><key>Value</key><string>" +
+                TextToUtf8(root) + "</string></map></map></llsd>");
+  FileWrite(log, "[2024/05/01 17:00]  Ann Example (ann.example): said long ago\n");
+  FileWrite(ChatFile(), "[2024/05/01 17:00]  Bob (bob.sample): in the default folder\n");
+  TMainFrm& f = Frm();
+  ViewerChatChoose();
+  f.Button1.Click();
+  for (const char* settings : {"<llsd><map><key>InstantMe", "<llsd><map/></llsd>"}) {
+    FileWrite(PathJoin(Account(u"ann_example"), u"settings_per_account.xml"), settings);
+    platform_->calls.clear();
+    FileAppend(log, "[2024/05/01 18:01]  Ann Example (ann.example): now\n");
+    App().ProcessEventsFor(1500);
+    EXPECT_EQ(Spoken(*platform_),
+              std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann Example : now")})
+        << settings;
+  }
+}
+
 // Voices.txt gives a speaker a voice of their own; consecutive entries of one voice go as one
 // text, and a voice there is not is the window's.
 TEST_F(MainFrmTest, SpeakersListedInVoicesTxtSpeakInTheirVoice) {

@@ -201,19 +201,29 @@ bool UseDisplayNamesGet(TextView viewerName) {
   return flag;
 }
 
-Text ViewerChatFileGet(TextView viewerName, TextView avatarFolder) {
+TChatLogLocation ChatLogLocate(TextView viewerName, TextView avatarFolder,
+                               const TAccountLogSettings& settings) {
   Text viewerFolder = ViewerFolderGet(viewerName);
-  if (viewerFolder.empty()) return Text();
-  TAccountLogSettings settings = AccountLogSettingsGet(viewerName, avatarFolder);
+  if (viewerFolder.empty()) return {};
   // Without a log folder in the account's settings the viewer logs beneath its own folder.
   Text logRoot = settings.LogRoot.empty() ? viewerFolder : settings.LogRoot;
-  Text folder = PathWithSeparator(logRoot) + Text(avatarFolder);
-  Text chat = PathJoin(folder, u"chat.txt");
-  if (!settings.DatedFileNames && FileExists(chat)) return chat;
-  Text newest = NewestDatedChatFileGet(folder);
+  return {PathWithSeparator(logRoot) + Text(avatarFolder), settings.DatedFileNames};
+}
+
+Text ChatLogFileGet(const TChatLogLocation& location) {
+  if (location.Folder.empty()) return Text();
+  Text chat = PathJoin(location.Folder, u"chat.txt");
+  if (!location.DatedFiles && FileExists(chat)) return chat;
+  Text newest = NewestDatedChatFileGet(location.Folder);
   if (!newest.empty()) return newest;
   // Dated files, none written yet: today's, which the viewer writes next.
-  return settings.DatedFileNames ? PathJoin(folder, DatedChatFileName(std::time(nullptr))) : chat;
+  return location.DatedFiles ? PathJoin(location.Folder, DatedChatFileName(std::time(nullptr)))
+                             : chat;
+}
+
+Text ViewerChatFileGet(TextView viewerName, TextView avatarFolder) {
+  return ChatLogFileGet(
+      ChatLogLocate(viewerName, avatarFolder, AccountLogSettingsGet(viewerName, avatarFolder)));
 }
 
 Text ChatLogNoticeText(TextView viewerName, TextView avatarShownName,

@@ -64,10 +64,18 @@ Text LogPathGet(TextView viewerName, TextView avatarFolder);
 Text ViewerSettingsFileGet(TextView pattern);
 // Whether the viewer writes display names into its chat log (true unless its settings say no).
 bool UseDisplayNamesGet(TextView viewerName);
-// The chat file of an avatar account, in its log folder (log root, else the viewer folder, +
-// avatar): "chat.txt"; or, when the viewer writes dated files (its setting, or no chat.txt while
-// dated files exist), the newest "chat-YYYY-MM-DD.txt" (today's when there is none yet). Empty
-// text for a name that is no viewer's.
+// Where an avatar account's chat log is, as its settings say: found once, at START.
+struct TChatLogLocation {
+  Text Folder;              // log root (else the viewer folder) + avatar; empty: no viewer
+  bool DatedFiles = false;  // LogFileNamewithDate
+};
+TChatLogLocation ChatLogLocate(TextView viewerName, TextView avatarFolder,
+                               const TAccountLogSettings& settings);
+// The chat file in that folder: "chat.txt"; or, when the viewer writes dated files (its setting,
+// or no chat.txt while dated files exist), the newest "chat-YYYY-MM-DD.txt" (today's when there
+// is none yet). Empty text for no folder.
+Text ChatLogFileGet(const TChatLogLocation& location);
+// The same for the account's settings as they are now.
 Text ViewerChatFileGet(TextView viewerName, TextView avatarFolder);
 
 // The spoken hint at START when nothing can be read: the viewer does not log nearby chat, or the
