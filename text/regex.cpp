@@ -165,12 +165,12 @@ Regex::Regex(TextView pattern) : impl_(std::make_unique<Impl>()) {
   impl_->jit = pcre2_jit_compile(impl_->code, PCRE2_JIT_COMPLETE) == 0;
   impl_->firstUnit = RequiredUnit(impl_->code, PCRE2_INFO_FIRSTCODETYPE, PCRE2_INFO_FIRSTCODEUNIT);
   impl_->lastUnit = RequiredUnit(impl_->code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
-  // A required unit may be caseless only through an option setting ("(?i)", "(?i:") or a class
-  // holding a letter in both cases ("[Bb]", which the library reports as a caseless unit). Any
-  // "(?" or "[" counts, to be safe; most dictionary entries have neither, and the caseful test
-  // rules out far more texts.
+  // A required unit may be caseless only through an option setting ("(?i)", "(?i:"), a class
+  // holding a letter in both cases ("[Bb]") or alternatives that begin or end with one in each
+  // case ("B|b"), which the library reports as one caseless unit. Any "(?", "[" or "|" counts,
+  // to be safe; most dictionary entries have none, and the caseful test rules out far more texts.
   requiredMayBeCaseless_ =
-      pattern.find(u"(?") != TextView::npos || pattern.find(u'[') != TextView::npos;
+      pattern.find(u"(?") != TextView::npos || pattern.find_first_of(u"[|") != TextView::npos;
   Text required;
   for (int unit : {impl_->firstUnit, impl_->lastUnit}) {
     if (unit >= 0) required.push_back(static_cast<char16_t>(unit));

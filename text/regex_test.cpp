@@ -162,6 +162,7 @@ TEST(UnitPresence, NeverRulesOutAMatch) {
   EXPECT_FALSE(Regex(u"\\bZor\\b").MayMatch(UnitPresence(u"zor and more")));
   EXPECT_TRUE(Regex(u"(?i)\\bZor\\b").MayMatch(UnitPresence(u"zor and more")));
   EXPECT_TRUE(Regex(u"\\b[Zz]or\\b").MayMatch(UnitPresence(u"zor and more")));
+  EXPECT_TRUE(Regex(u"Bx(a)|b").MayMatch(UnitPresence(u"ab")));  // found by fuzzing
 }
 
 // A letter's class of both cases is reported by the library as a caseless required unit.
