@@ -79,7 +79,9 @@ TMainFrm::TMainFrm()
       RadioButton5(GroupBox2, {12, 62, 0, 0}, u"Custom(RegEx)"),
       Edit2(GroupBox2, {131, 60, 339, 0}),
       Timer1(MainFrm),
-      Timer2(MainFrm) {
+      Timer2(MainFrm),
+      ChatWatcher(MainFrm),
+      WakeTimer(MainFrm) {
   Button1.SetCaption(u"START");
   Button1.SetImages(kStart, kDisabled + kStart);
   Button3.SetCaption(u"Skip");
@@ -102,6 +104,7 @@ TMainFrm::TMainFrm()
   ComboBox5.SetItemIndex(0);
   Timer1.SetInterval(1000);
   Timer2.SetInterval(100);
+  WakeTimer.SetInterval(kWakeDelay);
 
   using ui::Application;
   Button1.OnClick([this] { AcTimerExecute(); });
@@ -118,6 +121,8 @@ TMainFrm::TMainFrm()
   LinkLabel1.OnClick([this](const Text& target) { LinkLabel1LinkClick(target); });
   Timer1.OnTimer([this] { Timer1Timer(); });
   Timer2.OnTimer([this] { Timer2Timer(); });
+  ChatWatcher.OnChange([this] { ChatWatcherChange(); });
+  WakeTimer.OnTimer([this] { WakeTimerTimer(); });
   MainFrm.OnIdle([this] { AcTimerUpdate(); });
   // Signed out with the window open: what the window's destruction would save, saved now.
   MainFrm.OnEndSession([this] { SettingsSave(); });
@@ -302,6 +307,7 @@ void TMainFrm::Timer1Timer() {
                });
   // Not reached when the tick failed: the timer stays off and monitoring ends.
   Timer1.SetEnabled(true);
+  ChatWatchUpdate();  // the file may be another (the next day's) or made anew
 }
 
 void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
@@ -350,7 +356,7 @@ void TMainFrm::AcTimerExecute() {
   bool starting = !Timer1.Enabled();
   if (starting) {
     Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
-    TAccountLogSettings account = AccountLogSettingsGet(viewer, AvatarName());
+    TAccountLogSettings account = AccountSettingsLoad(viewer);
     LogLocation = ChatLogLocate(viewer, AvatarName(), account);
     MasgterFileSizeGet();
     const std::vector<Text> folders = SideFileFolders();
@@ -369,6 +375,8 @@ void TMainFrm::AcTimerExecute() {
   if (!starting) LogLocation = {};
   GroupsEnable(!starting);
   Timer1.SetEnabled(starting);
+  WakeTimer.SetEnabled(false);
+  ChatWatchUpdate();
 }
 
 void TMainFrm::GroupsEnable(bool enabled) {

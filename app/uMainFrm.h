@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "app/monitor.h"
@@ -15,6 +16,9 @@ inline constexpr char16_t kApplicationTitle[] = u"KELVORA Pro";
 inline constexpr char16_t kProductPage[] = u"https://vortane.example.com/kelvora-pro/";
 // The open-file dialog's encoding choices, by EncodingIndex.
 inline constexpr std::array<const char16_t*, 2> EncodingNames = {u"UTF8", u"SJIS"};
+
+// How long after a change to the chat file the woken tick reads it: a burst of writes is one read.
+inline constexpr int kWakeDelay = 50;  // milliseconds
 
 inline constexpr char16_t kSapiWarning[] =
     u"Application can't access SAPI.\r\nPlease check Control Panel - Speech Recognition - Text to "
@@ -65,6 +69,10 @@ class TMainFrm {
   // Hands held texts to the speech runtimes as they fall silent, and takes in a voice list that
   // comes late.
   ui::Timer Timer2;
+  // Speech follows the chat as it is written: a change to the chat file, its folder or the
+  // account's settings wakes the monitor tick, through WakeTimer (once per 50 ms at most).
+  ui::FileWatcher ChatWatcher;
+  ui::Timer WakeTimer;
 
   // --- Fields --------------------------------------------------------------------------------
   int32_t EncodingIndex = 0;
@@ -73,6 +81,10 @@ class TMainFrm {
   // Where the viewer's log is, as START found it (empty when not monitoring): the ticks never
   // read the viewer's settings.
   TChatLogLocation LogLocation;
+  // The account's settings file as START (or the last change to it) read it; empty when the chat
+  // file is not the viewer's.
+  Text AccountSettingsPath;
+  std::string AccountSettingsBytes;
   std::vector<Text> Users;
   int32_t LastVoiceIndex = 0;
   int32_t MaxQueue = 5;               // Setup.ini [Options]: how far speech may fall behind
@@ -119,6 +131,8 @@ class TMainFrm {
   void LinkLabel1LinkClick(const Text& target);
   void Timer1Timer();
   void Timer2Timer();
+  void ChatWatcherChange();
+  void WakeTimerTimer();
   void SpinEdit1Change();
   void ComboBox1Change();
   void ComboBox2Change();
@@ -140,6 +154,14 @@ class TMainFrm {
   // Speaks a notice: as markup first, as plain text when the voice refuses markup.
   void NoticeSend(TextView xml, TextView plain);
   void GroupsEnable(bool enabled);
+  // START: reads the account's settings (once), keeping their bytes to tell a change later.
+  TAccountLogSettings AccountSettingsLoad(TextView viewer);
+  // A woken tick: the account's settings read again when the viewer rewrote them whole, and the
+  // log located anew.
+  void AccountSettingsRecheck();
+  // While monitoring, the watcher watches the chat file, its folder and the account's settings;
+  // else nothing.
+  void ChatWatchUpdate();
   void IntervalSet(int seconds);
   // Speaks a tick's pieces, consecutive ones of the same voice as one text.
   void PiecesSend(const std::vector<TSpeechPiece>& pieces);

@@ -4,8 +4,7 @@
 
 #include "ui/ui.h"
 
-namespace {
-
+// The one application of the test program, for every test file in it.
 ui::Application& App() {
   static int argc = 1;
   static char name[] = "ui_contract_test";
@@ -13,6 +12,8 @@ ui::Application& App() {
   static ui::Application app(argc, argv, u"KELVORA Pro");
   return app;
 }
+
+namespace {
 
 class ContractTest : public ::testing::Test {
  protected:

@@ -155,25 +155,39 @@ Text LogPathGet(TextView viewerName, TextView avatarFolder) {
   return AccountLogSettingsGet(viewerName, avatarFolder).LogRoot;
 }
 
-TAccountLogSettings AccountLogSettingsGet(TextView viewerName, TextView avatarFolder) {
+Text AccountSettingsPathGet(TextView viewerName, TextView avatarFolder) {
+  return PathJoin(PathJoin(ViewerFolderGet(viewerName), avatarFolder), kAccountSettings);
+}
+
+TAccountLogSettings AccountLogDefaults(TextView viewerName) {
   TAccountLogSettings settings;
   settings.LogsNearbyChat = viewerName != u"Firestorm";  // each viewer's own default
-  Text path = PathJoin(PathJoin(ViewerFolderGet(viewerName), avatarFolder), kAccountSettings);
-  std::string bytes;
-  try {
-    bytes = FileContentsRead(path);
-  } catch (const PlatformError&) {
-    return settings;
-  }
-  bool ok = SettingValueParse(bytes, u"InstantMessageLogPath", {"string"}, [&](TextView value) {
+  return settings;
+}
+
+std::optional<TAccountLogSettings> AccountLogSettingsParse(TextView viewerName,
+                                                           std::string_view bytes) {
+  TAccountLogSettings settings = AccountLogDefaults(viewerName);
+  bool whole = SettingValueParse(bytes, u"InstantMessageLogPath", {"string"}, [&](TextView value) {
     settings.LogRoot = Text(value);
     return true;
   });
-  if (!ok) settings.LogRoot.clear();
+  if (!whole) return std::nullopt;
   BooleanSettingRead(bytes, u"LogFileNamewithDate", settings.DatedFileNames);
   BooleanSettingRead(bytes, u"LogNearbyChat", settings.LogsNearbyChat);
   BooleanSettingRead(bytes, u"LogTimestamp", settings.Timestamps);
   return settings;
+}
+
+TAccountLogSettings AccountLogSettingsGet(TextView viewerName, TextView avatarFolder) {
+  std::string bytes;
+  try {
+    bytes = FileContentsRead(AccountSettingsPathGet(viewerName, avatarFolder));
+  } catch (const PlatformError&) {
+  }
+  // A file missing, unreadable or not whole gives the viewer's defaults.
+  std::optional<TAccountLogSettings> settings = AccountLogSettingsParse(viewerName, bytes);
+  return settings ? *settings : AccountLogDefaults(viewerName);
 }
 
 Text ViewerSettingsFileGet(TextView pattern) {

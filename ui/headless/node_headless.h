@@ -40,9 +40,15 @@ struct TimerState {
   Handler handler;
 };
 
+struct FileWatcherState {
+  std::vector<Text> paths;
+  Handler handler;
+};
+
 struct State {
   std::vector<Node*> forms;
   std::vector<TimerState*> timers;
+  std::vector<FileWatcherState*> watchers;
 };
 
 State& Global();

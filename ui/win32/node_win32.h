@@ -63,13 +63,19 @@ struct TimerState {
 
 struct Timer::Impl : TimerState {};
 
+struct FileWatcherState;  // file_watcher_win32.cpp
+
 inline constexpr wchar_t kContainerClass[] = L"KelvoraContainer";
+// Posted to a form by a file watcher's thread: wParam is the watcher's id.
+inline constexpr UINT kFileChangedMessage = WM_APP + 1;
 
 struct State {
   std::vector<Node*> forms;
   Node* mainForm = nullptr;
   std::map<UINT_PTR, TimerState*> timers;
   UINT_PTR lastTimer = 0;
+  std::map<UINT_PTR, FileWatcherState*> watchers;
+  UINT_PTR lastWatcher = 0;
   std::map<Text, HBITMAP> pictures;  // the image lists' pictures, decoded once
   std::unique_ptr<ComApartment> apartment;
 };
@@ -122,5 +128,7 @@ void ControlNotify(Node* control, WORD code);
 void LinkActivate(Node* link);
 // WM_TIMER (timer_win32.cpp).
 void TimerFire(UINT_PTR id);
+// kFileChangedMessage (file_watcher_win32.cpp).
+void FileWatcherFire(UINT_PTR id);
 
 }  // namespace ui

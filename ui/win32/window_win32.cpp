@@ -64,6 +64,9 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_TIMER:
       TimerFire(wParam);
       return 0;
+    case kFileChangedMessage:
+      FileWatcherFire(wParam);
+      return 0;
     case WM_ACTIVATE:
       if (!self || self->kind != Kind::kForm) break;
       if (LOWORD(wParam) == WA_INACTIVE) {

@@ -1,0 +1,72 @@
+// Speech follows the chat as it is written: the watcher wakes the monitor tick when the chat
+// file, its folder or the account's settings change; Timer1 stays as the fallback, alone in
+// charge where nothing can be watched.
+#include <optional>
+
+#include "app/uMainFrm.h"
+#include "platform/platform.h"
+
+namespace {
+
+Text FolderOf(TextView path) {
+  Text folder = PathFolderPart(path);
+  if (folder.size() > 1 && folder.back() == PathSeparator()) folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+void TMainFrm::ChatWatchUpdate() {
+  std::vector<Text> paths;
+  if (Timer1.Enabled()) {
+    Text file = TargetFileGet(TypeIndexGet().FileIndex);
+    if (!file.empty()) paths = {file, FolderOf(file)};
+    if (!AccountSettingsPath.empty()) paths.push_back(AccountSettingsPath);
+  }
+  ChatWatcher.Watch(paths);
+}
+
+void TMainFrm::ChatWatcherChange() {
+  // A change while the wake is armed already is read by the same tick.
+  if (Timer1.Enabled()) WakeTimer.SetEnabled(true);
+}
+
+void TMainFrm::WakeTimerTimer() {
+  WakeTimer.SetEnabled(false);
+  if (!Timer1.Enabled()) return;  // monitoring ended since
+  AccountSettingsRecheck();
+  Timer1Timer();
+}
+
+TAccountLogSettings TMainFrm::AccountSettingsLoad(TextView viewer) {
+  AccountSettingsPath.clear();
+  AccountSettingsBytes.clear();
+  if (TypeIndexGet().FileIndex != 1) return AccountLogSettingsGet(viewer, AvatarName());
+  AccountSettingsPath = AccountSettingsPathGet(viewer, AvatarName());
+  try {
+    AccountSettingsBytes = FileContentsRead(AccountSettingsPath);
+  } catch (const PlatformError&) {
+    // Missing or unreadable: the viewer's defaults, until it writes the file.
+  }
+  std::optional<TAccountLogSettings> account =
+      AccountLogSettingsParse(viewer, AccountSettingsBytes);
+  return account ? *account : AccountLogDefaults(viewer);
+}
+
+void TMainFrm::AccountSettingsRecheck() {
+  if (AccountSettingsPath.empty()) return;
+  std::string bytes;
+  try {
+    bytes = FileContentsRead(AccountSettingsPath);
+  } catch (const PlatformError&) {
+    return;  // gone or locked for a moment: the log stays where it was
+  }
+  if (bytes == AccountSettingsBytes) return;
+  Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
+  std::optional<TAccountLogSettings> account = AccountLogSettingsParse(viewer, bytes);
+  // Caught half-written: the rest of the rewrite wakes the tick again.
+  if (!account) return;
+  AccountSettingsBytes = std::move(bytes);
+  LogLocation = ChatLogLocate(viewer, AvatarName(), *account);
+  ChatOptions.ViewerStamps = account->Timestamps;
+}
