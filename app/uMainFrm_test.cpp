@@ -5,87 +5,15 @@
 
 #include <filesystem>
 
+#include "app/mainfrm_test_fixture.h"
 #include "app/settings.h"
 #include "platform/platform.h"
 #include "platform/testing.h"
-#include "speech/runtime/scripted.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"
-#include "ui/headless/file_watcher_headless.h"
 #include "viewer/viewer.h"
 
 namespace {
-
-ui::Application& App() {
-  static int argc = 1;
-  static char name[] = "mainfrm_test";
-  static char* argv[] = {name, nullptr};
-  static ui::Application app(argc, argv, kApplicationTitle);
-  return app;
-}
-
-constexpr char16_t kGreetingXml[] = u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.";
-
-class MainFrmTest : public ::testing::Test {
- protected:
-  MainFrmTest() {
-    App();
-    FolderMake(Account(u"ann_example"));
-    FileWrite(PathJoin(Account(u"ann_example"), u"settings_per_account.xml"),
-              "<llsd><map/></llsd>");
-    platform_->voiceNames = {u"Platform A"};
-    sapi5_->voiceNames = {u"Sapi A", u"Sapi B"};
-    ScriptedClassRegister(kSpeechPlatformClassId, platform_);
-    ScriptedClassRegister(kSapi5ClassId, sapi5_);
-    ui::MessageHookSet([this](TextView text, ui::MessageKind kind) {
-      messages_.push_back({Text(text), kind});
-    });
-    ChatFilter = {};
-  }
-  ~MainFrmTest() override {
-    frm_.reset();
-    SpeechClose();
-    SpeechRelease();
-    ui::MessageHookSet(nullptr);
-    ui::OpenFileHookSet(nullptr);
-  }
-
-  void SetupIniWrite(const std::string& contents) {
-    FolderMake(PathFolderPart(SettingsPath()));
-    FileWrite(SettingsPath(), contents);
-  }
-  Text Account(TextView name) const { return PathJoin(ViewerFolderGet(u"SecondLife"), name); }
-  Text ChatFile() const { return PathJoin(Account(u"ann_example"), u"chat.txt"); }
-  TMainFrm& Frm() {
-    if (!frm_) frm_ = std::make_unique<TMainFrm>();
-    return *frm_;
-  }
-  // The texts spoken by an engine, as SpeakCall writes them.
-  static std::vector<std::string> Spoken(const ScriptedEngine& engine) {
-    return engine.CallsOf("Speak ");
-  }
-  void ViewerChatChoose() {
-    Frm().RadioButton2.Click();
-    Frm().RadioButton4.Click();
-    Frm().ComboBox2.UserSelect(0);
-  }
-  size_t Warnings() const {
-    size_t n = 0;
-    for (const auto& m : messages_)
-      n += m.second == ui::MessageKind::kWarning && m.first == kSapiWarning;
-    return n;
-  }
-
-  TempFolder folder_;
-  EnvOverride local_{"KELVORA_LOCAL_APPDATA", folder_.Join(u"local")};
-  EnvOverride roaming_{"KELVORA_APPDATA", folder_.Join(u"roaming")};
-  EnvOverride program_{"KELVORA_PROGRAM_DIR", folder_.Join(u"program")};
-  EnvOverride secondLife_{"SECONDLIFE_USER_DIR", u""};
-  std::shared_ptr<ScriptedEngine> platform_ = std::make_shared<ScriptedEngine>();
-  std::shared_ptr<ScriptedEngine> sapi5_ = std::make_shared<ScriptedEngine>();
-  std::vector<std::pair<Text, ui::MessageKind>> messages_;
-  std::unique_ptr<TMainFrm> frm_;
-};
 
 TEST_F(MainFrmTest, StartUpFillsTheWindowWithTheDefaults) {
   TMainFrm& f = Frm();
@@ -388,60 +316,6 @@ TEST_F(MainFrmTest, SettingsRewrittenWhileMonitoringMoveNothing) {
               std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann Example : now")})
         << settings;
   }
-}
-
-// A change to the chat file wakes the tick at once (a burst of writes is one read), long before
-// the interval; a change to the account's settings moves the log only once they are whole.
-TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
-  const Text settings = PathJoin(Account(u"ann_example"), u"settings_per_account.xml");
-  TMainFrm& f = Frm();
-  ViewerChatChoose();
-  FileWrite(ChatFile(), "");
-  f.Button1.Click();
-  EXPECT_EQ(ui::WatchedPathsGet(),
-            (std::vector<Text>{ChatFile(), Account(u"ann_example"), settings}));
-  platform_->calls.clear();
-  for (const char* line : {"one", "two", "three"}) {
-    FileAppend(ChatFile(), "[18:01]  Ann (ann.example): " + std::string(line) + "\n");
-    ui::FileChangeNotify(ChatFile());
-  }
-  App().ProcessEventsFor(kWakeDelay);
-  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(
-                                    kSpeakPlain, "Ann : one\r\nAnn : two\r\nAnn : three")});
-
-  // The viewer rewrites its settings with a log folder of its own: half-written first.
-  const Text root = folder_.Join(u"logs");
-  const Text log = PathJoin(PathJoin(root, u"ann_example"), u"chat.txt");
-  FolderMake(PathFolderPart(log));
-  FileWrite(log, "[17:00]  Ann (ann.example): said long ago\n");
-  const std::string whole =
-      "<llsd><map><key>InstantMessageLogPath</key><map><key>Value</key><string>" +
-      TextToUtf8(root) + "</string></map></map></llsd>";
-  FileWrite(settings, whole.substr(0, 40));
-  ui::FileChangeNotify(settings);
-  App().ProcessEventsFor(kWakeDelay);
-  EXPECT_EQ(f.TargetFileGet(1), ChatFile());
-  FileWrite(settings, whole);
-  ui::FileChangeNotify(settings);
-  App().ProcessEventsFor(kWakeDelay);
-  EXPECT_EQ(f.TargetFileGet(1), log);
-  std::vector<Text> watched = ui::WatchedPathsGet();
-  EXPECT_NE(std::find(watched.begin(), watched.end(), log), watched.end());
-  platform_->calls.clear();
-  FileAppend(log, "[18:02]  Ann (ann.example): from the new folder\n");
-  ui::FileChangeNotify(log);
-  App().ProcessEventsFor(kWakeDelay);
-  EXPECT_EQ(Spoken(*platform_),
-            std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann : from the new folder")});
-
-  // Stopped: nothing is watched, and nothing wakes.
-  f.Button1.Click();
-  EXPECT_TRUE(ui::WatchedPathsGet().empty());
-  platform_->calls.clear();
-  FileAppend(log, "[18:03]  Ann (ann.example): not monitored\n");
-  ui::FileChangeNotify(log);
-  App().ProcessEventsFor(2000);
-  EXPECT_TRUE(Spoken(*platform_).empty());
 }
 
 // Voices.txt gives a speaker a voice of their own; consecutive entries of one voice go as one
