@@ -18,6 +18,13 @@ TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
   f.Button1.Click();
   EXPECT_EQ(ui::WatchedPathsGet(),
             (std::vector<Text>{ChatFile(), Account(u"ann_example"), settings}));
+  // Nothing told: the interval's tick, the fallback, reads what came.
+  platform_->calls.clear();
+  FileAppend(ChatFile(), "[18:00]  Ann (ann.example): unseen\n");
+  App().ProcessEventsFor(900);
+  EXPECT_TRUE(Spoken(*platform_).empty());
+  App().ProcessEventsFor(200);
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann : unseen")});
   platform_->calls.clear();
   for (const char* line : {"one", "two", "three"}) {
     FileAppend(ChatFile(), "[18:01]  Ann (ann.example): " + std::string(line) + "\n");
