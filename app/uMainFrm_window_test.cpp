@@ -85,6 +85,29 @@ TEST_F(ProgramWindow, StartThenAppendedChatReachesTheSpeechRuntime) {
   ui::Application::Dispatch([&] { frm.FormDestroy(); });
 }
 
+// The binding's file watcher wakes the tick: with the interval at 10 s, a line written reaches
+// the speech runtime within a second and a half.
+TEST_F(ProgramWindow, AppendedChatIsSpokenLongBeforeTheInterval) {
+  ui::Application app(argc_, argv_, kApplicationTitle);
+  TMainFrm frm;
+  bool voices = frm.ComboBox3.ItemCount() > 0;
+  frm.MainFrm.Show();
+  frm.Button4.Click();  // Browse
+  frm.RadioButton1.Click();
+  frm.RadioButton4.Click();
+  frm.SpinEdit1.UserType(u"10");
+  frm.Button1.Click();
+  app.ProcessEventsFor(300);
+  if (voices) SpeechWait(frm.ComboBox3.ItemIndex(), 10000);  // the greeting
+  size_t before = voices ? WavCount(folder_.Join(u"wav")) : messages_.size();
+  FileAppend(chat_, "[2024/05/01 18:01]  Ann Example (ann.example): right away\n");
+  app.ProcessEventsFor(1500);
+  size_t after = voices ? WavCount(folder_.Join(u"wav")) : messages_.size();
+  EXPECT_EQ(after, before + 1);
+  frm.Button1.Click();
+  ui::Application::Dispatch([&] { frm.FormDestroy(); });
+}
+
 struct Control {
   const char* name;
   const ui::Widget& widget;
