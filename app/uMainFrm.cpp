@@ -332,10 +332,20 @@ void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
 }
 
 void TMainFrm::Timer2Timer() {
+  // Off while it works: a warning box's message loop must not fire it again behind the box.
+  Timer2.SetEnabled(false);
   if (SpeechVoicesRefresh()) VoiceBoxRefill();
-  bool pumped = SpeechPump();
+  if (!SpeechPump()) SpeechWarn();
   Timer2Arm();
-  if (!pumped) ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
+}
+
+void TMainFrm::SpeechWarn() {
+  // A modal box runs a message loop, in which the timers and the watcher go on and speech may
+  // fail again: one box at a time.
+  if (SpeechWarningOpen) return;
+  SpeechWarningOpen = true;
+  ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
+  SpeechWarningOpen = false;
 }
 
 void TMainFrm::Timer2Arm() { Timer2.SetEnabled(SpeechHolding() || SpeechVoicesListing()); }
@@ -427,8 +437,8 @@ void TMainFrm::ASAPISend(TextView text) { ASAPISend(text, ComboBox3.ItemIndex())
 void TMainFrm::ASAPISend(TextView text, int32_t voiceIndex) {
   if (text.empty()) return;
   bool taken = SpeechSay(text, voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(), MaxQueue);
+  if (!taken) SpeechWarn();
   Timer2Arm();
-  if (!taken) ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
 }
 
 bool TMainFrm::ASAPISendXml(TextView text) {

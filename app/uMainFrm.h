@@ -147,6 +147,9 @@ class TMainFrm {
   // voice kept by its name.
   void VoiceBoxRefill();
   void Timer2Arm();
+  // Shows the speech warning, unless its box is open already.
+  void SpeechWarn();
+  bool SpeechWarningOpen = false;
   int VoiceIndexOf(TextView name) const;  // -1 when no voice has that name
   // The lines of the side files that can never match, a Voices.txt voice that is not there
   // among them (once the voice list is complete).

@@ -399,6 +399,35 @@ TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
   EXPECT_EQ(ini.IntegerGet(u"Options", u"MaxLength", -1), 12);
 }
 
+// A warning box runs a message loop of its own, in which the timers go on: speech that fails
+// again meanwhile opens no second box behind the first.
+TEST_F(MainFrmTest, WarningBoxesNeverStack) {
+  double now = 0;
+  platform_->clock = [&] { return now; };
+  platform_->secondsPerCharacter = 1;
+  SetupIniWrite("[Options]\nMaxQueue=0\n");
+  TMainFrm& f = Frm();
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "");
+  f.Button1.Click();  // the greeting speaks for a while: the lines are held behind it
+  for (const char* line : {"one", "two", "three"}) {
+    FileAppend(ChatFile(), "[18:01]  Ann (ann.example): " + std::string(line) + "\n");
+    App().ProcessEventsFor(1100);
+  }
+  int open = 0, most = 0, shown = 0;
+  ui::MessageHookSet([&](TextView, ui::MessageKind) {
+    ++shown;
+    most = std::max(most, ++open);
+    App().ProcessEventsFor(500);  // while the box is open
+    --open;
+  });
+  platform_->refuses = [](TextView, int32_t) { return true; };
+  now = 1000;
+  App().ProcessEventsFor(1000);
+  EXPECT_GE(shown, 1);
+  EXPECT_EQ(most, 1);
+}
+
 // A voice whose name cannot be read: creation goes on with the voices read so far, the warning
 // once, and Setup.ini is loaded and saved as the user left it.
 TEST_F(MainFrmTest, UnreadableVoiceKeepsTheSettings) {
