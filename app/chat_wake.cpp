@@ -6,21 +6,11 @@
 #include "app/uMainFrm.h"
 #include "platform/platform.h"
 
-namespace {
-
-Text FolderOf(TextView path) {
-  Text folder = PathFolderPart(path);
-  if (folder.size() > 1 && folder.back() == PathSeparator()) folder.pop_back();
-  return folder;
-}
-
-}  // namespace
-
 void TMainFrm::ChatWatchUpdate() {
   std::vector<Text> paths;
   if (Timer1.Enabled()) {
     Text file = TargetFileGet(TypeIndexGet().FileIndex);
-    if (!file.empty()) paths = {file, FolderOf(file)};
+    if (!file.empty()) paths = {file, PathFolderOf(file)};
     if (!AccountSettingsPath.empty()) paths.push_back(AccountSettingsPath);
   }
   ChatWatcher.Watch(paths);
@@ -39,32 +29,19 @@ void TMainFrm::WakeTimerTimer() {
 }
 
 TAccountLogSettings TMainFrm::AccountSettingsLoad(TextView viewer) {
-  AccountSettingsPath.clear();
-  AccountSettingsBytes.clear();
-  if (TypeIndexGet().FileIndex != 1) return AccountLogSettingsGet(viewer, AvatarName());
-  AccountSettingsPath = AccountSettingsPathGet(viewer, AvatarName());
-  try {
-    AccountSettingsBytes = FileContentsRead(AccountSettingsPath);
-  } catch (const PlatformError&) {
-    // Missing or unreadable: the viewer's defaults, until it writes the file.
-  }
-  std::optional<TAccountLogSettings> account =
-      AccountLogSettingsParse(viewer, AccountSettingsBytes);
-  return account ? *account : AccountLogDefaults(viewer);
+  Text path = AccountSettingsPathGet(viewer, AvatarName());
+  AccountSettingsPath = TypeIndexGet().FileIndex == 1 ? path : Text();
+  AccountSettingsBytes = AccountSettingsBytesRead(path);
+  return AccountLogSettingsOf(viewer, AccountSettingsBytes);
 }
 
 void TMainFrm::AccountSettingsRecheck() {
   if (AccountSettingsPath.empty()) return;
-  std::string bytes;
-  try {
-    bytes = FileContentsRead(AccountSettingsPath);
-  } catch (const PlatformError&) {
-    return;  // gone or locked for a moment: the log stays where it was
-  }
+  std::string bytes = AccountSettingsBytesRead(AccountSettingsPath);
   if (bytes == AccountSettingsBytes) return;
   Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
   std::optional<TAccountLogSettings> account = AccountLogSettingsParse(viewer, bytes);
-  // Caught half-written: the rest of the rewrite wakes the tick again.
+  // Caught half-written (or gone for a moment): the rest of the rewrite wakes the tick again.
   if (!account) return;
   AccountSettingsBytes = std::move(bytes);
   LogLocation = ChatLogLocate(viewer, AvatarName(), *account);

@@ -61,6 +61,22 @@ class MainFrmTest : public ::testing::Test {
     if (!frm_) frm_ = std::make_unique<TMainFrm>();
     return *frm_;
   }
+  // Speech that takes a second a character on the clock now_; START with these Setup.ini
+  // [Options], then three chat lines, a tick apart, held behind the greeting that speaks on.
+  TMainFrm& StartWithLinesHeld(const std::string& options) {
+    platform_->clock = [this] { return now_; };
+    platform_->secondsPerCharacter = 1;
+    SetupIniWrite("[Options]\n" + options);
+    TMainFrm& f = Frm();
+    ViewerChatChoose();
+    FileWrite(ChatFile(), "");
+    f.Button1.Click();
+    for (const char* line : {"one", "two", "three"}) {
+      FileAppend(ChatFile(), "[18:01]  Ann (ann.example): " + std::string(line) + "\n");
+      App().ProcessEventsFor(1100);
+    }
+    return f;
+  }
   // The texts spoken by an engine, as SpeakCall writes them.
   static std::vector<std::string> Spoken(const ScriptedEngine& engine) {
     return engine.CallsOf("Speak ");
@@ -86,4 +102,5 @@ class MainFrmTest : public ::testing::Test {
   std::shared_ptr<ScriptedEngine> sapi5_ = std::make_shared<ScriptedEngine>();
   std::vector<std::pair<Text, ui::MessageKind>> messages_;
   std::unique_ptr<TMainFrm> frm_;
+  double now_ = 0;
 };

@@ -372,25 +372,14 @@ TEST_F(MainFrmTest, StartNamesSideFileLinesThatCanNeverMatch) {
 // With speech that takes time, no more than MaxQueue texts wait; the window hands them on as
 // the voice falls silent, the next one saying how many lines were passed over.
 TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
-  double now = 0;
-  platform_->clock = [&] { return now; };
-  platform_->secondsPerCharacter = 1;
-  SetupIniWrite("[Options]\nMaxQueue=1\nMaxLength=12\n");
-  TMainFrm& f = Frm();
-  ViewerChatChoose();
-  FileWrite(ChatFile(), "");
-  f.Button1.Click();  // the greeting speaks for a while
-  for (const char* line : {"one", "two", "three"}) {
-    FileAppend(ChatFile(), "[18:01]  Ann (ann.example): " + std::string(line) + "\n");
-    App().ProcessEventsFor(1100);
-  }
+  TMainFrm& f = StartWithLinesHeld("MaxQueue=1\nMaxLength=12\n");
   EXPECT_EQ(SpeechQueueLength(0), 1);
-  now = 1000;
+  now_ = 1000;
   App().ProcessEventsFor(300);
   EXPECT_EQ(platform_->spoken.back().text, "2 lines passed over. Ann : three");
   FileAppend(ChatFile(), "[18:02]  Ann (ann.example): a message longer than twelve\n");
   App().ProcessEventsFor(1100);
-  now = 2000;
+  now_ = 2000;
   App().ProcessEventsFor(300);
   EXPECT_EQ(platform_->spoken.back().text, "Ann : a message and so on");
   f.FormDestroy();
@@ -402,18 +391,7 @@ TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
 // A warning box runs a message loop of its own, in which the timers go on: speech that fails
 // again meanwhile opens no second box behind the first.
 TEST_F(MainFrmTest, WarningBoxesNeverStack) {
-  double now = 0;
-  platform_->clock = [&] { return now; };
-  platform_->secondsPerCharacter = 1;
-  SetupIniWrite("[Options]\nMaxQueue=0\n");
-  TMainFrm& f = Frm();
-  ViewerChatChoose();
-  FileWrite(ChatFile(), "");
-  f.Button1.Click();  // the greeting speaks for a while: the lines are held behind it
-  for (const char* line : {"one", "two", "three"}) {
-    FileAppend(ChatFile(), "[18:01]  Ann (ann.example): " + std::string(line) + "\n");
-    App().ProcessEventsFor(1100);
-  }
+  StartWithLinesHeld("MaxQueue=0\n");
   int open = 0, most = 0, shown = 0;
   ui::MessageHookSet([&](TextView, ui::MessageKind) {
     ++shown;
@@ -422,7 +400,7 @@ TEST_F(MainFrmTest, WarningBoxesNeverStack) {
     --open;
   });
   platform_->refuses = [](TextView, int32_t) { return true; };
-  now = 1000;
+  now_ = 1000;
   App().ProcessEventsFor(1000);
   EXPECT_GE(shown, 1);
   EXPECT_EQ(most, 1);

@@ -41,6 +41,13 @@ Text PathFolderPart(TextView path) {
   return last == TextView::npos ? Text() : Text(path.substr(0, last + 1));
 }
 
+Text PathFolderOf(TextView path) {
+  Text folder = PathFolderPart(path);
+  bool root = folder.size() == 1 || (folder.size() == 3 && folder[1] == u':');
+  if (!root && !folder.empty()) folder.pop_back();
+  return folder;
+}
+
 bool TextToInteger(TextView text, int32_t& value) {
   size_t i = 0;
   bool negative = false;

@@ -32,6 +32,19 @@ TEST(Folders, SystemFoldersExistWithoutOverrides) {
   EXPECT_FALSE(LocalAppDataGet().empty());
 }
 
+TEST(Paths, FolderOfAPathKeepsOnlyARootsSeparator) {
+  const Text sep(1, PathSeparator());
+  const struct {
+    Text path, folder;
+  } cases[] = {
+      {u"logs" + sep + u"jane" + sep + u"chat.txt", u"logs" + sep + u"jane"},
+      {sep + u"chat.txt", sep},
+      {u"C:" + sep + u"chat.txt", u"C:" + sep},
+      {u"chat.txt", u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PathFolderOf(c.path), c.folder) << TextToUtf8(c.path);
+}
+
 TEST(Files, ExistenceCountsFilesAndLinksNotFolders) {
   TempFolder temp;
   FileWrite(temp.Join(u"file.txt"), "x");

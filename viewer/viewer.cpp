@@ -159,11 +159,23 @@ Text AccountSettingsPathGet(TextView viewerName, TextView avatarFolder) {
   return PathJoin(PathJoin(ViewerFolderGet(viewerName), avatarFolder), kAccountSettings);
 }
 
+std::string AccountSettingsBytesRead(TextView path) {
+  try {
+    return FileContentsRead(path);
+  } catch (const PlatformError&) {
+    return std::string();
+  }
+}
+
+namespace {
+
 TAccountLogSettings AccountLogDefaults(TextView viewerName) {
   TAccountLogSettings settings;
   settings.LogsNearbyChat = viewerName != u"Firestorm";  // each viewer's own default
   return settings;
 }
+
+}  // namespace
 
 std::optional<TAccountLogSettings> AccountLogSettingsParse(TextView viewerName,
                                                            std::string_view bytes) {
@@ -179,15 +191,14 @@ std::optional<TAccountLogSettings> AccountLogSettingsParse(TextView viewerName,
   return settings;
 }
 
-TAccountLogSettings AccountLogSettingsGet(TextView viewerName, TextView avatarFolder) {
-  std::string bytes;
-  try {
-    bytes = FileContentsRead(AccountSettingsPathGet(viewerName, avatarFolder));
-  } catch (const PlatformError&) {
-  }
-  // A file missing, unreadable or not whole gives the viewer's defaults.
+TAccountLogSettings AccountLogSettingsOf(TextView viewerName, std::string_view bytes) {
   std::optional<TAccountLogSettings> settings = AccountLogSettingsParse(viewerName, bytes);
   return settings ? *settings : AccountLogDefaults(viewerName);
+}
+
+TAccountLogSettings AccountLogSettingsGet(TextView viewerName, TextView avatarFolder) {
+  return AccountLogSettingsOf(
+      viewerName, AccountSettingsBytesRead(AccountSettingsPathGet(viewerName, avatarFolder)));
 }
 
 Text ViewerSettingsFileGet(TextView pattern) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -59,14 +60,16 @@ struct TAccountLogSettings {
   bool Timestamps = true;       // LogTimestamp
 };
 TAccountLogSettings AccountLogSettingsGet(TextView viewerName, TextView avatarFolder);
-// What an account says when its settings file is missing or unreadable: the viewer's defaults.
-TAccountLogSettings AccountLogDefaults(TextView viewerName);
 // The account's settings_per_account.xml.
 Text AccountSettingsPathGet(TextView viewerName, TextView avatarFolder);
-// What the bytes of such a file say; nullopt when they are no whole settings file (one caught
-// while the viewer rewrites it).
+// The bytes of such a file; empty when it is missing or cannot be read now.
+std::string AccountSettingsBytesRead(TextView path);
+// What those bytes say; nullopt when they are no whole settings file (one caught while the
+// viewer rewrites it).
 std::optional<TAccountLogSettings> AccountLogSettingsParse(TextView viewerName,
                                                            std::string_view bytes);
+// The same, with the viewer's defaults for bytes that are no whole settings file.
+TAccountLogSettings AccountLogSettingsOf(TextView viewerName, std::string_view bytes);
 
 // The account's log root (InstantMessageLogPath), or empty text.
 Text LogPathGet(TextView viewerName, TextView avatarFolder);

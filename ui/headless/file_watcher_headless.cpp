@@ -19,8 +19,7 @@ void FileWatcher::Watch(const std::vector<Text>& paths) { impl_->state.paths = p
 void FileWatcher::OnChange(Handler handler) { impl_->state.handler = std::move(handler); }
 
 void FileChangeNotify(TextView path) {
-  Text folder = PathFolderPart(path);
-  if (folder.size() > 1 && folder.back() == PathSeparator()) folder.pop_back();
+  Text folder = PathFolderOf(path);
   // A handler may change what is watched: the watchers are looked at as they are now.
   std::vector<FileWatcherState*> told;
   for (FileWatcherState* watcher : Global().watchers) {

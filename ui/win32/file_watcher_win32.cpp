@@ -53,8 +53,7 @@ namespace {
 std::vector<Text> WatchedFolders(const std::vector<Text>& paths) {
   std::vector<Text> folders;
   for (const Text& path : paths) {
-    Text folder = FolderExists(path) ? path : PathFolderPart(path);
-    while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
+    Text folder = FolderExists(path) ? path : PathFolderOf(path);
     if (!folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end()) {
       folders.push_back(folder);
     }
