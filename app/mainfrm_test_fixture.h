@@ -77,6 +77,12 @@ class MainFrmTest : public ::testing::Test {
     }
     return f;
   }
+  // The clock of speech moves on: the texts it has passed end.
+  void ClockTo(double seconds) {
+    now_ = seconds;
+    platform_->ClockAdvanced();
+    sapi5_->ClockAdvanced();
+  }
   // The texts spoken by an engine, as SpeakCall writes them.
   static std::vector<std::string> Spoken(const ScriptedEngine& engine) {
     return engine.CallsOf("Speak ");

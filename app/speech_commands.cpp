@@ -1,6 +1,7 @@
 // kelvora voices and kelvora say: the voice engine without a window.
 #include <iostream>
 #include <stdexcept>
+#include <string>
 
 #include "app/commands.h"
 #include "platform/platform.h"
@@ -24,13 +25,23 @@ int32_t NumberParse(const std::string& option, const std::string& value) {
   return number;
 }
 
-// Opens the engines for one command and releases them at its end.
+// How long a command waits for a speech server's voice list: one started on demand lists in
+// a few seconds; one that does not answer has failed before.
+constexpr int32_t kListingWait = 8000;
+
+// Opens the engines for one command and releases them at its end. A text that cannot be spoken
+// is kept, to be told.
 class EngineSession {
  public:
   EngineSession() {
     SpeechPlatformClassesRegister();
+    TSpeechHandlers handlers;
+    handlers.trouble = [this](const std::string& reason) {
+      if (trouble_.empty()) trouble_ = reason;
+    };
+    SpeechHandlersSet(std::move(handlers));
     SpeechOpen();
-    SpeechVoicesAwait(10000);  // a command lists and picks from the whole list
+    SpeechVoicesAwait(kListingWait);  // a command lists and picks from the whole list
     opened_ = !Voices.empty();
   }
   ~EngineSession() {
@@ -40,10 +51,12 @@ class EngineSession {
   EngineSession(const EngineSession&) = delete;
   EngineSession& operator=(const EngineSession&) = delete;
   bool Opened() const { return opened_; }
+  const std::string& Trouble() const { return trouble_; }
 
  private:
   ComApartment apartment_;
   bool opened_ = false;
+  std::string trouble_;
 };
 
 }  // namespace
@@ -84,12 +97,13 @@ int SayRun(const Arguments& args, std::ostream& err) {
     }
     if (text.empty()) throw std::invalid_argument("no text to say");
     EngineSession session;
-    if (!SpeechSay(Utf8ToText(text), voice, volume, rate)) {
-      err << "kelvora say: the text could not be spoken (no voice, or no sound device: try "
-             "--wav-dir)\n";
+    // The wait ends when the text's end comes or is overdue.
+    if (!SpeechSay(Utf8ToText(text), voice, volume, rate) || !SpeechWait(-1) ||
+        !session.Trouble().empty()) {
+      std::string reason = session.Opened() ? session.Trouble() : "no voice found";
+      err << "kelvora say: the text could not be spoken: " << reason << '\n';
       return 1;
     }
-    SpeechWait(voice, -1);
     return 0;
   } catch (const std::invalid_argument& e) {
     err << "kelvora say: " << e.what() << '\n' << kSayUsage;

@@ -79,7 +79,6 @@ TMainFrm::TMainFrm()
       RadioButton5(GroupBox2, {12, 62, 0, 0}, u"Custom(RegEx)"),
       Edit2(GroupBox2, {131, 60, 339, 0}),
       Timer1(MainFrm),
-      Timer2(MainFrm),
       ChatWatcher(MainFrm),
       WakeTimer(MainFrm) {
   Button1.SetCaption(u"START");
@@ -103,7 +102,6 @@ TMainFrm::TMainFrm()
   for (const char16_t* item : {u"Speak Display Name", u"Speak User Name"}) ComboBox5.ItemAdd(item);
   ComboBox5.SetItemIndex(0);
   Timer1.SetInterval(1000);
-  Timer2.SetInterval(100);
   WakeTimer.SetInterval(kWakeDelay);
 
   using ui::Application;
@@ -120,14 +118,21 @@ TMainFrm::TMainFrm()
   }
   LinkLabel1.OnClick([this](const Text& target) { LinkLabel1LinkClick(target); });
   Timer1.OnTimer([this] { Timer1Timer(); });
-  Timer2.OnTimer([this] { Timer2Timer(); });
   ChatWatcher.OnChange([this] { ChatWatcherChange(); });
   WakeTimer.OnTimer([this] { WakeTimerTimer(); });
   MainFrm.OnIdle([this] { AcTimerUpdate(); });
   // Signed out with the window open: what the window's destruction would save, saved now.
   MainFrm.OnEndSession([this] { SettingsSave(); });
+  // The speech runtimes report from their own threads; the window's thread takes it in.
+  TSpeechHandlers speech;
+  speech.wake = [] { Application::Post(SpeechEventsRun); };
+  speech.trouble = [this](const std::string&) { SpeechWarn(); };
+  speech.voicesChanged = [this] { VoiceBoxRefill(); };
+  SpeechHandlersSet(std::move(speech));
   Application::Dispatch([this] { FormCreate(); });
 }
+
+TMainFrm::~TMainFrm() { SpeechHandlersSet({}); }
 
 // --- Creation and destruction ----------------------------------------------------------------
 
@@ -159,7 +164,6 @@ void TMainFrm::VoiceBoxFill() {
   ComboBox3.SetItemIndex(0);
   SpinEdit2.SetValue(SpeechGetVolume(0));
   SpinEdit3.SetValue(SpeechGetRate(0));
-  Timer2Arm();
 }
 
 void TMainFrm::VoiceBoxRefill() {
@@ -331,24 +335,14 @@ void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
   ASAPISend(text, voice);
 }
 
-void TMainFrm::Timer2Timer() {
-  // Off while it works: a warning box's message loop must not fire it again behind the box.
-  Timer2.SetEnabled(false);
-  if (SpeechVoicesRefresh()) VoiceBoxRefill();
-  if (!SpeechPump()) SpeechWarn();
-  Timer2Arm();
-}
-
 void TMainFrm::SpeechWarn() {
-  // A modal box runs a message loop, in which the timers and the watcher go on and speech may
-  // fail again: one box at a time.
+  // A modal box runs a message loop, in which the timers, the watcher and speech go on, and
+  // speech may fail again: one box at a time.
   if (SpeechWarningOpen) return;
   SpeechWarningOpen = true;
   ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
   SpeechWarningOpen = false;
 }
-
-void TMainFrm::Timer2Arm() { Timer2.SetEnabled(SpeechHolding() || SpeechVoicesListing()); }
 
 void TMainFrm::SpinEdit1Change() {
   // A value typed but not yet brought into range never makes an interval of 0 or less.
@@ -436,19 +430,16 @@ void TMainFrm::ASAPISend(TextView text) { ASAPISend(text, ComboBox3.ItemIndex())
 
 void TMainFrm::ASAPISend(TextView text, int32_t voiceIndex) {
   if (text.empty()) return;
-  bool taken = SpeechSay(text, voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(), MaxQueue);
-  if (!taken) SpeechWarn();
-  Timer2Arm();
+  if (!SpeechSay(text, voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(), MaxQueue)) SpeechWarn();
 }
 
-bool TMainFrm::ASAPISendXml(TextView text) {
-  if (text.empty()) return false;
-  return SpeechSayXml(text, ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value());
+bool TMainFrm::ASAPISendXml(TextView xml, TextView plain) {
+  return SpeechSayNotice(xml, plain, ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value());
 }
 
 void TMainFrm::ASAPICheck() { NoticeSend(kGreetingXml, kGreetingPlain); }
 
-void TMainFrm::ASAPISkip() { SpeechPurge(ComboBox3.ItemIndex()); }
+void TMainFrm::ASAPISkip() { SpeechPurge(); }
 
 void TMainFrm::BWListMsg() {
   TTypeIndex choice = TypeIndexGet();
@@ -487,14 +478,14 @@ void TMainFrm::ChatLogMsg(const TAccountLogSettings& account) {
 }
 
 void TMainFrm::NoticeSend(TextView xml, TextView plain) {
-  if (!ASAPISendXml(xml)) ASAPISend(plain);
+  if (!plain.empty() && !ASAPISendXml(xml, plain)) SpeechWarn();
 }
 
 void TMainFrm::ComboBox3Change() {
   int index = ComboBox3.ItemIndex();
   VoiceName = index >= 0 ? ComboBox3.ItemText(index) : Text();
   if (index == LastVoiceIndex) return;
-  SpeechPurge(LastVoiceIndex);
+  SpeechPurge();
   LastVoiceIndex = index;
   SpinEdit2.SetValue(SpeechGetVolume(index));
   SpinEdit3.SetValue(SpeechGetRate(index));

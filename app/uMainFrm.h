@@ -33,6 +33,8 @@ class TMainFrm {
 
   // Window destruction: saves the settings and closes the voice engine.
   void FormDestroy();
+  // The voice engine no longer reports to this window.
+  ~TMainFrm();
 
   // --- Controls ------------------------------------------------------------------------------
   ui::Form MainFrm;
@@ -66,9 +68,6 @@ class TMainFrm {
   ui::RadioButton RadioButton3, RadioButton5;
   ui::Edit Edit2;
   ui::Timer Timer1;
-  // Hands held texts to the speech runtimes as they fall silent, and takes in a voice list that
-  // comes late.
-  ui::Timer Timer2;
   // Speech follows the chat as it is written: a change to the chat file, its folder or the
   // account's settings wakes the monitor tick, through WakeTimer (once per 50 ms at most).
   ui::FileWatcher ChatWatcher;
@@ -110,7 +109,9 @@ class TMainFrm {
   void SettingsSave();
   void ASAPISend(TextView text);
   void ASAPISend(TextView text, int32_t voiceIndex);
-  bool ASAPISendXml(TextView text);
+  // Queues a notice as markup, spoken as plain text when the voice refuses markup; false when
+  // there is no voice.
+  bool ASAPISendXml(TextView xml, TextView plain);
   void ASAPICheck();
   void ASAPISkip();
   void BWListMsg();
@@ -130,7 +131,6 @@ class TMainFrm {
   void RadioButtonXClick();
   void LinkLabel1LinkClick(const Text& target);
   void Timer1Timer();
-  void Timer2Timer();
   void ChatWatcherChange();
   void WakeTimerTimer();
   void SpinEdit1Change();
@@ -146,7 +146,6 @@ class TMainFrm {
   // The voice list changed (speech-dispatcher's listing came in): the box shows it, the chosen
   // voice kept by its name.
   void VoiceBoxRefill();
-  void Timer2Arm();
   // Shows the speech warning, unless its box is open already.
   void SpeechWarn();
   bool SpeechWarningOpen = false;

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "speech/runtime/posix_runtimes.h"
+#include "speech/runtime/runtime_testing.h"
 #include "speech/uSpeechLib.h"
 
 namespace {
@@ -24,19 +25,20 @@ Text NewestWav(const Text& folder, size_t& count) {
 void BM_FirstSampleLatency(benchmark::State& state) {
   TempFolder folder;
   EnvOverride wav("KELVORA_WAV_DIR", folder.Path());
-  auto voice = EspeakVoiceCreate();
+  EventProbe probe;
+  auto voice = EspeakVoiceCreate(probe.Handler());
   size_t before = 0;
   for (auto _ : state) {
     NewestWav(folder.Path(), before);
     auto start = Clock::now();
-    voice->Speak(u"Hello there, how is everyone today?", kSpeakPlain);
+    int32_t stream = voice->Speak(u"Hello there, how is everyone today?", kSpeakPlain);
     for (;;) {
       size_t count = 0;
       Text file = NewestWav(folder.Path(), count);
       if (count > before && FileSizeProbe(file) > 44) break;
     }
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-    voice->WaitUntilDone(-1);
+    probe.EndsAwait({stream}, 60000);
   }
 }
 BENCHMARK(BM_FirstSampleLatency)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
@@ -44,15 +46,15 @@ BENCHMARK(BM_FirstSampleLatency)->UseManualTime()->Unit(benchmark::kMillisecond)
 void BM_RealTimeFactor(benchmark::State& state) {
   TempFolder folder;
   EnvOverride wav("KELVORA_WAV_DIR", folder.Path());
-  auto voice = EspeakVoiceCreate();
+  EventProbe probe;
+  auto voice = EspeakVoiceCreate(probe.Handler());
   Text text;
   for (int i = 0; i < 10; ++i)
     text += u"This is a sentence of ordinary chat, spoken at the normal rate. ";
   double synthesis = 0, audio = 0;
   for (auto _ : state) {
     auto start = Clock::now();
-    voice->Speak(text, kSpeakPlain);
-    voice->WaitUntilDone(-1);
+    probe.EndsAwait({voice->Speak(text, kSpeakPlain)}, 60000);
     synthesis += std::chrono::duration<double>(Clock::now() - start).count();
     size_t count = 0;
     audio += static_cast<double>(FileSizeProbe(NewestWav(folder.Path(), count)) - 44) / 2 / 22050;

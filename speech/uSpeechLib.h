@@ -1,11 +1,15 @@
 // The voice engine: the voices of the Speech Platform and SAPI 5 engines merged into one list,
-// and speech by list position with a volume and a rate.
+// and one queue of texts in front of both, spoken one at a time with a volume and a rate.
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/unicode.h"
 #include "speech/runtime/runtime.h"
+#include "speech/speech_queue.h"
 
 // The runtime a voice belongs to, as TVoiceEntry::Version names it.
 inline constexpr int32_t kSpeechPlatformVersion = 11;  // Microsoft Speech Platform 11
@@ -25,15 +29,30 @@ inline constexpr int32_t kSpeakPlain = kFlagAsync | kFlagIsNotXml;
 inline constexpr int32_t kSpeakXml = kFlagAsync | kFlagIsXml;
 inline constexpr int32_t kSpeakPurge = kFlagAsync | kFlagPurgeBeforeSpeak;
 
+// How the engine reaches its owner. The runtimes report from threads of their own; wake brings
+// that to the owner's thread, which then calls SpeechEventsRun.
+struct TSpeechHandlers {
+  // Any thread: SpeechEventsRun has work (the binding's thread-safe post). Unset, SpeechWait and
+  // SpeechVoicesAwait take the work in themselves.
+  std::function<void()> wake;
+  // A text could not be spoken (refused, a server lost, an end that never came): told once for
+  // an engine until a text of it is spoken again.
+  std::function<void(const std::string& reason)> trouble;
+  // Voices changed (a listing came in late): whatever shows them refills.
+  std::function<void()> voicesChanged;
+  // A text whose end does not come counts as done after twice its expected time and this.
+  std::chrono::milliseconds endGrace{5000};
+};
+void SpeechHandlersSet(TSpeechHandlers handlers);
+// On the owner's thread: takes in what the runtimes reported and speaks the next text.
+void SpeechEventsRun();
+
 // Opens both engines; true when at least one voice was found. An engine that cannot be created
 // or listed adds no voices; a voice whose name cannot be read ends its engine's list there.
 bool SpeechOpen();
 // False when the last SpeechOpen could not read every voice's name.
 bool SpeechOpenComplete();
-// A runtime that lists its voices in the background (speech-dispatcher) may find others than it
-// gave at SpeechOpen: true when Voices changed now (the caller refills what shows them).
-bool SpeechVoicesRefresh();
-// Whether such a listing is still going on or has news: someone should call SpeechVoicesRefresh.
+// Whether a runtime is still listing its voices in the background (speech-dispatcher).
 bool SpeechVoicesListing();
 // Waits (up to milliseconds) for the listing to end and takes in what it found, for commands
 // that want the whole list at once.
@@ -42,39 +61,36 @@ void SpeechVoicesAwait(int32_t milliseconds);
 // without the engine's suffix in parentheses ("English (America)" for "English (America)
 // (espeak-ng)"), else the first voice whose name begins with it; -1 when there is none.
 int32_t VoiceFind(TextView name);
-// Gives back the SAPI 5 tokens' extra references and destroys the SAPI 5 voice object.
+// Stops speech, gives back the SAPI 5 tokens' extra references and destroys the SAPI 5 voice
+// object.
 void SpeechClose();
-// Program end: releases every speech object (what SpeechClose releases too).
+// Program end: releases every speech object (what SpeechClose releases too); the runtimes stop
+// within a second whatever their servers do.
 void SpeechRelease();
 
-// True when the engine took the text. Chat text is never parsed as markup. A text for an engine
-// that is still speaking waits in the voice engine, which hands it on once the runtime falls
-// silent (SpeechPump), a line at a time. With maxWaiting > 0, no more than that many chat lines
-// (the CR LF pieces of the texts) wait for the engine: the oldest waiting lines are passed over to
-// make room (never what is being spoken), and the text spoken next begins with a short note of how
-// many.
+// Queues chat text (never parsed as markup) for the voice at that index of Voices; false when
+// there is no voice. With maxWaiting > 0, no more than that many chat lines (the CR LF pieces of
+// the texts) wait: the oldest are passed over, and the line spoken next begins with a short
+// note of how many.
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
                int32_t maxWaiting = 0);
-// Chat lines waiting for the engine of that voice that have not begun: those the voice engine
-// holds and the texts the runtime queued behind the one it speaks.
-int32_t SpeechQueueLength(int32_t voiceIndex);
-// Hands held texts to the engines that have fallen silent. False when an engine refused one
-// (it is dropped).
-bool SpeechPump();
-// Whether texts wait in the voice engine: someone must go on calling SpeechPump.
-bool SpeechHolding();
-// The note a text begins with after the limit dropped lines before it.
-Text PassedOverNote(int32_t lines);
-// The text is SAPI XML; false when the voice refuses it.
-bool SpeechSayXml(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate);
-// Stops the engine of that voice and drops its queue (the held texts too); the other engine
-// goes on.
-void SpeechPurge(int32_t voiceIndex);
+// Queues a notice, never passed over: the markup, or the plain text when the voice refuses
+// markup; false when there is no voice.
+bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t volume,
+                     int32_t rate);
+// Chat lines waiting, not yet begun.
+int32_t SpeechQueueLength();
+// Whether a text is being spoken or waits.
+bool SpeechBusy();
+// Skip: stops the text being spoken and empties the queue and every runtime.
+void SpeechPurge();
 // What the engine of that voice holds now; 0 when there are no voices.
 int32_t SpeechGetVolume(int32_t voiceIndex);
 int32_t SpeechGetRate(int32_t voiceIndex);
-// Waits until the engine of that voice has spoken everything queued and held; false on
-// time-out.
-bool SpeechWait(int32_t voiceIndex, int32_t milliseconds);
+// Speaks on until the queue is empty (for commands without a window); false on time-out
+// (milliseconds < 0: no limit but the texts' own).
+bool SpeechWait(int32_t milliseconds);
 // Brings the voice index, the volume (0..100) and the rate (-10..10) into range.
 void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate);
+// How long a text is expected to take at a rate: what its end is waited for is reckoned from.
+std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate);

@@ -11,6 +11,17 @@ class VoiceEngineTest : public ::testing::Test {
   void SetUp() override {
     ScriptedClassRegister(kSpeechPlatformClassId, platform_);
     ScriptedClassRegister(kSapi5ClassId, sapi5_);
+    SpeechHandlersSet(Handlers());
+  }
+  TSpeechHandlers Handlers() {
+    TSpeechHandlers handlers;
+    handlers.trouble = [this](const std::string& reason) { troubles_.push_back(reason); };
+    return handlers;
+  }
+  static std::vector<std::string> Spoken(const ScriptedEngine& engine) {
+    std::vector<std::string> texts;
+    for (const auto& s : engine.spoken) texts.push_back(s.text);
+    return texts;
   }
   void TearDown() override {
     SpeechClose();
@@ -25,6 +36,7 @@ class VoiceEngineTest : public ::testing::Test {
   std::shared_ptr<ScriptedEngine> platform_ = std::make_shared<ScriptedEngine>();
   std::shared_ptr<ScriptedEngine> sapi5_ = std::make_shared<ScriptedEngine>();
   bool opened_ = false;
+  std::vector<std::string> troubles_;
 };
 
 TEST_F(VoiceEngineTest, MergesBothEnginesPlatformFirst) {
@@ -59,8 +71,8 @@ TEST_F(VoiceEngineTest, MissingEnginesAddNoVoices) {
   EXPECT_TRUE(Voices.empty());
   sapi5_->calls.clear();
   EXPECT_FALSE(SpeechSay(u"hello", 0, 100, 0));
-  EXPECT_FALSE(SpeechSayXml(u"<x/>", 0, 100, 0));
-  SpeechPurge(0);
+  EXPECT_FALSE(SpeechSayNotice(u"<x/>", u"x", 0, 100, 0));
+  SpeechPurge();
   EXPECT_EQ(SpeechGetVolume(0), 0);
   EXPECT_EQ(SpeechGetRate(0), 0);
   EXPECT_TRUE(platform_->CallsOf("Speak").empty());
@@ -143,42 +155,62 @@ TEST_F(VoiceEngineTest, ClampsIndexVolumeAndRate) {
   EXPECT_EQ(std::tie(index, volume, rate), std::make_tuple(2, 100, -10));
 }
 
-TEST_F(VoiceEngineTest, PlainTextIsNeverMarkupAndXmlUsesItsFlag) {
+TEST_F(VoiceEngineTest, PlainTextIsNeverMarkupAndNoticesUseMarkup) {
   Open({}, {u"S0"});
   EXPECT_TRUE(SpeechSay(u"<silence msec=\"9999\"/>", 0, 100, 0));
-  EXPECT_TRUE(SpeechSayXml(u"<pron sym=\"k\"/>", 0, 100, 0));
+  EXPECT_TRUE(SpeechSayNotice(u"<pron sym=\"k\"/>", u"k", 0, 100, 0));
   EXPECT_EQ(sapi5_->CallsOf("Speak"),
             (std::vector<std::string>{SpeakCall(kSpeakPlain, "<silence msec=\"9999\"/>"),
                                       SpeakCall(kSpeakXml, "<pron sym=\"k\"/>")}));
 }
 
-TEST_F(VoiceEngineTest, RefusedXmlLeavesVoiceVolumeAndRateSet) {
+// A voice that refuses markup speaks the notice's plain text, with the voice, volume and rate.
+TEST_F(VoiceEngineTest, RefusedMarkupSpeaksThePlainText) {
   sapi5_->refuses = [](TextView, int32_t flags) { return (flags & kFlagIsXml) != 0; };
   Open({}, {u"S0", u"S1"});
-  EXPECT_FALSE(SpeechSayXml(u"<pron sym=\"x\"/>", 1, 30, 4));
+  EXPECT_TRUE(SpeechSayNotice(u"<pron sym=\"x\"/>", u"x", 1, 30, 4));
   EXPECT_EQ(SpeechGetVolume(1), 30);
   EXPECT_EQ(SpeechGetRate(1), 4);
   EXPECT_EQ(sapi5_->CallsOf("SetVoice"), std::vector<std::string>{"SetVoice 1"});
-  EXPECT_TRUE(SpeechSay(u"plain", 1, 30, 4));
+  EXPECT_EQ(sapi5_->CallsOf("Speak").back(), SpeakCall(kSpeakPlain, "x"));
+  EXPECT_TRUE(troubles_.empty());
 }
 
-TEST_F(VoiceEngineTest, FailureToTakeTheVoicePassesToTheCaller) {
-  Open({}, {u"S0"});
-  sapi5_->setVoiceFails = true;
-  EXPECT_THROW(SpeechSay(u"x", 0, 100, 0), SpeechError);
-}
-
-TEST_F(VoiceEngineTest, PurgeStopsOnlyTheEngineOfTheVoice) {
+// What cannot be spoken is dropped and told once for its engine, until a text of it is spoken
+// again; the queue goes on with the next.
+TEST_F(VoiceEngineTest, FailuresAreToldOncePerEngineAndTheQueueGoesOn) {
   Open({u"P0"}, {u"S0"});
+  sapi5_->setVoiceFails = true;
+  EXPECT_TRUE(SpeechSay(u"x", 1, 100, 0));
+  EXPECT_TRUE(SpeechSay(u"y", 1, 100, 0));
+  EXPECT_EQ(troubles_, std::vector<std::string>{"scripted: SetVoice failed"});
+  EXPECT_TRUE(SpeechSay(u"on the other engine", 0, 100, 0));
+  EXPECT_EQ(platform_->CallsOf("Speak").size(), 1u);
+  sapi5_->setVoiceFails = false;
+  EXPECT_TRUE(SpeechSay(u"spoken", 1, 100, 0));
+  SpeechEventsRun();
+  sapi5_->refuses = [](TextView, int32_t) { return true; };
+  EXPECT_TRUE(SpeechSay(u"refused", 1, 100, 0));
+  EXPECT_EQ(troubles_.size(), 2u);
+  EXPECT_FALSE(SpeechBusy());
+}
+
+// Skip stops whatever speaks, on both engines, and empties the queue; a failing purge is
+// ignored.
+TEST_F(VoiceEngineTest, PurgeStopsEveryEngineAndTheQueue) {
+  platform_->clock = [] { return 0.0; };
+  platform_->secondsPerCharacter = 1;
+  Open({u"P0"}, {u"S0"});
+  SpeechSay(u"long", 0, 100, 0);
+  SpeechSay(u"waits", 1, 100, 0);
   platform_->calls.clear();
   sapi5_->calls.clear();
-  SpeechPurge(1);
+  SpeechPurge();
   EXPECT_EQ(sapi5_->calls, std::vector<std::string>{SpeakCall(kSpeakPurge, ".")});
-  EXPECT_TRUE(platform_->calls.empty());
-  SpeechPurge(-4);
   EXPECT_EQ(platform_->calls, std::vector<std::string>{SpeakCall(kSpeakPurge, ".")});
+  EXPECT_FALSE(SpeechBusy());
   sapi5_->refuses = [](TextView, int32_t) { return true; };
-  SpeechPurge(1);  // a failing purge is ignored
+  SpeechPurge();
 }
 
 TEST_F(VoiceEngineTest, VoicesOfOneEngineShareItsObject) {
@@ -188,47 +220,101 @@ TEST_F(VoiceEngineTest, VoicesOfOneEngineShareItsObject) {
   EXPECT_EQ(SpeechGetRate(1), 2);
 }
 
-// Texts for an engine still speaking wait in the voice engine; over the limit the oldest waiting
-// lines are passed over (never what is being spoken) and the next text says how many.
-TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingTexts) {
+// One text speaks at a time whichever engine it needs: a text for the other engine waits until
+// the end of the one being spoken is reported.
+TEST_F(VoiceEngineTest, OneSpeakerAtATimeAcrossEngines) {
+  double now = 0;
+  platform_->clock = sapi5_->clock = [&] { return now; };
+  platform_->secondsPerCharacter = sapi5_->secondsPerCharacter = 1;
+  Open({u"P0"}, {u"S0"});
+  SpeechSay(u"first", 0, 100, 0);
+  SpeechSay(u"second", 1, 100, 0);
+  SpeechSay(u"third", 0, 100, 0);
+  SpeechEventsRun();
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{"first"});
+  EXPECT_TRUE(sapi5_->spoken.empty());
+  now = 5;
+  platform_->ClockAdvanced();
+  SpeechEventsRun();
+  EXPECT_EQ(Spoken(*sapi5_), std::vector<std::string>{"second"});
+  EXPECT_EQ(Spoken(*platform_).size(), 1u);
+  now = 11;
+  sapi5_->ClockAdvanced();
+  SpeechEventsRun();
+  EXPECT_EQ(Spoken(*platform_), (std::vector<std::string>{"first", "third"}));
+}
+
+// A held text keeps its voice by identity: a voice list that changes while it waits (a listing
+// come in late) neither gives it another voice nor drops it.
+TEST_F(VoiceEngineTest, HeldTextsKeepTheirVoiceWhenTheListChanges) {
   double now = 0;
   sapi5_->clock = [&] { return now; };
   sapi5_->secondsPerCharacter = 1;
-  Open({}, {u"S0"});
-  auto spoken = [&] {
-    std::vector<std::string> texts;
-    for (const auto& s : sapi5_->spoken) texts.push_back(s.text);
-    return texts;
+  Open({}, {u"S0", u"S1"});
+  SpeechSay(u"speaking", 0, 100, 0);
+  SpeechSay(u"for S1", 1, 100, 0);
+  Voices.insert(Voices.begin(), TVoiceEntry{kSpeechPlatformVersion, 0, u"Late"});
+  now = 100;
+  sapi5_->ClockAdvanced();
+  SpeechEventsRun();
+  EXPECT_EQ(sapi5_->CallsOf("SetVoice").back(), "SetVoice 1");
+  EXPECT_EQ(Spoken(*sapi5_).back(), "for S1");
+}
+
+// A text whose end never comes counts as done after twice its expected time and the grace; the
+// queue goes on, and the trouble is told once for the whole episode.
+TEST_F(VoiceEngineTest, TextWhoseEndNeverComesCountsAsDoneInTime) {
+  TSpeechHandlers handlers = Handlers();
+  handlers.endGrace = std::chrono::milliseconds(100);
+  SpeechHandlersSet(handlers);
+  sapi5_->neverEnds = true;
+  Open({u"P0"}, {u"S0"});
+  for (const char16_t* text : {u"one", u"two", u"three"}) SpeechSay(text, 1, 100, 0);
+  SpeechSay(u"other engine", 0, 100, 0);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(SpeechWait(5000));
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, 3 * std::chrono::milliseconds(100));
+  EXPECT_LT(took, std::chrono::seconds(3));
+  EXPECT_EQ(Spoken(*sapi5_), (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{"other engine"});
+  EXPECT_EQ(troubles_, std::vector<std::string>{"a text did not end in time"});
+  EXPECT_EQ(sapi5_->CallsOf(SpeakCall(kSpeakPurge, ".")).size(), 3u);
+}
+
+// Over the limit the oldest waiting chat lines are passed over (never what is being spoken, never
+// a notice), on every send, the first included; the next line says how many.
+TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingLines) {
+  double now = 0;
+  sapi5_->clock = platform_->clock = [&] { return now; };
+  sapi5_->secondsPerCharacter = platform_->secondsPerCharacter = 1;
+  Open({u"P0"}, {u"S0"});
+  auto advance = [&](double to) {
+    now = to;
+    sapi5_->ClockAdvanced();
+    platform_->ClockAdvanced();
+    SpeechEventsRun();
   };
-  EXPECT_TRUE(SpeechSay(u"first", 0, 100, 0, 2));  // at once: 5 seconds of speech
-  EXPECT_TRUE(SpeechSay(u"one\r\ntwo", 0, 100, 0, 2));
-  EXPECT_EQ(SpeechQueueLength(0), 2);
-  EXPECT_TRUE(SpeechHolding());
-  EXPECT_TRUE(SpeechSay(u"three", 0, 100, 0, 2));  // "one" passed over
-  EXPECT_EQ(SpeechQueueLength(0), 2);
-  EXPECT_TRUE(SpeechSay(u"four\r\nfive", 0, 100, 0, 2));  // "two", "three" too
-  EXPECT_EQ(SpeechQueueLength(0), 2);
-  EXPECT_TRUE(SpeechPump());
-  EXPECT_EQ(spoken(), std::vector<std::string>{"first"});  // still speaking
-  now = 5;
-  EXPECT_TRUE(SpeechPump());
-  EXPECT_EQ(spoken(), (std::vector<std::string>{"first", "3 lines passed over. four"}));
-  now = 50;
-  EXPECT_TRUE(SpeechPump());
-  EXPECT_EQ(spoken().back(), "five");
-  EXPECT_TRUE(SpeechSay(u"six", 0, 100, 0, 2));
-  now = 100;
-  SpeechPump();
-  EXPECT_EQ(spoken().back(), "six");
-  EXPECT_FALSE(SpeechHolding());
-  EXPECT_EQ(SpeechQueueLength(0), 0);
-  // Without a limit every text waits its turn; Skip drops the waiting ones too.
-  now = 100;
-  for (int i = 0; i < 8; ++i) SpeechSay(u"text", 0, 100, 0, 0);
-  EXPECT_EQ(SpeechQueueLength(0), 8);  // "six" is still being spoken
-  SpeechPurge(0);
-  EXPECT_EQ(SpeechQueueLength(0), 0);
-  EXPECT_FALSE(SpeechHolding());
+  EXPECT_TRUE(SpeechSay(u"a\r\nb\r\nc\r\nfirst", 1, 100, 0, 2));  // "a" "b" passed over at once
+  EXPECT_EQ(Spoken(*sapi5_), std::vector<std::string>{"2 lines passed over. c\r\nfirst"});
+  EXPECT_TRUE(SpeechSay(u"zero", 1, 100, 0, 2));
+  EXPECT_TRUE(SpeechSayNotice(u"<n/>", u"notice", 1, 100, 0));
+  EXPECT_TRUE(SpeechSay(u"one\r\ntwo", 0, 100, 0, 2));  // the other engine counts the same
+  EXPECT_EQ(SpeechQueueLength(), 2);                    // "zero" passed over
+  EXPECT_TRUE(SpeechSay(u"three", 1, 100, 0, 2));
+  EXPECT_EQ(SpeechQueueLength(), 2);
+  EXPECT_TRUE(SpeechSay(u"four\r\nfive", 1, 100, 0, 2));
+  EXPECT_EQ(SpeechQueueLength(), 2);
+  for (double t = 100; SpeechBusy(); t += 100) advance(t);
+  EXPECT_EQ(Spoken(*sapi5_), (std::vector<std::string>{"2 lines passed over. c\r\nfirst", "<n/>",
+                                                       "4 lines passed over. four\r\nfive"}));
+  EXPECT_EQ(Spoken(*platform_).size(), 0u);
+  // Without a limit every line waits its turn; Skip drops them.
+  for (int i = 0; i < 8; ++i) SpeechSay(u"text", 1, 100, 0, 0);
+  EXPECT_EQ(SpeechQueueLength(), 7);  // the first is being spoken
+  SpeechPurge();
+  EXPECT_EQ(SpeechQueueLength(), 0);
+  EXPECT_FALSE(SpeechBusy());
   EXPECT_EQ(PassedOverNote(1), u"1 line passed over.");
 }
 

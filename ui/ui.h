@@ -81,6 +81,9 @@ class Application {
 
   // Runs fn as an event handler: what it throws is shown by the error handler.
   static void Dispatch(const Handler& fn);
+  // Any thread: fn runs soon on the window's thread, as an event handler (nothing when no
+  // Application is running).
+  static void Post(Handler fn);
   static Text Title();
 };
 

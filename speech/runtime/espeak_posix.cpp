@@ -26,6 +26,30 @@ constexpr char kEngine[] = "espeak-ng";
 // Samples per callback: purging stops the current text within this much audio.
 constexpr int kBufferMilliseconds = 40;
 
+// How long the worker keeps the sound device playing for a next text before it lets it drain.
+constexpr auto kDeviceLinger = std::chrono::milliseconds(200);
+// How long leaving the program waits for the worker to stop; a sound device that hangs keeps it.
+constexpr auto kStopWait = std::chrono::milliseconds(800);
+
+// The voice object's event handler, for the jobs it queued: cut when the object goes, so a job
+// the worker finishes later tells no one.
+class EventsRelay {
+ public:
+  explicit EventsRelay(SpeechEventHandler events) : events_(std::move(events)) {}
+  void Tell(const SpeechEvent& event) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (events_) events_(event);
+  }
+  void Cut() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    events_ = nullptr;
+  }
+
+ private:
+  std::mutex mutex_;
+  SpeechEventHandler events_;
+};
+
 struct Job {
   std::string text;
   bool phonemes;
@@ -33,7 +57,13 @@ struct Job {
   int32_t rate;
   int32_t volume;
   Text wavFolder;  // empty: the sound device
+  int32_t stream;
+  std::shared_ptr<EventsRelay> events;  // told the job's end
 };
+
+void JobEnded(const Job& job, std::string failure) {
+  job.events->Tell({SpeechEvent::Kind::kTextEnded, job.stream, std::move(failure)});
+}
 
 // One WAV file per text: 16-bit mono, sizes patched in when the text ends.
 class WavWriter {
@@ -125,44 +155,41 @@ class StderrSilence {
 class EspeakEngine {
  public:
   static EspeakEngine& Get() {
-    static EspeakEngine engine;
-    return engine;
+    // Let go of at exit only when its worker stopped: one stuck in a sound device keeps it.
+    struct Owner {
+      EspeakEngine* engine = new EspeakEngine;
+      ~Owner() {
+        if (engine->Stop()) delete engine;
+      }
+    };
+    static Owner owner;
+    return *owner.engine;
   }
 
   const std::vector<std::pair<std::string, std::string>>& VoiceList() const { return voices_; }
 
-  // Queues a text; throws SpeechError when its samples would have nowhere to go.
+  // Queues a text; the worker opens the sound device when a text needs it.
   void Enqueue(Job job) {
-    if (job.wavFolder.empty() && !DeviceOpen()) {
-      throw SpeechError(
-          "espeak-ng: no sound device can be opened (set KELVORA_WAV_DIR to write WAV files)");
-    }
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back(std::move(job));
     wake_.notify_all();
   }
 
-  // Stops the current text and drops the queue.
+  // Stops the current text and drops the queue; every dropped text is told ended.
   void Purge() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queue_.clear();
-    ++generation_;
-    wake_.notify_all();
+    std::deque<Job> dropped;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      dropped.swap(queue_);
+      ++generation_;
+      wake_.notify_all();
+    }
+    for (const Job& job : dropped) JobEnded(job, {});
   }
 
   int32_t Pending() {
     std::lock_guard<std::mutex> lock(mutex_);
     return static_cast<int32_t>(queue_.size()) + (busy_ ? 1 : 0);
-  }
-
-  bool WaitUntilDone(int32_t milliseconds) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    auto idle = [this] { return queue_.empty() && !busy_; };
-    if (milliseconds < 0) {
-      done_.wait(lock, idle);
-      return true;
-    }
-    return done_.wait_for(lock, std::chrono::milliseconds(milliseconds), idle);
   }
 
  private:
@@ -177,16 +204,21 @@ class EspeakEngine {
   }
 
   ~EspeakEngine() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-      ++generation_;
-      wake_.notify_all();
-    }
     worker_.join();
     espeak_Terminate();
     if (stream_) Pa_CloseStream(stream_);
     if (paReady_) Pa_Terminate();
+  }
+
+  // Stops the worker; false when it did not stop in time (a sound device that does not return).
+  bool Stop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    stop_ = true;
+    ++generation_;
+    wake_.notify_all();
+    if (done_.wait_for(lock, kStopWait, [this] { return workerDone_; })) return true;
+    worker_.detach();
+    return false;
   }
 
   // espeak-ng lists its voices by language name; the user's own language comes first, so the
@@ -203,8 +235,8 @@ class EspeakEngine {
     for (auto& [rank, voice] : ranked) voices_.push_back(std::move(voice));
   }
 
+  // On the worker only, which alone plays on the device.
   bool DeviceOpen() {
-    std::lock_guard<std::mutex> lock(deviceMutex_);
     if (stream_) return true;
     // ALSA and JACK report every device they probe on stderr; none of it is ours to show.
     StderrSilence silence;
@@ -223,20 +255,32 @@ class EspeakEngine {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
-      if (stop_) return;
+      if (stop_) break;
       Job job = std::move(queue_.front());
       queue_.pop_front();
       busy_ = true;
       uint64_t generation = generation_;
       lock.unlock();
-      Synthesise(job, generation);
+      std::string failure;
+      if (job.wavFolder.empty() && !DeviceOpen()) {
+        failure = "espeak-ng: no sound device can be opened (set KELVORA_WAV_DIR to write WAV files)";
+      } else {
+        Synthesise(job, generation);
+      }
       lock.lock();
       busy_ = false;
-      if (queue_.empty()) {
+      lock.unlock();
+      JobEnded(job, std::move(failure));
+      lock.lock();
+      // The device drains only when no next text comes soon, and never under the lock.
+      if (!wake_.wait_for(lock, kDeviceLinger, [this] { return stop_ || !queue_.empty(); })) {
+        lock.unlock();
         DeviceIdle();
-        done_.notify_all();
+        lock.lock();
       }
     }
+    workerDone_ = true;
+    done_.notify_all();
   }
 
   void Synthesise(const Job& job, uint64_t generation) {
@@ -285,11 +329,11 @@ class EspeakEngine {
   std::deque<Job> queue_;
   bool busy_ = false;
   bool stop_ = false;
+  bool workerDone_ = false;
   std::atomic<uint64_t> generation_{0};
   Current current_;
-  std::mutex deviceMutex_;
   bool paReady_ = false;
-  std::atomic<PaStream*> stream_{nullptr};  // opened on the window thread, played on the worker
+  PaStream* stream_ = nullptr;  // the worker's alone
   std::thread worker_;
 };
 
@@ -300,7 +344,16 @@ Text WavFolderGet() {
 
 class EspeakVoice : public NamedVoice {
  public:
-  EspeakVoice() : NamedVoice(kEngine, "en") { EspeakEngine::Get(); }
+  explicit EspeakVoice(SpeechEventHandler events)
+      : NamedVoice(kEngine, "en"), events_(std::make_shared<EventsRelay>(std::move(events))) {
+    EspeakEngine::Get();
+  }
+  ~EspeakVoice() override {
+    events_->Cut();
+    EspeakEngine::Get().Purge();
+  }
+  EspeakVoice(const EspeakVoice&) = delete;
+  EspeakVoice& operator=(const EspeakVoice&) = delete;
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
     std::vector<std::shared_ptr<NamedToken>> tokens;
     for (const auto& [name, identifier] : EspeakEngine::Get().VoiceList()) {
@@ -315,15 +368,14 @@ class EspeakVoice : public NamedVoice {
     if ((flags & kFlagPurgeBeforeSpeak) && text == u".") return 0;
     bool xml = (flags & kFlagIsXml) != 0;
     std::string body = xml ? SapiXmlToEspeak(text) : TextToUtf8(text);
-    engine.Enqueue({std::move(body), xml, Voice(), Rate(), Volume(), WavFolderGet()});
-    return ++stream_;
+    engine.Enqueue(
+        {std::move(body), xml, Voice(), Rate(), Volume(), WavFolderGet(), ++stream_, events_});
+    return stream_;
   }
   int32_t Pending() override { return EspeakEngine::Get().Pending(); }
-  bool WaitUntilDone(int32_t milliseconds) override {
-    return EspeakEngine::Get().WaitUntilDone(milliseconds);
-  }
 
  private:
+  std::shared_ptr<EventsRelay> events_;
   int32_t stream_ = 0;
 };
 
@@ -334,4 +386,6 @@ int EspeakWordsPerMinute(int32_t rate) {
   return static_cast<int>(std::clamp<long>(wpm, espeakRATE_MINIMUM, espeakRATE_MAXIMUM));
 }
 
-std::shared_ptr<SpeechVoice> EspeakVoiceCreate() { return std::make_shared<EspeakVoice>(); }
+std::shared_ptr<SpeechVoice> EspeakVoiceCreate(SpeechEventHandler events) {
+  return std::make_shared<EspeakVoice>(std::move(events));
+}

@@ -72,9 +72,9 @@ class NamedVoice : public SpeechVoice {
 
 // espeak-ng, embedded: synthesises on its own thread into the sound device, or into one WAV
 // file per text when KELVORA_WAV_DIR names a folder.
-std::shared_ptr<SpeechVoice> EspeakVoiceCreate();
+std::shared_ptr<SpeechVoice> EspeakVoiceCreate(SpeechEventHandler events);
 // speech-dispatcher, when a server can be reached (it is started when it is installed).
-std::shared_ptr<SpeechVoice> SpeechdVoiceCreate();
+std::shared_ptr<SpeechVoice> SpeechdVoiceCreate(SpeechEventHandler events);
 
 // Words per minute for a SAPI rate (-10..10): 175 at 0, each step about 1.1 times the last.
 int EspeakWordsPerMinute(int32_t rate);

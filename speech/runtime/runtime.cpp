@@ -15,10 +15,10 @@ void SpeechClassRegister(TextView classId, SpeechVoiceFactory factory) {
   Classes()[Text(classId)] = std::move(factory);
 }
 
-std::shared_ptr<SpeechVoice> SpeechVoiceCreate(TextView classId) {
+std::shared_ptr<SpeechVoice> SpeechVoiceCreate(TextView classId, SpeechEventHandler events) {
   auto found = Classes().find(Text(classId));
   if (found == Classes().end() || !found->second) {
     throw SpeechError("Class not registered: " + TextToUtf8(classId));
   }
-  return found->second();
+  return found->second(std::move(events));
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 #include "platform/unicode.h"
 
@@ -41,7 +42,19 @@ class SpeechObjectTokens {
   virtual std::shared_ptr<SpeechObjectToken> Item(int32_t index) = 0;
 };
 
-// ISpeechVoice: one engine's voice object. Speak queues the text and returns at once.
+// What a runtime tells about the texts Speak took, from any thread of its own (or from inside
+// Speak): each text ends exactly once, spoken to its end, purged, or failed (failure says why).
+// A runtime that lists its voices in the background also tells when the list has changed.
+struct SpeechEvent {
+  enum class Kind { kTextEnded, kVoicesChanged };
+  Kind kind = Kind::kTextEnded;
+  int32_t stream = 0;   // what Speak returned for the text
+  std::string failure;  // empty when the text was spoken or purged
+};
+using SpeechEventHandler = std::function<void(const SpeechEvent&)>;
+
+// ISpeechVoice: one engine's voice object. Every call returns at once: connecting, listing,
+// synthesis and the sound device belong to threads the runtime owns.
 class SpeechVoice {
  public:
   virtual ~SpeechVoice() = default;
@@ -51,19 +64,19 @@ class SpeechVoice {
   virtual void SetVolume(int32_t volume) = 0;
   virtual int32_t GetRate() = 0;
   virtual void SetRate(int32_t rate) = 0;
+  // Queues the text; its stream number (> 0) is what its end will carry. A purge whose text is
+  // "." only stops: it returns 0 and no end is told for it.
   virtual int32_t Speak(TextView text, int32_t flags) = 0;
-  // Texts taken by Speak that have not been spoken to their end, the one being spoken included:
-  // 0 when the voice is silent.
+  // Texts taken by Speak whose end has not been told yet: 0 when the voice is silent.
   virtual int32_t Pending() = 0;
-  // Waits until everything queued has been spoken; false when the time ran out first.
-  virtual bool WaitUntilDone(int32_t milliseconds) = 0;
   // A runtime that lists its voices in the background: whether the list GetVoices gave has
   // changed since, and whether the listing is still going on.
   virtual bool VoicesChanged() { return false; }
   virtual bool VoicesListing() { return false; }
 };
 
-using SpeechVoiceFactory = std::function<std::shared_ptr<SpeechVoice>()>;
+// Makes a voice object that tells its events to the handler.
+using SpeechVoiceFactory = std::function<std::shared_ptr<SpeechVoice>(SpeechEventHandler)>;
 
 // Makes the class identifier create its voice objects with factory (replacing any earlier one).
 void SpeechClassRegister(TextView classId, SpeechVoiceFactory factory);
@@ -71,4 +84,4 @@ void SpeechClassRegister(TextView classId, SpeechVoiceFactory factory);
 // Linux).
 void SpeechPlatformClassesRegister();
 // A new voice object of the class; throws SpeechError when no runtime serves it.
-std::shared_ptr<SpeechVoice> SpeechVoiceCreate(TextView classId);
+std::shared_ptr<SpeechVoice> SpeechVoiceCreate(TextView classId, SpeechEventHandler events);

@@ -6,6 +6,9 @@
 #include <sapi.h>
 
 #include <algorithm>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "speech/runtime/runtime.h"
 
@@ -71,16 +74,35 @@ class ComTokens : public SpeechObjectTokens {
   Com<ISpeechObjectTokens> tokens_;
 };
 
+// The automation voice object. Speak returns at once (SAPI speaks asynchronously); a watcher
+// thread waits on the voice's speak-complete event and tells the end of the texts in flight.
 class ComVoice : public SpeechVoice {
  public:
-  explicit ComVoice(const wchar_t* classId) {
+  ComVoice(const wchar_t* classId, SpeechEventHandler events) : events_(std::move(events)) {
     CLSID clsid{};
     IID iid{};
     Check("CLSIDFromString", CLSIDFromString(classId, &clsid));
     Check("IIDFromString", IIDFromString(L"{269316D8-57BD-11D2-9EEE-00C04F797396}", &iid));
     Check("CoCreateInstance(SpVoice)", CoCreateInstance(clsid, nullptr, CLSCTX_ALL, iid,
                                                         reinterpret_cast<void**>(voice_.Out())));
+    LONG complete = 0;
+    // Without the event (an engine that lacks it), the voice engine's deadline ends each text.
+    if (SUCCEEDED(voice_->SpeakCompleteEvent(&complete))) {
+      complete_ = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(complete));
+    }
+    stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    armed_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!stop_ || !armed_) throw SpeechError(HresultMessage("CreateEvent", E_FAIL));
+    watcher_ = std::thread([this] { Watch(); });
   }
+  ~ComVoice() override {
+    SetEvent(stop_);
+    watcher_.join();
+    CloseHandle(stop_);
+    CloseHandle(armed_);
+  }
+  ComVoice(const ComVoice&) = delete;
+  ComVoice& operator=(const ComVoice&) = delete;
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView required, TextView optional) override {
     ISpeechObjectTokens* tokens = nullptr;
     Check("ISpeechVoice::GetVoices",
@@ -110,28 +132,43 @@ class ComVoice : public SpeechVoice {
     long stream = 0;
     Check("ISpeechVoice::Speak",
           voice_->Speak(Bstr(text).get(), static_cast<SpeechVoiceSpeakFlags>(flags), &stream));
+    if ((flags & kFlagPurgeBeforeSpeak) && text == u".") return 0;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      inFlight_.push_back(static_cast<int32_t>(stream));
+    }
+    SetEvent(armed_);
     return static_cast<int32_t>(stream);
   }
   int32_t Pending() override {
-    Com<ISpeechVoiceStatus> status;
-    Check("ISpeechVoice::get_Status", voice_->get_Status(status.Out()));
-    SpeechRunState state{};
-    long current = 0, last = 0;
-    Check("ISpeechVoiceStatus::get_RunningState", status->get_RunningState(&state));
-    if (!(state & SRSEIsSpeaking)) return 0;
-    Check("ISpeechVoiceStatus::get_CurrentStreamNumber", status->get_CurrentStreamNumber(&current));
-    Check("ISpeechVoiceStatus::get_LastStreamNumberQueued",
-          status->get_LastStreamNumberQueued(&last));
-    return static_cast<int32_t>(std::max<long>(last - current + 1, 1));
-  }
-  bool WaitUntilDone(int32_t milliseconds) override {
-    VARIANT_BOOL done = VARIANT_FALSE;
-    Check("ISpeechVoice::WaitUntilDone", voice_->WaitUntilDone(milliseconds, &done));
-    return done != VARIANT_FALSE;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int32_t>(inFlight_.size());
   }
 
  private:
+  // Waits for texts in flight, then for the voice to complete them (or for the stop).
+  void Watch() {
+    HANDLE armedOrStop[] = {stop_, armed_};
+    while (WaitForMultipleObjects(2, armedOrStop, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+      if (!complete_) continue;
+      HANDLE completeOrStop[] = {stop_, complete_};
+      if (WaitForMultipleObjects(2, completeOrStop, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
+      std::vector<int32_t> ended;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ended.swap(inFlight_);
+      }
+      for (int32_t stream : ended) events_({SpeechEvent::Kind::kTextEnded, stream, {}});
+    }
+  }
+
   Com<ISpeechVoice> voice_;
+  SpeechEventHandler events_;
+  HANDLE complete_ = nullptr;  // the voice's own
+  HANDLE stop_ = nullptr, armed_ = nullptr;
+  std::mutex mutex_;
+  std::vector<int32_t> inFlight_;
+  std::thread watcher_;
 };
 
 std::wstring Wide(TextView text) { return std::wstring(text.begin(), text.end()); }
@@ -140,8 +177,9 @@ std::wstring Wide(TextView text) { return std::wstring(text.begin(), text.end())
 
 void SpeechPlatformClassesRegister() {
   for (const char16_t* classId : {kSpeechPlatformClassId, kSapi5ClassId}) {
-    SpeechClassRegister(classId, [id = Wide(classId)]() -> std::shared_ptr<SpeechVoice> {
-      return std::make_shared<ComVoice>(id.c_str());
+    SpeechClassRegister(classId, [id = Wide(classId)](SpeechEventHandler events)
+                                     -> std::shared_ptr<SpeechVoice> {
+      return std::make_shared<ComVoice>(id.c_str(), std::move(events));
     });
   }
 }

@@ -66,24 +66,26 @@ class ScriptedVoice : public SpeechVoice {
   int32_t Speak(TextView text, int32_t flags) override {
     engine_->calls.push_back(SpeakCall(flags, TextToUtf8(text)));
     if (engine_->refuses && engine_->refuses(text, flags)) throw SpeechError("scripted: refused");
-    if (!engine_->clock) return 1;
-    double now = engine_->clock();
+    double now = engine_->clock ? engine_->clock() : 0;
     if (flags & kFlagPurgeBeforeSpeak) {
       for (auto& spoken : engine_->spoken) spoken.end = std::min(spoken.end, now);
-      if (text == u".") return 1;
+      if (text == u".") {
+        engine_->ClockAdvanced();
+        return 0;
+      }
     }
     double start = engine_->spoken.empty() ? now : std::max(now, engine_->spoken.back().end);
-    double length = static_cast<double>(text.size()) * engine_->secondsPerCharacter;
-    engine_->spoken.push_back({TextToUtf8(text), start, start + length});
-    return static_cast<int32_t>(engine_->spoken.size());
+    double length = engine_->clock ? static_cast<double>(text.size()) * engine_->secondsPerCharacter
+                                   : 0;
+    auto stream = static_cast<int32_t>(engine_->spoken.size() + 1);
+    engine_->spoken.push_back({TextToUtf8(text), start, start + length, stream, false});
+    engine_->ClockAdvanced();
+    return stream;
   }
   int32_t Pending() override {
-    if (!engine_->clock) return 0;
-    double now = engine_->clock();
     return static_cast<int32_t>(std::count_if(engine_->spoken.begin(), engine_->spoken.end(),
-                                              [now](const auto& s) { return s.end > now; }));
+                                              [](const auto& s) { return !s.told; }));
   }
-  bool WaitUntilDone(int32_t) override { return true; }
 
  private:
   std::shared_ptr<ScriptedEngine> engine_;
@@ -103,10 +105,21 @@ std::vector<std::string> ScriptedEngine::CallsOf(const std::string& prefix) cons
   return out;
 }
 
+void ScriptedEngine::ClockAdvanced() {
+  if (neverEnds) return;
+  double now = clock ? clock() : 0;
+  for (Spoken& text : spoken) {
+    if (text.told || text.end > now) continue;
+    text.told = true;
+    if (events) events({SpeechEvent::Kind::kTextEnded, text.stream, {}});
+  }
+}
+
 void ScriptedClassRegister(TextView classId, std::shared_ptr<ScriptedEngine> engine) {
-  SpeechClassRegister(classId, [engine]() -> std::shared_ptr<SpeechVoice> {
+  SpeechClassRegister(classId, [engine](SpeechEventHandler events) -> std::shared_ptr<SpeechVoice> {
     engine->calls.push_back("Create");
     if (engine->createFails) throw SpeechError("scripted: class not registered");
+    engine->events = std::move(events);
     return std::make_shared<ScriptedVoice>(engine);
   });
 }

@@ -21,18 +21,25 @@ struct ScriptedEngine {
   // The tokens handed out, to count the references others hold.
   std::vector<std::shared_ptr<SpeechObjectToken>> tokens;
   // Speech that takes time: with a clock (seconds) and a time per character, each text is
-  // spoken after the ones before it, and Pending counts those not yet ended. Without, every
-  // text ends at once.
+  // spoken after the ones before it, its end told by ClockAdvanced once the clock has passed it.
+  // Without, every text ends at once.
   std::function<double()> clock;
   double secondsPerCharacter = 0;
+  // A synthesiser that hangs: no text ever ends, not even a purged one.
+  bool neverEnds = false;
   struct Spoken {
     std::string text;
     double start, end;
+    int32_t stream;
+    bool told;  // its end has been told
   };
   std::vector<Spoken> spoken;  // every text with its time, purged ones cut short
+  SpeechEventHandler events;   // the last voice object's
 
   // Calls beginning with prefix.
   std::vector<std::string> CallsOf(const std::string& prefix) const;
+  // Tells the end of every text the clock has passed.
+  void ClockAdvanced();
 };
 
 // A Speak call as calls records it.

@@ -1,185 +1,71 @@
 // The speech-dispatcher runtime: the desktop's speech server, with the voices of whatever
 // synthesisers it runs. Markup is not offered to it (callers fall back to plain text).
-#include <libspeechd.h>
+//
+// One worker owns the connection: it connects (starting the server where it is started on
+// demand), lists the voices, sends the texts and reads the server's end notices. Every reply is
+// waited for a bounded time; a server that does not answer, or goes away, fails the texts it
+// held, and the next text connects anew. The window's calls only queue work for the worker.
+#include <spawn.h>
+#include <sys/eventfd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+
+#include <csignal>
+#include <deque>
+#include <map>
+#include <memory>
 #include <mutex>
-#include <string_view>
 #include <thread>
 
 #include "platform/platform.h"
 #include "speech/runtime/posix_runtimes.h"
+#include "speech/runtime/speechd_voices_posix.h"
+#include "speech/runtime/ssip_posix.h"
+
+extern char** environ;
 
 namespace {
 
 constexpr char kEngine[] = "speech-dispatcher";
+constexpr std::chrono::milliseconds kReplyTimeout{2000};
+// How long a server started on demand may take to listen.
+constexpr std::chrono::milliseconds kSpawnWait{3000};
 
 // SAPI's volume 0..100 and rate -10..10 on speech-dispatcher's -100..100.
 int SpeechdVolume(int32_t volume) { return volume * 2 - 100; }
 int SpeechdRate(int32_t rate) { return rate * 10; }
 
-// Messages still being spoken, counted through the server's end and cancel notices.
-struct PendingMessages {
-  std::mutex mutex;
-  std::condition_variable done;
-  int count = 0;
+// SSIP's notices that end a message: END and CANCELLED.
+constexpr int kNoticeEnd = 702;
+constexpr int kNoticeCancelled = 703;
+
+struct Job {
+  bool cancel;  // else a text to speak
+  std::string text, voice;
+  int32_t volume, rate, stream;
 };
-
-PendingMessages& PendingGet() {
-  static PendingMessages pending;
-  return pending;
-}
-
-void MessageEnded(size_t, size_t, SPDNotificationType) {
-  PendingMessages& pending = PendingGet();
-  std::lock_guard<std::mutex> lock(pending.mutex);
-  if (pending.count > 0) --pending.count;
-  pending.done.notify_all();
-}
-
-// One voice of the server: its module, its name and language, as the server lists them.
-struct ServerVoice {
-  std::string module, name, language;
-  bool operator==(const ServerVoice&) const = default;
-};
-
-// The voices a person would choose: every language once (espeak-ng's module offers each in a
-// hundred variants), the user's own language first; the variants of exactly that language after
-// all the others, where they are at hand without burying the list.
-std::vector<ServerVoice> VoicesChosen(std::vector<std::pair<ServerVoice, std::string>> listed) {
-  auto plain = [](const std::string& variant) { return variant.empty() || variant == "none"; };
-  // The user's own language: the plain voice nearest to it.
-  std::string own;
-  int best = 3;
-  for (const auto& [voice, variant] : listed) {
-    int rank = LanguageRank(voice.language);
-    if (plain(variant) && rank < best) best = rank, own = voice.language;
-  }
-  std::vector<std::pair<int, ServerVoice>> ranked;
-  for (auto& [voice, variant] : listed) {
-    if (plain(variant)) {
-      ranked.push_back({LanguageRank(voice.language), std::move(voice)});
-    } else if (best < 2 && voice.language == own) {
-      ranked.push_back({3, std::move(voice)});
-    }
-  }
-  std::stable_sort(ranked.begin(), ranked.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<ServerVoice> voices;
-  for (auto& [rank, voice] : ranked) voices.push_back(std::move(voice));
-  return voices;
-}
-
-// The three tab-separated fields of a line, as the server lists a voice ("name, language,
-// variant") and the cache keeps one ("module, name, language"); false for another line.
-bool FieldsRead(std::string_view line, std::string (&fields)[3]) {
-  size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
-  if (tab1 == std::string_view::npos || tab2 == std::string_view::npos) return false;
-  fields[0] = line.substr(0, tab1);
-  fields[1] = line.substr(tab1 + 1, tab2 - tab1 - 1);
-  fields[2] = line.substr(tab2 + 1);
-  return true;
-}
-
-SPDConnection* Connect(const char* connectionName) {
-  char* error = nullptr;
-  SPDConnection* connection =
-      spd_open2("kelvora", connectionName, nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
-  if (!connection) {
-    std::string reason = error ? error : "no server";
-    std::free(error);
-    throw SpeechError("speech-dispatcher: " + reason);
-  }
-  return connection;
-}
-
-// The server's voices, module by module, through the protocol's own listing (libspeechd's
-// takes seconds for the thousands of voices espeak-ng's module offers).
-std::vector<ServerVoice> ServerVoicesList(SPDConnection* connection) {
-  std::vector<std::pair<ServerVoice, std::string>> listed;
-  char** modules = spd_list_modules(connection);
-  for (char** module = modules; module && *module; ++module) {
-    if (spd_set_output_module(connection, *module) != 0) continue;
-    char* reply = nullptr;
-    if (spd_execute_command_with_reply(connection, "LIST SYNTHESIS_VOICES", &reply) == 0 && reply) {
-      // "249-name<TAB>language<TAB>variant" lines, then "249 OK".
-      std::string_view rest(reply);
-      while (!rest.empty()) {
-        std::string_view line = rest.substr(0, rest.find('\n'));
-        rest.remove_prefix(std::min(rest.size(), line.size() + 1));
-        if (line.rfind("249-", 0) != 0) continue;
-        line.remove_prefix(4);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        std::string fields[3];
-        if (FieldsRead(line, fields))
-          listed.push_back({{*module, fields[0], fields[1]}, fields[2]});
-      }
-    }
-    std::free(reply);
-  }
-  if (modules) {
-    for (char** module = modules; *module; ++module) std::free(*module);
-    std::free(modules);
-  }
-  return VoicesChosen(std::move(listed));
-}
-
-// The voices listed at the last run in this language, so that a start need not wait for the
-// server's listing.
-Text VoiceCachePath() {
-  Text cache = EnvironmentGet("XDG_CACHE_HOME");
-  if (cache.empty()) {
-    Text home = EnvironmentGet("HOME");
-    if (home.empty()) return Text();
-    cache = PathJoin(home, u".cache");
-  }
-  std::string name = "speech-dispatcher-voices-" + LanguagePreferred() + ".txt";
-  return PathJoin(PathJoin(cache, u"kelvora"), Utf8ToText(name));
-}
-
-std::vector<ServerVoice> VoiceCacheRead() {
-  std::vector<ServerVoice> voices;
-  try {
-    Text path = VoiceCachePath();
-    if (!FileExists(path)) return voices;
-    for (const Text& line : LinesSplit(Utf8ToText(FileContentsRead(path)))) {
-      std::string fields[3];
-      if (FieldsRead(TextToUtf8(line), fields)) voices.push_back({fields[0], fields[1], fields[2]});
-    }
-  } catch (const PlatformError&) {
-  }
-  return voices;
-}
-
-void VoiceCacheWrite(const std::vector<ServerVoice>& voices) {
-  Text path = VoiceCachePath();
-  if (path.empty()) return;
-  std::string contents;
-  for (const ServerVoice& v : voices)
-    contents += v.module + '\t' + v.name + '\t' + v.language + '\n';
-  try {
-    FolderCreate(PathFolderPart(path));
-    FileReplace(path, contents);
-  } catch (const PlatformError&) {
-    // no cache: the next start lists the voices again
-  }
-}
 
 class SpeechdVoice : public NamedVoice {
  public:
-  SpeechdVoice() : NamedVoice(kEngine, "") {
+  explicit SpeechdVoice(SpeechEventHandler events)
+      : NamedVoice(kEngine, ""), events_(std::move(events)) {
     voices_ = VoiceCacheRead();
-    // Reaching the server (starting it, where it is started on demand) and its listing take a
-    // while: they go on beside the window, and what the listing finds replaces the voices of the
-    // last run.
-    lister_ = std::thread([this] { ServerReach(); });
+    wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wake_ < 0) throw SpeechError("speech-dispatcher: no eventfd");
+    worker_ = std::thread([this] { Work(); });
   }
   ~SpeechdVoice() override {
-    lister_.join();
-    if (connection_) spd_close(connection_);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+      if (connection_) connection_->Cancel();
+    }
+    Wake();
+    worker_.join();
+    ::close(wake_);
   }
   SpeechdVoice(const SpeechdVoice&) = delete;
   SpeechdVoice& operator=(const SpeechdVoice&) = delete;
@@ -207,109 +93,262 @@ class SpeechdVoice : public NamedVoice {
   }
 
   int32_t Speak(TextView text, int32_t flags) override {
-    SPDConnection* connection = ConnectionGet();
     if (flags & kFlagPurgeBeforeSpeak) {
-      spd_cancel(connection);
+      Purge();
       if (text == u".") return 0;
     }
     if (flags & kFlagIsXml) throw SpeechError("speech-dispatcher: SAPI XML is not supported");
-    size_t tab = Voice().find('\t');
-    if (tab != std::string::npos) {
-      spd_set_output_module(connection, Voice().substr(0, tab).c_str());
-      spd_set_synthesis_voice(connection, Voice().substr(tab + 1).c_str());
-    }
-    spd_set_volume(connection, SpeechdVolume(Volume()));
-    spd_set_voice_rate(connection, SpeechdRate(Rate()));
-    PendingMessages& pending = PendingGet();
-    {
-      std::lock_guard<std::mutex> lock(pending.mutex);
-      ++pending.count;
-    }
-    int id = spd_say(connection, SPD_TEXT, TextToUtf8(text).c_str());
-    if (id < 0) {
-      MessageEnded(0, 0, SPD_EVENT_CANCEL);
-      throw SpeechError("speech-dispatcher: the text was refused");
-    }
-    return id;
+    std::lock_guard<std::mutex> lock(mutex_);
+    jobs_.push_back({false, TextToUtf8(text), Voice(), Volume(), Rate(), ++lastStream_});
+    Wake();
+    return lastStream_;
   }
 
   int32_t Pending() override {
-    PendingMessages& pending = PendingGet();
-    std::lock_guard<std::mutex> lock(pending.mutex);
-    return pending.count;
-  }
-
-  bool WaitUntilDone(int32_t milliseconds) override {
-    PendingMessages& pending = PendingGet();
-    std::unique_lock<std::mutex> lock(pending.mutex);
-    auto idle = [&] { return pending.count == 0; };
-    if (milliseconds < 0) {
-      pending.done.wait(lock, idle);
-      return true;
-    }
-    return pending.done.wait_for(lock, std::chrono::milliseconds(milliseconds), idle);
+    std::lock_guard<std::mutex> lock(mutex_);
+    int32_t pending = sending_ ? 1 : 0;
+    for (const Job& job : jobs_) pending += job.cancel ? 0 : 1;
+    return pending + static_cast<int32_t>(spoken_.size());
   }
 
  private:
-  // The connection speech goes through; throws when the server cannot be reached.
-  SPDConnection* ConnectionGet() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    listed_.wait_for(lock, kServerWait, [this] { return reached_; });
-    if (!connection_) throw SpeechError("speech-dispatcher: " + reason_);
-    return connection_;
+  void Wake() {
+    uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(wake_, &one, sizeof one);
   }
 
+  bool Stopping() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return stop_;
+  }
+
+  void Ended(int32_t stream, std::string failure) {
+    events_({SpeechEvent::Kind::kTextEnded, stream, std::move(failure)});
+  }
+
+  // The texts not yet sent end at once; the server is told to stop what it has.
+  void Purge() {
+    std::deque<Job> dropped;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      dropped.swap(jobs_);
+      jobs_.push_back({true, {}, {}, 0, 0, 0});
+      Wake();
+    }
+    for (const Job& job : dropped) {
+      if (!job.cancel) Ended(job.stream, {});
+    }
+  }
+
+  void Work() {
+    ServerReach();
+    while (!Stopping()) {
+      JobsRun();
+      Await();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    connection_.reset();
+  }
+
+  // At start: the connection and the voice list.
   void ServerReach() {
-    SPDConnection* connection = nullptr;
-    std::string reason = "no server";
+    std::vector<ServerVoice> fetched;
+    bool listening = true;
     try {
-      connection = Connect("main");
-      connection->callback_end = MessageEnded;
-      connection->callback_cancel = MessageEnded;
-      spd_set_notification_on(connection, SPD_END);
-      spd_set_notification_on(connection, SPD_CANCEL);
-    } catch (const SpeechError& e) {
-      reason = e.what();
+      Connect();
+      fetched = ServerVoicesList(*connection_);
+    } catch (const SpeechError&) {
+      listening = connection_ != nullptr;
+      ConnectionLost({});
+    }
+    bool changed = false;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      // Nothing listening, or a server with other voices than last time: the list follows it. A
+      // server that does not answer keeps the voices of the last run.
+      if (fetched != voices_ && (!fetched.empty() || !listening)) {
+        if (!fetched.empty()) VoiceCacheWrite(fetched);
+        changed_ = changed = true;
+        voices_ = std::move(fetched);
+      }
+      fetched_ = true;
+    }
+    if (changed) events_({SpeechEvent::Kind::kVoicesChanged, 0, {}});
+  }
+
+  void Connect() {
+    std::string path = SsipSocketPath();
+    std::unique_ptr<SsipConnection> connection;
+    try {
+      connection = std::make_unique<SsipConnection>(path, kReplyTimeout);
+    } catch (const SpeechError&) {
+      if (!ServerSpawn(path)) throw;
+      connection = ConnectRetry(path);
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      connection_ = connection;
-      reason_ = reason;
-      reached_ = true;
-      listed_.notify_all();
+      if (stop_) throw SpeechError("speech-dispatcher: stopping");
+      connection_ = std::move(connection);
     }
-    std::vector<ServerVoice> fetched;
-    if (connection) {
-      try {
-        SPDConnection* lister = Connect("voices");
-        fetched = ServerVoicesList(lister);
-        spd_close(lister);
-      } catch (const SpeechError&) {
-      }
-    }
-    std::lock_guard<std::mutex> lock(mutex_);
-    // No server, or one with other voices than last time: the list follows it.
-    if (fetched != voices_ && (!fetched.empty() || !connection)) {
-      if (!fetched.empty()) VoiceCacheWrite(fetched);
-      changed_ = true;
-      voices_ = std::move(fetched);
-    }
-    fetched_ = true;
-    listed_.notify_all();
+    std::string user = TextToUtf8(EnvironmentGet("USER"));
+    connection_->Command("SET SELF CLIENT_NAME " + (user.empty() ? "user" : user) +
+                         ":kelvora:main");
+    connection_->Command("SET SELF NOTIFICATION END on");
+    connection_->Command("SET SELF NOTIFICATION CANCEL on");
   }
 
-  static constexpr std::chrono::seconds kServerWait{10};
-  SPDConnection* connection_ = nullptr;
-  std::string reason_;
-  bool reached_ = false;
+  // Starts the server as its clients do, where it is started on demand (its configuration may
+  // refuse); true when the starter said it started.
+  bool ServerSpawn(const std::string& path) {
+    const char* argv[] = {"speech-dispatcher", "--spawn", "--communication-method",
+                          "unix_socket",       "--socket-path", path.c_str(), nullptr};
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int failed = ::posix_spawnp(&pid, argv[0], &quiet, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (failed) return false;
+    auto deadline = std::chrono::steady_clock::now() + kSpawnWait;
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline || Stopping()) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        return false;
+      }
+      WakeAwait(20);
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+
+  std::unique_ptr<SsipConnection> ConnectRetry(const std::string& path) {
+    auto deadline = std::chrono::steady_clock::now() + kSpawnWait;
+    for (;;) {
+      try {
+        return std::make_unique<SsipConnection>(path, kReplyTimeout);
+      } catch (const SpeechError&) {
+        if (std::chrono::steady_clock::now() > deadline || Stopping()) throw;
+      }
+      WakeAwait(50);
+    }
+  }
+
+  void JobsRun() {
+    for (;;) {
+      Job job;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (jobs_.empty() || stop_) return;
+        job = std::move(jobs_.front());
+        jobs_.pop_front();
+        sending_ = !job.cancel;
+      }
+      try {
+        if (job.cancel) {
+          if (connection_) connection_->Command("CANCEL SELF");
+        } else {
+          Send(job);
+        }
+      } catch (const SpeechError& e) {
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          sending_ = false;
+        }
+        if (!job.cancel) Ended(job.stream, e.what());
+        ConnectionLost(e.what());
+      }
+    }
+  }
+
+  void Send(const Job& job) {
+    if (!connection_) Connect();
+    size_t tab = job.voice.find('\t');
+    if (tab != std::string::npos) {
+      connection_->Command("SET SELF OUTPUT_MODULE " + job.voice.substr(0, tab));
+      connection_->Command("SET SELF SYNTHESIS_VOICE " + job.voice.substr(tab + 1));
+    }
+    connection_->Command("SET SELF VOLUME " + std::to_string(SpeechdVolume(job.volume)));
+    connection_->Command("SET SELF RATE " + std::to_string(SpeechdRate(job.rate)));
+    connection_->Command("SPEAK");
+    SsipBlock queued = connection_->Request(SsipSpeakData(job.text));
+    if (queued.code != 225 || queued.lines.size() < 2) {
+      throw SpeechError("speech-dispatcher: the text was refused (" +
+                        std::to_string(queued.code) + ")");
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    sending_ = false;
+    spoken_[queued.lines.front()] = job.stream;
+  }
+
+  // The texts the server held end failed (with the reason, when there is one to tell).
+  void ConnectionLost(const std::string& reason) {
+    std::map<std::string, int32_t> lost;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      connection_.reset();
+      lost.swap(spoken_);
+    }
+    for (const auto& [id, stream] : lost) {
+      Ended(stream, reason.empty() ? "speech-dispatcher: connection lost" : reason);
+    }
+  }
+
+  void NoticesRead() {
+    for (const SsipBlock& notice : connection_->NoticesTake()) {
+      if (notice.code != kNoticeEnd && notice.code != kNoticeCancelled) continue;
+      if (notice.lines.empty()) continue;
+      int32_t stream = 0;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto found = spoken_.find(notice.lines.front());
+        if (found == spoken_.end()) continue;
+        stream = found->second;
+        spoken_.erase(found);
+      }
+      Ended(stream, {});
+    }
+  }
+
+  // Waits for work, a stop, or what the server sends.
+  void Await() {
+    pollfd fds[2] = {{wake_, POLLIN, 0}, {connection_ ? connection_->Descriptor() : -1, POLLIN, 0}};
+    if (::poll(fds, 2, -1) <= 0) return;
+    if (fds[0].revents) {
+      uint64_t count;
+      [[maybe_unused]] ssize_t n = ::read(wake_, &count, sizeof count);
+    }
+    if (!fds[1].revents || !connection_) return;
+    if (!connection_->Receive()) {
+      ConnectionLost("speech-dispatcher: the server went away");
+      return;
+    }
+    NoticesRead();
+  }
+
+  // A pause between tries (the callers look at Stopping after it).
+  static void WakeAwait(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+
+  SpeechEventHandler events_;
+  int wake_ = -1;
   std::mutex mutex_;
-  std::condition_variable listed_;
+  bool stop_ = false;
+  std::unique_ptr<SsipConnection> connection_;  // the worker's; Cancel from the destructor
+  std::deque<Job> jobs_;
+  bool sending_ = false;                 // a text between the queue and the server
+  std::map<std::string, int32_t> spoken_;  // the server's message ids: our streams
+  int32_t lastStream_ = 0;
   std::vector<ServerVoice> voices_;
   bool fetched_ = false;
   bool changed_ = false;
-  std::thread lister_;
+  std::thread worker_;
 };
 
 }  // namespace
 
-std::shared_ptr<SpeechVoice> SpeechdVoiceCreate() { return std::make_shared<SpeechdVoice>(); }
+std::shared_ptr<SpeechVoice> SpeechdVoiceCreate(SpeechEventHandler events) {
+  return std::make_shared<SpeechdVoice>(std::move(events));
+}

@@ -1,44 +1,69 @@
-// The speech-dispatcher runtime against a real server of the test's own (see
-// testdata/speechd-private), and against none.
+// The speech-dispatcher runtime against real servers of the test's own (see
+// testdata/speechd-private): a good one, one killed, one whose synthesiser is frozen, one whose
+// sound fails, a socket that never answers, and none at all.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "speech/runtime/posix_runtimes.h"
-#include "speech/runtime/scripted.h"
+#include "speech/runtime/runtime_testing.h"
+#include "speech/runtime/ssip_posix.h"
 #include "speech/uSpeechLib.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+constexpr auto kAtOnce = std::chrono::milliseconds(50);
+
 bool ServerInstalled() { return std::system("command -v speech-dispatcher >/dev/null") == 0; }
+
+std::string Quoted(const Text& text) { return "'" + TextToUtf8(text) + "'"; }
 
 // A private server for one test: started by the script, stopped at the end.
 class PrivateServer {
  public:
-  explicit PrivateServer(const TempFolder& folder) : folder_(folder) {
-    std::string script = TextToUtf8(SourcePath(u"speech/runtime/testdata/speechd-private"));
-    std::string command = "'" + script + "' '" + TextToUtf8(folder.Path()) + "'";
-    FILE* out = ::popen(command.c_str(), "r");
-    char line[32] = {};
-    if (out && std::fgets(line, sizeof line, out)) pid_ = std::atoi(line);
-    if (out) ::pclose(out);
+  explicit PrivateServer(const TempFolder& folder, const std::string& output = "libao")
+      : folder_(folder) {
+    Start(output);
   }
   ~PrivateServer() { Stop(); }
   PrivateServer(const PrivateServer&) = delete;
   PrivateServer& operator=(const PrivateServer&) = delete;
 
+  void Start(const std::string& output = "libao") {
+    std::string command = Quoted(SourcePath(u"speech/runtime/testdata/speechd-private")) + " " +
+                          Quoted(folder_.Path()) + " " + output;
+    FILE* out = ::popen(command.c_str(), "r");
+    char line[32] = {};
+    if (out && std::fgets(line, sizeof line, out)) pid_ = std::atoi(line);
+    if (out) ::pclose(out);
+  }
   bool Running() const { return pid_ > 0; }
   Text Address() const { return u"unix_socket:" + folder_.Join(u"run/speechd.sock"); }
+  // Its synthesis module's process (0 when it has none yet).
+  pid_t Module() const {
+    std::string command = "pgrep -P " + std::to_string(pid_) + " sd_espeak-ng";
+    FILE* out = ::popen(command.c_str(), "r");
+    char line[32] = {};
+    pid_t module = out && std::fgets(line, sizeof line, out) ? std::atoi(line) : 0;
+    if (out) ::pclose(out);
+    return module;
+  }
   void Stop() {
     if (pid_ <= 0) return;
+    pid_t module = Module();
     ::kill(pid_, SIGKILL);  // as a server that goes away
+    if (module > 0) ::kill(module, SIGKILL);
     for (int i = 0; i < 100 && ::kill(pid_, 0) == 0; ++i) {
       ::waitpid(pid_, nullptr, WNOHANG);
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -48,8 +73,43 @@ class PrivateServer {
 
  private:
   const TempFolder& folder_;
-  int pid_ = -1;
+  pid_t pid_ = -1;
 };
+
+// A socket that takes connections and never answers: a server wedged for good.
+class SilentSocket {
+ public:
+  explicit SilentSocket(const Text& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string p = TextToUtf8(path);
+    std::memcpy(address.sun_path, p.c_str(), p.size() + 1);
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(fd_, 16);
+  }
+  ~SilentSocket() { ::close(fd_); }
+  SilentSocket(const SilentSocket&) = delete;
+  SilentSocket& operator=(const SilentSocket&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+std::vector<Text> Names(SpeechObjectTokens& tokens) {
+  std::vector<Text> names;
+  for (int32_t i = 0; i < tokens.Count(); ++i)
+    names.push_back(tokens.Item(i)->GetAttribute(u"Name"));
+  return names;
+}
+
+// The voice list once the server's listing is in.
+std::shared_ptr<SpeechObjectTokens> VoicesListed(SpeechVoice& voice) {
+  for (int i = 0; i < 500 && voice.VoicesListing(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return voice.GetVoices(u"", u"");
+}
 
 class SpeechdTest : public ::testing::Test {
  protected:
@@ -65,27 +125,13 @@ class SpeechdTest : public ::testing::Test {
   EnvOverride language_{"LC_ALL", u"de_DE.UTF-8"};
 };
 
-// The voice list once the server's listing is in.
-std::shared_ptr<SpeechObjectTokens> VoicesListed(SpeechVoice& voice) {
-  for (int i = 0; i < 500 && voice.VoicesListing(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return voice.GetVoices(u"", u"");
-}
-
-std::vector<Text> Names(SpeechObjectTokens& tokens) {
-  std::vector<Text> names;
-  for (int32_t i = 0; i < tokens.Count(); ++i)
-    names.push_back(tokens.Item(i)->GetAttribute(u"Name"));
-  return names;
-}
-
 // One voice per language, the user's own first, its variants after the others; names that say
 // which engine speaks them. The list of the last run serves the next start at once.
 TEST_F(SpeechdTest, VoiceListAPersonCanUse) {
   std::vector<Text> names;
+  EventProbe probe;
   {
-    auto voice = SpeechdVoiceCreate();
+    auto voice = SpeechdVoiceCreate(probe.Handler());
     EXPECT_EQ(voice->GetVoices(u"", u"")->Count(), 0);  // nothing cached: the window waits not
     names = Names(*VoicesListed(*voice));
     EXPECT_FALSE(voice->VoicesChanged());
@@ -103,69 +149,211 @@ TEST_F(SpeechdTest, VoiceListAPersonCanUse) {
   EXPECT_TRUE(
       std::all_of(variant, names.end(), [](const Text& n) { return n.rfind(u"German+", 0) == 0; }));
   // Started again: the cached list, the same, without waiting for the server's listing.
-  auto again = SpeechdVoiceCreate();
-  auto start = std::chrono::steady_clock::now();
+  auto again = SpeechdVoiceCreate(probe.Handler());
+  auto start = Clock::now();
   EXPECT_EQ(Names(*again->GetVoices(u"", u"")), names);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(300));
   EXPECT_FALSE(again->VoicesChanged());
 }
 
-// Speaking with a chosen voice, volume and rate ends as the server reports; purge stops it.
-TEST_F(SpeechdTest, SpeaksWithTheChosenVoiceAndPurges) {
-  auto voice = SpeechdVoiceCreate();
-  auto tokens = VoicesListed(*voice);
-  voice->SetVoice(tokens->Item(1));
-  voice->SetVolume(40);
-  voice->SetRate(5);
-  voice->Speak(u"Hallo zusammen.", kSpeakPlain);
-  EXPECT_TRUE(voice->WaitUntilDone(20000));
-  EXPECT_EQ(voice->Pending(), 0);
-  for (int i = 0; i < 3; ++i)
-    voice->Speak(u"Ein ziemlich langer Satz, der eine Weile dauert.", kSpeakPlain);
-  EXPECT_GE(voice->Pending(), 1);
-  voice->Speak(u".", kSpeakPurge);
-  EXPECT_TRUE(voice->WaitUntilDone(5000));
-  EXPECT_EQ(voice->Pending(), 0);
-}
+TEST_F(SpeechdTest, KeepsTheRuntimeContract) { RuntimeContractCheck(SpeechdVoiceCreate); }
 
-// Through the voice engine: the queue limit holds texts while the server speaks.
-TEST_F(SpeechdTest, QueueLimitThroughTheVoiceEngine) {
-  SpeechClassRegister(kSpeechPlatformClassId, SpeechdVoiceCreate);
-  ScriptedClassRegister(kSapi5ClassId, std::make_shared<ScriptedEngine>());
-  SpeechOpen();
-  SpeechVoicesAwait(10000);
-  ASSERT_FALSE(Voices.empty());
-  const Text line = u"Ein Satz aus dem Chat, der eine Weile gesprochen wird.";
-  for (int i = 0; i < 6; ++i) EXPECT_TRUE(SpeechSay(line, 0, 100, 0, 2));
-  EXPECT_EQ(SpeechQueueLength(0), 2);
-  EXPECT_TRUE(SpeechWait(0, 60000));
-  EXPECT_EQ(SpeechQueueLength(0), 0);
-  SpeechClose();
-  SpeechRelease();
-}
-
-// A server that goes away mid-session: speaking fails as an error, without hanging.
-TEST_F(SpeechdTest, ServerGoneMidSessionFailsQuickly) {
-  auto voice = SpeechdVoiceCreate();
-  auto tokens = VoicesListed(*voice);
-  voice->SetVoice(tokens->Item(0));
-  server_.Stop();
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_THROW(voice->Speak(u"anyone there?", kSpeakPlain), SpeechError);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-  EXPECT_TRUE(voice->WaitUntilDone(1000));
-}
-
-// No server (and none started on demand: the tests' configuration disables it): no voice, and
-// speaking fails as an error.
+// No server (and none started on demand: the tests' configuration disables it): no voice, and a
+// text ends failed, saying why.
 TEST(Speechd, NoServerAtAllGivesNoVoice) {
   TempFolder folder;
   EnvOverride address("SPEECHD_ADDRESS", u"unix_socket:" + folder.Join(u"none.sock"));
   EnvOverride cache("XDG_CACHE_HOME", folder.Join(u"cache"));
-  auto voice = SpeechdVoiceCreate();
+  EventProbe probe;
+  auto voice = SpeechdVoiceCreate(probe.Handler());
   EXPECT_EQ(VoicesListed(*voice)->Count(), 0);
-  EXPECT_THROW(voice->Speak(u"hello", kSpeakPlain), SpeechError);
+  int32_t stream = voice->Speak(u"hello", kSpeakPlain);
+  ASSERT_TRUE(probe.EndsAwait({stream}, 10000));
+  EXPECT_NE(probe.FailureOf(stream).find("none.sock"), std::string::npos);
+}
+
+TEST(Ssip, SpeakDataEscapesLinesAndEndsWithADot) {
+  EXPECT_EQ(SsipSpeakData("hello"), "hello\r\n.\r\n");
+  EXPECT_EQ(SsipSpeakData("a\r\n.b\nc"), "a\r\n..b\r\nc\r\n.\r\n");
+  EXPECT_EQ(SsipSpeakData("."), "..\r\n.\r\n");
+}
+
+// The voice engine over speech-dispatcher (the Speech Platform's place) and espeak-ng writing WAV
+// files (SAPI 5's), as the window runs it, with a server that misbehaves. Every call of the
+// window's thread is timed.
+class MisbehavingServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!ServerInstalled()) GTEST_SKIP() << "speech-dispatcher is not installed";
+    FolderMake(folder_.Join(u"wav"));
+    SpeechClassRegister(kSpeechPlatformClassId, SpeechdVoiceCreate);
+    SpeechClassRegister(kSapi5ClassId, EspeakVoiceCreate);
+    TSpeechHandlers handlers;
+    handlers.trouble = [this](const std::string& reason) { troubles_.push_back(reason); };
+    handlers.endGrace = std::chrono::milliseconds(1000);
+    SpeechHandlersSet(handlers);
+  }
+  void TearDown() override {
+    auto start = Clock::now();
+    SpeechClose();
+    SpeechRelease();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1)) << "leaving took too long";
+  }
+
+  // Times a call of the window's thread.
+  template <typename Call>
+  auto Timed(Call call) {
+    auto start = Clock::now();
+    auto result = call();
+    longest_ = std::max(longest_, Clock::now() - start);
+    return result;
+  }
+  // Opening (espeak-ng's start among it) happens once, before the window shows: not timed.
+  void Open() {
+    SpeechOpen();
+    for (int i = 0; i < 300 && SpeechVoicesListing(); ++i) Drive(10);
+  }
+  // The window's loop for a while: what the runtimes report taken in as it comes.
+  void Drive(int milliseconds) {
+    auto until = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (Clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      Timed([] {
+        SpeechEventsRun();
+        return 0;
+      });
+    }
+  }
+  bool DriveUntilQuiet(int milliseconds) {
+    for (int waited = 0; SpeechBusy(); waited += 20) {
+      if (waited > milliseconds) return false;
+      Drive(20);
+    }
+    return true;
+  }
+  int32_t FirstOf(int32_t version) {
+    for (size_t i = 0; i < Voices.size(); ++i) {
+      if (Voices[i].Version == version) return static_cast<int32_t>(i);
+    }
+    return -1;
+  }
+  void Say(TextView text, int32_t voice) {
+    Timed([&] { return SpeechSay(text, voice, 100, 0); });
+  }
+  size_t WavFiles() const { return FolderEntriesGet(folder_.Join(u"wav"), u"*.wav").size(); }
+  // A text for an espeak-ng voice after the trouble: spoken, as a WAV file shows.
+  void EspeakStillSpeaks() {
+    size_t before = WavFiles();
+    Say(u"Still here.", FirstOf(kSapi5Version));
+    EXPECT_TRUE(DriveUntilQuiet(20000));
+    EXPECT_EQ(WavFiles(), before + 1);
+  }
+  void WindowNeverBlocked() { EXPECT_LT(longest_, kAtOnce); }
+
+  TempFolder folder_;
+  EnvOverride wav_{"KELVORA_WAV_DIR", folder_.Join(u"wav")};
+  EnvOverride cache_{"XDG_CACHE_HOME", folder_.Join(u"cache")};
+  EnvOverride language_{"LC_ALL", u"de_DE.UTF-8"};  // as SpeechdTest: the language is read once
+  std::vector<std::string> troubles_;
+  Clock::duration longest_{};
+};
+
+// A server that takes the connection and never answers: its voices (from the last run) stay
+// listed, a text for one fails after the reply time-out, told once; espeak-ng speaks on.
+TEST_F(MisbehavingServerTest, SocketThatNeverAnswers) {
+  FolderMake(folder_.Join(u"cache/kelvora"));
+  FileWrite(folder_.Join(u"cache/kelvora/speech-dispatcher-voices-de-de.txt"),
+            "espeak-ng\tGerman\tde\n");
+  SilentSocket silent(folder_.Join(u"silent.sock"));
+  EnvOverride address("SPEECHD_ADDRESS", u"unix_socket:" + folder_.Join(u"silent.sock"));
+  Open();
+  ASSERT_EQ(FirstOf(kSpeechPlatformVersion), 0);
+  Say(u"Anyone there?", 0);
+  Say(u"Anyone at all?", 0);
+  EspeakStillSpeaks();
+  EXPECT_EQ(troubles_.size(), 1u);
+  EXPECT_NE(troubles_.front().find("does not answer"), std::string::npos) << troubles_.front();
+  WindowNeverBlocked();
+}
+
+// A server killed while it holds a text (its synthesiser frozen, so the text is surely under way):
+// the text fails at once, told once; espeak-ng speaks on; the server started again speaks again.
+TEST_F(MisbehavingServerTest, ServerKilledMidTextAndStartedAgain) {
+  PrivateServer server(folder_);
+  ASSERT_TRUE(server.Running());
+  EnvOverride address("SPEECHD_ADDRESS", server.Address());
+  Open();
+  int32_t speechd = FirstOf(kSpeechPlatformVersion);
+  ASSERT_GE(speechd, 0);
+  Say(u"Warming up.", speechd);
+  ASSERT_TRUE(DriveUntilQuiet(20000));
+  ::kill(server.Module(), SIGSTOP);
+  Say(u"A text that is under way when the server goes.", speechd);
+  Drive(300);
+  server.Stop();
+  EspeakStillSpeaks();
+  EXPECT_EQ(troubles_.size(), 1u);
+  server.Start();
+  ASSERT_TRUE(server.Running());
+  Say(u"Back again.", speechd);
+  EXPECT_TRUE(DriveUntilQuiet(20000));
+  EXPECT_EQ(troubles_.size(), 1u) << troubles_.back();
+  WindowNeverBlocked();
+}
+
+// A synthesiser frozen in the middle of the work: no end comes; the text counts as done after its
+// time, the rest is spoken, and the trouble is told once.
+TEST_F(MisbehavingServerTest, FrozenSynthesiser) {
+  PrivateServer server(folder_);
+  ASSERT_TRUE(server.Running());
+  EnvOverride address("SPEECHD_ADDRESS", server.Address());
+  Open();
+  int32_t speechd = FirstOf(kSpeechPlatformVersion);
+  ASSERT_GE(speechd, 0);
+  Say(u"Warming up.", speechd);
+  ASSERT_TRUE(DriveUntilQuiet(20000));
+  pid_t module = server.Module();
+  ASSERT_GT(module, 0);
+  ::kill(module, SIGSTOP);
+  Say(u"Frozen.", speechd);
+  Say(u"Frozen again.", speechd);
+  EspeakStillSpeaks();
+  ::kill(module, SIGCONT);
+  EXPECT_EQ(troubles_, std::vector<std::string>{"a text did not end in time"});
+  WindowNeverBlocked();
+}
+
+// A server whose sound output fails (PulseAudio where none runs): no end ever comes.
+TEST_F(MisbehavingServerTest, SoundOutputThatFails) {
+  PrivateServer server(folder_, "pulse");
+  ASSERT_TRUE(server.Running());
+  EnvOverride address("SPEECHD_ADDRESS", server.Address());
+  Open();
+  int32_t speechd = FirstOf(kSpeechPlatformVersion);
+  ASSERT_GE(speechd, 0);
+  Say(u"No sound.", speechd);
+  Say(u"Still no sound.", speechd);
+  EspeakStillSpeaks();
+  EXPECT_EQ(troubles_, std::vector<std::string>{"a text did not end in time"});
+  WindowNeverBlocked();
+}
+
+// Through the voice engine: the queue limit holds the lines while the server speaks.
+TEST_F(MisbehavingServerTest, QueueLimitWithAGoodServer) {
+  PrivateServer server(folder_);
+  ASSERT_TRUE(server.Running());
+  EnvOverride address("SPEECHD_ADDRESS", server.Address());
+  Open();
+  int32_t speechd = FirstOf(kSpeechPlatformVersion);
+  ASSERT_GE(speechd, 0);
+  const Text line = u"Ein Satz aus dem Chat, der eine Weile gesprochen wird.";
+  for (int i = 0; i < 6; ++i) {
+    Timed([&] { return SpeechSay(line, speechd, 100, 0, 2); });
+  }
+  EXPECT_EQ(SpeechQueueLength(), 2);
+  EXPECT_TRUE(DriveUntilQuiet(60000));
+  EXPECT_TRUE(troubles_.empty());
+  WindowNeverBlocked();
 }
 
 }  // namespace

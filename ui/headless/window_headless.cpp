@@ -1,6 +1,8 @@
 // The application's virtual clock: ProcessEventsFor fires the timers due in the time given, in
 // order, without waiting.
 #include <algorithm>
+#include <mutex>
+#include <vector>
 
 #include "ui/headless/node_headless.h"
 
@@ -13,13 +15,35 @@ Application::~Application() = default;
 
 namespace {
 
+// What Application::Post was given, run by the loop in the order it came.
+std::mutex postedMutex;
+std::vector<Handler> posted;
+
+void PostedRun() {
+  for (;;) {
+    std::vector<Handler> taken;
+    {
+      std::lock_guard<std::mutex> lock(postedMutex);
+      taken.swap(posted);
+    }
+    if (taken.empty()) return;
+    for (const Handler& fn : taken) Application::Dispatch(fn);
+  }
+}
+
 void IdleRun() {
+  PostedRun();
   for (Node* form : Global().forms) {
     if (form->onIdle) Application::Dispatch(form->onIdle);
   }
 }
 
 }  // namespace
+
+void Application::Post(Handler fn) {
+  std::lock_guard<std::mutex> lock(postedMutex);
+  posted.push_back(std::move(fn));
+}
 
 int Application::Run(Form&) {
   IdleRun();

@@ -92,6 +92,12 @@ void Form::OnEndSession(Handler handler) {
                    [handler](QSessionManager&) { Application::Dispatch(handler); });
 }
 Text Form::Caption() const { return T(node_->widget->windowTitle()); }
+void Application::Post(Handler fn) {
+  QCoreApplication* application = QCoreApplication::instance();
+  if (!application) return;
+  QMetaObject::invokeMethod(
+      application, [fn = std::move(fn)] { Application::Dispatch(fn); }, Qt::QueuedConnection);
+}
 void Form::OnIdle(Handler handler) {
   // The event loop is about to wait: nothing else is queued.
   QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,

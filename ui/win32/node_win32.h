@@ -68,6 +68,8 @@ struct FileWatcherState;  // file_watcher_win32.cpp
 inline constexpr wchar_t kContainerClass[] = L"KelvoraContainer";
 // Posted to a form by a file watcher's thread: wParam is the watcher's id.
 inline constexpr UINT kFileChangedMessage = WM_APP + 1;
+// Posted by Application::Post to its message-only window: lParam is the Handler to run (owned).
+inline constexpr UINT kPostedMessage = WM_APP + 2;
 
 struct State {
   std::vector<Node*> forms;

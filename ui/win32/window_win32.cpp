@@ -3,6 +3,8 @@
 #include "ui/win32/node_win32.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 
 #include "ui/win32/picture_win32.h"
 
@@ -67,6 +69,11 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case kFileChangedMessage:
       FileWatcherFire(wParam);
       return 0;
+    case kPostedMessage: {
+      std::unique_ptr<Handler> posted(reinterpret_cast<Handler*>(lParam));
+      Application::Dispatch(*posted);
+      return 0;
+    }
     case WM_ACTIVATE:
       if (!self || self->kind != Kind::kForm) break;
       if (LOWORD(wParam) == WA_INACTIVE) {
@@ -130,14 +137,37 @@ void IdleRun() {
 
 bool DisplayAvailable() { return true; }
 
+namespace {
+
+// Where Application::Post sends its handlers: a message-only window of the window's thread.
+std::atomic<HWND> postWindow{nullptr};
+
+}  // namespace
+
 Application::Application(int&, char**, TextView title) {
   TitleSet(title);
   WindowingPrepare();
+  postWindow = CreateWindowExW(0, kContainerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               Instance(), nullptr);
 }
 
 Application::~Application() {
+  HWND window = postWindow.exchange(nullptr);
+  MSG message;
+  while (PeekMessageW(&message, window, kPostedMessage, kPostedMessage, PM_REMOVE)) {
+    delete reinterpret_cast<Handler*>(message.lParam);
+  }
+  DestroyWindow(window);
   for (auto& [name, picture] : Global().pictures) DeleteObject(picture);
   Global().pictures.clear();
+}
+
+void Application::Post(Handler fn) {
+  HWND window = postWindow;
+  auto* posted = new Handler(std::move(fn));
+  if (!window || !PostMessageW(window, kPostedMessage, 0, reinterpret_cast<LPARAM>(posted))) {
+    delete posted;
+  }
 }
 
 int Application::Run(Form& main) {

@@ -1,0 +1,152 @@
+#include "speech/runtime/ssip_posix.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "speech/runtime/runtime.h"
+
+namespace {
+
+std::string Errno(const std::string& what) {
+  return "speech-dispatcher: " + what + ": " + std::strerror(errno);
+}
+
+int ReplyCode(const std::string& line) {
+  if (line.size() < 4) return -1;
+  int code = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (line[i] < '0' || line[i] > '9') return -1;
+    code = code * 10 + (line[i] - '0');
+  }
+  return code;
+}
+
+}  // namespace
+
+std::string SsipSocketPath() {
+  std::string address = TextToUtf8(EnvironmentGet("SPEECHD_ADDRESS"));
+  const std::string unixMethod = "unix_socket";
+  if (!address.empty() && address.rfind(unixMethod, 0) != 0) {
+    throw SpeechError("speech-dispatcher: only unix_socket addresses are supported, not " +
+                      address);
+  }
+  if (address.size() > unixMethod.size() + 1) return address.substr(unixMethod.size() + 1);
+  std::string runtime = TextToUtf8(EnvironmentGet("XDG_RUNTIME_DIR"));
+  if (runtime.empty()) runtime = TextToUtf8(EnvironmentGet("HOME")) + "/.cache";
+  return runtime + "/speech-dispatcher/speechd.sock";
+}
+
+std::string SsipSpeakData(const std::string& utf8) {
+  std::string data;
+  size_t start = 0;
+  while (start <= utf8.size()) {
+    size_t end = utf8.find('\n', start);
+    std::string line = utf8.substr(start, end == std::string::npos ? end : end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] == '.') line.insert(0, ".");
+    data += line + "\r\n";
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return data + ".\r\n";
+}
+
+SsipConnection::SsipConnection(const std::string& socketPath,
+                               std::chrono::milliseconds replyTimeout)
+    : replyTimeout_(replyTimeout) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socketPath.size() >= sizeof address.sun_path) {
+    throw SpeechError("speech-dispatcher: socket path too long: " + socketPath);
+  }
+  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+  fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd_ < 0) throw SpeechError(Errno("socket"));
+  if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    std::string reason = Errno(socketPath);
+    ::close(fd_);
+    throw SpeechError(reason);
+  }
+}
+
+SsipConnection::~SsipConnection() { ::close(fd_); }
+
+void SsipConnection::Cancel() {
+  cancelled_ = true;
+  ::shutdown(fd_, SHUT_RDWR);
+}
+
+SsipBlock SsipConnection::Request(const std::string& bytes) {
+  for (size_t sent = 0; sent < bytes.size();) {
+    ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw SpeechError(Errno("send"));
+    sent += static_cast<size_t>(n);
+  }
+  if (!ReplyAwait(std::chrono::steady_clock::now() + replyTimeout_)) {
+    throw SpeechError(cancelled_ ? "speech-dispatcher: connection closed"
+                                 : "speech-dispatcher: the server does not answer");
+  }
+  SsipBlock reply = std::move(replies_.front());
+  replies_.erase(replies_.begin());
+  return reply;
+}
+
+SsipBlock SsipConnection::Command(const std::string& line) {
+  SsipBlock reply = Request(line + "\r\n");
+  if (reply.code < 200 || reply.code >= 300) {
+    std::string text = reply.lines.empty() ? std::string() : reply.lines.back();
+    throw SpeechError("speech-dispatcher: " + line + ": " + std::to_string(reply.code) + " " +
+                      text);
+  }
+  return reply;
+}
+
+bool SsipConnection::ReplyAwait(std::chrono::steady_clock::time_point deadline) {
+  while (replies_.empty()) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || cancelled_) return false;
+    pollfd socket{fd_, POLLIN, 0};
+    int ready = ::poll(&socket, 1, static_cast<int>(left.count()));
+    if (ready < 0 && errno != EINTR) return false;
+    if (ready > 0 && !Receive()) return false;
+  }
+  return true;
+}
+
+bool SsipConnection::Receive() {
+  char buffer[4096];
+  ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+  if (n < 0) return errno == EAGAIN || errno == EINTR;
+  if (n == 0) return false;
+  received_.append(buffer, static_cast<size_t>(n));
+  LinesTake();
+  return true;
+}
+
+void SsipConnection::LinesTake() {
+  for (size_t end; (end = received_.find("\r\n")) != std::string::npos;) {
+    std::string line = received_.substr(0, end);
+    received_.erase(0, end + 2);
+    int code = ReplyCode(line);
+    if (code < 0) continue;  // not the protocol's: ignored
+    partial_.code = code;
+    partial_.lines.push_back(line.substr(4));
+    if (line[3] == '-') continue;
+    (code >= 700 && code < 800 ? notices_ : replies_).push_back(std::move(partial_));
+    partial_ = {};
+  }
+}
+
+std::vector<SsipBlock> SsipConnection::NoticesTake() {
+  std::vector<SsipBlock> taken;
+  taken.swap(notices_);
+  return taken;
+}

@@ -1,0 +1,208 @@
+// The queue in front of the runtimes: one text at a time, whichever engine speaks it; the next
+// when the runtime reports the end of the last, or when that end is overdue.
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "speech/speech_state.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Characters a voice says in a second at rate 0; each rate step is about a tenth faster.
+constexpr double kCharactersPerSecond = 14;
+
+// The index in Voices of a queued voice; -1 when its engine no longer lists it.
+int32_t VoiceIndexOf(const TVoiceId& voice) {
+  for (size_t i = 0; i < Voices.size(); ++i) {
+    if (Voices[i].Version == voice.Version && Voices[i].name == voice.name) {
+      return static_cast<int32_t>(i);
+    }
+  }
+  return -1;
+}
+
+// Hands the entry to the runtime of its engine; throws SpeechError (or the runtime's error)
+// when it cannot.
+void Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& slot) {
+  TSpeechState& state = Speech();
+  if (!slot.voice || !slot.tokens) throw SpeechError("no runtime for the voice");
+  slot.voice->SetVoice(slot.tokens->Item(listed.index));
+  slot.voice->SetVolume(entry.volume);
+  slot.voice->SetRate(entry.rate);
+  int32_t stream = 0;
+  Text spoken = entry.text;
+  try {
+    stream = slot.voice->Speak(entry.text, entry.xml ? kSpeakXml : kSpeakPlain);
+  } catch (const SpeechError&) {
+    if (!entry.xml || entry.plain.empty()) throw;
+    spoken = entry.plain;
+    stream = slot.voice->Speak(entry.plain, kSpeakPlain);
+  }
+  auto engine = static_cast<int>(&slot - state.engines);
+  Clock::time_point deadline =
+      Clock::now() + 2 * SpeechExpectedDuration(spoken, entry.rate) + state.handlers.endGrace;
+  state.speaking = TSpeaking{engine, stream, deadline};
+  if (!state.watch) state.watch = std::make_unique<TDeadlineWatch>(state.inbox);
+  state.watch->Arm(deadline);
+}
+
+void Trouble(TEngineSlot& slot, const std::string& reason) {
+  if (slot.troubled) return;
+  slot.troubled = true;
+  Speech().troubles.push_back(reason);
+}
+
+// Speaks the next text when none is being spoken; a text that cannot be spoken is dropped.
+void Pump() {
+  TSpeechState& state = Speech();
+  while (!state.speaking) {
+    std::optional<TSpeechEntry> next = state.queue.Next();
+    if (!next) return;
+    int32_t index = VoiceIndexOf(next->voice);
+    TEngineSlot* slot = index < 0 ? nullptr : EngineSlotOf(next->voice.Version);
+    if (!slot) {
+      state.troubles.push_back("the voice " + TextToUtf8(next->voice.name) + " is gone");
+      continue;
+    }
+    try {
+      Start(*next, Voices[static_cast<size_t>(index)], *slot);
+    } catch (const std::exception& e) {
+      Trouble(*slot, e.what());
+    }
+  }
+}
+
+void TextEnded(int engine, const SpeechEvent& event) {
+  TSpeechState& state = Speech();
+  if (!state.speaking || state.speaking->engine != engine ||
+      state.speaking->stream != event.stream) {
+    return;  // a text purged earlier
+  }
+  state.speaking.reset();
+  state.watch->Disarm();
+  TEngineSlot& slot = state.engines[engine];
+  if (event.failure.empty()) {
+    slot.troubled = false;
+  } else {
+    Trouble(slot, event.failure);
+  }
+}
+
+// A text whose end is overdue: stopped, and the queue goes on.
+void OverdueEnd() {
+  TSpeechState& state = Speech();
+  if (!state.speaking || Clock::now() < state.speaking->deadline) return;
+  TEngineSlot& slot = state.engines[state.speaking->engine];
+  state.speaking.reset();
+  try {
+    slot.voice->Speak(u".", kSpeakPurge);
+  } catch (const std::exception&) {
+  }
+  Trouble(slot, "a text did not end in time");
+}
+
+TSpeechEntry EntryFor(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate) {
+  SpeechClamp(voiceIndex, volume, rate);
+  const TVoiceEntry& voice = Voices[static_cast<size_t>(voiceIndex)];
+  return {Text(text), {}, false, false, {voice.Version, voice.name}, volume, rate};
+}
+
+}  // namespace
+
+void SpeechHandlersSet(TSpeechHandlers handlers) {
+  TSpeechState& state = Speech();
+  state.inbox->WakeSet(handlers.wake);
+  state.handlers = std::move(handlers);
+}
+
+void SpeechNewsTell() {
+  TSpeechState& state = Speech();
+  std::vector<std::string> troubles;
+  troubles.swap(state.troubles);
+  bool voicesChanged = std::exchange(state.voicesChanged, false);
+  // The handlers may run a message loop, in which this is called again: the state is settled.
+  if (voicesChanged && state.handlers.voicesChanged) state.handlers.voicesChanged();
+  for (const std::string& reason : troubles) {
+    if (state.handlers.trouble) state.handlers.trouble(reason);
+  }
+}
+
+void SpeechEventsRun() {
+  TSpeechState& state = Speech();
+  bool deadlinePassed = false;
+  for (const TSpeechInbox::Item& item : state.inbox->Take(deadlinePassed)) {
+    if (item.event.kind == SpeechEvent::Kind::kTextEnded) {
+      TextEnded(item.engine, item.event);
+    } else if (item.engine == 0 && state.engines[0].voice) {
+      state.engines[0].tokens = state.engines[0].voice->GetVoices(u"", u"");
+      PlatformVoicesList();
+      state.voicesChanged = true;
+    }
+  }
+  OverdueEnd();
+  Pump();
+  SpeechNewsTell();
+}
+
+bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
+               int32_t maxWaiting) {
+  if (Voices.empty() || text.empty()) return !Voices.empty();
+  SpeechEventsRun();  // what has ended is taken in before the limit counts
+  Speech().queue.Add(EntryFor(text, voiceIndex, volume, rate), maxWaiting);
+  Pump();
+  SpeechNewsTell();
+  return true;
+}
+
+bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t volume,
+                     int32_t rate) {
+  if (Voices.empty()) return false;
+  SpeechEventsRun();
+  TSpeechEntry entry = EntryFor(xml, voiceIndex, volume, rate);
+  entry.plain = Text(plain);
+  entry.notice = entry.xml = true;
+  Speech().queue.Add(std::move(entry), 0);
+  Pump();
+  SpeechNewsTell();
+  return true;
+}
+
+int32_t SpeechQueueLength() { return Speech().queue.WaitingLines(); }
+
+bool SpeechBusy() { return Speech().speaking || !Speech().queue.Empty(); }
+
+void SpeechPurge() {
+  TSpeechState& state = Speech();
+  state.queue.Clear();
+  state.speaking.reset();
+  if (state.watch) state.watch->Disarm();
+  for (TEngineSlot& slot : state.engines) {
+    try {
+      if (slot.voice) slot.voice->Speak(u".", kSpeakPurge);
+    } catch (const std::exception&) {
+      // a runtime that cannot stop has nothing of ours left to say either
+    }
+  }
+}
+
+bool SpeechWait(int32_t milliseconds) {
+  auto until = milliseconds < 0 ? Clock::time_point::max()
+                                : Clock::now() + std::chrono::milliseconds(milliseconds);
+  SpeechEventsRun();
+  while (SpeechBusy()) {
+    if (Clock::now() >= until) return false;
+    Clock::time_point next = until;
+    if (Speech().speaking) next = std::min(next, Speech().speaking->deadline);
+    Speech().inbox->Await(next);
+    SpeechEventsRun();
+  }
+  return true;
+}
+
+std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate) {
+  double seconds =
+      static_cast<double>(text.size()) / (kCharactersPerSecond * std::pow(1.1, rate));
+  return std::chrono::milliseconds(std::lround(seconds * 1000));
+}

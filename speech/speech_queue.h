@@ -1,0 +1,47 @@
+// The one queue of texts in front of every speech runtime: chat lines under a limit, notices
+// that always wait their turn.
+#pragma once
+
+#include <deque>
+#include <optional>
+
+#include "platform/unicode.h"
+
+// A voice as the queue keeps it: its engine (TVoiceEntry::Version) and its name there, never a
+// position in Voices, which changes when a list comes in late.
+struct TVoiceId {
+  int32_t Version = 0;
+  Text name;
+  bool operator==(const TVoiceId&) const = default;
+};
+
+struct TSpeechEntry {
+  Text text;    // a chat text: its lines joined by CR LF
+  Text plain;   // a notice in markup: what is spoken when the voice refuses markup
+  bool notice;  // spoken whole, never passed over
+  bool xml;
+  TVoiceId voice;
+  int32_t volume, rate;
+  int32_t lines = 0;       // the chat lines it holds; 0 for a notice
+  int32_t passedOver = 0;  // chat lines dropped before it, which its first line will say
+};
+
+class TSpeechQueue {
+ public:
+  // Queues the entry; with maxWaiting > 0, the oldest waiting chat lines are passed over until no
+  // more than maxWaiting wait.
+  void Add(TSpeechEntry entry, int32_t maxWaiting);
+  // What to speak next, whole: a chat text (after the note of the lines passed over before it)
+  // or a notice; nothing when the queue is empty. Once taken, its lines are no longer waiting.
+  std::optional<TSpeechEntry> Next();
+  int32_t WaitingLines() const;
+  bool Empty() const { return entries_.empty(); }
+  void Clear() { entries_.clear(); }
+
+ private:
+  void OldestLineDrop(TSpeechEntry& added);
+  std::deque<TSpeechEntry> entries_;
+};
+
+// The note a text begins with after the limit passed over lines before it.
+Text PassedOverNote(int32_t lines);
