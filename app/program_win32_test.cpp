@@ -2,8 +2,8 @@
 // its own and driven only through its windows' messages, as another program could drive it.
 // Wine's SAPI has no voice, so the speech warning is what shows that a text reached the speaking
 // pipeline: once at start-up, once for the greeting of START, once for an appended chat line.
-// With the recording speech server (recording_voice_win32.cpp) registered for both voice classes,
-// its log of every COM call is what shows what the program asked of speech.
+// With the recording speech server (testing/recording_voice_win32.cpp) registered for both voice
+// classes, its log of every COM call is what shows what the program asked of speech.
 #include "platform/win32.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@
 #include "platform/testing.h"
 #include "speech/uSpeechLib.h"
 #include "ui/win32/picture_win32.h"
-#include "ui/win32/testing_win32.h"
+#include "ui/win32/testing/testing_win32.h"
 
 namespace {
 
@@ -353,9 +353,10 @@ TEST_F(Program, SpeaksThroughTheSpeechServersComInterfaces) {
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
 }
 
-// At a busy place, with SAPI's status reporting a voice that takes time to speak: no more than
-// MaxQueue lines wait, the next saying how many were passed over.
-TEST_F(Program, SpeechKeepsUpThroughTheVoiceStatus) {
+// At a busy place, with a voice that takes time to speak: what comes while the greeting speaks
+// waits for the voice's speak-complete event, no more than MaxQueue lines of it, the next saying
+// how many were passed over.
+TEST_F(Program, SpeechKeepsUpThroughTheCompleteEvent) {
   RecordingServer server(log_);
   EnvOverride pace("KELVORA_RECORDING_MS_PER_CHARACTER", u"100");
   ProfileFile(SettingsPath()).IntegerSet(u"Options", u"MaxQueue", 1);
@@ -363,16 +364,47 @@ TEST_F(Program, SpeechKeepsUpThroughTheVoiceStatus) {
   HWND main = MainWindow();
   ASSERT_TRUE(main);
   Click(ChildWithText(main, u"START"));  // the greeting speaks for about five seconds
-  ASSERT_GE(CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml), 0);
+  int greeting = CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml);
+  ASSERT_GE(greeting, 0);
   for (const char* word : {"one", "two", "three"}) {
-    size_t before = Calls().size();
     FileAppend(chat_, std::string("[2024/05/01 18:01]  Ann (ann.example): ") + word + "\n");
-    Sleep(1300);  // a tick
-    EXPECT_EQ(Calls().size(), before) << "spoken while the voice was still speaking";
   }
-  EXPECT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPlain) +
-                      " 2 lines passed over. Ann : three"),
-            0);
+  int next = CallAwait(
+      "platform Speak " + std::to_string(kSpeakPlain) + " 2 lines passed over. Ann : three",
+      greeting);
+  ASSERT_GE(next, 0);
+  std::vector<std::string> calls = Calls();
+  for (int i = greeting + 1; i < next; ++i) {
+    EXPECT_EQ(calls[i].find("Speak " + std::to_string(kSpeakPlain)), std::string::npos)
+        << "spoken while the voice was still speaking: " << calls[i];
+  }
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+}
+
+// A voice that never completes a stream: each text counts as done after twice its expected time
+// and five seconds, the next is spoken, the warning is shown once, and the program still ends at
+// once when closed.
+TEST_F(Program, VoiceThatNeverEndsAStream) {
+  RecordingServer server(log_);
+  EnvOverride never("KELVORA_RECORDING_NEVER_ENDS", u"1");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  HWND main = MainWindow();
+  ASSERT_TRUE(main);
+  Click(ChildWithText(main, u"START"));
+  int greeting = CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml);
+  ASSERT_GE(greeting, 0);
+  FileAppend(chat_, "[2024/05/01 18:01]  Ann (ann.example): still heard\n");
+  HWND box = nullptr;
+  for (int waited = 0; !box && waited < 3 * kPatience; waited += 100) {
+    box = TopWindow(process_.dwProcessId, u"#32770", kApplicationTitle);
+    Sleep(100);
+  }
+  ASSERT_TRUE(box) << "no warning after the greeting's time";
+  EXPECT_GE(
+      CallAwait("platform Speak " + std::to_string(kSpeakPlain) + " Ann : still heard", greeting),
+      0);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
 }

@@ -122,8 +122,8 @@ TEST_F(MainFrmTest, SpeechThatFailsIsWarnedOnceAndMonitoringGoesOn) {
   f.Button1.Click();
   platform_->setVoiceFails = true;
   for (const char* line : {"hi", "again"}) {
-    FileAppend(ChatFile(), "[2024/05/01 18:01]  Ann Example (ann.example): " + std::string(line) +
-                               "\n");
+    FileAppend(ChatFile(),
+               "[2024/05/01 18:01]  Ann Example (ann.example): " + std::string(line) + "\n");
     App().ProcessEventsFor(1500);
   }
   EXPECT_EQ(Warnings(), 1u);

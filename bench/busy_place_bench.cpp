@@ -51,7 +51,7 @@ void BM_BusyPlace(benchmark::State& state) {
     };
 
     std::mt19937 random(17);
-    std::map<std::string, double> written;  // line id -> when it was written
+    std::map<std::string, double> written;                   // line id -> when it was written
     std::vector<std::pair<int32_t, std::string>> tickLines;  // voice, line
     int nextLine = 0;
     std::vector<double> queueEachMinute;
@@ -108,7 +108,8 @@ void BM_BusyPlace(benchmark::State& state) {
     state.counters["lines_written"] = nextLine;
     state.counters["window_call_max_us"] =
         static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(longest).count());
-    state.counters["lines_passed_over"] = static_cast<double>(nextLine) - static_cast<double>(spokenLines);
+    state.counters["lines_passed_over"] =
+        static_cast<double>(nextLine) - static_cast<double>(spokenLines);
     for (size_t minute = 0; minute < queueEachMinute.size(); minute += 3) {
       state.counters["queue_min" + std::to_string(minute)] = queueEachMinute[minute];
     }

@@ -202,7 +202,6 @@ bool SpeechWait(int32_t milliseconds) {
 }
 
 std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate) {
-  double seconds =
-      static_cast<double>(text.size()) / (kCharactersPerSecond * std::pow(1.1, rate));
+  double seconds = static_cast<double>(text.size()) / (kCharactersPerSecond * std::pow(1.1, rate));
   return std::chrono::milliseconds(std::lround(seconds * 1000));
 }

@@ -9,7 +9,8 @@ constexpr char16_t kLineBreak[] = u"\r\n";
 
 int32_t LinesOf(TextView text) {
   int32_t lines = 1;
-  for (size_t at = text.find(kLineBreak); at != TextView::npos; at = text.find(kLineBreak, at + 2)) {
+  for (size_t at = text.find(kLineBreak); at != TextView::npos;
+       at = text.find(kLineBreak, at + 2)) {
     ++lines;
   }
   return lines;

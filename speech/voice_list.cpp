@@ -28,10 +28,9 @@ int32_t EngineOpen(int engine) {
   slot.tokens.reset();
   slot.voice.reset();
   try {
-    slot.voice = SpeechVoiceCreate(slot.classId, [inbox = state.inbox, engine](
-                                                     const SpeechEvent& event) {
-      inbox->Push(engine, event);
-    });
+    slot.voice = SpeechVoiceCreate(
+        slot.classId,
+        [inbox = state.inbox, engine](const SpeechEvent& event) { inbox->Push(engine, event); });
     slot.tokens = slot.voice->GetVoices(u"", u"");
     return slot.tokens->Count();
   } catch (const std::exception&) {
@@ -100,8 +99,8 @@ bool SpeechVoicesListing() {
 void SpeechVoicesAwait(int32_t milliseconds) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   while (SpeechVoicesListing() && std::chrono::steady_clock::now() < deadline) {
-    Speech().inbox->Await(std::min(deadline, std::chrono::steady_clock::now() +
-                                                 std::chrono::milliseconds(20)));
+    Speech().inbox->Await(
+        std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
     SpeechEventsRun();
   }
 }

@@ -263,7 +263,8 @@ class EspeakEngine {
       lock.unlock();
       std::string failure;
       if (job.wavFolder.empty() && !DeviceOpen()) {
-        failure = "espeak-ng: no sound device can be opened (set KELVORA_WAV_DIR to write WAV files)";
+        failure =
+            "espeak-ng: no sound device can be opened (set KELVORA_WAV_DIR to write WAV files)";
       } else {
         Synthesise(job, generation);
       }

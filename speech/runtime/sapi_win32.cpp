@@ -177,9 +177,9 @@ std::wstring Wide(TextView text) { return std::wstring(text.begin(), text.end())
 
 void SpeechPlatformClassesRegister() {
   for (const char16_t* classId : {kSpeechPlatformClassId, kSapi5ClassId}) {
-    SpeechClassRegister(classId, [id = Wide(classId)](SpeechEventHandler events)
-                                     -> std::shared_ptr<SpeechVoice> {
-      return std::make_shared<ComVoice>(id.c_str(), std::move(events));
-    });
+    SpeechClassRegister(
+        classId, [id = Wide(classId)](SpeechEventHandler events) -> std::shared_ptr<SpeechVoice> {
+          return std::make_shared<ComVoice>(id.c_str(), std::move(events));
+        });
   }
 }

@@ -11,9 +11,8 @@ TEST(ScriptedRuntime, KeepsTheRuntimeContract) {
   auto engine = std::make_shared<ScriptedEngine>();
   engine->voiceNames = {u"Voice"};
   ScriptedClassRegister(u"contract", engine);
-  RuntimeContractCheck([](SpeechEventHandler events) {
-    return SpeechVoiceCreate(u"contract", std::move(events));
-  });
+  RuntimeContractCheck(
+      [](SpeechEventHandler events) { return SpeechVoiceCreate(u"contract", std::move(events)); });
 }
 
 // With a clock, each text ends when the clock has passed it, told once; a purge ends them all.

@@ -200,8 +200,9 @@ class SpeechdVoice : public NamedVoice {
   // Starts the server as its clients do, where it is started on demand (its configuration may
   // refuse); true when the starter said it started.
   bool ServerSpawn(const std::string& path) {
-    const char* argv[] = {"speech-dispatcher", "--spawn", "--communication-method",
-                          "unix_socket",       "--socket-path", path.c_str(), nullptr};
+    const char* argv[] = {
+        "speech-dispatcher", "--spawn", "--communication-method", "unix_socket", "--socket-path",
+        path.c_str(),        nullptr};
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
@@ -274,8 +275,8 @@ class SpeechdVoice : public NamedVoice {
     connection_->Command("SPEAK");
     SsipBlock queued = connection_->Request(SsipSpeakData(job.text));
     if (queued.code != 225 || queued.lines.size() < 2) {
-      throw SpeechError("speech-dispatcher: the text was refused (" +
-                        std::to_string(queued.code) + ")");
+      throw SpeechError("speech-dispatcher: the text was refused (" + std::to_string(queued.code) +
+                        ")");
     }
     std::lock_guard<std::mutex> lock(mutex_);
     sending_ = false;
@@ -338,7 +339,7 @@ class SpeechdVoice : public NamedVoice {
   bool stop_ = false;
   std::unique_ptr<SsipConnection> connection_;  // the worker's; Cancel from the destructor
   std::deque<Job> jobs_;
-  bool sending_ = false;                 // a text between the queue and the server
+  bool sending_ = false;                   // a text between the queue and the server
   std::map<std::string, int32_t> spoken_;  // the server's message ids: our streams
   int32_t lastStream_ = 0;
   std::vector<ServerVoice> voices_;

@@ -3,20 +3,16 @@
 // sound fails, a socket that never answers, and none at all.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <thread>
 
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "speech/runtime/posix_runtimes.h"
 #include "speech/runtime/runtime_testing.h"
+#include "speech/runtime/speechd_testing_posix.h"
 #include "speech/runtime/ssip_posix.h"
 #include "speech/uSpeechLib.h"
 
@@ -24,77 +20,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kAtOnce = std::chrono::milliseconds(50);
-
-bool ServerInstalled() { return std::system("command -v speech-dispatcher >/dev/null") == 0; }
-
-std::string Quoted(const Text& text) { return "'" + TextToUtf8(text) + "'"; }
-
-// A private server for one test: started by the script, stopped at the end.
-class PrivateServer {
- public:
-  explicit PrivateServer(const TempFolder& folder, const std::string& output = "libao")
-      : folder_(folder) {
-    Start(output);
-  }
-  ~PrivateServer() { Stop(); }
-  PrivateServer(const PrivateServer&) = delete;
-  PrivateServer& operator=(const PrivateServer&) = delete;
-
-  void Start(const std::string& output = "libao") {
-    std::string command = Quoted(SourcePath(u"speech/runtime/testdata/speechd-private")) + " " +
-                          Quoted(folder_.Path()) + " " + output;
-    FILE* out = ::popen(command.c_str(), "r");
-    char line[32] = {};
-    if (out && std::fgets(line, sizeof line, out)) pid_ = std::atoi(line);
-    if (out) ::pclose(out);
-  }
-  bool Running() const { return pid_ > 0; }
-  Text Address() const { return u"unix_socket:" + folder_.Join(u"run/speechd.sock"); }
-  // Its synthesis module's process (0 when it has none yet).
-  pid_t Module() const {
-    std::string command = "pgrep -P " + std::to_string(pid_) + " sd_espeak-ng";
-    FILE* out = ::popen(command.c_str(), "r");
-    char line[32] = {};
-    pid_t module = out && std::fgets(line, sizeof line, out) ? std::atoi(line) : 0;
-    if (out) ::pclose(out);
-    return module;
-  }
-  void Stop() {
-    if (pid_ <= 0) return;
-    pid_t module = Module();
-    ::kill(pid_, SIGKILL);  // as a server that goes away
-    if (module > 0) ::kill(module, SIGKILL);
-    for (int i = 0; i < 100 && ::kill(pid_, 0) == 0; ++i) {
-      ::waitpid(pid_, nullptr, WNOHANG);
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    pid_ = -1;
-  }
-
- private:
-  const TempFolder& folder_;
-  pid_t pid_ = -1;
-};
-
-// A socket that takes connections and never answers: a server wedged for good.
-class SilentSocket {
- public:
-  explicit SilentSocket(const Text& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::string p = TextToUtf8(path);
-    std::memcpy(address.sun_path, p.c_str(), p.size() + 1);
-    fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(fd_, 16);
-  }
-  ~SilentSocket() { ::close(fd_); }
-  SilentSocket(const SilentSocket&) = delete;
-  SilentSocket& operator=(const SilentSocket&) = delete;
-
- private:
-  int fd_ = -1;
-};
 
 std::vector<Text> Names(SpeechObjectTokens& tokens) {
   std::vector<Text> names;
@@ -249,6 +174,20 @@ class MisbehavingServerTest : public ::testing::Test {
     EXPECT_EQ(WavFiles(), before + 1);
   }
   void WindowNeverBlocked() { EXPECT_LT(longest_, kAtOnce); }
+  // A private server of this test's, its output as given, reached and listed; the index of its
+  // first voice (-1 when it has none).
+  int32_t ServerOpen(const std::string& output = "libao") {
+    server_ = std::make_unique<PrivateServer>(folder_, output);
+    if (!server_->Running()) return -1;
+    address_ = std::make_unique<EnvOverride>("SPEECHD_ADDRESS", server_->Address());
+    Open();
+    return FirstOf(kSpeechPlatformVersion);
+  }
+  // A text of the server's voice spoken to its end, as the server works before it misbehaves.
+  bool WarmedUp(int32_t speechd) {
+    Say(u"Warming up.", speechd);
+    return DriveUntilQuiet(20000);
+  }
 
   TempFolder folder_;
   EnvOverride wav_{"KELVORA_WAV_DIR", folder_.Join(u"wav")};
@@ -256,6 +195,8 @@ class MisbehavingServerTest : public ::testing::Test {
   EnvOverride language_{"LC_ALL", u"de_DE.UTF-8"};  // as SpeechdTest: the language is read once
   std::vector<std::string> troubles_;
   Clock::duration longest_{};
+  std::unique_ptr<PrivateServer> server_;
+  std::unique_ptr<EnvOverride> address_;
 };
 
 // A server that takes the connection and never answers: its voices (from the last run) stay
@@ -279,22 +220,17 @@ TEST_F(MisbehavingServerTest, SocketThatNeverAnswers) {
 // A server killed while it holds a text (its synthesiser frozen, so the text is surely under way):
 // the text fails at once, told once; espeak-ng speaks on; the server started again speaks again.
 TEST_F(MisbehavingServerTest, ServerKilledMidTextAndStartedAgain) {
-  PrivateServer server(folder_);
-  ASSERT_TRUE(server.Running());
-  EnvOverride address("SPEECHD_ADDRESS", server.Address());
-  Open();
-  int32_t speechd = FirstOf(kSpeechPlatformVersion);
-  ASSERT_GE(speechd, 0);
-  Say(u"Warming up.", speechd);
-  ASSERT_TRUE(DriveUntilQuiet(20000));
-  ::kill(server.Module(), SIGSTOP);
+  int32_t speechd = ServerOpen();
+  ASSERT_GE(speechd, 0) << "the private server did not start, or lists no voice";
+  ASSERT_TRUE(WarmedUp(speechd));
+  ::kill(server_->Module(), SIGSTOP);
   Say(u"A text that is under way when the server goes.", speechd);
   Drive(300);
-  server.Stop();
+  server_->Stop();
   EspeakStillSpeaks();
   EXPECT_EQ(troubles_.size(), 1u);
-  server.Start();
-  ASSERT_TRUE(server.Running());
+  server_->Start();
+  ASSERT_TRUE(server_->Running());
   Say(u"Back again.", speechd);
   EXPECT_TRUE(DriveUntilQuiet(20000));
   EXPECT_EQ(troubles_.size(), 1u) << troubles_.back();
@@ -304,15 +240,10 @@ TEST_F(MisbehavingServerTest, ServerKilledMidTextAndStartedAgain) {
 // A synthesiser frozen in the middle of the work: no end comes; the text counts as done after its
 // time, the rest is spoken, and the trouble is told once.
 TEST_F(MisbehavingServerTest, FrozenSynthesiser) {
-  PrivateServer server(folder_);
-  ASSERT_TRUE(server.Running());
-  EnvOverride address("SPEECHD_ADDRESS", server.Address());
-  Open();
-  int32_t speechd = FirstOf(kSpeechPlatformVersion);
-  ASSERT_GE(speechd, 0);
-  Say(u"Warming up.", speechd);
-  ASSERT_TRUE(DriveUntilQuiet(20000));
-  pid_t module = server.Module();
+  int32_t speechd = ServerOpen();
+  ASSERT_GE(speechd, 0) << "the private server did not start, or lists no voice";
+  ASSERT_TRUE(WarmedUp(speechd));
+  pid_t module = server_->Module();
   ASSERT_GT(module, 0);
   ::kill(module, SIGSTOP);
   Say(u"Frozen.", speechd);
@@ -325,12 +256,8 @@ TEST_F(MisbehavingServerTest, FrozenSynthesiser) {
 
 // A server whose sound output fails (PulseAudio where none runs): no end ever comes.
 TEST_F(MisbehavingServerTest, SoundOutputThatFails) {
-  PrivateServer server(folder_, "pulse");
-  ASSERT_TRUE(server.Running());
-  EnvOverride address("SPEECHD_ADDRESS", server.Address());
-  Open();
-  int32_t speechd = FirstOf(kSpeechPlatformVersion);
-  ASSERT_GE(speechd, 0);
+  int32_t speechd = ServerOpen("pulse");
+  ASSERT_GE(speechd, 0) << "the private server did not start, or lists no voice";
   Say(u"No sound.", speechd);
   Say(u"Still no sound.", speechd);
   EspeakStillSpeaks();
@@ -340,12 +267,8 @@ TEST_F(MisbehavingServerTest, SoundOutputThatFails) {
 
 // Through the voice engine: the queue limit holds the lines while the server speaks.
 TEST_F(MisbehavingServerTest, QueueLimitWithAGoodServer) {
-  PrivateServer server(folder_);
-  ASSERT_TRUE(server.Running());
-  EnvOverride address("SPEECHD_ADDRESS", server.Address());
-  Open();
-  int32_t speechd = FirstOf(kSpeechPlatformVersion);
-  ASSERT_GE(speechd, 0);
+  int32_t speechd = ServerOpen();
+  ASSERT_GE(speechd, 0) << "the private server did not start, or lists no voice";
   const Text line = u"Ein Satz aus dem Chat, der eine Weile gesprochen wird.";
   for (int i = 0; i < 6; ++i) {
     Timed([&] { return SpeechSay(line, speechd, 100, 0, 2); });

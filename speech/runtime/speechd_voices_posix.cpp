@@ -106,4 +106,3 @@ void VoiceCacheWrite(const std::vector<ServerVoice>& voices) {
     // no cache: the next start lists the voices again
   }
 }
-

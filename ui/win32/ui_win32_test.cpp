@@ -10,7 +10,7 @@
 #include "platform/testing.h"
 #include "ui/ui.h"
 #include "ui/win32/node_win32.h"
-#include "ui/win32/testing_win32.h"
+#include "ui/win32/testing/testing_win32.h"
 
 namespace {
 

@@ -5,8 +5,10 @@
 // "<engine> <call> <arguments>". Registered by the test under the current user's classes for
 // the SAPI 5 voice class ("sapi5") and the Speech Platform's ("platform").
 //
-// KELVORA_RECORDING_MS_PER_CHARACTER makes speech take time (the status reports it speaking);
-// KELVORA_RECORDING_NAME_FAILS=N makes the N-th voice's name unreadable.
+// KELVORA_RECORDING_MS_PER_CHARACTER makes speech take time (the status reports it speaking, the
+// speak-complete event is signalled when the last text ends); KELVORA_RECORDING_NEVER_ENDS=1 makes
+// a voice that never completes a stream; KELVORA_RECORDING_NAME_FAILS=N makes the N-th voice's
+// name unreadable.
 #include "platform/win32.h"
 
 #include <oleauto.h>
@@ -189,10 +191,23 @@ class Tokens : public Dispatch<ISpeechObjectTokens> {
   LONG nameFails_ = -1;
 };
 
-// When each text spoken so far ends (GetTickCount64), for the status to tell what is spoken now.
+// When each text spoken so far ends (GetTickCount64), for the status to tell what is spoken now;
+// the speak-complete event, a manual-reset waitable timer due when the last one ends.
 struct Schedule {
   std::vector<ULONGLONG> ends;
   ULONGLONG perCharacter = 0;
+  bool neverEnds = false;
+  HANDLE complete = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+
+  // Setting the timer makes it unsignalled until it is due.
+  void CompleteAt(ULONGLONG end) {
+    ULONGLONG now = GetTickCount64();
+    LONGLONG hundredNanoseconds =
+        neverEnds ? 24LL * 3600 * 10000000 : (end > now ? end - now : 0) * 10000;
+    LARGE_INTEGER due;
+    due.QuadPart = -std::max<LONGLONG>(hundredNanoseconds, 1);
+    SetWaitableTimer(complete, &due, 0, nullptr, nullptr, FALSE);
+  }
 };
 
 class Status : public Dispatch<ISpeechVoiceStatus> {
@@ -240,8 +255,10 @@ class Voice : public Dispatch<ISpeechVoice> {
   explicit Voice(const std::string& engine) : Dispatch(engine, "ISpeechVoice") {
     std::wstring pace = Environment("KELVORA_RECORDING_MS_PER_CHARACTER");
     schedule_.perCharacter = pace.empty() ? 0 : std::stoull(pace);
+    schedule_.neverEnds = Environment("KELVORA_RECORDING_NEVER_ENDS") == L"1";
     Log(engine_, "CoCreateInstance");
   }
+  ~Voice() override { CloseHandle(schedule_.complete); }
 
   HRESULT STDMETHODCALLTYPE GetVoices(BSTR required, BSTR optional,
                                       ISpeechObjectTokens** tokens) override {
@@ -282,6 +299,7 @@ class Voice : public Dispatch<ISpeechVoice> {
     }
     ULONGLONG start = schedule_.ends.empty() ? now : std::max(now, schedule_.ends.back());
     schedule_.ends.push_back(start + SysStringLen(text) * schedule_.perCharacter);
+    schedule_.CompleteAt(schedule_.ends.back());
     *stream = static_cast<LONG>(schedule_.ends.size());
     return S_OK;
   }
@@ -329,7 +347,10 @@ class Voice : public Dispatch<ISpeechVoice> {
   HRESULT STDMETHODCALLTYPE GetAudioOutputs(BSTR, BSTR, ISpeechObjectTokens**) override {
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE SpeakCompleteEvent(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SpeakCompleteEvent(LONG* handle) override {
+    *handle = static_cast<LONG>(reinterpret_cast<INT_PTR>(schedule_.complete));
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE IsUISupported(const BSTR, const VARIANT*, VARIANT_BOOL*) override {
     return E_NOTIMPL;
   }

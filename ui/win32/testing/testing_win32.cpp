@@ -1,4 +1,4 @@
-#include "ui/win32/testing_win32.h"
+#include "ui/win32/testing/testing_win32.h"
 
 Text WindowText(HWND hwnd) {
   wchar_t text[512] = {};
