@@ -55,8 +55,21 @@ void TSpeechQueue::OldestLineDrop(TSpeechEntry& added) {
 
 std::optional<TSpeechEntry> TSpeechQueue::Next() {
   if (entries_.empty()) return std::nullopt;
-  TSpeechEntry next = std::move(entries_.front());
-  entries_.pop_front();
+  TSpeechEntry& front = entries_.front();
+  bool othersWait = std::any_of(std::next(entries_.begin()), entries_.end(),
+                                [](const TSpeechEntry& e) { return !e.notice; });
+  TSpeechEntry next = front;
+  // Behind other chat a text goes a line at a time, so that the limit can still pass over the
+  // rest of it for what is newer.
+  if (!front.notice && othersWait && front.lines > 1) {
+    size_t end = front.text.find(kLineBreak);
+    next.text = front.text.substr(0, end);
+    next.lines = 1;
+    FirstLineTake(front);
+    front.passedOver = 0;
+  } else {
+    entries_.pop_front();
+  }
   if (next.passedOver > 0) next.text = PassedOverNote(next.passedOver) + u" " + next.text;
   return next;
 }

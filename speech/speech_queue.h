@@ -31,8 +31,9 @@ class TSpeechQueue {
   // Queues the entry; with maxWaiting > 0, the oldest waiting chat lines are passed over until no
   // more than maxWaiting wait.
   void Add(TSpeechEntry entry, int32_t maxWaiting);
-  // What to speak next, whole: a chat text (after the note of the lines passed over before it)
-  // or a notice; nothing when the queue is empty. Once taken, its lines are no longer waiting.
+  // What to speak next: a notice whole; a chat text (after the note of the lines passed over
+  // before it) whole, or its first line when other chat waits behind it; nothing when the queue
+  // is empty. What is taken no longer waits.
   std::optional<TSpeechEntry> Next();
   int32_t WaitingLines() const;
   bool Empty() const { return entries_.empty(); }

@@ -25,7 +25,8 @@ TEST(SpeechQueue, LimitPassesOverTheOldestChatLinesOnly) {
     int32_t waiting;
     std::vector<std::string> spoken;
   } cases[] = {
-      {"no limit", 0, {u"c:a\r\nb", u"c:c"}, 3, {"a\r\nb", "c"}},
+      {"no limit: a text alone goes whole", 0, {u"c:a\r\nb"}, 2, {"a\r\nb"}},
+      {"behind other chat a line at a time", 0, {u"c:a\r\nb", u"c:c"}, 3, {"a", "b", "c"}},
       {"one text over the limit", 2, {u"c:a\r\nb\r\nc"}, 2, {"1 line passed over. b\r\nc"}},
       {"older texts go first", 2, {u"c:a", u"c:b", u"c:c"}, 2, {"1 line passed over. b", "c"}},
       {"the count carries to the next chat text",
@@ -61,20 +62,19 @@ TEST(SpeechQueue, LimitPassesOverTheOldestChatLinesOnly) {
   }
 }
 
-TEST(SpeechQueue, EntriesAreTakenWholeInOrder) {
+TEST(SpeechQueue, NoticesGoWholeAndChatALineAtATimeBehindOtherChat) {
   TSpeechQueue queue;
   queue.Add(Notice(u"one\r\ntwo"), 0);
   queue.Add(Chat(u"x\r\ny"), 0);
+  queue.Add(Chat(u"z"), 0);
   auto notice = queue.Next();
   ASSERT_TRUE(notice);
   EXPECT_EQ(notice->text, u"one\r\ntwo");
   EXPECT_TRUE(notice->notice);
+  auto line = queue.Next();
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->text, u"x");
   EXPECT_EQ(queue.WaitingLines(), 2);
-  queue.Add(Chat(u"z"), 0);
-  auto chat = queue.Next();
-  ASSERT_TRUE(chat);
-  EXPECT_EQ(chat->text, u"x\r\ny");
-  EXPECT_EQ(queue.WaitingLines(), 1);
   queue.Clear();
   EXPECT_FALSE(queue.Next());
 }
