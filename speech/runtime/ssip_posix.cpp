@@ -93,8 +93,8 @@ SsipBlock SsipConnection::Request(const std::string& bytes) {
     throw SpeechError(cancelled_ ? "speech-dispatcher: connection closed"
                                  : "speech-dispatcher: the server does not answer");
   }
-  SsipBlock reply = std::move(replies_.front());
-  replies_.erase(replies_.begin());
+  SsipBlock reply = std::move(reader_.replies.front());
+  reader_.replies.erase(reader_.replies.begin());
   return reply;
 }
 
@@ -109,7 +109,7 @@ SsipBlock SsipConnection::Command(const std::string& line) {
 }
 
 bool SsipConnection::ReplyAwait(std::chrono::steady_clock::time_point deadline) {
-  while (replies_.empty()) {
+  while (reader_.replies.empty()) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0 || cancelled_) return false;
@@ -126,27 +126,28 @@ bool SsipConnection::Receive() {
   ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
   if (n < 0) return errno == EAGAIN || errno == EINTR;
   if (n == 0) return false;
-  received_.append(buffer, static_cast<size_t>(n));
-  LinesTake();
+  reader_.Feed(std::string_view(buffer, static_cast<size_t>(n)));
   return true;
 }
 
-void SsipConnection::LinesTake() {
-  for (size_t end; (end = received_.find("\r\n")) != std::string::npos;) {
-    std::string line = received_.substr(0, end);
-    received_.erase(0, end + 2);
+void SsipReader::Feed(std::string_view bytes) {
+  received_.append(bytes);
+  size_t start = 0;
+  for (size_t end; (end = received_.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    std::string line = received_.substr(start, end - start);
     int code = ReplyCode(line);
-    if (code < 0) continue;  // not the protocol's: ignored
+    if (code < 0) continue;
     partial_.code = code;
     partial_.lines.push_back(line.substr(4));
     if (line[3] == '-') continue;
-    (code >= 700 && code < 800 ? notices_ : replies_).push_back(std::move(partial_));
+    (code >= 700 && code < 800 ? notices : replies).push_back(std::move(partial_));
     partial_ = {};
   }
+  received_.erase(0, start);
 }
 
 std::vector<SsipBlock> SsipConnection::NoticesTake() {
   std::vector<SsipBlock> taken;
-  taken.swap(notices_);
+  taken.swap(reader_.notices);
   return taken;
 }

@@ -5,12 +5,25 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A reply or a notice: its code and its lines, without the "NNN-" / "NNN " in front.
 struct SsipBlock {
   int code = 0;
   std::vector<std::string> lines;
+};
+
+// Splits what the server sends into replies and notices (7xx), block by block; lines that are
+// not the protocol's are passed over.
+class SsipReader {
+ public:
+  void Feed(std::string_view bytes);
+  std::vector<SsipBlock> replies, notices;
+
+ private:
+  std::string received_;
+  SsipBlock partial_;
 };
 
 // Where the server listens: the socket SPEECHD_ADDRESS names ("unix_socket:PATH"), else the
@@ -45,12 +58,9 @@ class SsipConnection {
  private:
   // Reads until a reply is whole or the deadline passes.
   bool ReplyAwait(std::chrono::steady_clock::time_point deadline);
-  void LinesTake();
 
   int fd_ = -1;
   std::chrono::milliseconds replyTimeout_;
-  std::string received_;
-  SsipBlock partial_;
-  std::vector<SsipBlock> replies_, notices_;
+  SsipReader reader_;
   std::atomic<bool> cancelled_{false};
 };
