@@ -24,6 +24,8 @@ constexpr char kUsage[] =
     "  --stamps on|off             the viewer stamps its lines (default on; off: every line\n"
     "                              that does not begin with a blank begins an entry)\n"
     "  --max-length N              cut longer messages (default 300; 0: never)\n"
+    "  --name-repeat N             a speaker's entries after the first go without the name\n"
+    "                              (the input counts as written at once; default 0: never)\n"
     "  --folder DIR                folder of Dictionary.txt, WhiteList.txt, BlackList.txt and\n"
     "                              Voices.txt (default: where the window reads them)\n"
     "An entry spoken in a voice of its own (Voices.txt) is printed after that voice's name in\n"
@@ -35,7 +37,16 @@ struct PreviewOptions {
   TChatOptions chat{0, 0, true, true, 300};
   std::vector<Text> folders = SideFileFolders();
   std::string input = "-";
+  int32_t nameRepeat = 0;
 };
+
+int32_t CountParse(const std::string& option, const std::string& value) {
+  int32_t count = 0;
+  if (!TextToInteger(Utf8ToText(value), count) || count < 0) {
+    throw std::invalid_argument("bad value \"" + value + "\" for " + option);
+  }
+  return count;
+}
 
 template <typename Value>
 Value Choice(const std::string& option, const std::string& value,
@@ -77,11 +88,9 @@ PreviewOptions OptionsParse(const Arguments& args) {
     } else if (arg == "--stamps") {
       options.chat.ViewerStamps = Choice<bool>(arg, value, {{"on", true}, {"off", false}});
     } else if (arg == "--max-length") {
-      int32_t length = 0;
-      if (!TextToInteger(Utf8ToText(value), length) || length < 0) {
-        throw std::invalid_argument("bad value \"" + value + "\" for " + arg);
-      }
-      options.chat.MaxLength = length;
+      options.chat.MaxLength = CountParse(arg, value);
+    } else if (arg == "--name-repeat") {
+      options.nameRepeat = CountParse(arg, value);
     } else if (arg == "--folder") {
       options.folders = {Utf8ToText(value)};
     } else {
@@ -114,8 +123,11 @@ int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::
       for (const Text& note : *notes) err << "kelvora preview: " << TextToUtf8(note) << "\n";
     }
     LineList lines = LinesSplit(Utf8ToText(Utf8MarkSkip(InputRead(options.input, in))));
-    for (const TSpeechPiece& piece :
-         ModeSpeechGet({options.textMode, ChatFilter, options.chat, options.mask}, lines)) {
+    std::vector<TSpeechPiece> pieces =
+        ModeSpeechGet({options.textMode, ChatFilter, options.chat, options.mask}, lines);
+    TLastSpeaker last;
+    NameRepeatApply(pieces, last, 0, options.nameRepeat);
+    for (const TSpeechPiece& piece : pieces) {
       std::string voice = piece.voice.empty() ? "" : "[" + TextToUtf8(piece.voice) + "] ";
       for (const Text& line : LinesSplit(piece.text)) out << voice << TextToUtf8(line) << '\n';
     }

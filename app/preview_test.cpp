@@ -91,6 +91,24 @@ TEST(Preview, ShowsVoicesAndCuts) {
   ChatFilter = {};
 }
 
+// --name-repeat leaves a repeated speaker's name out (the input counts as written at once); an
+// emote keeps it, another speaker between brings it back.
+TEST(Preview, NameRepeatLeavesRepeatedNamesOut) {
+  TempFolder folder;
+  ChatFilter = {};
+  const std::string chat =
+      "[18:05]  Ann (ann.example): hi\n[18:05]  Ann (ann.example): there\n"
+      "[18:05]  Ann (ann.example): /me waves\n[18:06]  Bob (bob.sample): yo\n"
+      "[18:06]  Ann (ann.example): back\n[18:06]  Ann (ann.example): again\n";
+  PreviewResult run = Preview({"--folder", TextToUtf8(folder.Path()), "--name-repeat", "30"}, chat);
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "Ann : hi\nthere\nAnn waves\nBob : yo\nAnn : back\nagain\n");
+  run = Preview({"--folder", TextToUtf8(folder.Path())}, chat);
+  EXPECT_EQ(run.out, "Ann : hi\nAnn : there\nAnn waves\nBob : yo\nAnn : back\nAnn : again\n");
+  EXPECT_EQ(Preview({"--name-repeat", "-1"}, "").code, 2);
+  ChatFilter = {};
+}
+
 // Lines of the side files that can never match are named, and the rest still works.
 TEST(Preview, NamesSideFileLinesThatCanNeverMatch) {
   TempFolder folder;

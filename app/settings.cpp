@@ -75,6 +75,8 @@ const SettingKey kKeys[] = {
     Ranged(kOptions, u"MaxQueue", &TSettings::MaxQueue, 5, 0, 1000),
     Ranged(kOptions, u"MaxLength", &TSettings::MaxLength, 300, 0, 100000),
     String(kOptions, u"VoiceName", &TSettings::VoiceName, u""),
+    Ranged(kOptions, u"CatchUp", &TSettings::CatchUp, 3, 0, 20),
+    Ranged(kOptions, u"NameRepeat", &TSettings::NameRepeat, 0, 0, 86400),
 };
 
 int32_t DefaultOf(const SettingKey& key, int voiceCount) {

@@ -23,8 +23,10 @@ struct TSettings {
   int32_t Translate = 0;  // 0..2
   int32_t UserName = 0;   // 0..1
   int32_t MaxQueue = 0;  // texts that may wait for speech before the oldest are passed over; 0: any
-  int32_t MaxLength = 0;  // characters of a message spoken before it is cut; 0: no limit
-  Text VoiceName;         // the voice Voice chose, found by name when the list has changed
+  int32_t MaxLength = 0;   // characters of a message spoken before it is cut; 0: no limit
+  Text VoiceName;          // the voice Voice chose, found by name when the list has changed
+  int32_t CatchUp = 0;     // rate steps chat may speed up by while lines wait; 0: never
+  int32_t NameRepeat = 0;  // seconds within which a speaker's next entry goes without the name
 };
 
 // ...\VORTANE PROJECT\KELVORA_Pro\Setup.ini beneath the local application-data folder; empty

@@ -64,6 +64,8 @@ TEST_F(SettingsTest, FirstStartGivesTheDefaults) {
   EXPECT_EQ(s.UserName, 0);
   EXPECT_EQ(s.MaxQueue, 5);
   EXPECT_EQ(s.MaxLength, 300);
+  EXPECT_EQ(s.CatchUp, 3);
+  EXPECT_EQ(s.NameRepeat, 0);
   SettingsDefault(current, 2);
   EXPECT_EQ(current.Voice, 0);
 }
@@ -91,6 +93,8 @@ TEST_F(SettingsTest, NumbersAreBroughtIntoRange) {
       {"[SecondLife]\nUserName=5", 3, &TSettings::UserName, 1},
       {"[Options]\nMaxQueue=-2", 3, &TSettings::MaxQueue, 0},
       {"[options]\nmaxqueue=0", 3, &TSettings::MaxQueue, 0},
+      {"[Options]\nCatchUp=99", 3, &TSettings::CatchUp, 20},
+      {"[Options]\nNameRepeat=-5", 3, &TSettings::NameRepeat, 0},
       {"[Options]\nMaxLength=many", 3, &TSettings::MaxLength, 300},
       {"[Options]\nMaxLength=0x40", 3, &TSettings::MaxLength, 64},
       {"[SecondLife]\nViewer=0x1", 3, &TSettings::Viewer, 1},

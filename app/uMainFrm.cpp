@@ -1,6 +1,7 @@
 #include "app/uMainFrm.h"
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 
 #include "platform/platform.h"
@@ -134,6 +135,10 @@ TMainFrm::TMainFrm()
 
 TMainFrm::~TMainFrm() { SpeechHandlersSet({}); }
 
+double SteadySeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 // --- Creation and destruction ----------------------------------------------------------------
 
 void TMainFrm::FormCreate() {
@@ -216,6 +221,8 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
   ComboBox5.SetItemIndex(s.UserName);
   MaxQueue = s.MaxQueue;
   MaxLength = s.MaxLength;
+  CatchUp = s.CatchUp;
+  NameRepeat = s.NameRepeat;
 }
 
 TSettings TMainFrm::SettingsFromControls() const {
@@ -236,7 +243,9 @@ TSettings TMainFrm::SettingsFromControls() const {
           .MaxQueue = MaxQueue,
           .MaxLength = MaxLength,
           .VoiceName =
-              ComboBox3.ItemIndex() >= 0 ? ComboBox3.ItemText(ComboBox3.ItemIndex()) : VoiceName};
+              ComboBox3.ItemIndex() >= 0 ? ComboBox3.ItemText(ComboBox3.ItemIndex()) : VoiceName,
+          .CatchUp = CatchUp,
+          .NameRepeat = NameRepeat};
 }
 
 void TMainFrm::SettingsLoad() {
@@ -307,7 +316,10 @@ void TMainFrm::Timer1Timer() {
   ChatFileTick(Monitor, TargetFileGet(choice.FileIndex), ChatSourceGet(),
                [this, &choice](const LineList& lines) {
                  Text mask = Edit2.GetText();
-                 PiecesSend(ModeSpeechGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines));
+                 std::vector<TSpeechPiece> pieces =
+                     ModeSpeechGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines);
+                 NameRepeatApply(pieces, LastSpeaker, SecondsNow(), NameRepeat);
+                 PiecesSend(pieces);
                });
   // Not reached when the tick failed: the timer stays off and monitoring ends.
   Timer1.SetEnabled(true);
@@ -371,6 +383,7 @@ void TMainFrm::AcTimerExecute() {
     bool viewerLog = TypeIndexGet().FileIndex == 1;
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
                    !viewerLog || account.Timestamps, MaxLength};
+    LastSpeaker = {};
     ASAPICheck();
     BWListMsg();
     SideFileNotesMsg();
@@ -430,7 +443,8 @@ void TMainFrm::ASAPISend(TextView text) { ASAPISend(text, ComboBox3.ItemIndex())
 
 void TMainFrm::ASAPISend(TextView text, int32_t voiceIndex) {
   if (text.empty()) return;
-  if (!SpeechSay(text, voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(), MaxQueue)) SpeechWarn();
+  if (!SpeechSay(text, voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(), {MaxQueue, CatchUp}))
+    SpeechWarn();
 }
 
 bool TMainFrm::ASAPISendXml(TextView xml, TextView plain) {

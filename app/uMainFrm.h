@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ inline constexpr char16_t kApplicationTitle[] = u"KELVORA Pro";
 inline constexpr char16_t kProductPage[] = u"https://vortane.example.com/kelvora-pro/";
 // The open-file dialog's encoding choices, by EncodingIndex.
 inline constexpr std::array<const char16_t*, 2> EncodingNames = {u"UTF8", u"SJIS"};
+
+// Seconds on the steady clock.
+double SteadySeconds();
 
 // How long after a change to the chat file the woken tick reads it: a burst of writes is one read.
 inline constexpr int kWakeDelay = 50;  // milliseconds
@@ -86,8 +90,13 @@ class TMainFrm {
   std::string AccountSettingsBytes;
   std::vector<Text> Users;
   int32_t LastVoiceIndex = 0;
-  int32_t MaxQueue = 5;               // Setup.ini [Options]: how far speech may fall behind
-  int32_t MaxLength = 300;            // Setup.ini [Options]: longer messages are cut
+  int32_t MaxQueue = 5;      // Setup.ini [Options]: how far speech may fall behind
+  int32_t MaxLength = 300;   // Setup.ini [Options]: longer messages are cut
+  int32_t CatchUp = 3;       // Setup.ini [Options]: rate steps chat may speed up by
+  int32_t NameRepeat = 0;    // Setup.ini [Options]: seconds a repeated name is left out
+  TLastSpeaker LastSpeaker;  // whose entry was sent last, for NameRepeat
+  // The window's clock for NameRepeat, in seconds (steady; the tests may set their own).
+  std::function<double()> SecondsNow = SteadySeconds;
   Text VoiceName;                     // Setup.ini [Options]: the chosen voice by name
   std::vector<Text> DialogEncodings;  // the open-file dialog's encoding choices
 

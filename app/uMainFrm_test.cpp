@@ -396,6 +396,38 @@ TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
   EXPECT_EQ(ini.IntegerGet(u"Options", u"MaxLength", -1), 12);
 }
 
+// NameRepeat from Setup.ini: a speaker's next entry within the time goes without the name, on
+// the window's clock; CatchUp is kept with the other options.
+TEST_F(MainFrmTest, NameRepeatLeavesTheNameOutWithinItsTime) {
+  SetupIniWrite("[Options]\nNameRepeat=30\nCatchUp=5\n");
+  TMainFrm& f = Frm();
+  double seconds = 0;
+  f.SecondsNow = [&] { return seconds; };
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "");
+  f.Button1.Click();
+  const struct {
+    double at;
+    const char* line;
+    const char* spoken;
+  } steps[] = {
+      {100, "Ann (ann.example): one", "Ann : one"},
+      {110, "Ann (ann.example): two", "two"},
+      {150, "Ann (ann.example): three", "Ann : three"},
+      {151, "Bob (bob.sample): four", "Bob : four"},
+  };
+  for (const auto& step : steps) {
+    seconds = step.at;
+    FileAppend(ChatFile(), std::string("[18:01]  ") + step.line + "\n");
+    App().ProcessEventsFor(1500);
+    EXPECT_EQ(Spoken(*platform_).back(), SpeakCall(kSpeakPlain, step.spoken)) << step.line;
+  }
+  f.FormDestroy();
+  ProfileFile ini(SettingsPath());
+  EXPECT_EQ(ini.IntegerGet(u"Options", u"NameRepeat", -1), 30);
+  EXPECT_EQ(ini.IntegerGet(u"Options", u"CatchUp", -1), 5);
+}
+
 // A warning box runs a message loop of its own, in which the timers go on: speech that fails
 // again meanwhile opens no second box behind the first.
 TEST_F(MainFrmTest, WarningBoxesNeverStack) {

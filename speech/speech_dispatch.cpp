@@ -29,8 +29,9 @@ void Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& sl
   TSpeechState& state = Speech();
   if (!slot.voice || !slot.tokens) throw SpeechError("no runtime for the voice");
   slot.voice->SetVoice(slot.tokens->Item(listed.index));
+  int32_t rate = SpeechCatchUpRate(entry.rate, entry.catchUp, state.queue.WaitingLines());
   slot.voice->SetVolume(entry.volume);
-  slot.voice->SetRate(entry.rate);
+  slot.voice->SetRate(rate);
   int32_t stream = 0;
   Text spoken = entry.text;
   try {
@@ -42,7 +43,7 @@ void Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& sl
   }
   auto engine = static_cast<int>(&slot - state.engines);
   Clock::time_point deadline =
-      Clock::now() + 2 * SpeechExpectedDuration(spoken, entry.rate) + state.handlers.endGrace;
+      Clock::now() + 2 * SpeechExpectedDuration(spoken, rate) + state.handlers.endGrace;
   state.speaking = TSpeaking{engine, stream, deadline};
   if (!state.watch) state.watch = std::make_unique<TDeadlineWatch>(state.inbox);
   state.watch->Arm(deadline);
@@ -147,10 +148,12 @@ void SpeechEventsRun() {
 }
 
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
-               int32_t maxWaiting) {
+               TQueueLimits limits) {
   if (Voices.empty() || text.empty()) return !Voices.empty();
   SpeechEventsRun();  // what has ended is taken in before the limit counts
-  Speech().queue.Add(EntryFor(text, voiceIndex, volume, rate), maxWaiting);
+  TSpeechEntry entry = EntryFor(text, voiceIndex, volume, rate);
+  entry.catchUp = std::max(limits.catchUp, 0);
+  Speech().queue.Add(std::move(entry), limits.maxWaiting);
   Pump();
   SpeechNewsTell();
   return true;
@@ -199,6 +202,10 @@ bool SpeechWait(int32_t milliseconds) {
     SpeechEventsRun();
   }
   return true;
+}
+
+int32_t SpeechCatchUpRate(int32_t rate, int32_t catchUp, int32_t waitingLines) {
+  return std::min(rate + std::min(catchUp, waitingLines), std::max(rate, 10));
 }
 
 std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate) {

@@ -24,6 +24,7 @@ struct TSpeechEntry {
   int32_t volume, rate;
   int32_t lines = 0;       // the chat lines it holds; 0 for a notice
   int32_t passedOver = 0;  // chat lines dropped before it, which its first line will say
+  int32_t catchUp = 0;     // rate steps it may speak faster while chat lines wait behind it
 };
 
 class TSpeechQueue {

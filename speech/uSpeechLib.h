@@ -68,12 +68,19 @@ void SpeechClose();
 // within a second whatever their servers do.
 void SpeechRelease();
 
+// How chat keeps up at a busy place.
+struct TQueueLimits {
+  // With maxWaiting > 0, no more than that many chat lines (the CR LF pieces of the texts) wait:
+  // the oldest are passed over, and the line spoken next begins with a short note of how many.
+  int32_t maxWaiting = 0;
+  // While chat lines wait, a chat text is spoken a rate step faster per waiting line, up to this
+  // many steps (never above the fastest rate); 0: never faster.
+  int32_t catchUp = 0;
+};
 // Queues chat text (never parsed as markup) for the voice at that index of Voices; false when
-// there is no voice. With maxWaiting > 0, no more than that many chat lines (the CR LF pieces of
-// the texts) wait: the oldest are passed over, and the line spoken next begins with a short
-// note of how many.
+// there is no voice.
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
-               int32_t maxWaiting = 0);
+               TQueueLimits limits = {});
 // Queues a notice, never passed over: the markup, or the plain text when the voice refuses
 // markup; false when there is no voice.
 bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t volume,
@@ -94,3 +101,6 @@ bool SpeechWait(int32_t milliseconds);
 void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate);
 // How long a text is expected to take at a rate: what its end is waited for is reckoned from.
 std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate);
+// The rate a text is spoken at: its own, a step faster per waiting chat line up to catchUp
+// steps, never above 10.
+int32_t SpeechCatchUpRate(int32_t rate, int32_t catchUp, int32_t waitingLines);

@@ -295,27 +295,59 @@ TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingLines) {
     platform_->ClockAdvanced();
     SpeechEventsRun();
   };
-  EXPECT_TRUE(SpeechSay(u"a\r\nb\r\nc\r\nfirst", 1, 100, 0, 2));  // "a" "b" passed over at once
+  EXPECT_TRUE(SpeechSay(u"a\r\nb\r\nc\r\nfirst", 1, 100, 0, {2}));  // "a" "b" passed over at once
   EXPECT_EQ(Spoken(*sapi5_), std::vector<std::string>{"2 lines passed over. c\r\nfirst"});
-  EXPECT_TRUE(SpeechSay(u"zero", 1, 100, 0, 2));
+  EXPECT_TRUE(SpeechSay(u"zero", 1, 100, 0, {2}));
   EXPECT_TRUE(SpeechSayNotice(u"<n/>", u"notice", 1, 100, 0));
-  EXPECT_TRUE(SpeechSay(u"one\r\ntwo", 0, 100, 0, 2));  // the other engine counts the same
-  EXPECT_EQ(SpeechQueueLength(), 2);                    // "zero" passed over
-  EXPECT_TRUE(SpeechSay(u"three", 1, 100, 0, 2));
+  EXPECT_TRUE(SpeechSay(u"one\r\ntwo", 0, 100, 0, {2}));  // the other engine counts the same
+  EXPECT_EQ(SpeechQueueLength(), 2);                      // "zero" passed over
+  EXPECT_TRUE(SpeechSay(u"three", 1, 100, 0, {2}));
   EXPECT_EQ(SpeechQueueLength(), 2);
-  EXPECT_TRUE(SpeechSay(u"four\r\nfive", 1, 100, 0, 2));
+  EXPECT_TRUE(SpeechSay(u"four\r\nfive", 1, 100, 0, {2}));
   EXPECT_EQ(SpeechQueueLength(), 2);
   for (double t = 100; SpeechBusy(); t += 100) advance(t);
   EXPECT_EQ(Spoken(*sapi5_), (std::vector<std::string>{"2 lines passed over. c\r\nfirst", "<n/>",
                                                        "4 lines passed over. four\r\nfive"}));
   EXPECT_EQ(Spoken(*platform_).size(), 0u);
   // Without a limit every line waits its turn; Skip drops them.
-  for (int i = 0; i < 8; ++i) SpeechSay(u"text", 1, 100, 0, 0);
+  for (int i = 0; i < 8; ++i) SpeechSay(u"text", 1, 100, 0, {0});
   EXPECT_EQ(SpeechQueueLength(), 7);  // the first is being spoken
   SpeechPurge();
   EXPECT_EQ(SpeechQueueLength(), 0);
   EXPECT_FALSE(SpeechBusy());
   EXPECT_EQ(PassedOverNote(1), u"1 line passed over.");
+}
+
+// Catching up: while chat lines wait, each chat text is spoken a rate step faster per waiting
+// line, up to the catch-up and never above 10; with the queue empty the window's rate is back;
+// notices keep it.
+TEST_F(VoiceEngineTest, CatchUpSpeaksFasterWhileLinesWait) {
+  double now = 0;
+  sapi5_->clock = [&] { return now; };
+  sapi5_->secondsPerCharacter = 1;
+  Open({}, {u"S0"});
+  const TQueueLimits limits{0, 3};
+  auto rates = [&] { return sapi5_->CallsOf("SetRate"); };
+  SpeechSay(u"first", 0, 100, 8, limits);  // nothing waits: the window's rate
+  for (const char16_t* text : {u"a", u"b", u"c", u"d"}) SpeechSay(text, 0, 100, 8, limits);
+  SpeechSayNotice(u"<n/>", u"n", 0, 100, 8);
+  for (double t = 100; SpeechBusy(); t += 100) {
+    now = t;
+    sapi5_->ClockAdvanced();
+    SpeechEventsRun();
+  }
+  // "a" with 3 lines behind it: 8 + 3 = 11, held at 10; "b" 10; "c" 9; "d" 8; the notice 8.
+  EXPECT_EQ(rates(), (std::vector<std::string>{"SetRate 8", "SetRate 10", "SetRate 10", "SetRate 9",
+                                               "SetRate 8", "SetRate 8"}));
+  sapi5_->calls.clear();
+  for (const char16_t* text : {u"x", u"y", u"z"}) SpeechSay(text, 0, 100, -2, {0, 1});
+  for (double t = 1000; SpeechBusy(); t += 100) {
+    now = t;
+    sapi5_->ClockAdvanced();
+    SpeechEventsRun();
+  }
+  EXPECT_EQ(rates(), (std::vector<std::string>{"SetRate -2", "SetRate -1", "SetRate -2"}));
+  EXPECT_EQ(SpeechCatchUpRate(12, 3, 5), 12);  // a rate above 10 is never lowered by it
 }
 
 TEST_F(VoiceEngineTest, SameNameFromBothEnginesIsListedTwice) {

@@ -136,6 +136,7 @@ Text StampTextGet(const TChatFilter& filter, const LineList& lines);
 struct TChatEntry {
   Text speaker;  // the speaker's key (SpeakerKey); empty for none
   Text text;     // "name : message"; an emote "name waves", "name's hat"
+  Text bare;     // the message without the name; empty for an emote, whose name it needs
 };
 
 // Text mode 1: the entries of the lines (a stamped line with the lines after it that begin none),
@@ -173,7 +174,19 @@ struct TTextRequest {
 struct TSpeechPiece {
   Text voice;  // a voice name from Voices.txt; empty: the window's voice
   Text text;
+  Text speaker = {};  // the speaker's key (mode 1); empty for none
+  Text bare = {};     // the text without the speaker's name (mode 1 messages, not emotes)
 };
+
+// The speaker of the last piece spoken, and when (seconds on the caller's clock).
+struct TLastSpeaker {
+  Text speaker;
+  double at = 0;
+};
+// NameRepeat: with seconds > 0, a piece whose speaker is the last one's, within that many
+// seconds of it, is spoken without the name; every piece becomes the last.
+void NameRepeatApply(std::vector<TSpeechPiece>& pieces, TLastSpeaker& last, double now,
+                     int32_t seconds);
 
 // What to speak for a tick's lines in the request's mode: in mode 1 a piece per entry (with its
 // speaker's voice), in the others one piece. Empty when nothing is to be said.

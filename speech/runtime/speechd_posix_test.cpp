@@ -271,7 +271,7 @@ TEST_F(MisbehavingServerTest, QueueLimitWithAGoodServer) {
   ASSERT_GE(speechd, 0) << "the private server did not start, or lists no voice";
   const Text line = u"Ein Satz aus dem Chat, der eine Weile gesprochen wird.";
   for (int i = 0; i < 6; ++i) {
-    Timed([&] { return SpeechSay(line, speechd, 100, 0, 2); });
+    Timed([&] { return SpeechSay(line, speechd, 100, 0, {2}); });
   }
   EXPECT_EQ(SpeechQueueLength(), 2);
   EXPECT_TRUE(DriveUntilQuiet(60000));
