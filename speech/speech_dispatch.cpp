@@ -29,7 +29,9 @@ void Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& sl
   TSpeechState& state = Speech();
   if (!slot.voice || !slot.tokens) throw SpeechError("no runtime for the voice");
   slot.voice->SetVoice(slot.tokens->Item(listed.index));
-  int32_t rate = SpeechCatchUpRate(entry.rate, entry.catchUp, state.queue.WaitingLines());
+  // The lines after the first of a text are waiting too.
+  int32_t waiting = state.queue.WaitingLines() + std::max(entry.lines - 1, 0);
+  int32_t rate = SpeechCatchUpRate(entry.rate, entry.catchUp, waiting);
   slot.voice->SetVolume(entry.volume);
   slot.voice->SetRate(rate);
   int32_t stream = 0;

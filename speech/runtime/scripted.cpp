@@ -1,6 +1,7 @@
 #include "speech/runtime/scripted.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -77,6 +78,7 @@ class ScriptedVoice : public SpeechVoice {
     double start = engine_->spoken.empty() ? now : std::max(now, engine_->spoken.back().end);
     double length =
         engine_->clock ? static_cast<double>(text.size()) * engine_->secondsPerCharacter : 0;
+    if (engine_->rateShortens) length /= std::pow(1.1, engine_->rate);
     auto stream = static_cast<int32_t>(engine_->spoken.size() + 1);
     engine_->spoken.push_back({TextToUtf8(text), start, start + length, stream, false});
     engine_->ClockAdvanced();

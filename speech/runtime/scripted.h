@@ -25,6 +25,8 @@ struct ScriptedEngine {
   // Without, every text ends at once.
   std::function<double()> clock;
   double secondsPerCharacter = 0;
+  // Speech gets shorter with the rate, as the engines' does: each step a tenth faster.
+  bool rateShortens = false;
   // A synthesiser that hangs: no text ever ends, not even a purged one.
   bool neverEnds = false;
   struct Spoken {
