@@ -29,8 +29,9 @@ void Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& sl
   TSpeechState& state = Speech();
   if (!slot.voice || !slot.tokens) throw SpeechError("no runtime for the voice");
   slot.voice->SetVoice(slot.tokens->Item(listed.index));
-  // The lines after the first of a text are waiting too.
-  int32_t waiting = state.queue.WaitingLines() + std::max(entry.lines - 1, 0);
+  // Behind (lines were passed over before it), the lines after a text's first wait too.
+  int32_t waiting =
+      state.queue.WaitingLines() + (entry.passedOver > 0 ? std::max(entry.lines - 1, 0) : 0);
   int32_t rate = SpeechCatchUpRate(entry.rate, entry.catchUp, waiting);
   slot.voice->SetVolume(entry.volume);
   slot.voice->SetRate(rate);

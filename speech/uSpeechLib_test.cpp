@@ -347,6 +347,15 @@ TEST_F(VoiceEngineTest, CatchUpSpeaksFasterWhileLinesWait) {
     SpeechEventsRun();
   }
   EXPECT_EQ(rates(), (std::vector<std::string>{"SetRate -2", "SetRate -1", "SetRate -2"}));
+  // Behind (lines passed over before it), the rest of a text counts as waiting; a text alone at
+  // a quiet place does not.
+  sapi5_->calls.clear();
+  SpeechSay(u"a\r\nb\r\nc\r\nd", 0, 100, 0, {2, 3});
+  now = 5000;
+  sapi5_->ClockAdvanced();
+  SpeechEventsRun();
+  SpeechSay(u"e\r\nf", 0, 100, 0, {2, 3});
+  EXPECT_EQ(rates(), (std::vector<std::string>{"SetRate 1", "SetRate 0"}));
   EXPECT_EQ(SpeechCatchUpRate(12, 3, 5), 12);  // a rate above 10 is never lowered by it
 }
 
