@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "speech/runtime/posix_runtimes.h"
 #include "speech/runtime/sapi_markup.h"
+#include "speech/runtime/wav_writer_posix.h"
 
 namespace {
 
@@ -64,71 +65,6 @@ struct Job {
 void JobEnded(const Job& job, std::string failure) {
   job.events->Tell({SpeechEvent::Kind::kTextEnded, job.stream, std::move(failure)});
 }
-
-// One WAV file per text: 16-bit mono, sizes patched in when the text ends.
-class WavWriter {
- public:
-  WavWriter(const Text& folder, int sampleRate) {
-    for (;;) {
-      Text path = PathJoin(folder, AsciiToText("kelvora-" + Sequence() + ".wav"));
-      if (FileExists(path)) continue;
-      file_ = std::fopen(TextToUtf8(path).c_str(), "wb");
-      break;
-    }
-    if (file_) Header(sampleRate, 0);
-    sampleRate_ = sampleRate;
-  }
-  ~WavWriter() {
-    if (!file_) return;
-    std::fseek(file_, 0, SEEK_SET);
-    Header(sampleRate_, samples_);
-    std::fclose(file_);
-  }
-  WavWriter(const WavWriter&) = delete;
-  WavWriter& operator=(const WavWriter&) = delete;
-
-  void Write(const short* samples, int count) {
-    if (!file_) return;
-    std::fwrite(samples, sizeof(short), static_cast<size_t>(count), file_);
-    std::fflush(file_);  // readers see the text grow as it is spoken
-    samples_ += static_cast<uint32_t>(count);
-  }
-
- private:
-  static std::string Sequence() {
-    static unsigned next = 1;
-    char name[16];
-    std::snprintf(name, sizeof name, "%06u", next++);
-    return name;
-  }
-  void Put32(uint32_t v) {
-    unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                          static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
-    std::fwrite(b, 1, 4, file_);
-  }
-  void Put16(uint16_t v) {
-    unsigned char b[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
-    std::fwrite(b, 1, 2, file_);
-  }
-  void Header(int rate, uint32_t samples) {
-    std::fwrite("RIFF", 1, 4, file_);
-    Put32(36 + samples * 2);
-    std::fwrite("WAVEfmt ", 1, 8, file_);
-    Put32(16);
-    Put16(1);  // PCM
-    Put16(1);  // mono
-    Put32(static_cast<uint32_t>(rate));
-    Put32(static_cast<uint32_t>(rate) * 2);
-    Put16(2);
-    Put16(16);
-    std::fwrite("data", 1, 4, file_);
-    Put32(samples * 2);
-  }
-
-  FILE* file_ = nullptr;
-  int sampleRate_ = 0;
-  uint32_t samples_ = 0;
-};
 
 // Sends the process's stderr to /dev/null for its lifetime.
 class StderrSilence {

@@ -5,15 +5,10 @@
 // demand), lists the voices, sends the texts and reads the server's end notices. Every reply is
 // waited for a bounded time; a server that does not answer, or goes away, fails the texts it
 // held, and the next text connects anew. The window's calls only queue work for the worker.
-#include <spawn.h>
+#include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-#include <poll.h>
-
-#include <csignal>
 #include <deque>
 #include <map>
 #include <memory>
@@ -25,14 +20,10 @@
 #include "speech/runtime/speechd_voices_posix.h"
 #include "speech/runtime/ssip_posix.h"
 
-extern char** environ;
-
 namespace {
 
 constexpr char kEngine[] = "speech-dispatcher";
 constexpr std::chrono::milliseconds kReplyTimeout{2000};
-// How long a server started on demand may take to listen.
-constexpr std::chrono::milliseconds kSpawnWait{3000};
 
 // SAPI's volume 0..100 and rate -10..10 on speech-dispatcher's -100..100.
 int SpeechdVolume(int32_t volume) { return volume * 2 - 100; }
@@ -182,8 +173,9 @@ class SpeechdVoice : public NamedVoice {
     try {
       connection = std::make_unique<SsipConnection>(path, kReplyTimeout);
     } catch (const SpeechError&) {
-      if (!ServerSpawn(path)) throw;
-      connection = ConnectRetry(path);
+      auto stopping = [this] { return Stopping(); };
+      if (!SsipServerStart(path, stopping)) throw;
+      connection = SsipConnectRetry(path, kReplyTimeout, stopping);
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -195,45 +187,6 @@ class SpeechdVoice : public NamedVoice {
                          ":kelvora:main");
     connection_->Command("SET SELF NOTIFICATION END on");
     connection_->Command("SET SELF NOTIFICATION CANCEL on");
-  }
-
-  // Starts the server as its clients do, where it is started on demand (its configuration may
-  // refuse); true when the starter said it started.
-  bool ServerSpawn(const std::string& path) {
-    const char* argv[] = {
-        "speech-dispatcher", "--spawn", "--communication-method", "unix_socket", "--socket-path",
-        path.c_str(),        nullptr};
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    int failed = ::posix_spawnp(&pid, argv[0], &quiet, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&quiet);
-    if (failed) return false;
-    auto deadline = std::chrono::steady_clock::now() + kSpawnWait;
-    int status = 0;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline || Stopping()) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-        return false;
-      }
-      WakeAwait(20);
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  }
-
-  std::unique_ptr<SsipConnection> ConnectRetry(const std::string& path) {
-    auto deadline = std::chrono::steady_clock::now() + kSpawnWait;
-    for (;;) {
-      try {
-        return std::make_unique<SsipConnection>(path, kReplyTimeout);
-      } catch (const SpeechError&) {
-        if (std::chrono::steady_clock::now() > deadline || Stopping()) throw;
-      }
-      WakeAwait(50);
-    }
   }
 
   void JobsRun() {
@@ -326,11 +279,6 @@ class SpeechdVoice : public NamedVoice {
       return;
     }
     NoticesRead();
-  }
-
-  // A pause between tries (the callers look at Stopping after it).
-  static void WakeAwait(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
 
   SpeechEventHandler events_;

@@ -1,17 +1,27 @@
 #include "speech/runtime/ssip_posix.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <thread>
 
 #include "platform/platform.h"
 #include "speech/runtime/runtime.h"
 
+extern char** environ;
+
 namespace {
+
+// How long a server started on demand may take to listen.
+constexpr std::chrono::milliseconds kStartWait{3000};
 
 std::string Errno(const std::string& what) {
   return "speech-dispatcher: " + what + ": " + std::strerror(errno);
@@ -40,6 +50,45 @@ std::string SsipSocketPath() {
   std::string runtime = TextToUtf8(EnvironmentGet("XDG_RUNTIME_DIR"));
   if (runtime.empty()) runtime = TextToUtf8(EnvironmentGet("HOME")) + "/.cache";
   return runtime + "/speech-dispatcher/speechd.sock";
+}
+
+bool SsipServerStart(const std::string& socketPath, const std::function<bool()>& stopping) {
+  const char* argv[] = {
+      "speech-dispatcher", "--spawn", "--communication-method", "unix_socket", "--socket-path",
+      socketPath.c_str(),  nullptr};
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  int failed = ::posix_spawnp(&pid, argv[0], &quiet, nullptr, const_cast<char**>(argv), environ);
+  posix_spawn_file_actions_destroy(&quiet);
+  if (failed) return false;
+  auto deadline = std::chrono::steady_clock::now() + kStartWait;
+  int status = 0;
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline || stopping()) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::unique_ptr<SsipConnection> SsipConnectRetry(const std::string& socketPath,
+                                                 std::chrono::milliseconds replyTimeout,
+                                                 const std::function<bool()>& stopping) {
+  auto deadline = std::chrono::steady_clock::now() + kStartWait;
+  for (;;) {
+    try {
+      return std::make_unique<SsipConnection>(socketPath, replyTimeout);
+    } catch (const SpeechError&) {
+      if (std::chrono::steady_clock::now() > deadline || stopping()) throw;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 }
 
 std::string SsipSpeakData(const std::string& utf8) {

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +35,17 @@ std::string SsipSocketPath();
 // The text as SPEAK's data: lines ending in CR LF, a line beginning with "." doubled, and the
 // lone "." that ends the data.
 std::string SsipSpeakData(const std::string& utf8);
+
+class SsipConnection;
+
+// Starts the server as its clients do, where it is started on demand (its configuration may
+// refuse it); true when the starter said it started. Gives up after a few seconds, or as soon as
+// stopping says so.
+bool SsipServerStart(const std::string& socketPath, const std::function<bool()>& stopping);
+// Connects, trying again for a few seconds while a server just started comes up.
+std::unique_ptr<SsipConnection> SsipConnectRetry(const std::string& socketPath,
+                                                 std::chrono::milliseconds replyTimeout,
+                                                 const std::function<bool()>& stopping);
 
 class SsipConnection {
  public:
