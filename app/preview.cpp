@@ -4,12 +4,16 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
 #include "app/commands.h"
+#include "app/engine_session.h"
 #include "app/settings.h"
 #include "platform/platform.h"
+#include "speech/uSpeechLib.h"
+#include "text/speaker_key.h"
 #include "text/uText.h"
 
 namespace {
@@ -26,10 +30,13 @@ constexpr char kUsage[] =
     "  --max-length N              cut longer messages (default 300; 0: never)\n"
     "  --name-repeat N             a speaker's entries after the first go without the name\n"
     "                              (the input counts as written at once; default 0: never)\n"
+    "  --auto-voices on|off        each speaker a voice and pitch of their own, picked among\n"
+    "                              the voices like the first's (default off); opens the engines\n"
     "  --folder DIR                folder of Dictionary.txt, WhiteList.txt, BlackList.txt and\n"
     "                              Voices.txt (default: where the window reads them)\n"
-    "An entry spoken in a voice of its own (Voices.txt) is printed after that voice's name in\n"
-    "brackets. Lines of the side files that can never match are named on standard error.\n";
+    "An entry spoken in a voice of its own (Voices.txt, or --auto-voices) is printed after that\n"
+    "voice's name in brackets, with its pitch when it has one. Lines of the side files that can "
+    "never match are named on standard error.\n";
 
 struct PreviewOptions {
   TTextMode textMode = TTextMode::kSecondLifeChat;
@@ -38,6 +45,7 @@ struct PreviewOptions {
   std::vector<Text> folders = SideFileFolders();
   std::string input = "-";
   int32_t nameRepeat = 0;
+  bool autoVoices = false;
 };
 
 int32_t CountParse(const std::string& option, const std::string& value) {
@@ -91,6 +99,8 @@ PreviewOptions OptionsParse(const Arguments& args) {
       options.chat.MaxLength = CountParse(arg, value);
     } else if (arg == "--name-repeat") {
       options.nameRepeat = CountParse(arg, value);
+    } else if (arg == "--auto-voices") {
+      options.autoVoices = Choice<bool>(arg, value, {{"on", true}, {"off", false}});
     } else if (arg == "--folder") {
       options.folders = {Utf8ToText(value)};
     } else {
@@ -98,6 +108,20 @@ PreviewOptions OptionsParse(const Arguments& args) {
     }
   }
   return options;
+}
+
+// The voice an entry is spoken in other than the first voice, "[name] " or "[name, pitch +2] ".
+std::string VoiceShown(const TSpeechPiece& piece, bool autoVoices) {
+  if (!piece.voice.empty()) return "[" + TextToUtf8(piece.voice) + "] ";
+  if (!autoVoices || piece.speaker.empty() || IsViewerNoticeSpeaker(piece.speaker) ||
+      Voices.empty()) {
+    return "";
+  }
+  TVoiceChoice choice = SpeechAutoVoice(piece.speaker, 0);
+  std::string pitch = choice.pitch == 0  ? ""
+                      : choice.pitch > 0 ? ", pitch +" + std::to_string(choice.pitch)
+                                         : ", pitch " + std::to_string(choice.pitch);
+  return "[" + TextToUtf8(Voices[static_cast<size_t>(choice.voiceIndex)].name) + pitch + "] ";
 }
 
 std::string InputRead(const std::string& name, std::istream& in) {
@@ -127,8 +151,10 @@ int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::
         ModeSpeechGet({options.textMode, ChatFilter, options.chat, options.mask}, lines);
     TLastSpeaker last;
     NameRepeatApply(pieces, last, 0, options.nameRepeat);
+    std::optional<EngineSession> engines;
+    if (options.autoVoices) engines.emplace();
     for (const TSpeechPiece& piece : pieces) {
-      std::string voice = piece.voice.empty() ? "" : "[" + TextToUtf8(piece.voice) + "] ";
+      std::string voice = VoiceShown(piece, options.autoVoices);
       for (const Text& line : LinesSplit(piece.text)) out << voice << TextToUtf8(line) << '\n';
     }
     return 0;

@@ -109,6 +109,29 @@ TEST(Preview, NameRepeatLeavesRepeatedNamesOut) {
   ChatFilter = {};
 }
 
+// --auto-voices shows each entry's voice and pitch: the same speaker always the same, the
+// viewer's notices in the first voice (no brackets); where there is no voice, none is shown.
+TEST(Preview, AutoVoicesShowEachSpeakersVoice) {
+  TempFolder folder;
+  ChatFilter = {};
+  PreviewResult run = Preview({"--folder", TextToUtf8(folder.Path()), "--auto-voices", "on"},
+                              "[18:05]  Ann (ann.example): hi\n[18:05]  Bob (bob.sample): yo\n"
+                              "[18:05]  Ann (ann.example): again\n[18:06]  Second Life: x\n");
+  ASSERT_EQ(run.code, 0) << run.err;
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    lines.push_back(run.out.substr(start, end - start));
+  }
+  ASSERT_EQ(lines.size(), 4u) << run.out;
+  auto voiceOf = [](const std::string& line) { return line.substr(0, line.find("] ") + 1); };
+  EXPECT_EQ(voiceOf(lines[0]), voiceOf(lines[2]));
+  EXPECT_EQ(lines[0].substr(lines[0].size() - 8), "Ann : hi");
+  EXPECT_EQ(lines[3], "Second Life : x");
+  EXPECT_EQ(Preview({"--auto-voices", "maybe"}, "").code, 2);
+  ChatFilter = {};
+}
+
 // Lines of the side files that can never match are named, and the rest still works.
 TEST(Preview, NamesSideFileLinesThatCanNeverMatch) {
   TempFolder folder;

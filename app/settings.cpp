@@ -77,6 +77,7 @@ const SettingKey kKeys[] = {
     String(kOptions, u"VoiceName", &TSettings::VoiceName, u""),
     Ranged(kOptions, u"CatchUp", &TSettings::CatchUp, 3, 0, 20),
     Ranged(kOptions, u"NameRepeat", &TSettings::NameRepeat, 0, 0, 86400),
+    Ranged(kOptions, u"AutoVoices", &TSettings::AutoVoices, 0, 0, 1),
 };
 
 int32_t DefaultOf(const SettingKey& key, int voiceCount) {

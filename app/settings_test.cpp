@@ -66,6 +66,7 @@ TEST_F(SettingsTest, FirstStartGivesTheDefaults) {
   EXPECT_EQ(s.MaxLength, 300);
   EXPECT_EQ(s.CatchUp, 3);
   EXPECT_EQ(s.NameRepeat, 0);
+  EXPECT_EQ(s.AutoVoices, 0);
   SettingsDefault(current, 2);
   EXPECT_EQ(current.Voice, 0);
 }

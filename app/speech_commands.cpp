@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/engine_session.h"
 #include "platform/platform.h"
 #include "speech/runtime/runtime.h"
 #include "speech/uSpeechLib.h"
@@ -24,40 +25,6 @@ int32_t NumberParse(const std::string& option, const std::string& value) {
   }
   return number;
 }
-
-// How long a command waits for a speech server's voice list: one started on demand lists in
-// a few seconds; one that does not answer has failed before.
-constexpr int32_t kListingWait = 8000;
-
-// Opens the engines for one command and releases them at its end. A text that cannot be spoken
-// is kept, to be told.
-class EngineSession {
- public:
-  EngineSession() {
-    SpeechPlatformClassesRegister();
-    TSpeechHandlers handlers;
-    handlers.trouble = [this](const std::string& reason) {
-      if (trouble_.empty()) trouble_ = reason;
-    };
-    SpeechHandlersSet(std::move(handlers));
-    SpeechOpen();
-    SpeechVoicesAwait(kListingWait);  // a command lists and picks from the whole list
-    opened_ = !Voices.empty();
-  }
-  ~EngineSession() {
-    SpeechClose();
-    SpeechRelease();
-  }
-  EngineSession(const EngineSession&) = delete;
-  EngineSession& operator=(const EngineSession&) = delete;
-  bool Opened() const { return opened_; }
-  const std::string& Trouble() const { return trouble_; }
-
- private:
-  ComApartment apartment_;
-  bool opened_ = false;
-  std::string trouble_;
-};
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "speech/uSpeechLib.h"
+#include "text/speaker_key.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -223,6 +224,7 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
   MaxLength = s.MaxLength;
   CatchUp = s.CatchUp;
   NameRepeat = s.NameRepeat;
+  AutoVoices = s.AutoVoices != 0;
 }
 
 TSettings TMainFrm::SettingsFromControls() const {
@@ -245,7 +247,8 @@ TSettings TMainFrm::SettingsFromControls() const {
           .VoiceName =
               ComboBox3.ItemIndex() >= 0 ? ComboBox3.ItemText(ComboBox3.ItemIndex()) : VoiceName,
           .CatchUp = CatchUp,
-          .NameRepeat = NameRepeat};
+          .NameRepeat = NameRepeat,
+          .AutoVoices = AutoVoices ? 1 : 0};
 }
 
 void TMainFrm::SettingsLoad() {
@@ -328,16 +331,11 @@ void TMainFrm::Timer1Timer() {
 
 void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
   int32_t windowVoice = ComboBox3.ItemIndex();
-  // A piece's own voice, else (none asked for, or a voice there is not) the window's.
-  auto voiceOf = [&](const TSpeechPiece& piece) {
-    int32_t own = VoiceFind(piece.voice);
-    return own >= 0 ? own : windowVoice;
-  };
   Text text;
-  int32_t voice = windowVoice;
+  TVoiceChoice voice{windowVoice, 0};
   for (const TSpeechPiece& piece : pieces) {
-    int32_t next = voiceOf(piece);
-    if (!text.empty() && next != voice) {
+    TVoiceChoice next = VoiceOf(piece, windowVoice);
+    if (!text.empty() && !(next == voice)) {
       ASAPISend(text, voice);
       text.clear();
     }
@@ -345,6 +343,15 @@ void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
     text += (text.empty() ? u"" : u"\r\n") + piece.text;
   }
   ASAPISend(text, voice);
+}
+
+TVoiceChoice TMainFrm::VoiceOf(const TSpeechPiece& piece, int32_t windowVoice) const {
+  // Voices.txt first; then, with AutoVoices, one picked for the speaker; else the window's.
+  if (int32_t own = VoiceFind(piece.voice); own >= 0) return {own, 0};
+  if (AutoVoices && !piece.speaker.empty() && !IsViewerNoticeSpeaker(piece.speaker)) {
+    return SpeechAutoVoice(piece.speaker, windowVoice);
+  }
+  return {windowVoice, 0};
 }
 
 void TMainFrm::SpeechWarn() {
@@ -439,12 +446,13 @@ void TMainFrm::LinkLabel1LinkClick(const Text& target) { ShellOpen(target); }
 
 // --- Speaking --------------------------------------------------------------------------------
 
-void TMainFrm::ASAPISend(TextView text) { ASAPISend(text, ComboBox3.ItemIndex()); }
+void TMainFrm::ASAPISend(TextView text) { ASAPISend(text, {ComboBox3.ItemIndex(), 0}); }
 
-void TMainFrm::ASAPISend(TextView text, int32_t voiceIndex) {
+void TMainFrm::ASAPISend(TextView text, TVoiceChoice voice) {
   if (text.empty()) return;
-  if (!SpeechSay(text, voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(), {MaxQueue, CatchUp}))
-    SpeechWarn();
+  bool taken = SpeechSay(text, voice.voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(),
+                         {MaxQueue, CatchUp}, voice.pitch);
+  if (!taken) SpeechWarn();
 }
 
 bool TMainFrm::ASAPISendXml(TextView xml, TextView plain) {

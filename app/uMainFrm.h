@@ -9,6 +9,7 @@
 
 #include "app/monitor.h"
 #include "app/settings.h"
+#include "speech/uSpeechLib.h"
 #include "text/uText.h"
 #include "ui/ui.h"
 #include "viewer/viewer.h"
@@ -94,6 +95,7 @@ class TMainFrm {
   int32_t MaxLength = 300;   // Setup.ini [Options]: longer messages are cut
   int32_t CatchUp = 3;       // Setup.ini [Options]: rate steps chat may speed up by
   int32_t NameRepeat = 0;    // Setup.ini [Options]: seconds a repeated name is left out
+  bool AutoVoices = false;   // Setup.ini [Options]: a voice for each speaker
   TLastSpeaker LastSpeaker;  // whose entry was sent last, for NameRepeat
   // The window's clock for NameRepeat, in seconds (steady; the tests may set their own).
   std::function<double()> SecondsNow = SteadySeconds;
@@ -117,7 +119,7 @@ class TMainFrm {
   void SettingsLoad();
   void SettingsSave();
   void ASAPISend(TextView text);
-  void ASAPISend(TextView text, int32_t voiceIndex);
+  void ASAPISend(TextView text, TVoiceChoice voice);
   // Queues a notice as markup, spoken as plain text when the voice refuses markup; false when
   // there is no voice.
   bool ASAPISendXml(TextView xml, TextView plain);
@@ -174,6 +176,8 @@ class TMainFrm {
   // else nothing.
   void ChatWatchUpdate();
   void IntervalSet(int seconds);
-  // Speaks a tick's pieces, consecutive ones of the same voice as one text.
+  // Speaks a tick's pieces, consecutive ones of the same voice and pitch as one text.
   void PiecesSend(const std::vector<TSpeechPiece>& pieces);
+  // The voice a piece is spoken in.
+  TVoiceChoice VoiceOf(const TSpeechPiece& piece, int32_t windowVoice) const;
 };

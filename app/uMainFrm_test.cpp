@@ -349,6 +349,43 @@ TEST_F(MainFrmTest, SpeakersListedInVoicesTxtSpeakInTheirVoice) {
                                SpeakCall(kSpeakPlain, "Bob Sample : three\r\nBob Sample : four")}));
 }
 
+// AutoVoices: each speaker without a Voices.txt voice speaks in a voice and pitch of their own,
+// picked among the window voice's engine and language; Voices.txt still comes first, and a
+// line without a speaker keeps the window's voice.
+TEST_F(MainFrmTest, AutoVoicesGiveEachSpeakerAVoiceAndPitch) {
+  sapi5_->voiceLanguages = {u"en-us", u"en-gb"};
+  FolderMake(folder_.Join(u"program"));
+  FileWrite(folder_.Join(u"program/Voices.txt"),
+            "# VORTANE PROJECT KELVORA Voice List Format V 1.0\ndana.other\tPlatform A\n");
+  SetupIniWrite("[Options]\nAutoVoices=1\n");
+  TMainFrm& f = Frm();
+  f.ComboBox3.UserSelect(1);  // Sapi A
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "");
+  f.Button1.Click();
+  platform_->calls.clear();
+  sapi5_->calls.clear();
+  FileAppend(ChatFile(),
+             "[18:01]  Ann (ann.example): one\n[18:01]  Bob (bob.sample): two\n"
+             "[18:01]  Carl (carl.other): three\n[18:01]  Dana (dana.other): four\n"
+             "[18:01]  Second Life: a notice\n");
+  App().ProcessEventsFor(1500);
+  std::vector<std::string> voiceAndPitch;
+  for (const std::string& call : sapi5_->calls) {
+    if (call.rfind("SetVoice", 0) == 0 || call.rfind("SetPitch", 0) == 0 ||
+        call.rfind("Speak", 0) == 0) {
+      voiceAndPitch.push_back(call);
+    }
+  }
+  EXPECT_EQ(voiceAndPitch,
+            (std::vector<std::string>{
+                "SetVoice 0", SpeakCall(kSpeakPlain, "Ann : one"),  // pitch 0: as set before
+                "SetVoice 0", "SetPitch 1", SpeakCall(kSpeakPlain, "Bob : two"), "SetVoice 1",
+                "SetPitch 2", SpeakCall(kSpeakPlain, "Carl : three"), "SetVoice 0", "SetPitch 0",
+                SpeakCall(kSpeakPlain, "Second Life : a notice")}));
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(kSpeakPlain, "Dana : four")});
+}
+
 // START says once what the side files hold that can never match; Voices.txt finds a voice by the
 // name a user writes, in any case and without the engine's suffix.
 TEST_F(MainFrmTest, StartNamesSideFileLinesThatCanNeverMatch) {

@@ -35,6 +35,10 @@ void Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& sl
   int32_t rate = SpeechCatchUpRate(entry.rate, entry.catchUp, waiting);
   slot.voice->SetVolume(entry.volume);
   slot.voice->SetRate(rate);
+  if (slot.pitch != entry.pitch) {
+    slot.voice->SetPitch(entry.pitch);
+    slot.pitch = entry.pitch;
+  }
   int32_t stream = 0;
   Text spoken = entry.text;
   try {
@@ -150,12 +154,13 @@ void SpeechEventsRun() {
   SpeechNewsTell();
 }
 
-bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
-               TQueueLimits limits) {
+bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, TQueueLimits limits,
+               int32_t pitch) {
   if (Voices.empty() || text.empty()) return !Voices.empty();
   SpeechEventsRun();  // what has ended is taken in before the limit counts
   TSpeechEntry entry = EntryFor(text, voiceIndex, volume, rate);
   entry.catchUp = std::max(limits.catchUp, 0);
+  entry.pitch = std::clamp(pitch, -10, 10);
   Speech().queue.Add(std::move(entry), limits.maxWaiting);
   Pump();
   SpeechNewsTell();

@@ -22,6 +22,7 @@ struct TSpeechEntry {
   bool xml;
   TVoiceId voice;
   int32_t volume, rate;
+  int32_t pitch = 0;
   int32_t lines = 0;       // the chat lines it holds; 0 for a notice
   int32_t passedOver = 0;  // chat lines dropped before it, which its first line will say
   int32_t catchUp = 0;     // rate steps it may speak faster while chat lines wait behind it

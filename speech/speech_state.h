@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -63,6 +64,7 @@ struct TEngineSlot {
   std::shared_ptr<SpeechVoice> voice;
   std::shared_ptr<SpeechObjectTokens> tokens;
   bool troubled = false;  // a failure was told; silent until a text of it is spoken again
+  int32_t pitch = 0;      // what the voice object was last given
 };
 
 // The text being spoken.
@@ -83,6 +85,8 @@ struct TSpeechState {
   TSpeechHandlers handlers;
   std::shared_ptr<TSpeechInbox> inbox = std::make_shared<TSpeechInbox>();
   std::unique_ptr<TDeadlineWatch> watch;
+  // The voices' languages as AutoVoices compares them, read once a voice list (engine, name).
+  std::map<std::pair<int32_t, Text>, Text> voiceLanguages;
   // Failures met on the owner's thread, told at the end of the call that met them.
   std::vector<std::string> troubles;
   bool voicesChanged = false;

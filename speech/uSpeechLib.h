@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/unicode.h"
@@ -77,10 +78,10 @@ struct TQueueLimits {
   // many steps (never above the fastest rate); 0: never faster.
   int32_t catchUp = 0;
 };
-// Queues chat text (never parsed as markup) for the voice at that index of Voices; false when
-// there is no voice.
+// Queues chat text (never parsed as markup) for the voice at that index of Voices, at a pitch
+// (-10..10) around the voice's own; false when there is no voice.
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
-               TQueueLimits limits = {});
+               TQueueLimits limits = {}, int32_t pitch = 0);
 // Queues a notice, never passed over: the markup, or the plain text when the voice refuses
 // markup; false when there is no voice.
 bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t volume,
@@ -99,6 +100,22 @@ int32_t SpeechGetRate(int32_t voiceIndex);
 bool SpeechWait(int32_t milliseconds);
 // Brings the voice index, the volume (0..100) and the rate (-10..10) into range.
 void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate);
+// A voice for a speaker of their own (AutoVoices): one of the voices of the window voice's engine
+// and language, and a pitch (-4..4), both picked by a stable hash of the speaker's key (FNV-1a
+// of its UTF-8), the same on every run and platform.
+struct TVoiceChoice {
+  int32_t voiceIndex;
+  int32_t pitch;
+  bool operator==(const TVoiceChoice&) const = default;
+};
+TVoiceChoice SpeechAutoVoice(TextView speakerKey, int32_t windowVoice);
+// The 32-bit FNV-1a hash of the bytes.
+uint32_t Fnv1a(std::string_view bytes);
+// The language a voice's "Language" attribute names, as far as voices are told apart by it:
+// "en" for "en-us" and "en-GB", the primary language of a SAPI language id ("409;9" and "809"
+// alike).
+Text LanguageBaseOf(TextView language);
+
 // How long a text is expected to take at a rate: what its end is waited for is reckoned from.
 std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate);
 // The rate a text is spoken at: its own, a step faster per waiting chat line up to catchUp

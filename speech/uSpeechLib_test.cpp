@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+
 #include "speech/runtime/scripted.h"
 
 namespace {
@@ -357,6 +360,67 @@ TEST_F(VoiceEngineTest, CatchUpSpeaksFasterWhileLinesWait) {
   SpeechSay(u"e\r\nf", 0, 100, 0, {2, 3});
   EXPECT_EQ(rates(), (std::vector<std::string>{"SetRate 1", "SetRate 0"}));
   EXPECT_EQ(SpeechCatchUpRate(12, 3, 5), 12);  // a rate above 10 is never lowered by it
+}
+
+// AutoVoices: the pick is a stable hash of the speaker's key, the same on every run and platform:
+// among the voices of the window voice's engine and language, and a pitch.
+TEST_F(VoiceEngineTest, AutoVoiceIsAStableHashOverVoicesOfTheSameLanguage) {
+  sapi5_->voiceLanguages = {u"en-us", u"en-GB", u"en", u"de"};
+  Open({u"P0"}, {u"S0", u"S1", u"S2", u"S3"});
+  EXPECT_EQ(Fnv1a("ann.example"), 0xddeeb0fcu);
+  const struct {
+    const char16_t* key;
+    TVoiceChoice choice;  // over S0, S1, S2 (Voices 1..3): S3 speaks another language
+  } cases[] = {
+      {u"ann.example", {3, 1}}, {u"bob.sample", {2, 2}},   {u"jane.doe", {3, -2}},
+      {u"carl", {1, -2}},       {u"\u82B1\u5B50", {3, 3}}, {u"object name", {3, -1}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SpeechAutoVoice(c.key, 1), c.choice) << TextToUtf8(c.key);
+  }
+  // With one voice of the language, the pitch alone tells speakers apart.
+  EXPECT_EQ(SpeechAutoVoice(u"ann.example", 4), (TVoiceChoice{4, 4}));
+  EXPECT_EQ(SpeechAutoVoice(u"bob.sample", 4), (TVoiceChoice{4, -3}));
+  // An engine whose voices tell no language: the voices of that engine.
+  EXPECT_EQ(SpeechAutoVoice(u"carl", 0), (TVoiceChoice{0, 2}));
+}
+
+// Over many speakers the picks spread evenly over voices and pitches (a chi-square bound).
+TEST_F(VoiceEngineTest, AutoVoicesSpreadSpeakers) {
+  sapi5_->voiceLanguages = {u"en-us", u"en-gb", u"en-029"};
+  Open({}, {u"S0", u"S1", u"S2"});
+  std::mt19937 random(5);
+  std::map<std::pair<int32_t, int32_t>, int> counts;
+  const int speakers = 1000;
+  for (int i = 0; i < speakers; ++i) {
+    std::string key;
+    for (int c = 0; c < 8; ++c) key += static_cast<char>('a' + random() % 26);
+    ++counts[{SpeechAutoVoice(Utf8ToText(key), 0).voiceIndex,
+              SpeechAutoVoice(Utf8ToText(key), 0).pitch}];
+  }
+  EXPECT_EQ(counts.size(), 27u);  // 3 voices x 9 pitches
+  double expected = speakers / 27.0, chiSquare = 0;
+  for (const auto& [pick, n] : counts) chiSquare += (n - expected) * (n - expected) / expected;
+  EXPECT_LT(chiSquare, 54.1);  // 26 degrees of freedom, p = 0.001
+}
+
+TEST(LanguageBase, TagsAndSapiLanguageIds) {
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"en-us", u"en"},    {u"en-GB", u"en"},     {u"de", u"de"},
+      {u"pt_BR", u"pt"},    {u"409;9", u"lcid:9"}, {u"809", u"lcid:9"},
+      {u"411", u"lcid:17"}, {u"c0a", u"lcid:10"},  {u"", u""},
+  };
+  for (const auto& [language, base] : cases) EXPECT_EQ(LanguageBaseOf(language), base);
+}
+
+// A text at a pitch: the runtime is given it once, and back at 0 for the window's voice.
+TEST_F(VoiceEngineTest, PitchGoesToTheRuntimeWhenItChanges) {
+  Open({}, {u"S0"});
+  SpeechSay(u"a", 0, 100, 0, {}, 3);
+  SpeechSay(u"b", 0, 100, 0, {}, 3);
+  SpeechSay(u"c", 0, 100, 0, {}, 0);
+  SpeechEventsRun();
+  EXPECT_EQ(sapi5_->CallsOf("SetPitch"), (std::vector<std::string>{"SetPitch 3", "SetPitch 0"}));
 }
 
 TEST_F(VoiceEngineTest, SameNameFromBothEnginesIsListedTwice) {

@@ -27,6 +27,7 @@ int32_t EngineOpen(int engine) {
   TEngineSlot& slot = state.engines[engine];
   slot.tokens.reset();
   slot.voice.reset();
+  slot.pitch = 0;
   try {
     slot.voice = SpeechVoiceCreate(
         slot.classId,
@@ -72,6 +73,7 @@ bool SpeechOpen() {
   int32_t platformCount = EngineOpen(0);
   int32_t sapi5Count = EngineOpen(1);
   Voices.clear();
+  state.voiceLanguages.clear();
   state.sapi5TokenReferences.clear();
   Voices.reserve(static_cast<size_t>(platformCount + sapi5Count));
   // A voice whose name cannot be read ends its engine's list there: the voices read so far
@@ -134,6 +136,7 @@ void SpeechRelease() {
   SpeechClose();
   TSpeechState& state = Speech();
   Voices.clear();
+  state.voiceLanguages.clear();
   for (TEngineSlot& slot : state.engines) {
     slot.voice.reset();  // its threads stop here: nothing more comes from it
     slot.tokens.reset();

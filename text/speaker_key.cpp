@@ -61,3 +61,5 @@ Text SpokenUserName(TextView name) {
   if (dot != Text::npos) spoken[dot] = u' ';
   return spoken;
 }
+
+bool IsViewerNoticeSpeaker(TextView key) { return key == u"second.life" || key == u"grid"; }

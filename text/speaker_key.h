@@ -18,6 +18,10 @@ Text UserNameOf(TextView name);
 // several words) the name in ASCII lower case.
 Text SpeakerKey(TextView name);
 
+// Whether a speaker's key is the viewers' own, for their notices ("Second Life: ...", Firestorm's
+// "Grid: ..." off the main grid).
+bool IsViewerNoticeSpeaker(TextView key);
+
 // What "Speak User Name" says for a speaker written as name: the user name with its dot as a
 // blank ("jane doe"); an object's name as written, its first dot a blank.
 Text SpokenUserName(TextView name);

@@ -47,15 +47,31 @@ TEST(SpeakerKey, EveryNameFormGivesTheUserName) {
   }
 }
 
+TEST(SpeakerKey, ViewerNoticesAreTold) {
+  for (const char16_t* viewer : {u"Second Life", u"Grid"}) {
+    EXPECT_TRUE(IsViewerNoticeSpeaker(SpeakerKey(viewer))) << TextToUtf8(viewer);
+  }
+  for (const char16_t* resident : {u"Ann Example (ann.example)", u"Gridlock", u"second"}) {
+    EXPECT_FALSE(IsViewerNoticeSpeaker(SpeakerKey(resident))) << TextToUtf8(resident);
+  }
+}
+
 TEST(SpeakerKey, UserNameOfAcceptsOnlyUserAndLegacyNames) {
   const struct {
     Text name;
     Text user;
   } cases[] = {
-      {u"jane.doe", u"jane.doe"}, {u"Jane Doe", u"jane.doe"},  {u"jane Resident", u"jane"},
-      {u"Jane", u""},             {u"Jane  Doe", u""},         {u"Jane Middle Doe", u""},
-      {u"Jane-Ann Doe", u""},     {u"Ann.Example", u""},       {u"", u""},
-      {u" Jane Doe", u""},        {u"Jos\u00e9 Doe", u""},
+      {u"jane.doe", u"jane.doe"},
+      {u"Jane Doe", u"jane.doe"},
+      {u"jane Resident", u"jane"},
+      {u"Jane", u""},
+      {u"Jane  Doe", u""},
+      {u"Jane Middle Doe", u""},
+      {u"Jane-Ann Doe", u""},
+      {u"Ann.Example", u""},
+      {u"", u""},
+      {u" Jane Doe", u""},
+      {u"Jos\u00e9 Doe", u""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(UserNameOf(c.name), c.user) << TextToUtf8(c.name);

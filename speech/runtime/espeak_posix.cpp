@@ -51,12 +51,17 @@ class EventsRelay {
   SpeechEventHandler events_;
 };
 
+struct EspeakVoiceInfo {
+  std::string name, identifier, language;
+};
+
 struct Job {
   std::string text;
   bool phonemes;
   std::string voice;
   int32_t rate;
   int32_t volume;
+  int32_t pitch;
   Text wavFolder;  // empty: the sound device
   int32_t stream;
   std::shared_ptr<EventsRelay> events;  // told the job's end
@@ -102,7 +107,7 @@ class EspeakEngine {
     return *owner.engine;
   }
 
-  const std::vector<std::pair<std::string, std::string>>& VoiceList() const { return voices_; }
+  const std::vector<EspeakVoiceInfo>& VoiceList() const { return voices_; }
 
   // Queues a text; the worker opens the sound device when a text needs it.
   void Enqueue(Job job) {
@@ -160,11 +165,11 @@ class EspeakEngine {
   // espeak-ng lists its voices by language name; the user's own language comes first, so the
   // first voice, the program's default, speaks it (English where the locale names none).
   void VoicesList() {
-    std::vector<std::pair<int, std::pair<std::string, std::string>>> ranked;
+    std::vector<std::pair<int, EspeakVoiceInfo>> ranked;
     for (const espeak_VOICE** v = espeak_ListVoices(nullptr); v && *v; ++v) {
       // languages: a priority byte, then the language name, for each language of the voice.
       std::string language = (*v)->languages && (*v)->languages[0] ? (*v)->languages + 1 : "";
-      ranked.push_back({LanguageRank(language), {(*v)->name, (*v)->identifier}});
+      ranked.push_back({LanguageRank(language), {(*v)->name, (*v)->identifier, language}});
     }
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -224,6 +229,7 @@ class EspeakEngine {
     espeak_SetVoiceByName(job.voice.c_str());
     espeak_SetParameter(espeakRATE, EspeakWordsPerMinute(job.rate), 0);
     espeak_SetParameter(espeakVOLUME, job.volume, 0);
+    espeak_SetParameter(espeakPITCH, EspeakPitch(job.pitch), 0);
     std::unique_ptr<WavWriter> wav;
     if (!job.wavFolder.empty()) wav = std::make_unique<WavWriter>(job.wavFolder, sampleRate_);
     current_ = {wav.get(), generation};
@@ -260,7 +266,7 @@ class EspeakEngine {
   };
 
   int sampleRate_ = 0;
-  std::vector<std::pair<std::string, std::string>> voices_;  // name, identifier
+  std::vector<EspeakVoiceInfo> voices_;
   std::mutex mutex_;
   std::condition_variable wake_, done_;
   std::deque<Job> queue_;
@@ -293,8 +299,9 @@ class EspeakVoice : public NamedVoice {
   EspeakVoice& operator=(const EspeakVoice&) = delete;
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView, TextView) override {
     std::vector<std::shared_ptr<NamedToken>> tokens;
-    for (const auto& [name, identifier] : EspeakEngine::Get().VoiceList()) {
-      tokens.push_back(std::make_shared<NamedToken>(kEngine, name + " (espeak-ng)", identifier));
+    for (const EspeakVoiceInfo& v : EspeakEngine::Get().VoiceList()) {
+      tokens.push_back(
+          std::make_shared<NamedToken>(kEngine, v.name + " (espeak-ng)", v.identifier, v.language));
     }
     return std::make_shared<NamedTokens>(kEngine, std::move(tokens));
   }
@@ -305,8 +312,8 @@ class EspeakVoice : public NamedVoice {
     if ((flags & kFlagPurgeBeforeSpeak) && text == u".") return 0;
     bool xml = (flags & kFlagIsXml) != 0;
     std::string body = xml ? SapiXmlToEspeak(text) : TextToUtf8(text);
-    engine.Enqueue(
-        {std::move(body), xml, Voice(), Rate(), Volume(), WavFolderGet(), ++stream_, events_});
+    engine.Enqueue({std::move(body), xml, Voice(), Rate(), Volume(), Pitch(), WavFolderGet(),
+                    ++stream_, events_});
     return stream_;
   }
   int32_t Pending() override { return EspeakEngine::Get().Pending(); }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -35,13 +36,22 @@ int LanguageRank(const std::string& language) {
   return LanguageBase(language) == LanguageBase(LanguagePreferred()) ? 1 : 2;
 }
 
-NamedToken::NamedToken(std::string engine, std::string name, std::string identifier)
-    : engine_(std::move(engine)), name_(std::move(name)), identifier_(std::move(identifier)) {}
+NamedToken::NamedToken(std::string engine, std::string name, std::string identifier,
+                       std::string language)
+    : engine_(std::move(engine)),
+      name_(std::move(name)),
+      identifier_(std::move(identifier)),
+      language_(std::move(language)) {}
 
 Text NamedToken::GetAttribute(TextView attribute) {
-  if (attribute != u"Name") throw SpeechError(engine_ + ": no attribute " + TextToUtf8(attribute));
-  return Utf8ToText(name_);
+  if (attribute == u"Name") return Utf8ToText(name_);
+  if (attribute == u"Language") return Utf8ToText(language_);
+  throw SpeechError(engine_ + ": no attribute " + TextToUtf8(attribute));
 }
+
+int EspeakPitch(int32_t pitch) { return 50 + std::clamp(pitch, -10, 10) * 5; }
+
+int SpeechdPitch(int32_t pitch) { return std::clamp(pitch, -10, 10) * 10; }
 
 Text NamedToken::GetDescription(int32_t) { return Utf8ToText(name_); }
 

@@ -9,13 +9,13 @@
 // A voice of our own runtimes: shown by its name, selected by its identifier.
 class NamedToken : public SpeechObjectToken {
  public:
-  NamedToken(std::string engine, std::string name, std::string identifier);
-  Text GetAttribute(TextView attribute) override;  // only "Name"
+  NamedToken(std::string engine, std::string name, std::string identifier, std::string language);
+  Text GetAttribute(TextView attribute) override;  // "Name" and "Language"
   Text GetDescription(int32_t locale) override;
   const std::string& Identifier() const { return identifier_; }
 
  private:
-  std::string engine_, name_, identifier_;
+  std::string engine_, name_, identifier_, language_;
 };
 
 // An engine's voices, in the order given.
@@ -57,17 +57,20 @@ class NamedVoice : public SpeechVoice {
   void SetVolume(int32_t volume) override { volume_ = volume; }
   int32_t GetRate() override { return rate_; }
   void SetRate(int32_t rate) override { rate_ = rate; }
+  void SetPitch(int32_t pitch) override { pitch_ = pitch; }
 
  protected:
   const std::string& Voice() const { return voice_; }
   int32_t Volume() const { return volume_; }
   int32_t Rate() const { return rate_; }
+  int32_t Pitch() const { return pitch_; }
 
  private:
   std::string engine_;
   std::string voice_;
   int32_t volume_ = 100;
   int32_t rate_ = 0;
+  int32_t pitch_ = 0;
 };
 
 // espeak-ng, embedded: synthesises on its own thread into the sound device, or into one WAV
@@ -78,3 +81,7 @@ std::shared_ptr<SpeechVoice> SpeechdVoiceCreate(SpeechEventHandler events);
 
 // Words per minute for a SAPI rate (-10..10): 175 at 0, each step about 1.1 times the last.
 int EspeakWordsPerMinute(int32_t rate);
+// espeak-ng's pitch (0..100, 50 its voices' own) for a pitch of -10..10.
+int EspeakPitch(int32_t pitch);
+// speech-dispatcher's pitch (-100..100) for a pitch of -10..10.
+int SpeechdPitch(int32_t pitch);

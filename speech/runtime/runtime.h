@@ -26,7 +26,8 @@ inline constexpr int32_t kFlagIsNotXml = 16;
 inline constexpr char16_t kSpeechPlatformClassId[] = u"{D941651C-44E6-4C17-BADF-C36826FC3424}";
 inline constexpr char16_t kSapi5ClassId[] = u"{96749377-3391-11D2-9EE3-00C04F797396}";
 
-// ISpeechObjectToken: one voice.
+// ISpeechObjectToken: one voice. Attributes: "Name", and "Language" (SAPI's hexadecimal language
+// ids, "409;9"; our runtimes' language tags, "en-us").
 class SpeechObjectToken {
  public:
   virtual ~SpeechObjectToken() = default;
@@ -64,6 +65,8 @@ class SpeechVoice {
   virtual void SetVolume(int32_t volume) = 0;
   virtual int32_t GetRate() = 0;
   virtual void SetRate(int32_t rate) = 0;
+  // Pitch -10..10 around the voice's own (0), for the texts spoken next.
+  virtual void SetPitch(int32_t pitch) = 0;
   // Queues the text; its stream number (> 0) is what its end will carry. A purge whose text is
   // "." only stops: it returns 0 and no end is told for it.
   virtual int32_t Speak(TextView text, int32_t flags) = 0;

@@ -1,5 +1,8 @@
 #include "speech/runtime/sapi_markup.h"
 
+#include <algorithm>
+#include <string>
+
 #include <map>
 #include <pugixml.hpp>
 
@@ -117,4 +120,29 @@ std::string SapiXmlToEspeak(TextView xml) {
   std::string out;
   SapiNodeTranslate(document.first_child(), out);
   return out;
+}
+
+Text SapiPitchWrapped(TextView text, bool xml, int32_t pitch) {
+  Text body;
+  if (xml) {
+    body = Text(text);
+  } else {
+    for (char16_t c : text) {
+      switch (c) {
+        case u'&':
+          body += u"&amp;";
+          break;
+        case u'<':
+          body += u"&lt;";
+          break;
+        case u'>':
+          body += u"&gt;";
+          break;
+        default:
+          body += c;
+      }
+    }
+  }
+  Text level = AsciiToText(std::to_string(std::clamp(pitch, -10, 10)));
+  return u"<pitch absmiddle=\"" + level + u"\">" + body + u"</pitch>";
 }

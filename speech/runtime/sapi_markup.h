@@ -9,3 +9,7 @@
 // SAPI XML as espeak-ng text: the pron element's phones as [[phonemes]], the other SAPI
 // elements dropped around their text. Throws SpeechError for markup it cannot translate.
 std::string SapiXmlToEspeak(TextView xml);
+
+// A text for SAPI at a pitch (-10..10) other than the voice's own: wrapped in SAPI's
+// <pitch absmiddle="N"> element, a plain text escaped first; it is SAPI XML then.
+Text SapiPitchWrapped(TextView text, bool xml, int32_t pitch);

@@ -32,4 +32,12 @@ TEST(SapiXmlToEspeak, TranslatesPronAndDropsOtherElements) {
   EXPECT_THROW(SapiXmlToEspeak(u"<pron sym=\"k\">"), SpeechError);
 }
 
+TEST(SapiPitchWrapped, PlainTextIsEscapedAndMarkupKept) {
+  EXPECT_EQ(SapiPitchWrapped(u"a < b & c", false, 3),
+            u"<pitch absmiddle=\"3\">a &lt; b &amp; c</pitch>");
+  EXPECT_EQ(SapiPitchWrapped(u"<pron sym=\"x\"/>", true, -4),
+            u"<pitch absmiddle=\"-4\"><pron sym=\"x\"/></pitch>");
+  EXPECT_EQ(SapiPitchWrapped(u"x", false, 30), u"<pitch absmiddle=\"10\">x</pitch>");
+}
+
 }  // namespace

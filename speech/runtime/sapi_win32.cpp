@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "speech/runtime/runtime.h"
+#include "speech/runtime/sapi_markup.h"
 
 namespace {
 
@@ -128,8 +129,16 @@ class ComVoice : public SpeechVoice {
     return static_cast<int32_t>(rate);
   }
   void SetRate(int32_t rate) override { Check("ISpeechVoice::put_Rate", voice_->put_Rate(rate)); }
+  void SetPitch(int32_t pitch) override { pitch_ = pitch; }
   int32_t Speak(TextView text, int32_t flags) override {
     long stream = 0;
+    Text pitched;
+    // SAPI takes a pitch only as markup: a text at another pitch is wrapped in it.
+    if (pitch_ != 0 && !(flags & kFlagPurgeBeforeSpeak)) {
+      pitched = SapiPitchWrapped(text, (flags & kFlagIsXml) != 0, pitch_);
+      text = pitched;
+      flags = (flags & ~kFlagIsNotXml) | kFlagIsXml;
+    }
     Check("ISpeechVoice::Speak",
           voice_->Speak(Bstr(text).get(), static_cast<SpeechVoiceSpeakFlags>(flags), &stream));
     if ((flags & kFlagPurgeBeforeSpeak) && text == u".") return 0;
@@ -163,6 +172,7 @@ class ComVoice : public SpeechVoice {
   }
 
   Com<ISpeechVoice> voice_;
+  int32_t pitch_ = 0;
   SpeechEventHandler events_;
   HANDLE complete_ = nullptr;  // the voice's own
   HANDLE stop_ = nullptr, armed_ = nullptr;

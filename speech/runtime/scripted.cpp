@@ -8,7 +8,14 @@ namespace {
 class ScriptedToken : public SpeechObjectToken {
  public:
   ScriptedToken(ScriptedEngine& engine, int index) : engine_(engine), index_(index) {}
-  Text GetAttribute(TextView name) override { return NameRead("GetAttribute " + TextToUtf8(name)); }
+  Text GetAttribute(TextView name) override {
+    if (name != u"Language") return NameRead("GetAttribute " + TextToUtf8(name));
+    engine_.calls.push_back("GetAttribute Language");
+    if (static_cast<size_t>(index_) >= engine_.voiceLanguages.size()) {
+      throw SpeechError("scripted: no language");
+    }
+    return engine_.voiceLanguages[static_cast<size_t>(index_)];
+  }
   Text GetDescription(int32_t locale) override {
     return NameRead("GetDescription " + std::to_string(locale));
   }
@@ -63,6 +70,10 @@ class ScriptedVoice : public SpeechVoice {
   void SetRate(int32_t rate) override {
     engine_->calls.push_back("SetRate " + std::to_string(rate));
     engine_->rate = rate;
+  }
+  void SetPitch(int32_t pitch) override {
+    engine_->calls.push_back("SetPitch " + std::to_string(pitch));
+    engine_->pitch = pitch;
   }
   int32_t Speak(TextView text, int32_t flags) override {
     engine_->calls.push_back(SpeakCall(flags, TextToUtf8(text)));

@@ -14,9 +14,11 @@ struct ScriptedEngine {
   bool setVoiceFails = false;
   // Speak throws for texts (and flags) this answers true for.
   std::function<bool(TextView text, int32_t flags)> refuses;
+  std::vector<Text> voiceLanguages;  // the voices' "Language"; none: the attribute fails
   int32_t volume = 100;
   int32_t rate = 0;
-  // "SetVoice 1", "SetVolume 40", "SetRate -2", "Speak 17 hello", in call order.
+  int32_t pitch = 0;
+  // "SetVoice 1", "SetVolume 40", "SetRate -2", "SetPitch 3", "Speak 17 hello", in call order.
   std::vector<std::string> calls;
   // The tokens handed out, to count the references others hold.
   std::vector<std::shared_ptr<SpeechObjectToken>> tokens;

@@ -36,7 +36,7 @@ constexpr int kNoticeCancelled = 703;
 struct Job {
   bool cancel;  // else a text to speak
   std::string text, voice;
-  int32_t volume, rate, stream;
+  int32_t volume, rate, pitch, stream;
 };
 
 class SpeechdVoice : public NamedVoice {
@@ -67,8 +67,9 @@ class SpeechdVoice : public NamedVoice {
     changed_ = false;
     std::vector<std::shared_ptr<NamedToken>> tokens;
     for (const ServerVoice& v : voices_) {
-      tokens.push_back(std::make_shared<NamedToken>(
-          kEngine, v.name + " (speech-dispatcher, " + v.module + ")", v.module + '\t' + v.name));
+      tokens.push_back(
+          std::make_shared<NamedToken>(kEngine, v.name + " (speech-dispatcher, " + v.module + ")",
+                                       v.module + '\t' + v.name, v.language));
     }
     return std::make_shared<NamedTokens>(kEngine, std::move(tokens));
   }
@@ -90,7 +91,7 @@ class SpeechdVoice : public NamedVoice {
     }
     if (flags & kFlagIsXml) throw SpeechError("speech-dispatcher: SAPI XML is not supported");
     std::lock_guard<std::mutex> lock(mutex_);
-    jobs_.push_back({false, TextToUtf8(text), Voice(), Volume(), Rate(), ++lastStream_});
+    jobs_.push_back({false, TextToUtf8(text), Voice(), Volume(), Rate(), Pitch(), ++lastStream_});
     Wake();
     return lastStream_;
   }
@@ -123,7 +124,7 @@ class SpeechdVoice : public NamedVoice {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       dropped.swap(jobs_);
-      jobs_.push_back({true, {}, {}, 0, 0, 0});
+      jobs_.push_back({true, {}, {}, 0, 0, 0, 0});
       Wake();
     }
     for (const Job& job : dropped) {
@@ -225,6 +226,7 @@ class SpeechdVoice : public NamedVoice {
     }
     connection_->Command("SET SELF VOLUME " + std::to_string(SpeechdVolume(job.volume)));
     connection_->Command("SET SELF RATE " + std::to_string(SpeechdRate(job.rate)));
+    connection_->Command("SET SELF PITCH " + std::to_string(SpeechdPitch(job.pitch)));
     connection_->Command("SPEAK");
     SsipBlock queued = connection_->Request(SsipSpeakData(job.text));
     if (queued.code != 225 || queued.lines.size() < 2) {
