@@ -409,6 +409,43 @@ TEST_F(Program, VoiceThatNeverEndsAStream) {
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
 }
 
+// AutoVoices through COM: three speakers, three voice and pitch pairs among the voices of the
+// window voice's engine and language; a pitch other than the voice's own goes as SAPI markup.
+TEST_F(Program, AutoVoicesSpeakThreeSpeakersApart) {
+  RecordingServer server(log_);
+  ProfileFile(SettingsPath()).IntegerSet(u"Options", u"AutoVoices", 1);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  HWND main = MainWindow();
+  ASSERT_TRUE(main);
+  Click(ChildWithText(main, u"START"));
+  int greeting = CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml);
+  ASSERT_GE(greeting, 0);
+  FileAppend(chat_,
+             "[2024/05/01 18:01]  Ann (ann.example): one\n[2024/05/01 18:01]  Bob (bob.sample): "
+             "two\n[2024/05/01 18:01]  Carl (carl.other): three\n");
+  const std::string kBob =
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingBob";
+  const std::pair<std::string, std::string> expected[] = {
+      {kAlice, std::to_string(kSpeakPlain) + " Ann : one"},
+      {kAlice, std::to_string(kSpeakXml) + " <pitch absmiddle=\"1\">Bob : two</pitch>"},
+      {kBob, std::to_string(kSpeakXml) + " <pitch absmiddle=\"2\">Carl : three</pitch>"},
+  };
+  int after = greeting;
+  for (const auto& [voice, speak] : expected) {
+    int spoken = CallAwait("platform Speak " + speak, after);
+    ASSERT_GE(spoken, 0) << speak;
+    std::vector<std::string> calls = Calls();
+    auto chosen =
+        std::find_if(calls.rbegin() + (calls.size() - spoken), calls.rend(),
+                     [](const std::string& c) { return c.rfind("platform putref_Voice", 0) == 0; });
+    ASSERT_NE(chosen, calls.rend());
+    EXPECT_EQ(*chosen, "platform putref_Voice " + voice) << speak;
+    after = spoken;
+  }
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+}
+
 // Windows ends a program at sign-out after WM_QUERYENDSESSION and WM_ENDSESSION, without closing
 // its window: what the user changed is saved then.
 TEST_F(Program, SettingsAreSavedWhenTheSessionEnds) {

@@ -103,6 +103,7 @@ class Dispatch : public Interface {
 
 struct VoiceInfo {
   std::wstring id, name;
+  std::wstring language = L"409";  // SAPI's hexadecimal language id
 };
 
 std::vector<VoiceInfo> VoicesOf(const std::string& engine) {
@@ -112,7 +113,7 @@ std::vector<VoiceInfo> VoicesOf(const std::string& engine) {
             {root + L"RecordingBob", L"Platform Bob"}};
   }
   return {{root + L"RecordingAnna", L"Recording Anna"},
-          {root + L"RecordingHanako", L"Recording \u82B1\u5B50"},
+          {root + L"RecordingHanako", L"Recording \u82B1\u5B50", L"411"},
           {root + L"RecordingCarl", L"Recording Carl"}};
 }
 
@@ -134,6 +135,7 @@ class Token : public Dispatch<ISpeechObjectToken> {
   HRESULT STDMETHODCALLTYPE GetAttribute(BSTR name, BSTR* value) override {
     Log(engine_, "GetAttribute " + Utf8(name));
     if (nameFails_) return E_FAIL;
+    if (Utf8(name) == "Language") return BstrOut(voice_.language, value);
     if (Utf8(name) != "Name") return E_INVALIDARG;
     return BstrOut(voice_.name, value);
   }

@@ -15,6 +15,20 @@ struct Wav {
   int rate = 0;
   std::vector<int16_t> samples;
   double Seconds() const { return rate ? static_cast<double>(samples.size()) / rate : 0; }
+  // The voice's fundamental frequency (Hz): the lag of the strongest autocorrelation between
+  // 60 and 400 Hz.
+  double Fundamental() const {
+    size_t best = 0;
+    double strongest = 0;
+    for (size_t lag = static_cast<size_t>(rate / 400); lag <= static_cast<size_t>(rate / 60);
+         ++lag) {
+      double sum = 0;
+      for (size_t i = 0; i + lag < samples.size(); ++i)
+        sum += double(samples[i]) * samples[i + lag];
+      if (sum > strongest) strongest = sum, best = lag;
+    }
+    return best ? static_cast<double>(rate) / static_cast<double>(best) : 0;
+  }
   int Peak() const {
     int peak = 0;
     for (int16_t s : samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
@@ -106,6 +120,23 @@ TEST_F(EspeakTest, LongerTextsAndSlowerRatesTakeLonger) {
   ASSERT_EQ(fast.size(), 1u);
   EXPECT_GT(slow[0].Seconds(), wavs[1].Seconds() * 1.5);
   EXPECT_LT(fast[0].Seconds(), wavs[1].Seconds() / 1.5);
+}
+
+// The pitch reaches espeak-ng: the same words higher at +10 than at -10, the voice's own between.
+TEST_F(EspeakTest, PitchRaisesTheVoice) {
+  std::vector<double> fundamentals;
+  for (int32_t pitch : {-10, 0, 10}) {
+    voice_->SetPitch(pitch);
+    std::vector<Wav> wavs = Speak({{u"Hello there, how is everyone today?", kSpeakPlain}});
+    ASSERT_EQ(wavs.size(), 1u);
+    fundamentals.push_back(wavs[0].Fundamental());
+  }
+  EXPECT_LT(fundamentals[0], fundamentals[1]);
+  EXPECT_LT(fundamentals[1], fundamentals[2]);
+  EXPECT_EQ(EspeakPitch(0), 50);
+  EXPECT_EQ(EspeakPitch(-10), 0);
+  EXPECT_EQ(EspeakPitch(12), 100);
+  EXPECT_EQ(SpeechdPitch(-3), -30);
 }
 
 TEST_F(EspeakTest, VolumeZeroIsSilent) {
