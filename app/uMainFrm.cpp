@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/platform.h"
+#include "speech/runtime/sapi_markup.h"
 #include "speech/uSpeechLib.h"
 #include "text/speaker_key.h"
 #include "viewer/viewer.h"
@@ -15,27 +16,6 @@ constexpr char16_t kGreetingXml[] = u"Thank you for using <pron sym=\"k eh l ! v
 constexpr char16_t kGreetingPlain[] = u"Thank you for using KEL VOR A.";
 constexpr char16_t kProductXml[] = u"<pron sym=\"k eh l ! v ao r ah\" />.";
 constexpr char16_t kProductPlain[] = u"KEL VOR A.";
-
-// Text as SAPI XML character data.
-Text XmlEscaped(TextView text) {
-  Text out;
-  for (char16_t c : text) {
-    switch (c) {
-      case u'&':
-        out += u"&amp;";
-        break;
-      case u'<':
-        out += u"&lt;";
-        break;
-      case u'>':
-        out += u"&gt;";
-        break;
-      default:
-        out.push_back(c);
-    }
-  }
-  return out;
-}
 
 // The image list: the five pictures, then the same five as shown while disabled.
 enum ImageIndex { kStart = 0, kStop = 1, kSkip = 2, kBrowse = 3, kDefault = 4, kDisabled = 5 };
@@ -331,18 +311,20 @@ void TMainFrm::Timer1Timer() {
 
 void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
   int32_t windowVoice = ComboBox3.ItemIndex();
-  Text text;
+  Text text, speaker;
   TVoiceChoice voice{windowVoice, 0};
   for (const TSpeechPiece& piece : pieces) {
+    if (MutedSpeakers.contains(piece.speaker)) continue;
     TVoiceChoice next = VoiceOf(piece, windowVoice);
     if (!text.empty() && !(next == voice)) {
-      ASAPISend(text, voice);
+      ASAPISend(text, voice, speaker);
       text.clear();
     }
     voice = next;
+    speaker = piece.speaker;
     text += (text.empty() ? u"" : u"\r\n") + piece.text;
   }
-  ASAPISend(text, voice);
+  ASAPISend(text, voice, speaker);
 }
 
 TVoiceChoice TMainFrm::VoiceOf(const TSpeechPiece& piece, int32_t windowVoice) const {
@@ -391,6 +373,7 @@ void TMainFrm::AcTimerExecute() {
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
                    !viewerLog || account.Timestamps, MaxLength};
     LastSpeaker = {};
+    MutedSpeakers.clear();
     ASAPICheck();
     BWListMsg();
     SideFileNotesMsg();
@@ -414,7 +397,7 @@ void TMainFrm::AcTimerUpdate() {
   Button1.SetImages(monitoring ? kStop : kStart, kDisabled + kStart);
 }
 
-void TMainFrm::AcSkipExecute() { ASAPISkip(); }
+void TMainFrm::AcSkipExecute() { ControlActionRun(TControlAction::kSkip); }
 
 void TMainFrm::AcDefaultExecute() { SettingsDefault(); }
 
@@ -448,10 +431,10 @@ void TMainFrm::LinkLabel1LinkClick(const Text& target) { ShellOpen(target); }
 
 void TMainFrm::ASAPISend(TextView text) { ASAPISend(text, {ComboBox3.ItemIndex(), 0}); }
 
-void TMainFrm::ASAPISend(TextView text, TVoiceChoice voice) {
+void TMainFrm::ASAPISend(TextView text, TVoiceChoice voice, TextView speaker) {
   if (text.empty()) return;
   bool taken = SpeechSay(text, voice.voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(),
-                         {MaxQueue, CatchUp}, voice.pitch);
+                         {MaxQueue, CatchUp}, voice.pitch, speaker);
   if (!taken) SpeechWarn();
 }
 
@@ -473,7 +456,7 @@ void TMainFrm::BWListMsg() {
 void TMainFrm::SideFileNotesMsg() {
   if (TypeIndexGet().TextMode != TTextMode::kSecondLifeChat) return;
   Text notes = SideFileNotesText(SideFileNotesGet());
-  NoticeSend(XmlEscaped(notes), notes);
+  NoticeSend(SapiXmlEscaped(notes), notes);
 }
 
 LineList TMainFrm::SideFileNotesGet() const {
@@ -496,7 +479,7 @@ void TMainFrm::ChatLogMsg(const TAccountLogSettings& account) {
   Text notice = ChatLogNoticeText(ViewerNameAt(ComboBox1.ItemIndex()),
                                   avatar < 0 ? Text() : ComboBox2.ItemText(avatar), account,
                                   FileExists(TargetFileGet(1)));
-  NoticeSend(XmlEscaped(notice), notice);
+  NoticeSend(SapiXmlEscaped(notice), notice);
 }
 
 void TMainFrm::NoticeSend(TextView xml, TextView plain) {

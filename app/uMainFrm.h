@@ -4,9 +4,11 @@
 
 #include <array>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "app/actions.h"
 #include "app/monitor.h"
 #include "app/settings.h"
 #include "speech/uSpeechLib.h"
@@ -91,12 +93,13 @@ class TMainFrm {
   std::string AccountSettingsBytes;
   std::vector<Text> Users;
   int32_t LastVoiceIndex = 0;
-  int32_t MaxQueue = 5;      // Setup.ini [Options]: how far speech may fall behind
-  int32_t MaxLength = 300;   // Setup.ini [Options]: longer messages are cut
-  int32_t CatchUp = 3;       // Setup.ini [Options]: rate steps chat may speed up by
-  int32_t NameRepeat = 0;    // Setup.ini [Options]: seconds a repeated name is left out
-  bool AutoVoices = false;   // Setup.ini [Options]: a voice for each speaker
-  TLastSpeaker LastSpeaker;  // whose entry was sent last, for NameRepeat
+  int32_t MaxQueue = 5;          // Setup.ini [Options]: how far speech may fall behind
+  int32_t MaxLength = 300;       // Setup.ini [Options]: longer messages are cut
+  int32_t CatchUp = 3;           // Setup.ini [Options]: rate steps chat may speed up by
+  int32_t NameRepeat = 0;        // Setup.ini [Options]: seconds a repeated name is left out
+  bool AutoVoices = false;       // Setup.ini [Options]: a voice for each speaker
+  TLastSpeaker LastSpeaker;      // whose entry was sent last, for NameRepeat
+  std::set<Text> MutedSpeakers;  // speakers' keys silenced by Mute until the next START
   // The window's clock for NameRepeat, in seconds (steady; the tests may set their own).
   std::function<double()> SecondsNow = SteadySeconds;
   Text VoiceName;                     // Setup.ini [Options]: the chosen voice by name
@@ -119,12 +122,15 @@ class TMainFrm {
   void SettingsLoad();
   void SettingsSave();
   void ASAPISend(TextView text);
-  void ASAPISend(TextView text, TVoiceChoice voice);
+  // speaker: the key of the text's last entry's speaker (for Mute).
+  void ASAPISend(TextView text, TVoiceChoice voice, TextView speaker = {});
   // Queues a notice as markup, spoken as plain text when the voice refuses markup; false when
   // there is no voice.
   bool ASAPISendXml(TextView xml, TextView plain);
   void ASAPICheck();
   void ASAPISkip();
+  // Skip, Pause, Resume, Pause or Resume, Repeat, Mute last speaker (actions.cpp).
+  void ControlActionRun(TControlAction action);
   void BWListMsg();
   // START in "Second Life Chat" mode: says what the speaker lists and Voices.txt hold that can
   // never match.
@@ -178,6 +184,8 @@ class TMainFrm {
   void IntervalSet(int seconds);
   // Speaks a tick's pieces, consecutive ones of the same voice and pitch as one text.
   void PiecesSend(const std::vector<TSpeechPiece>& pieces);
+  // The speaker of the last chat spoken is silenced until the next START, with a short notice.
+  void LastSpeakerMute();
   // The voice a piece is spoken in.
   TVoiceChoice VoiceOf(const TSpeechPiece& piece, int32_t windowVoice) const;
 };

@@ -51,7 +51,8 @@ void Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& sl
   auto engine = static_cast<int>(&slot - state.engines);
   Clock::time_point deadline =
       Clock::now() + 2 * SpeechExpectedDuration(spoken, rate) + state.handlers.endGrace;
-  state.speaking = TSpeaking{engine, stream, deadline};
+  state.speaking = TSpeaking{engine, stream, deadline, entry};
+  if (!entry.notice) state.lastChat = entry;
   if (!state.watch) state.watch = std::make_unique<TDeadlineWatch>(state.inbox);
   state.watch->Arm(deadline);
 }
@@ -62,10 +63,12 @@ void Trouble(TEngineSlot& slot, const std::string& reason) {
   Speech().troubles.push_back(reason);
 }
 
-// Speaks the next text when none is being spoken; a text that cannot be spoken is dropped.
-void Pump() {
+}  // namespace
+
+// A text that cannot be spoken is dropped.
+void SpeechPump() {
   TSpeechState& state = Speech();
-  while (!state.speaking) {
+  while (!state.speaking && !state.paused) {
     std::optional<TSpeechEntry> next = state.queue.Next();
     if (!next) return;
     int32_t index = VoiceIndexOf(next->voice);
@@ -81,6 +84,8 @@ void Pump() {
     }
   }
 }
+
+namespace {
 
 void TextEnded(int engine, const SpeechEvent& event) {
   TSpeechState& state = Speech();
@@ -103,11 +108,7 @@ void OverdueEnd() {
   TSpeechState& state = Speech();
   if (!state.speaking || Clock::now() < state.speaking->deadline) return;
   TEngineSlot& slot = state.engines[state.speaking->engine];
-  state.speaking.reset();
-  try {
-    slot.voice->Speak(u".", kSpeakPurge);
-  } catch (const std::exception&) {
-  }
+  SpeakingStop();
   Trouble(slot, "a text did not end in time");
 }
 
@@ -150,19 +151,33 @@ void SpeechEventsRun() {
     }
   }
   OverdueEnd();
-  Pump();
+  SpeechPump();
   SpeechNewsTell();
 }
 
+void SpeakingStop() {
+  TSpeechState& state = Speech();
+  if (!state.speaking) return;
+  TEngineSlot& slot = state.engines[state.speaking->engine];
+  state.speaking.reset();
+  if (state.watch) state.watch->Disarm();
+  try {
+    slot.voice->Speak(u".", kSpeakPurge);
+  } catch (const std::exception&) {
+    // a runtime that cannot stop has nothing of ours left to say either
+  }
+}
+
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, TQueueLimits limits,
-               int32_t pitch) {
+               int32_t pitch, TextView speaker) {
   if (Voices.empty() || text.empty()) return !Voices.empty();
   SpeechEventsRun();  // what has ended is taken in before the limit counts
   TSpeechEntry entry = EntryFor(text, voiceIndex, volume, rate);
   entry.catchUp = std::max(limits.catchUp, 0);
   entry.pitch = std::clamp(pitch, -10, 10);
+  entry.speaker = Text(speaker);
   Speech().queue.Add(std::move(entry), limits.maxWaiting);
-  Pump();
+  SpeechPump();
   SpeechNewsTell();
   return true;
 }
@@ -175,7 +190,7 @@ bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t v
   entry.plain = Text(plain);
   entry.notice = entry.xml = true;
   Speech().queue.Add(std::move(entry), 0);
-  Pump();
+  SpeechPump();
   SpeechNewsTell();
   return true;
 }

@@ -74,6 +74,12 @@ std::optional<TSpeechEntry> TSpeechQueue::Next() {
   return next;
 }
 
+void TSpeechQueue::PushFront(TSpeechEntry entry) { entries_.push_front(std::move(entry)); }
+
+void TSpeechQueue::SpeakerDrop(TextView speaker) {
+  std::erase_if(entries_, [&](const TSpeechEntry& e) { return !e.notice && e.speaker == speaker; });
+}
+
 int32_t TSpeechQueue::WaitingLines() const {
   int32_t lines = 0;
   for (const TSpeechEntry& entry : entries_) lines += entry.lines;

@@ -26,6 +26,7 @@ struct TSpeechEntry {
   int32_t lines = 0;       // the chat lines it holds; 0 for a notice
   int32_t passedOver = 0;  // chat lines dropped before it, which its first line will say
   int32_t catchUp = 0;     // rate steps it may speak faster while chat lines wait behind it
+  Text speaker = {};       // the speaker's key of its last chat entry; empty for none
 };
 
 class TSpeechQueue {
@@ -38,6 +39,10 @@ class TSpeechQueue {
   // is empty. What is taken no longer waits.
   std::optional<TSpeechEntry> Next();
   int32_t WaitingLines() const;
+  // Puts an entry back in front, to be spoken next (a text cut by Pause, a text repeated).
+  void PushFront(TSpeechEntry entry);
+  // Drops the chat texts of a speaker.
+  void SpeakerDrop(TextView speaker);
   bool Empty() const { return entries_.empty(); }
   void Clear() { entries_.clear(); }
 

@@ -72,6 +72,7 @@ struct TSpeaking {
   int engine;
   int32_t stream;
   std::chrono::steady_clock::time_point deadline;
+  TSpeechEntry entry;  // as it was handed on, for Pause and Repeat
 };
 
 struct TSpeechState {
@@ -82,6 +83,8 @@ struct TSpeechState {
   std::vector<std::shared_ptr<SpeechObjectToken>> sapi5TokenReferences;
   TSpeechQueue queue;
   std::optional<TSpeaking> speaking;
+  bool paused = false;
+  std::optional<TSpeechEntry> lastChat;  // the chat text spoken last, for Repeat
   TSpeechHandlers handlers;
   std::shared_ptr<TSpeechInbox> inbox = std::make_shared<TSpeechInbox>();
   std::unique_ptr<TDeadlineWatch> watch;
@@ -101,3 +104,7 @@ TEngineSlot* EngineSlotOf(int32_t version);
 bool PlatformVoicesList();
 // Tells the owner the failures and the voice list change met, once the state is settled.
 void SpeechNewsTell();
+// Speaks the next text when none is being spoken and speech is not paused.
+void SpeechPump();
+// Stops what is being spoken in its runtime; it no longer counts as speaking.
+void SpeakingStop();

@@ -79,9 +79,10 @@ struct TQueueLimits {
   int32_t catchUp = 0;
 };
 // Queues chat text (never parsed as markup) for the voice at that index of Voices, at a pitch
-// (-10..10) around the voice's own; false when there is no voice.
+// (-10..10) around the voice's own; speaker: the key of its last entry's speaker, for
+// SpeechLastSpeaker. False when there is no voice.
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
-               TQueueLimits limits = {}, int32_t pitch = 0);
+               TQueueLimits limits = {}, int32_t pitch = 0, TextView speaker = {});
 // Queues a notice, never passed over: the markup, or the plain text when the voice refuses
 // markup; false when there is no voice.
 bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t volume,
@@ -92,6 +93,17 @@ int32_t SpeechQueueLength();
 bool SpeechBusy();
 // Skip: stops the text being spoken and empties the queue and every runtime.
 void SpeechPurge();
+// Pause stops speech at once; what comes meanwhile waits under the queue limit. Resume speaks on,
+// the text that was cut first, from its start.
+void SpeechPause();
+void SpeechResume();
+bool SpeechPaused();
+// Repeat: the chat text spoken last is spoken again, next; false when there is none.
+bool SpeechRepeat();
+// The speaker (key) of the chat text spoken last; empty when none.
+Text SpeechLastSpeaker();
+// Drops the speaker's waiting chat, and stops it when it is being spoken.
+void SpeechSpeakerDrop(TextView speaker);
 // What the engine of that voice holds now; 0 when there are no voices.
 int32_t SpeechGetVolume(int32_t voiceIndex);
 int32_t SpeechGetRate(int32_t voiceIndex);

@@ -149,6 +149,8 @@ void SpeechRelease() {
   state.inbox->Take(deadline);
   state.troubles.clear();
   state.voicesChanged = false;
+  state.paused = false;
+  state.lastChat.reset();
 }
 
 void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate) {

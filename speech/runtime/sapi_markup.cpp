@@ -122,27 +122,28 @@ std::string SapiXmlToEspeak(TextView xml) {
   return out;
 }
 
-Text SapiPitchWrapped(TextView text, bool xml, int32_t pitch) {
-  Text body;
-  if (xml) {
-    body = Text(text);
-  } else {
-    for (char16_t c : text) {
-      switch (c) {
-        case u'&':
-          body += u"&amp;";
-          break;
-        case u'<':
-          body += u"&lt;";
-          break;
-        case u'>':
-          body += u"&gt;";
-          break;
-        default:
-          body += c;
-      }
+Text SapiXmlEscaped(TextView text) {
+  Text out;
+  for (char16_t c : text) {
+    switch (c) {
+      case u'&':
+        out += u"&amp;";
+        break;
+      case u'<':
+        out += u"&lt;";
+        break;
+      case u'>':
+        out += u"&gt;";
+        break;
+      default:
+        out.push_back(c);
     }
   }
+  return out;
+}
+
+Text SapiPitchWrapped(TextView text, bool xml, int32_t pitch) {
   Text level = AsciiToText(std::to_string(std::clamp(pitch, -10, 10)));
-  return u"<pitch absmiddle=\"" + level + u"\">" + body + u"</pitch>";
+  return u"<pitch absmiddle=\"" + level + u"\">" + (xml ? Text(text) : SapiXmlEscaped(text)) +
+         u"</pitch>";
 }

@@ -1,0 +1,52 @@
+// Skip, Pause/Resume, Repeat and Mute last speaker: one set of functions on the window.
+#include "app/actions.h"
+
+#include <utility>
+
+#include "app/uMainFrm.h"
+#include "speech/runtime/sapi_markup.h"
+#include "speech/uSpeechLib.h"
+#include "text/speaker_key.h"
+
+std::optional<TControlAction> ControlActionNamed(std::string_view name) {
+  constexpr std::pair<std::string_view, TControlAction> kNames[] = {
+      {"skip", TControlAction::kSkip},     {"pause", TControlAction::kPause},
+      {"resume", TControlAction::kResume}, {"repeat", TControlAction::kRepeat},
+      {"mute", TControlAction::kMute},
+  };
+  for (const auto& [named, action] : kNames) {
+    if (named == name) return action;
+  }
+  return std::nullopt;
+}
+
+void TMainFrm::ControlActionRun(TControlAction action) {
+  switch (action) {
+    case TControlAction::kSkip:
+      ASAPISkip();
+      break;
+    case TControlAction::kPause:
+      SpeechPause();
+      break;
+    case TControlAction::kResume:
+      SpeechResume();
+      break;
+    case TControlAction::kPlayPause:
+      SpeechPaused() ? SpeechResume() : SpeechPause();
+      break;
+    case TControlAction::kRepeat:
+      SpeechRepeat();
+      break;
+    case TControlAction::kMute:
+      LastSpeakerMute();
+      break;
+  }
+}
+
+void TMainFrm::LastSpeakerMute() {
+  Text speaker = SpeechLastSpeaker();
+  if (speaker.empty() || !MutedSpeakers.insert(speaker).second) return;
+  SpeechSpeakerDrop(speaker);
+  Text notice = SpokenUserName(speaker) + u" muted.";
+  NoticeSend(SapiXmlEscaped(notice), notice);
+}

@@ -1,0 +1,93 @@
+// The actions a listener has from anywhere, against the scripted runtime, on whichever binding
+// the test program links.
+#include "app/actions.h"
+
+#include "app/mainfrm_test_fixture.h"
+
+namespace {
+
+TEST(ControlAction, CommandsNameTheActions) {
+  EXPECT_EQ(ControlActionNamed("skip"), TControlAction::kSkip);
+  EXPECT_EQ(ControlActionNamed("pause"), TControlAction::kPause);
+  EXPECT_EQ(ControlActionNamed("resume"), TControlAction::kResume);
+  EXPECT_EQ(ControlActionNamed("repeat"), TControlAction::kRepeat);
+  EXPECT_EQ(ControlActionNamed("mute"), TControlAction::kMute);
+  EXPECT_FALSE(ControlActionNamed("Skip"));
+  EXPECT_FALSE(ControlActionNamed(""));
+}
+
+class ActionsTest : public MainFrmTest {
+ protected:
+  void Say(const std::string& line) {
+    FileAppend(ChatFile(), "[18:01]  " + line + "\n");
+    App().ProcessEventsFor(1500);
+  }
+  std::vector<std::string> SpokenTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& s : platform_->spoken) texts.push_back(s.text);
+    return texts;
+  }
+};
+
+// Pause stops at once; chat that comes meanwhile waits under the queue limit; Resume speaks the
+// cut text again from its start, then the newest lines with the note of those passed over.
+TEST_F(ActionsTest, PauseHoldsChatUnderTheLimitAndResumeSpeaksItNewestFirst) {
+  TMainFrm& f = StartWithLinesHeld("MaxQueue=2\n");  // the greeting speaks for a minute
+  size_t before = platform_->spoken.size();
+  f.ControlActionRun(TControlAction::kPause);
+  EXPECT_EQ(Spoken(*platform_).back(), SpeakCall(kSpeakPurge, "."));
+  Say("Ann (ann.example): four");
+  ClockTo(10000);
+  App().ProcessEventsFor(300);
+  EXPECT_EQ(platform_->spoken.size(), before) << "spoken while paused";
+  f.ControlActionRun(TControlAction::kResume);
+  for (double t = 20000; SpeechBusy(); t += 1000) {
+    ClockTo(t);
+    App().ProcessEventsFor(100);
+  }
+  std::vector<std::string> all = SpokenTexts();
+  std::vector<std::string> after(all.begin() + static_cast<long>(before), all.end());
+  EXPECT_EQ(after, (std::vector<std::string>{TextToUtf8(kGreetingXml),  // again, from its start
+                                             "2 lines passed over. Ann : three", "Ann : four"}));
+}
+
+// Repeat speaks the last chat text again, also after Skip; Skip stops both engines.
+TEST_F(ActionsTest, RepeatAfterSkip) {
+  TMainFrm& f = Frm();
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "");
+  f.Button1.Click();
+  Say("Ann (ann.example): hello there");
+  f.ControlActionRun(TControlAction::kSkip);
+  EXPECT_EQ(Spoken(*sapi5_).back(), SpeakCall(kSpeakPurge, "."));
+  platform_->calls.clear();
+  f.ControlActionRun(TControlAction::kRepeat);
+  App().ProcessEventsFor(100);
+  EXPECT_EQ(Spoken(*platform_),
+            std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann : hello there")});
+}
+
+// Mute silences the speaker of the last chat spoken until the next START, says so, and writes
+// no side file.
+TEST_F(ActionsTest, MuteSilencesTheLastSpeakerUntilTheNextStart) {
+  TMainFrm& f = Frm();
+  ViewerChatChoose();
+  FileWrite(ChatFile(), "");
+  f.Button1.Click();
+  Say("Bob (bob.sample): spam");
+  f.ControlActionRun(TControlAction::kMute);
+  App().ProcessEventsFor(100);
+  EXPECT_EQ(Spoken(*platform_).back(), SpeakCall(kSpeakXml, "bob sample muted."));
+  platform_->calls.clear();
+  Say("Bob (bob.sample): more spam");
+  Say("Ann (ann.example): hi");
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann : hi")});
+  EXPECT_FALSE(FileExists(folder_.Join(u"program/BlackList.txt")));
+  f.Button1.Click();  // STOP
+  f.Button1.Click();  // START
+  platform_->calls.clear();
+  Say("Bob (bob.sample): back");
+  EXPECT_EQ(Spoken(*platform_).back(), SpeakCall(kSpeakPlain, "Bob : back"));
+}
+
+}  // namespace
