@@ -12,7 +12,7 @@ std::optional<TControlAction> ControlActionNamed(std::string_view name) {
   constexpr std::pair<std::string_view, TControlAction> kNames[] = {
       {"skip", TControlAction::kSkip},     {"pause", TControlAction::kPause},
       {"resume", TControlAction::kResume}, {"repeat", TControlAction::kRepeat},
-      {"mute", TControlAction::kMute},
+      {"mute", TControlAction::kMute},     {"playpause", TControlAction::kPlayPause},
   };
   for (const auto& [named, action] : kNames) {
     if (named == name) return action;
@@ -49,4 +49,22 @@ void TMainFrm::LastSpeakerMute() {
   SpeechSpeakerDrop(speaker);
   Text notice = SpokenUserName(speaker) + u" muted.";
   NoticeSend(SapiXmlEscaped(notice), notice);
+}
+
+void TMainFrm::RemoteActionTake(const std::string& action) {
+  if (action == "raise") {
+    MainFrm.Show();
+    return;
+  }
+  if (std::optional<TControlAction> named = ControlActionNamed(action)) ControlActionRun(*named);
+}
+
+ui::RemoteState TMainFrm::RemoteStateGet() const {
+  ui::RemoteState state{Timer1.Enabled(), SpeechPaused(), SpeechBusy(), {}, {}};
+  if (std::optional<TSpeechEntry> speaking = SpeechSpeaking()) {
+    state.speaker = speaking->speaker.empty() ? Text() : SpokenUserName(speaking->speaker);
+    state.title = speaking->xml ? speaking->plain : speaking->text;
+    state.title = state.title.substr(0, kRemoteTitleLength);
+  }
+  return state;
 }

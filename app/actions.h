@@ -7,5 +7,6 @@
 
 enum class TControlAction { kSkip, kPause, kResume, kPlayPause, kRepeat, kMute };
 
-// The action a command names ("skip", "pause", "resume", "repeat", "mute"); none for another.
+// The action a command or the media controls name ("skip", "pause", "resume", "repeat", "mute",
+// "playpause"); none for another.
 std::optional<TControlAction> ControlActionNamed(std::string_view name);

@@ -15,3 +15,6 @@ int VoicesRun(std::ostream& out, std::ostream& err);
 int SayRun(const Arguments& args, std::ostream& err);
 // The window and its message loop.
 int WindowRun(int argc, char** argv);
+// kelvora skip|pause|resume|repeat|mute: hands the action to the running window; 0 when it took
+// it, 2 with "KELVORA Pro is not running." when there is none.
+int RemoteCommandRun(const std::string& action, std::ostream& err);

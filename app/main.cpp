@@ -1,6 +1,7 @@
 // Program entry: a command given on the command line runs without a window.
 #include <iostream>
 
+#include "app/actions.h"
 #include "app/commands.h"
 #include "platform/platform.h"
 
@@ -13,6 +14,9 @@ constexpr char kUsage[] =
     "  preview [options] [FILE|-]   print what chat lines would be spoken as (--help: options)\n"
     "  voices                       list the voices: index, engine, name\n"
     "  say [--voice N] [--volume V] [--rate R] TEXT   speak one text and wait for its end\n"
+    "  skip | pause | resume | repeat | mute   to the running window: skip what is spoken,\n"
+    "                               pause or resume speech, repeat the last chat, mute its "
+    "speaker\n"
     "  --wav-dir DIR                espeak-ng voices write one WAV file per text into DIR\n"
     "                               instead of playing it (same as KELVORA_WAV_DIR=DIR)\n";
 
@@ -31,6 +35,9 @@ int main(int argc, char** argv) {
   if (command == "preview") return PreviewRun(rest, std::cin, std::cout, std::cerr);
   if (command == "voices") return VoicesRun(std::cout, std::cerr);
   if (command == "say") return SayRun(rest, std::cerr);
+  if (ControlActionNamed(command) && command != "playpause") {
+    return RemoteCommandRun(command, std::cerr);
+  }
   std::cout << kUsage;
   return command == "--help" || command == "-h" ? 0 : 2;
 }

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # kelvora's window as a desktop runs it, driven from outside as a person would: a setting changed
 # by a click, then the program ended by SIGTERM, SIGINT or SIGHUP, which must close the window
-# the normal way and so save Setup.ini. Needs a display (scripts/test runs ctest under Xvfb).
+# the normal way and so save Setup.ini; then the commands (kelvora pause, skip...) and the media
+# controls (MPRIS) on a session bus of the test's own. Needs a display (scripts/test runs ctest
+# under Xvfb).
 #   program_qt_test.sh KELVORA
 set -euo pipefail
+if [[ -z ${KELVORA_TEST_BUS:-} ]]; then
+  KELVORA_TEST_BUS=1 exec dbus-run-session -- "$0" "$@"
+fi
 exe=$1
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -30,3 +35,43 @@ for signal in TERM INT HUP; do
   fi
   echo "SIG$signal: closed the normal way, Setup.ini saved"
 done
+
+# The running window takes the commands and shows the desktop's media controls what it does.
+mpris() {  # property
+  gdbus call --session --dest org.mpris.MediaPlayer2.kelvora --object-path /org/mpris/MediaPlayer2 \
+    --method org.freedesktop.DBus.Properties.Get org.mpris.MediaPlayer2.Player "$1"
+}
+status_becomes() {  # status
+  for _ in $(seq 50); do
+    mpris PlaybackStatus 2>/dev/null | grep -q "'$1'" && return 0
+    sleep 0.1
+  done
+  echo "PlaybackStatus did not become $1: $(mpris PlaybackStatus 2>&1)"
+  exit 1
+}
+"$exe" &
+pid=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name "^KELVORA Pro - Chat to Speech$" | head -n1)
+sleep 0.5
+status_becomes Stopped
+xdotool mousemove --window "$window" 38 82 click 1  # START
+status_becomes Playing
+"$exe" pause
+status_becomes Paused
+gdbus call --session --dest org.mpris.MediaPlayer2.kelvora --object-path /org/mpris/MediaPlayer2 \
+  --method org.mpris.MediaPlayer2.Player.PlayPause >/dev/null
+status_becomes Playing
+"$exe" skip
+identity=$(gdbus call --session --dest org.mpris.MediaPlayer2.kelvora \
+  --object-path /org/mpris/MediaPlayer2 --method org.freedesktop.DBus.Properties.Get \
+  org.mpris.MediaPlayer2 Identity)
+[[ $identity == *"KELVORA Pro"* ]] || { echo "Identity: $identity"; exit 1; }
+kill -TERM "$pid"
+wait "$pid" || true
+code=0
+message=$("$exe" skip 2>&1) || code=$?
+if [[ $code -ne 2 || $message != "KELVORA Pro is not running." ]]; then
+  echo "kelvora skip without a window: exit $code, \"$message\""
+  exit 1
+fi
+echo "commands and media controls: taken by the running window; none running: exit 2"

@@ -168,15 +168,36 @@ class Program : public ::testing::Test {
     CloseHandle(process_.hThread);
   }
 
-  void Start() {
+  static std::wstring ProgramPath() {
     Text self(MAX_PATH, u'\0');
     self.resize(GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(self.data()), MAX_PATH));
-    std::wstring command = L"\"" + W(PathJoin(PathFolderPart(self), u"kelvora.exe")) + L"\"";
+    return L"\"" + W(PathJoin(PathFolderPart(self), u"kelvora.exe")) + L"\"";
+  }
+  void Start() {
+    std::wstring command = ProgramPath();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process_))
         << SystemMessage(GetLastError());
+  }
+  // Runs `kelvora.exe ACTION` to its end; its exit code (-1 when it did not end in time).
+  static int CommandRun(const wchar_t* action) {
+    std::wstring command = ProgramPath() + L" " + action;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+      return -1;
+    }
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, kPatience) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process.hProcess, &code);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
   }
 
   // Waits for the program's warning box, checks its text and answers OK.
@@ -444,6 +465,30 @@ TEST_F(Program, AutoVoicesSpeakThreeSpeakersApart) {
   }
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+}
+
+// The commands reach the running window (WM_COPYDATA): repeat says the last chat again, skip
+// stops speech; with no window running they end with status 2.
+TEST_F(Program, CommandsReachTheRunningWindow) {
+  RecordingServer server(log_);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  HWND main = MainWindow();
+  ASSERT_TRUE(main);
+  Click(ChildWithText(main, u"START"));
+  int greeting = CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml);
+  ASSERT_GE(greeting, 0);
+  FileAppend(chat_, "[2024/05/01 18:01]  Ann (ann.example): once more\n");
+  const std::string line = "platform Speak " + std::to_string(kSpeakPlain) + " Ann : once more";
+  int first = CallAwait(line, greeting);
+  ASSERT_GE(first, 0);
+  EXPECT_EQ(CommandRun(L"repeat"), 0);
+  EXPECT_GE(CallAwait(line, first + 1), 0) << "not said again";
+  size_t before = Calls().size();
+  EXPECT_EQ(CommandRun(L"skip"), 0);
+  EXPECT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPurge) + " .", before), 0);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+  EXPECT_EQ(CommandRun(L"skip"), 2);
 }
 
 // Windows ends a program at sign-out after WM_QUERYENDSESSION and WM_ENDSESSION, without closing

@@ -62,7 +62,8 @@ TMainFrm::TMainFrm()
       Edit2(GroupBox2, {131, 60, 339, 0}),
       Timer1(MainFrm),
       ChatWatcher(MainFrm),
-      WakeTimer(MainFrm) {
+      WakeTimer(MainFrm),
+      Remote(MainFrm) {
   Button1.SetCaption(u"START");
   Button1.SetImages(kStart, kDisabled + kStart);
   Button3.SetCaption(u"Skip");
@@ -102,7 +103,11 @@ TMainFrm::TMainFrm()
   Timer1.OnTimer([this] { Timer1Timer(); });
   ChatWatcher.OnChange([this] { ChatWatcherChange(); });
   WakeTimer.OnTimer([this] { WakeTimerTimer(); });
-  MainFrm.OnIdle([this] { AcTimerUpdate(); });
+  MainFrm.OnIdle([this] {
+    AcTimerUpdate();
+    Remote.StateSet(RemoteStateGet());
+  });
+  Remote.OnAction([this](const std::string& action) { RemoteActionTake(action); });
   // Signed out with the window open: what the window's destruction would save, saved now.
   MainFrm.OnEndSession([this] { SettingsSave(); });
   // The speech runtimes report from their own threads; the window's thread takes it in.

@@ -21,6 +21,9 @@ inline constexpr char16_t kProductPage[] = u"https://vortane.example.com/kelvora
 // The open-file dialog's encoding choices, by EncodingIndex.
 inline constexpr std::array<const char16_t*, 2> EncodingNames = {u"UTF8", u"SJIS"};
 
+// How much of the text being spoken the media controls show as its title.
+inline constexpr size_t kRemoteTitleLength = 80;
+
 // Seconds on the steady clock.
 double SteadySeconds();
 
@@ -79,6 +82,8 @@ class TMainFrm {
   // account's settings wakes the monitor tick, through WakeTimer (once per 50 ms at most).
   ui::FileWatcher ChatWatcher;
   ui::Timer WakeTimer;
+  // Offered to the desktop: the commands (`kelvora skip`...) and, on Linux, the media controls.
+  ui::RemoteControl Remote;
 
   // --- Fields --------------------------------------------------------------------------------
   int32_t EncodingIndex = 0;
@@ -131,6 +136,10 @@ class TMainFrm {
   void ASAPISkip();
   // Skip, Pause, Resume, Pause or Resume, Repeat, Mute last speaker (actions.cpp).
   void ControlActionRun(TControlAction action);
+  // An action sent from outside (the commands, the media controls); "raise" shows the window.
+  void RemoteActionTake(const std::string& action);
+  // What the desktop's media controls show now.
+  ui::RemoteState RemoteStateGet() const;
   void BWListMsg();
   // START in "Second Life Chat" mode: says what the speaker lists and Voices.txt hold that can
   // never match.

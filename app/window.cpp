@@ -1,5 +1,6 @@
 // The window's program entry: the main window and its message loop.
 #include <iostream>
+#include <string>
 
 #include "app/commands.h"
 #include "app/uMainFrm.h"
@@ -25,4 +26,10 @@ int WindowRun(int argc, char** argv) {
   }
   SpeechRelease();
   return result;
+}
+
+int RemoteCommandRun(const std::string& action, std::ostream& err) {
+  if (ui::RemoteActionSend(action)) return 0;
+  err << "KELVORA Pro is not running.\n";
+  return 2;
 }

@@ -34,6 +34,12 @@ bool SpeechRepeat() {
   return true;
 }
 
+std::optional<TSpeechEntry> SpeechSpeaking() {
+  const TSpeechState& state = Speech();
+  if (!state.speaking) return std::nullopt;
+  return state.speaking->entry;
+}
+
 Text SpeechLastSpeaker() {
   const TSpeechState& state = Speech();
   return state.lastChat ? state.lastChat->speaker : Text();

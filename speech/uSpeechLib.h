@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,6 +103,8 @@ bool SpeechPaused();
 bool SpeechRepeat();
 // The speaker (key) of the chat text spoken last; empty when none.
 Text SpeechLastSpeaker();
+// The text being spoken now (nothing when none).
+std::optional<TSpeechEntry> SpeechSpeaking();
 // Drops the speaker's waiting chat, and stops it when it is being spoken.
 void SpeechSpeakerDrop(TextView speaker);
 // What the engine of that voice holds now; 0 when there are no voices.

@@ -267,4 +267,36 @@ class FileWatcher {
   std::unique_ptr<Impl> impl_;
 };
 
+// What the running program shows the desktop's media controls (MPRIS on Linux).
+struct RemoteState {
+  bool monitoring = false;
+  bool paused = false;
+  bool speaking = false;
+  Text speaker;  // of the chat being spoken
+  Text title;    // the start of the text being spoken
+  bool operator==(const RemoteState&) const = default;
+};
+
+// The program offered to the desktop beside its window: the actions `kelvora skip` and its kin
+// send ("skip", "pause", "resume", "playpause", "repeat", "mute", "raise"), and on Linux the
+// media player the desktop's media keys and controls drive (org.mpris.MediaPlayer2.kelvora on
+// the session bus). Where the desktop offers no way (no session bus) there is silently none.
+class RemoteControl {
+ public:
+  explicit RemoteControl(Form& form);
+  ~RemoteControl();
+  RemoteControl(const RemoteControl&) = delete;
+  RemoteControl& operator=(const RemoteControl&) = delete;
+  void OnAction(std::function<void(const std::string& action)> handler);
+  void StateSet(const RemoteState& state);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Hands an action to the running program (from another process); false when none runs or it
+// did not take the action within two seconds.
+bool RemoteActionSend(const std::string& action);
+
 }  // namespace ui

@@ -132,5 +132,7 @@ void LinkActivate(Node* link);
 void TimerFire(UINT_PTR id);
 // kFileChangedMessage (file_watcher_win32.cpp).
 void FileWatcherFire(UINT_PTR id);
+// WM_COPYDATA: an action sent by another process (remote_control_win32.cpp); TRUE when taken.
+LRESULT RemoteCopyData(const COPYDATASTRUCT* data);
 
 }  // namespace ui

@@ -69,6 +69,8 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case kFileChangedMessage:
       FileWatcherFire(wParam);
       return 0;
+    case WM_COPYDATA:
+      return RemoteCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case kPostedMessage: {
       std::unique_ptr<Handler> posted(reinterpret_cast<Handler*>(lParam));
       Application::Dispatch(*posted);

@@ -1,0 +1,210 @@
+// The program on the session bus: org.mpris.MediaPlayer2.kelvora, the media player the desktop's
+// media keys and controls drive (org.mpris.MediaPlayer2 and its Player), and org.kelvora.Control,
+// which `kelvora skip` and its kin call. A virtual object, so no generated adaptor is needed.
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+
+#include "ui/qt/node_qt.h"
+
+namespace ui {
+
+namespace {
+
+const QString kService = QStringLiteral("org.mpris.MediaPlayer2.kelvora");
+const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
+const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString kControl = QStringLiteral("org.kelvora.Control");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+constexpr int kCallTimeout = 2000;  // milliseconds
+
+constexpr char kIntrospection[] = R"(
+  <interface name="org.mpris.MediaPlayer2">
+    <method name="Raise"/><method name="Quit"/>
+    <property name="CanQuit" type="b" access="read"/>
+    <property name="CanRaise" type="b" access="read"/>
+    <property name="HasTrackList" type="b" access="read"/>
+    <property name="Identity" type="s" access="read"/>
+    <property name="DesktopEntry" type="s" access="read"/>
+    <property name="SupportedUriSchemes" type="as" access="read"/>
+    <property name="SupportedMimeTypes" type="as" access="read"/>
+  </interface>
+  <interface name="org.mpris.MediaPlayer2.Player">
+    <method name="Next"/><method name="Previous"/><method name="Pause"/>
+    <method name="PlayPause"/><method name="Stop"/><method name="Play"/>
+    <property name="PlaybackStatus" type="s" access="read"/>
+    <property name="Rate" type="d" access="read"/>
+    <property name="Metadata" type="a{sv}" access="read"/>
+    <property name="Volume" type="d" access="read"/>
+    <property name="Position" type="x" access="read"/>
+    <property name="MinimumRate" type="d" access="read"/>
+    <property name="MaximumRate" type="d" access="read"/>
+    <property name="CanGoNext" type="b" access="read"/>
+    <property name="CanGoPrevious" type="b" access="read"/>
+    <property name="CanPlay" type="b" access="read"/>
+    <property name="CanPause" type="b" access="read"/>
+    <property name="CanSeek" type="b" access="read"/>
+    <property name="CanControl" type="b" access="read"/>
+  </interface>
+  <interface name="org.kelvora.Control">
+    <method name="Action"><arg name="action" type="s" direction="in"/></method>
+  </interface>
+)";
+
+// The action an MPRIS method asks for; empty for none.
+std::string MprisAction(const QString& interface, const QString& member) {
+  if (interface == kRoot) return member == QLatin1String("Raise") ? "raise" : "";
+  if (interface != kPlayer) return "";
+  static const std::pair<const char*, const char*> kMethods[] = {
+      {"PlayPause", "playpause"}, {"Pause", "pause"}, {"Play", "resume"},
+      {"Next", "skip"},           {"Stop", "skip"},   {"Previous", "repeat"},
+  };
+  for (const auto& [method, action] : kMethods) {
+    if (member == QLatin1String(method)) return action;
+  }
+  return "";
+}
+
+QString PlaybackStatus(const RemoteState& state) {
+  if (!state.monitoring) return QStringLiteral("Stopped");
+  return state.paused ? QStringLiteral("Paused") : QStringLiteral("Playing");
+}
+
+QVariantMap Metadata(const RemoteState& state) {
+  QVariantMap metadata;
+  metadata[QStringLiteral("mpris:trackid")] =
+      QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/kelvora/chat")));
+  metadata[QStringLiteral("xesam:title")] = Q(state.title);
+  metadata[QStringLiteral("xesam:artist")] = QStringList{Q(state.speaker)};
+  return metadata;
+}
+
+QVariantMap PlayerProperties(const RemoteState& state) {
+  return {{QStringLiteral("PlaybackStatus"), PlaybackStatus(state)},
+          {QStringLiteral("Rate"), 1.0},
+          {QStringLiteral("Metadata"), Metadata(state)},
+          {QStringLiteral("Volume"), 1.0},
+          {QStringLiteral("Position"), qlonglong(0)},
+          {QStringLiteral("MinimumRate"), 1.0},
+          {QStringLiteral("MaximumRate"), 1.0},
+          {QStringLiteral("CanGoNext"), true},
+          {QStringLiteral("CanGoPrevious"), true},
+          {QStringLiteral("CanPlay"), true},
+          {QStringLiteral("CanPause"), true},
+          {QStringLiteral("CanSeek"), false},
+          {QStringLiteral("CanControl"), true}};
+}
+
+QVariantMap RootProperties() {
+  return {{QStringLiteral("CanQuit"), false},
+          {QStringLiteral("CanRaise"), true},
+          {QStringLiteral("HasTrackList"), false},
+          {QStringLiteral("Identity"), QStringLiteral("KELVORA Pro")},
+          {QStringLiteral("DesktopEntry"), QStringLiteral("com.example.vortane.KelvoraPro")},
+          {QStringLiteral("SupportedUriSchemes"), QStringList()},
+          {QStringLiteral("SupportedMimeTypes"), QStringList()}};
+}
+
+class Player : public QDBusVirtualObject {
+ public:
+  std::function<void(const std::string&)> handler;
+  RemoteState state;
+
+  QString introspect(const QString&) const override { return QString::fromLatin1(kIntrospection); }
+
+  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+    const QString interface = message.interface(), member = message.member();
+    const QList<QVariant> args = message.arguments();
+    if (interface == kProperties) return PropertiesAnswer(message, connection);
+    std::string action = MprisAction(interface, member);
+    if (interface == kControl && member == QLatin1String("Action") && !args.isEmpty()) {
+      action = args.front().toString().toStdString();
+    }
+    connection.send(message.createReply());
+    if (!action.empty() && handler) {
+      // After the reply: an action may run a message loop (a warning box).
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(),
+          [this, action] { Application::Dispatch([&] { handler(action); }); },
+          Qt::QueuedConnection);
+    }
+    return true;
+  }
+
+  void StateTell(const RemoteState& next) {
+    if (next == state) return;
+    state = next;
+    QDBusMessage changed =
+        QDBusMessage::createSignal(kPath, kProperties, QStringLiteral("PropertiesChanged"));
+    changed << kPlayer << PlayerProperties(state) << QStringList();
+    QDBusConnection::sessionBus().send(changed);
+  }
+
+ private:
+  bool PropertiesAnswer(const QDBusMessage& message, const QDBusConnection& connection) {
+    const QList<QVariant> args = message.arguments();
+    QVariantMap all =
+        args.value(0).toString() == kRoot ? RootProperties() : PlayerProperties(state);
+    if (message.member() == QLatin1String("GetAll")) {
+      connection.send(message.createReply(QVariant(all)));
+    } else if (message.member() == QLatin1String("Get") && all.contains(args.value(1).toString())) {
+      connection.send(
+          message.createReply(QVariant::fromValue(QDBusVariant(all[args.value(1).toString()]))));
+    } else {
+      connection.send(
+          message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such property")));
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+struct RemoteControl::Impl {
+  Player player;
+  bool registered = false;
+};
+
+RemoteControl::RemoteControl(Form&) : impl_(std::make_unique<Impl>()) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;  // no session bus: no media controls, no commands
+  impl_->registered =
+      bus.registerVirtualObject(kPath, &impl_->player) && bus.registerService(kService);
+}
+
+RemoteControl::~RemoteControl() {
+  if (!impl_->registered) return;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  bus.unregisterService(kService);
+  bus.unregisterObject(kPath);
+}
+
+void RemoteControl::OnAction(std::function<void(const std::string&)> handler) {
+  impl_->player.handler = std::move(handler);
+}
+
+void RemoteControl::StateSet(const RemoteState& state) {
+  if (impl_->registered) impl_->player.StateTell(state);
+}
+
+bool RemoteActionSend(const std::string& action) {
+  // A command's process has no application object; the bus connection wants one.
+  static int argc = 1;
+  static char name[] = "kelvora";
+  static char* argv[] = {name, nullptr};
+  std::unique_ptr<QCoreApplication> application;
+  if (!QCoreApplication::instance()) application = std::make_unique<QCoreApplication>(argc, argv);
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return false;
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kService, kPath, kControl, QStringLiteral("Action"));
+  call << QString::fromStdString(action);
+  return bus.call(call, QDBus::Block, kCallTimeout).type() == QDBusMessage::ReplyMessage;
+}
+
+}  // namespace ui
