@@ -68,3 +68,27 @@ ui::RemoteState TMainFrm::RemoteStateGet() const {
   }
   return state;
 }
+
+void TMainFrm::HotkeysRegister() {
+  const std::pair<const Text*, const char*> wanted[] = {{&HotkeySkip, "skip"},
+                                                        {&HotkeyPause, "playpause"},
+                                                        {&HotkeyRepeat, "repeat"},
+                                                        {&HotkeyMute, "mute"}};
+  std::vector<std::pair<ui::KeyChord, std::string>> keys;
+  Text unusable;
+  for (const auto& [text, action] : wanted) {
+    if (Trim(*text).empty()) continue;
+    if (std::optional<ui::KeyChord> chord = ui::KeyChordParse(*text)) {
+      keys.push_back({*chord, action});
+    } else {
+      unusable += (unusable.empty() ? u"" : u", ") + *text;
+    }
+  }
+  for (const ui::KeyChord& held : Keys.Register(keys)) {
+    unusable += (unusable.empty() ? u"" : u", ") + ui::KeyChordText(held);
+  }
+  if (unusable.empty()) return;
+  ui::MessageShow(
+      u"These hotkeys cannot be used (not a key, or another program has them): " + unusable + u".",
+      ui::MessageKind::kWarning);
+}

@@ -62,6 +62,15 @@ gdbus call --session --dest org.mpris.MediaPlayer2.kelvora --object-path /org/mp
   --method org.mpris.MediaPlayer2.Player.PlayPause >/dev/null
 status_becomes Playing
 "$exe" skip
+# The Pause hotkey, pressed while another window has the focus.
+xclock &
+clock=$!
+xdotool search --sync --onlyvisible --name "^xclock$" windowfocus --sync
+xdotool key ctrl+alt+shift+F10
+status_becomes Paused
+xdotool key ctrl+alt+shift+F10
+status_becomes Playing
+kill "$clock"
 identity=$(gdbus call --session --dest org.mpris.MediaPlayer2.kelvora \
   --object-path /org/mpris/MediaPlayer2 --method org.freedesktop.DBus.Properties.Get \
   org.mpris.MediaPlayer2 Identity)
@@ -74,4 +83,4 @@ if [[ $code -ne 2 || $message != "KELVORA Pro is not running." ]]; then
   echo "kelvora skip without a window: exit $code, \"$message\""
   exit 1
 fi
-echo "commands and media controls: taken by the running window; none running: exit 2"
+echo "commands, media controls and hotkeys: taken by the running window; none running: exit 2"

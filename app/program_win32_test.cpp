@@ -468,7 +468,7 @@ TEST_F(Program, AutoVoicesSpeakThreeSpeakersApart) {
 }
 
 // The commands reach the running window (WM_COPYDATA): repeat says the last chat again, skip
-// stops speech; with no window running they end with status 2.
+// stops speech, and so does the Skip hotkey; with no window running they end with status 2.
 TEST_F(Program, CommandsReachTheRunningWindow) {
   RecordingServer server(log_);
   ASSERT_NO_FATAL_FAILURE(Start());
@@ -485,6 +485,12 @@ TEST_F(Program, CommandsReachTheRunningWindow) {
   EXPECT_GE(CallAwait(line, first + 1), 0) << "not said again";
   size_t before = Calls().size();
   EXPECT_EQ(CommandRun(L"skip"), 0);
+  EXPECT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPurge) + " .", before), 0);
+  // The Skip hotkey (the first registered), as Windows tells a press of it.
+  HWND hotkeys = FindWindowExW(HWND_MESSAGE, nullptr, L"KelvoraContainer", L"KELVORA Pro hotkeys");
+  ASSERT_TRUE(hotkeys);
+  before = Calls().size();
+  PostMessageW(hotkeys, WM_HOTKEY, 1, 0);
   EXPECT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPurge) + " .", before), 0);
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());

@@ -1,6 +1,7 @@
 // What the window shows the desktop's media controls, and actions sent from outside, on the
 // headless binding.
 #include "app/mainfrm_test_fixture.h"
+#include "ui/headless/hotkeys_headless.h"
 #include "ui/headless/remote_control_headless.h"
 
 namespace {
@@ -26,6 +27,34 @@ TEST_F(MainFrmTest, MediaControlsShowWhatIsSpokenAndTakeActions) {
   EXPECT_TRUE(ui::RemoteActionSend("unknown"));  // taken, and nothing done
   frm_.reset();
   EXPECT_FALSE(ui::RemoteActionSend("skip"));  // no window
+}
+
+}  // namespace
+
+namespace {
+
+// The Hotkey* keys of Setup.ini act from any program; keys that cannot be used (not a key,
+// another program's) are named once, and the others still work.
+TEST_F(MainFrmTest, HotkeysActAndUnusableOnesAreNamedOnce) {
+  const ui::KeyChord held{true, true, true, false, u"F12"};
+  ui::HotkeysHeldSet({held});
+  TMainFrm& f = StartWithLinesHeld("HotkeyRepeat=Shift+Q\n");
+  ui::HotkeysHeldSet({});
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].first,
+            u"These hotkeys cannot be used (not a key, or another program has them): Shift+Q, "
+            u"Ctrl+Alt+Shift+F12.");
+  ui::HotkeyPress({true, true, true, false, u"F10"});  // Pause
+  EXPECT_TRUE(SpeechPaused());
+  ui::HotkeyPress({true, true, true, false, u"F10"});  // and Resume
+  EXPECT_FALSE(SpeechPaused());
+  platform_->calls.clear();
+  ui::HotkeyPress({true, true, true, false, u"F9"});  // Skip
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(kSpeakPurge, ".")});
+  f.FormDestroy();
+  ProfileFile ini(SettingsPath());
+  EXPECT_EQ(ini.StringGet(u"Options", u"HotkeySkip", u""), u"Ctrl+Alt+Shift+F9");
+  EXPECT_EQ(ini.StringGet(u"Options", u"HotkeyRepeat", u""), u"Shift+Q");
 }
 
 }  // namespace

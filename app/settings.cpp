@@ -78,6 +78,10 @@ const SettingKey kKeys[] = {
     Ranged(kOptions, u"CatchUp", &TSettings::CatchUp, 3, 0, 20),
     Ranged(kOptions, u"NameRepeat", &TSettings::NameRepeat, 0, 0, 86400),
     Ranged(kOptions, u"AutoVoices", &TSettings::AutoVoices, 0, 0, 1),
+    String(kOptions, u"HotkeySkip", &TSettings::HotkeySkip, u"Ctrl+Alt+Shift+F9"),
+    String(kOptions, u"HotkeyPause", &TSettings::HotkeyPause, u"Ctrl+Alt+Shift+F10"),
+    String(kOptions, u"HotkeyRepeat", &TSettings::HotkeyRepeat, u"Ctrl+Alt+Shift+F11"),
+    String(kOptions, u"HotkeyMute", &TSettings::HotkeyMute, u"Ctrl+Alt+Shift+F12"),
 };
 
 int32_t DefaultOf(const SettingKey& key, int voiceCount) {

@@ -28,6 +28,7 @@ struct TSettings {
   int32_t CatchUp = 0;     // rate steps chat may speed up by while lines wait; 0: never
   int32_t NameRepeat = 0;  // seconds within which a speaker's next entry goes without the name
   int32_t AutoVoices = 0;  // 1: each speaker without a Voices.txt voice gets one by a hash
+  Text HotkeySkip, HotkeyPause, HotkeyRepeat, HotkeyMute;  // "Ctrl+Alt+Shift+F9"; empty: none
 };
 
 // ...\VORTANE PROJECT\KELVORA_Pro\Setup.ini beneath the local application-data folder; empty

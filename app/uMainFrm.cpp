@@ -63,7 +63,8 @@ TMainFrm::TMainFrm()
       Timer1(MainFrm),
       ChatWatcher(MainFrm),
       WakeTimer(MainFrm),
-      Remote(MainFrm) {
+      Remote(MainFrm),
+      Keys(MainFrm) {
   Button1.SetCaption(u"START");
   Button1.SetImages(kStart, kDisabled + kStart);
   Button3.SetCaption(u"Skip");
@@ -108,6 +109,7 @@ TMainFrm::TMainFrm()
     Remote.StateSet(RemoteStateGet());
   });
   Remote.OnAction([this](const std::string& action) { RemoteActionTake(action); });
+  Keys.OnPress([this](const std::string& action) { RemoteActionTake(action); });
   // Signed out with the window open: what the window's destruction would save, saved now.
   MainFrm.OnEndSession([this] { SettingsSave(); });
   // The speech runtimes report from their own threads; the window's thread takes it in.
@@ -135,6 +137,7 @@ void TMainFrm::FormCreate() {
   Users.clear();
   SettingsDefault();
   SettingsLoad();
+  HotkeysRegister();
   Monitor.MasterFileSize = -1;
   LinkLabel1.SetLink(kProductPage);
 }
@@ -210,6 +213,10 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
   CatchUp = s.CatchUp;
   NameRepeat = s.NameRepeat;
   AutoVoices = s.AutoVoices != 0;
+  HotkeySkip = s.HotkeySkip;
+  HotkeyPause = s.HotkeyPause;
+  HotkeyRepeat = s.HotkeyRepeat;
+  HotkeyMute = s.HotkeyMute;
 }
 
 TSettings TMainFrm::SettingsFromControls() const {
@@ -233,7 +240,11 @@ TSettings TMainFrm::SettingsFromControls() const {
               ComboBox3.ItemIndex() >= 0 ? ComboBox3.ItemText(ComboBox3.ItemIndex()) : VoiceName,
           .CatchUp = CatchUp,
           .NameRepeat = NameRepeat,
-          .AutoVoices = AutoVoices ? 1 : 0};
+          .AutoVoices = AutoVoices ? 1 : 0,
+          .HotkeySkip = HotkeySkip,
+          .HotkeyPause = HotkeyPause,
+          .HotkeyRepeat = HotkeyRepeat,
+          .HotkeyMute = HotkeyMute};
 }
 
 void TMainFrm::SettingsLoad() {

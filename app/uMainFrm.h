@@ -84,6 +84,8 @@ class TMainFrm {
   ui::Timer WakeTimer;
   // Offered to the desktop: the commands (`kelvora skip`...) and, on Linux, the media controls.
   ui::RemoteControl Remote;
+  // Setup.ini [Options] Hotkey*: Skip, Pause/Resume, Repeat and Mute from any program.
+  ui::Hotkeys Keys;
 
   // --- Fields --------------------------------------------------------------------------------
   int32_t EncodingIndex = 0;
@@ -98,11 +100,12 @@ class TMainFrm {
   std::string AccountSettingsBytes;
   std::vector<Text> Users;
   int32_t LastVoiceIndex = 0;
-  int32_t MaxQueue = 5;          // Setup.ini [Options]: how far speech may fall behind
-  int32_t MaxLength = 300;       // Setup.ini [Options]: longer messages are cut
-  int32_t CatchUp = 3;           // Setup.ini [Options]: rate steps chat may speed up by
-  int32_t NameRepeat = 0;        // Setup.ini [Options]: seconds a repeated name is left out
-  bool AutoVoices = false;       // Setup.ini [Options]: a voice for each speaker
+  int32_t MaxQueue = 5;     // Setup.ini [Options]: how far speech may fall behind
+  int32_t MaxLength = 300;  // Setup.ini [Options]: longer messages are cut
+  int32_t CatchUp = 3;      // Setup.ini [Options]: rate steps chat may speed up by
+  int32_t NameRepeat = 0;   // Setup.ini [Options]: seconds a repeated name is left out
+  bool AutoVoices = false;  // Setup.ini [Options]: a voice for each speaker
+  Text HotkeySkip, HotkeyPause, HotkeyRepeat, HotkeyMute;  // Setup.ini [Options]
   TLastSpeaker LastSpeaker;      // whose entry was sent last, for NameRepeat
   std::set<Text> MutedSpeakers;  // speakers' keys silenced by Mute until the next START
   // The window's clock for NameRepeat, in seconds (steady; the tests may set their own).
@@ -140,6 +143,8 @@ class TMainFrm {
   void RemoteActionTake(const std::string& action);
   // What the desktop's media controls show now.
   ui::RemoteState RemoteStateGet() const;
+  // Registers the Hotkey* keys; says once which cannot work (not a key, or another program's).
+  void HotkeysRegister();
   void BWListMsg();
   // START in "Second Life Chat" mode: says what the speaker lists and Voices.txt hold that can
   // never match.

@@ -53,4 +53,68 @@ void Application::Dispatch(const Handler& fn) {
   }
 }
 
+namespace {
+
+// The key's name as chords write it: "F9", "S"; empty for no key we know.
+Text KeyNameOf(TextView token) {
+  Text upper;
+  for (char16_t c : token) upper += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  if (upper.size() == 1 &&
+      ((upper[0] >= u'A' && upper[0] <= u'Z') || (upper[0] >= u'0' && upper[0] <= u'9'))) {
+    return upper;
+  }
+  if (upper.size() >= 2 && upper.size() <= 3 && upper[0] == u'F') {
+    int32_t number = 0;
+    if (TextToInteger(TextView(upper).substr(1), number) && number >= 1 && number <= 24) {
+      return u"F" + AsciiToText(std::to_string(number));
+    }
+  }
+  if (upper == u"PAUSE") return u"Pause";
+  if (upper == u"SPACE") return u"Space";
+  return {};
+}
+
+}  // namespace
+
+std::optional<KeyChord> KeyChordParse(TextView text) {
+  KeyChord chord;
+  std::vector<Text> parts;
+  for (size_t start = 0;;) {
+    size_t plus = text.find(u'+', start);
+    parts.emplace_back(text.substr(start, plus == TextView::npos ? plus : plus - start));
+    if (plus == TextView::npos) break;
+    start = plus + 1;
+  }
+  for (const Text& part : parts) {
+    Text token = AsciiLower(Trim(part));
+    bool* modifier = token == u"ctrl" || token == u"control" ? &chord.ctrl
+                     : token == u"alt"                       ? &chord.alt
+                     : token == u"shift"                     ? &chord.shift
+                     : token == u"win" || token == u"super"  ? &chord.super
+                                                             : nullptr;
+    if (modifier) {
+      if (*modifier) return std::nullopt;
+      *modifier = true;
+      continue;
+    }
+    Text key = KeyNameOf(Trim(part));
+    if (key.empty() || !chord.key.empty()) return std::nullopt;
+    chord.key = key;
+  }
+  if (chord.key.empty()) return std::nullopt;
+  // A letter, a digit or Space with Shift alone or nothing types a character.
+  bool types = chord.key.size() == 1 || chord.key == u"Space";
+  if (types && !chord.ctrl && !chord.alt && !chord.super) return std::nullopt;
+  return chord;
+}
+
+Text KeyChordText(const KeyChord& chord) {
+  Text text;
+  for (auto [on, name] : {std::pair{chord.ctrl, u"Ctrl+"}, std::pair{chord.alt, u"Alt+"},
+                          std::pair{chord.shift, u"Shift+"}, std::pair{chord.super, u"Win+"}}) {
+    if (on) text += name;
+  }
+  return text + chord.key;
+}
+
 }  // namespace ui

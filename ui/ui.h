@@ -299,4 +299,33 @@ class RemoteControl {
 // did not take the action within two seconds.
 bool RemoteActionSend(const std::string& action);
 
+// A key with its modifiers, as Setup.ini writes it: "Ctrl+Alt+Shift+F9".
+struct KeyChord {
+  bool ctrl = false, alt = false, shift = false, super = false;
+  Text key;  // "A".."Z", "0".."9", "F1".."F24", "Pause", "Space"
+  bool operator==(const KeyChord&) const = default;
+};
+// The chord a text names, in any case and with blanks around the "+"; nothing for a text that
+// names none (an unknown key, no key or two, no modifier for a letter, digit or Space).
+std::optional<KeyChord> KeyChordParse(TextView text);
+Text KeyChordText(const KeyChord& chord);
+
+// Keys that act while another program has the focus: Windows' hotkeys, a grab of the X11 root
+// window on Linux; none on a desktop that allows neither (Wayland).
+class Hotkeys {
+ public:
+  explicit Hotkeys(Form& form);
+  ~Hotkeys();
+  Hotkeys(const Hotkeys&) = delete;
+  Hotkeys& operator=(const Hotkeys&) = delete;
+  // Registers each chord for its action, in place of those registered before; the chords that
+  // could not be (another program holds them), which the others do not depend on.
+  std::vector<KeyChord> Register(const std::vector<std::pair<KeyChord, std::string>>& keys);
+  void OnPress(std::function<void(const std::string& action)> handler);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
 }  // namespace ui

@@ -69,6 +69,9 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case kFileChangedMessage:
       FileWatcherFire(wParam);
       return 0;
+    case WM_HOTKEY:
+      HotkeyFire(static_cast<int>(wParam));
+      return 0;
     case WM_COPYDATA:
       return RemoteCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case kPostedMessage: {
