@@ -53,10 +53,7 @@ TEST_F(ActionsTest, PauseHoldsChatUnderTheLimitAndResumeSpeaksItNewestFirst) {
 
 // Repeat speaks the last chat text again, also after Skip; Skip stops both engines.
 TEST_F(ActionsTest, RepeatAfterSkip) {
-  TMainFrm& f = Frm();
-  ViewerChatChoose();
-  FileWrite(ChatFile(), "");
-  f.Button1.Click();
+  TMainFrm& f = MonitoringStarted();
   Say("Ann (ann.example): hello there");
   f.ControlActionRun(TControlAction::kSkip);
   EXPECT_EQ(Spoken(*sapi5_).back(), SpeakCall(kSpeakPurge, "."));
@@ -70,10 +67,7 @@ TEST_F(ActionsTest, RepeatAfterSkip) {
 // Mute silences the speaker of the last chat spoken until the next START, says so, and writes
 // no side file.
 TEST_F(ActionsTest, MuteSilencesTheLastSpeakerUntilTheNextStart) {
-  TMainFrm& f = Frm();
-  ViewerChatChoose();
-  FileWrite(ChatFile(), "");
-  f.Button1.Click();
+  TMainFrm& f = MonitoringStarted();
   Say("Bob (bob.sample): spam");
   f.ControlActionRun(TControlAction::kMute);
   App().ProcessEventsFor(100);

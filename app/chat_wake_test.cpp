@@ -12,10 +12,7 @@ namespace {
 // the interval; a change to the account's settings moves the log only once they are whole.
 TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
   const Text settings = PathJoin(Account(u"ann_example"), u"settings_per_account.xml");
-  TMainFrm& f = Frm();
-  ViewerChatChoose();
-  FileWrite(ChatFile(), "");
-  f.Button1.Click();
+  TMainFrm& f = MonitoringStarted();
   EXPECT_EQ(ui::WatchedPathsGet(),
             (std::vector<Text>{ChatFile(), Account(u"ann_example"), settings}));
   // Nothing told: the interval's tick, the fallback, reads what came.

@@ -61,6 +61,14 @@ class MainFrmTest : public ::testing::Test {
     if (!frm_) frm_ = std::make_unique<TMainFrm>();
     return *frm_;
   }
+  // The window monitoring the viewer's (empty) chat file.
+  TMainFrm& MonitoringStarted() {
+    TMainFrm& f = Frm();
+    ViewerChatChoose();
+    FileWrite(ChatFile(), "");
+    f.Button1.Click();
+    return f;
+  }
   // Speech that takes a second a character on the clock now_; START with these Setup.ini
   // [Options], then three chat lines, a tick apart, held behind the greeting that speaks on.
   TMainFrm& StartWithLinesHeld(const std::string& options) {

@@ -146,6 +146,12 @@ class RecordingServer {
   std::vector<Saved> saved_;
 };
 
+constexpr char kGreetingXml[] = "Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.";
+const std::string kAlice =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingAlice";
+const std::string kHanako =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingHanako";
+
 class Program : public ::testing::Test {
  protected:
   Program() {
@@ -180,6 +186,15 @@ class Program : public ::testing::Test {
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process_))
         << SystemMessage(GetLastError());
+  }
+  // Starts the program and monitoring; the main window and the greeting's place in the calls.
+  void StartMonitoring(HWND& main, int& greeting) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    main = MainWindow();
+    ASSERT_TRUE(main);
+    Click(ChildWithText(main, u"START"));
+    greeting = CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml);
+    ASSERT_GE(greeting, 0) << "no greeting";
   }
   // Runs `kelvora.exe ACTION` to its end; its exit code (-1 when it did not end in time).
   static int CommandRun(const wchar_t* action) {
@@ -300,12 +315,6 @@ TEST_F(Program, StartsWarnsSpeaksAppendedChatAndStopsThroughItsWindow) {
   EXPECT_NE(LastWrite(SettingsPath()), settingsWritten_) << "Setup.ini not saved at the end";
 }
 
-constexpr char kGreetingXml[] = "Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.";
-const std::string kAlice =
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingAlice";
-const std::string kHanako =
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingHanako";
-
 // The speech path for real, through COM: the voices of both classes in the box, the greeting
 // (markup), chat with the chosen volume and rate, Skip, a change of voice, Japanese text.
 TEST_F(Program, SpeaksThroughTheSpeechServersComInterfaces) {
@@ -409,12 +418,9 @@ TEST_F(Program, SpeechKeepsUpThroughTheCompleteEvent) {
 TEST_F(Program, VoiceThatNeverEndsAStream) {
   RecordingServer server(log_);
   EnvOverride never("KELVORA_RECORDING_NEVER_ENDS", u"1");
-  ASSERT_NO_FATAL_FAILURE(Start());
-  HWND main = MainWindow();
-  ASSERT_TRUE(main);
-  Click(ChildWithText(main, u"START"));
-  int greeting = CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml);
-  ASSERT_GE(greeting, 0);
+  HWND main = nullptr;
+  int greeting = -1;
+  ASSERT_NO_FATAL_FAILURE(StartMonitoring(main, greeting));
   FileAppend(chat_, "[2024/05/01 18:01]  Ann (ann.example): still heard\n");
   HWND box = nullptr;
   for (int waited = 0; !box && waited < 3 * kPatience; waited += 100) {
@@ -435,12 +441,9 @@ TEST_F(Program, VoiceThatNeverEndsAStream) {
 TEST_F(Program, AutoVoicesSpeakThreeSpeakersApart) {
   RecordingServer server(log_);
   ProfileFile(SettingsPath()).IntegerSet(u"Options", u"AutoVoices", 1);
-  ASSERT_NO_FATAL_FAILURE(Start());
-  HWND main = MainWindow();
-  ASSERT_TRUE(main);
-  Click(ChildWithText(main, u"START"));
-  int greeting = CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml);
-  ASSERT_GE(greeting, 0);
+  HWND main = nullptr;
+  int greeting = -1;
+  ASSERT_NO_FATAL_FAILURE(StartMonitoring(main, greeting));
   FileAppend(chat_,
              "[2024/05/01 18:01]  Ann (ann.example): one\n[2024/05/01 18:01]  Bob (bob.sample): "
              "two\n[2024/05/01 18:01]  Carl (carl.other): three\n");
@@ -471,12 +474,9 @@ TEST_F(Program, AutoVoicesSpeakThreeSpeakersApart) {
 // stops speech, and so does the Skip hotkey; with no window running they end with status 2.
 TEST_F(Program, CommandsReachTheRunningWindow) {
   RecordingServer server(log_);
-  ASSERT_NO_FATAL_FAILURE(Start());
-  HWND main = MainWindow();
-  ASSERT_TRUE(main);
-  Click(ChildWithText(main, u"START"));
-  int greeting = CallAwait("platform Speak " + std::to_string(kSpeakXml) + " " + kGreetingXml);
-  ASSERT_GE(greeting, 0);
+  HWND main = nullptr;
+  int greeting = -1;
+  ASSERT_NO_FATAL_FAILURE(StartMonitoring(main, greeting));
   FileAppend(chat_, "[2024/05/01 18:01]  Ann (ann.example): once more\n");
   const std::string line = "platform Speak " + std::to_string(kSpeakPlain) + " Ann : once more";
   int first = CallAwait(line, greeting);

@@ -116,10 +116,7 @@ TEST_F(MainFrmTest, TickSpeaksAppendedChatWithTheChosenVoiceVolumeAndRate) {
 // A voice that can no longer be taken: the speech warning once for the episode, and the monitor
 // goes on; once the voice speaks again, a new failure is told again.
 TEST_F(MainFrmTest, SpeechThatFailsIsWarnedOnceAndMonitoringGoesOn) {
-  TMainFrm& f = Frm();
-  ViewerChatChoose();
-  FileWrite(ChatFile(), "");
-  f.Button1.Click();
+  TMainFrm& f = MonitoringStarted();
   platform_->setVoiceFails = true;
   for (const char* line : {"hi", "again"}) {
     FileAppend(ChatFile(),
@@ -332,10 +329,7 @@ TEST_F(MainFrmTest, SpeakersListedInVoicesTxtSpeakInTheirVoice) {
   FileWrite(folder_.Join(u"program/Voices.txt"),
             "# VORTANE PROJECT KELVORA Voice List Format V 1.0\nbob.sample\tSapi B\n"
             "carl.other\tNo Such Voice\n");
-  TMainFrm& f = Frm();
-  ViewerChatChoose();
-  FileWrite(ChatFile(), "");
-  f.Button1.Click();
+  MonitoringStarted();
   platform_->calls.clear();
   sapi5_->calls.clear();
   FileAppend(ChatFile(),
@@ -395,10 +389,7 @@ TEST_F(MainFrmTest, StartNamesSideFileLinesThatCanNeverMatch) {
   FileWrite(folder_.Join(u"program/Voices.txt"),
             "# VORTANE PROJECT KELVORA Voice List Format V 1.0\nbob.sample\tsapi b\n"
             "Carl Other\tNo Such Voice\nDana Other\tNo Such Voice\n");
-  TMainFrm& f = Frm();
-  ViewerChatChoose();
-  FileWrite(ChatFile(), "");
-  f.Button1.Click();
+  MonitoringStarted();
   std::vector<std::string> spoken = Spoken(*platform_);
   ASSERT_FALSE(spoken.empty());
   EXPECT_EQ(spoken.back(),
