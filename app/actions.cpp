@@ -52,8 +52,16 @@ void TMainFrm::LastSpeakerMute() {
 }
 
 void TMainFrm::RemoteActionTake(const std::string& action) {
-  if (action == "raise") {
+  if (action == "raise" || (action == "toggle" && !MainFrm.Visible())) {
     MainFrm.Show();
+    return;
+  }
+  if (action == "toggle") {
+    MainFrm.Hide();
+    return;
+  }
+  if (action == "quit") {
+    MainFrm.Close();
     return;
   }
   if (std::optional<TControlAction> named = ControlActionNamed(action)) ControlActionRun(*named);
@@ -91,4 +99,12 @@ void TMainFrm::HotkeysRegister() {
   ui::MessageShow(
       u"These hotkeys cannot be used (not a key, or another program has them): " + unusable + u".",
       ui::MessageKind::kWarning);
+}
+
+Text TMainFrm::TrayTooltipOf(const ui::RemoteState& state) {
+  Text tip = kApplicationTitle;
+  if (!state.monitoring) return tip + u": not monitoring";
+  if (state.paused) return tip + u": monitoring, paused";
+  if (state.title.empty()) return tip + u": monitoring";
+  return tip + u": reading " + (state.speaker.empty() ? state.title : state.speaker);
 }

@@ -3,6 +3,7 @@
 #include "app/mainfrm_test_fixture.h"
 #include "ui/headless/hotkeys_headless.h"
 #include "ui/headless/remote_control_headless.h"
+#include "ui/headless/tray_icon_headless.h"
 
 namespace {
 
@@ -55,6 +56,34 @@ TEST_F(MainFrmTest, HotkeysActAndUnusableOnesAreNamedOnce) {
   ProfileFile ini(SettingsPath());
   EXPECT_EQ(ini.StringGet(u"Options", u"HotkeySkip", u""), u"Ctrl+Alt+Shift+F9");
   EXPECT_EQ(ini.StringGet(u"Options", u"HotkeyRepeat", u""), u"Shift+Q");
+}
+
+}  // namespace
+
+namespace {
+
+// The tray's menu has the actions, Show/Hide window and Quit; its tooltip says what runs.
+TEST_F(MainFrmTest, TrayMenuActsAndItsTooltipFollows) {
+  TMainFrm& f = Frm();
+  f.MainFrm.Show();
+  App().ProcessEventsFor(0);
+  EXPECT_EQ(ui::TrayTooltipGet(), u"KELVORA Pro: not monitoring");
+  std::vector<std::string> actions;
+  for (const auto& [caption, action] : ui::TrayMenuGet()) actions.push_back(action);
+  EXPECT_EQ(actions, (std::vector<std::string>{"skip", "playpause", "repeat", "mute", "", "toggle",
+                                               "quit"}));
+  StartWithLinesHeld("");
+  EXPECT_EQ(ui::TrayTooltipGet(), u"KELVORA Pro: reading Thank you for using KEL VOR A.");
+  ui::TrayMenuChoose("playpause");
+  App().ProcessEventsFor(0);
+  EXPECT_EQ(ui::TrayTooltipGet(), u"KELVORA Pro: monitoring, paused");
+  ui::TrayMenuChoose("toggle");
+  EXPECT_FALSE(f.MainFrm.Visible());
+  ui::TrayMenuChoose("toggle");
+  EXPECT_TRUE(f.MainFrm.Visible());
+  platform_->calls.clear();
+  ui::TrayMenuChoose("skip");
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(kSpeakPurge, ".")});
 }
 
 }  // namespace

@@ -64,7 +64,8 @@ TMainFrm::TMainFrm()
       ChatWatcher(MainFrm),
       WakeTimer(MainFrm),
       Remote(MainFrm),
-      Keys(MainFrm) {
+      Keys(MainFrm),
+      Tray(MainFrm) {
   Button1.SetCaption(u"START");
   Button1.SetImages(kStart, kDisabled + kStart);
   Button3.SetCaption(u"Skip");
@@ -106,10 +107,20 @@ TMainFrm::TMainFrm()
   WakeTimer.OnTimer([this] { WakeTimerTimer(); });
   MainFrm.OnIdle([this] {
     AcTimerUpdate();
-    Remote.StateSet(RemoteStateGet());
+    ui::RemoteState state = RemoteStateGet();
+    Remote.StateSet(state);
+    if (Text tip = TrayTooltipOf(state); tip != TrayTooltip) Tray.TooltipSet(TrayTooltip = tip);
   });
   Remote.OnAction([this](const std::string& action) { RemoteActionTake(action); });
   Keys.OnPress([this](const std::string& action) { RemoteActionTake(action); });
+  Tray.MenuSet({{u"Skip", "skip"},
+                {u"Pause / Resume", "playpause"},
+                {u"Repeat", "repeat"},
+                {u"Mute last speaker", "mute"},
+                {u"", ""},
+                {u"Show / Hide window", "toggle"},
+                {u"Quit", "quit"}});
+  Tray.OnAction([this](const std::string& action) { RemoteActionTake(action); });
   // Signed out with the window open: what the window's destruction would save, saved now.
   MainFrm.OnEndSession([this] { SettingsSave(); });
   // The speech runtimes report from their own threads; the window's thread takes it in.

@@ -86,6 +86,9 @@ class TMainFrm {
   ui::RemoteControl Remote;
   // Setup.ini [Options] Hotkey*: Skip, Pause/Resume, Repeat and Mute from any program.
   ui::Hotkeys Keys;
+  // The tray's menu has the same actions, Show/Hide window and Quit; its tooltip says what runs.
+  ui::TrayIcon Tray;
+  Text TrayTooltip;  // as the tray shows it
 
   // --- Fields --------------------------------------------------------------------------------
   int32_t EncodingIndex = 0;
@@ -143,6 +146,8 @@ class TMainFrm {
   void RemoteActionTake(const std::string& action);
   // What the desktop's media controls show now.
   ui::RemoteState RemoteStateGet() const;
+  // The tray's tooltip for a state: whether monitoring runs and what is being read.
+  static Text TrayTooltipOf(const ui::RemoteState& state);
   // Registers the Hotkey* keys; says once which cannot work (not a key, or another program's).
   void HotkeysRegister();
   void BWListMsg();

@@ -123,6 +123,9 @@ class Form : public Widget {
   void OnEndSession(Handler handler);
   // Shows the form, centred, without running a message loop (Application::Run does both).
   void Show();
+  // Hides the window without closing it (the program goes on: the tray shows it again).
+  void Hide();
+  bool Visible() const;
   void Close();
   // Saves a picture of the window as PNG; false where the binding draws nothing.
   bool Screenshot(TextView pngPath) const;
@@ -298,6 +301,25 @@ class RemoteControl {
 // Hands an action to the running program (from another process); false when none runs or it
 // did not take the action within two seconds.
 bool RemoteActionSend(const std::string& action);
+
+// An icon in the desktop's system tray (Windows always; Linux where a StatusNotifier or XEmbed
+// tray exists; none elsewhere), with a menu of actions and a tooltip.
+class TrayIcon {
+ public:
+  explicit TrayIcon(Form& form);
+  ~TrayIcon();
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+  // The menu, in order: each item's caption and the action it tells; an empty caption draws a
+  // separator.
+  void MenuSet(const std::vector<std::pair<Text, std::string>>& items);
+  void OnAction(std::function<void(const std::string& action)> handler);
+  void TooltipSet(TextView text);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 // A key with its modifiers, as Setup.ini writes it: "Ctrl+Alt+Shift+F9".
 struct KeyChord {

@@ -14,6 +14,7 @@ struct Node {
   std::vector<Node*> children;
   Bounds bounds;
   bool enabled = true;
+  bool visible = false;  // forms: shown
   bool radio = false;
   Text text;
   std::vector<Text> items;

@@ -114,6 +114,8 @@ void Form::Show() {
 bool Form::Screenshot(TextView pngPath) const {
   return node_->widget->grab().save(Q(pngPath), "PNG");
 }
+void Form::Hide() { node_->widget->hide(); }
+bool Form::Visible() const { return node_->widget->isVisible(); }
 void Form::Close() { node_->widget->close(); }
 
 }  // namespace ui

@@ -68,6 +68,8 @@ struct FileWatcherState;  // file_watcher_win32.cpp
 inline constexpr wchar_t kContainerClass[] = L"KelvoraContainer";
 // Posted to a form by a file watcher's thread: wParam is the watcher's id.
 inline constexpr UINT kFileChangedMessage = WM_APP + 1;
+// The tray icon's callback message: lParam is the mouse message.
+inline constexpr UINT kTrayMessage = WM_APP + 3;
 // The message-only window that receives WM_HOTKEY (ids from 1, in the order registered).
 inline constexpr wchar_t kHotkeysWindowName[] = L"KELVORA Pro hotkeys";
 // Posted by Application::Post to its message-only window: lParam is the Handler to run (owned).
@@ -134,6 +136,8 @@ void LinkActivate(Node* link);
 void TimerFire(UINT_PTR id);
 // kFileChangedMessage (file_watcher_win32.cpp).
 void FileWatcherFire(UINT_PTR id);
+// kTrayMessage (tray_icon_win32.cpp).
+void TrayNotify(LPARAM event);
 // WM_HOTKEY (hotkeys_win32.cpp).
 void HotkeyFire(int id);
 // WM_COPYDATA: an action sent by another process (remote_control_win32.cpp); TRUE when taken.

@@ -69,6 +69,9 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case kFileChangedMessage:
       FileWatcherFire(wParam);
       return 0;
+    case kTrayMessage:
+      TrayNotify(lParam);
+      return 0;
     case WM_HOTKEY:
       HotkeyFire(static_cast<int>(wParam));
       return 0;
@@ -229,6 +232,8 @@ void Form::Show() {
   ShowWindow(node_->hwnd, SW_SHOW);
   UpdateWindow(node_->hwnd);
 }
+void Form::Hide() { ShowWindow(node_->hwnd, SW_HIDE); }
+bool Form::Visible() const { return IsWindowVisible(node_->hwnd) != FALSE; }
 void Form::Close() { FormHide(node_); }
 bool Form::Screenshot(TextView pngPath) const {
   RedrawWindow(node_->hwnd, nullptr, nullptr,
