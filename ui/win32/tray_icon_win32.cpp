@@ -1,9 +1,12 @@
 // The tray icon through Shell_NotifyIcon, owned by a hidden window of ours that gets its clicks.
-#include <shellapi.h>
-
 #include <algorithm>
 
 #include "ui/win32/node_win32.h"
+
+// After windows.h, which node_win32.h brings.
+// clang-format off
+#include <shellapi.h>
+// clang-format on
 
 namespace ui {
 
