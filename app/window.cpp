@@ -21,6 +21,7 @@ int WindowRun(int argc, char** argv) {
   int result = 0;
   {
     TMainFrm mainFrm;
+    mainFrm.Tray.Show();
     result = application.Run(mainFrm.MainFrm);
     ui::Application::Dispatch([&] { mainFrm.FormDestroy(); });
   }

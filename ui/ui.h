@@ -306,8 +306,10 @@ bool RemoteActionSend(const std::string& action);
 // tray exists; none elsewhere), with a menu of actions and a tooltip.
 class TrayIcon {
  public:
+  // Shows nothing until Show: a window that never runs as the program (a test's) costs nothing.
   explicit TrayIcon(Form& form);
   ~TrayIcon();
+  void Show();
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
   // The menu, in order: each item's caption and the action it tells; an empty caption draws a

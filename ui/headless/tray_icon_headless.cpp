@@ -28,6 +28,7 @@ void TrayIcon::OnAction(std::function<void(const std::string&)> handler) {
   impl_->live.handler = std::move(handler);
 }
 void TrayIcon::TooltipSet(TextView text) { impl_->live.tooltip = Text(text); }
+void TrayIcon::Show() {}
 
 std::vector<std::pair<Text, std::string>> TrayMenuGet() {
   return live ? live->menu : std::vector<std::pair<Text, std::string>>{};

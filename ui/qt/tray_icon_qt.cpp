@@ -10,15 +10,19 @@ namespace ui {
 struct TrayIcon::Impl {
   std::unique_ptr<QSystemTrayIcon> icon;  // none without a tray
   QMenu menu;
+  QString tooltip;
   std::function<void(const std::string&)> handler;
 };
 
-TrayIcon::TrayIcon(Form&) : impl_(std::make_unique<Impl>()) {
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+TrayIcon::TrayIcon(Form&) : impl_(std::make_unique<Impl>()) {}
+
+void TrayIcon::Show() {
+  if (impl_->icon || !QSystemTrayIcon::isSystemTrayAvailable()) return;
   QIcon picture = QIcon::fromTheme(QStringLiteral("com.example.vortane.KelvoraPro"),
                                    QIcon(QStringLiteral(":/images/logo.png")));
   impl_->icon = std::make_unique<QSystemTrayIcon>(picture);
   impl_->icon->setContextMenu(&impl_->menu);
+  impl_->icon->setToolTip(impl_->tooltip);
   impl_->icon->show();
 }
 
@@ -43,7 +47,8 @@ void TrayIcon::OnAction(std::function<void(const std::string&)> handler) {
 }
 
 void TrayIcon::TooltipSet(TextView text) {
-  if (impl_->icon) impl_->icon->setToolTip(Q(text));
+  impl_->tooltip = Q(text);
+  if (impl_->icon) impl_->icon->setToolTip(impl_->tooltip);
 }
 
 }  // namespace ui

@@ -16,6 +16,7 @@ constexpr UINT kTrayId = 1;
 
 struct TrayState {
   HWND window = nullptr;
+  Text tooltip = u"KELVORA Pro";
   std::vector<std::pair<Text, std::string>> menu;
   std::function<void(const std::string&)> handler;
 };
@@ -35,7 +36,10 @@ struct TrayIcon::Impl {
   TrayState state;
 };
 
-TrayIcon::TrayIcon(Form&) : impl_(std::make_unique<Impl>()) {
+TrayIcon::TrayIcon(Form&) : impl_(std::make_unique<Impl>()) {}
+
+void TrayIcon::Show() {
+  if (impl_->state.window) return;
   WindowingPrepare();
   // A hidden top-level window: a menu needs a window that can come to the foreground.
   impl_->state.window =
@@ -46,7 +50,8 @@ TrayIcon::TrayIcon(Form&) : impl_(std::make_unique<Impl>()) {
   data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
   data.uCallbackMessage = kTrayMessage;
   data.hIcon = LoadIconW(Instance(), L"KELVORA");
-  wcsncpy(data.szTip, L"KELVORA Pro", std::size(data.szTip) - 1);
+  std::wstring tip = W(impl_->state.tooltip).substr(0, std::size(data.szTip) - 1);
+  std::copy(tip.begin(), tip.end(), data.szTip);
   Shell_NotifyIconW(NIM_ADD, &data);
   liveTray = &impl_->state;
 }
@@ -68,6 +73,7 @@ void TrayIcon::OnAction(std::function<void(const std::string&)> handler) {
 }
 
 void TrayIcon::TooltipSet(TextView text) {
+  impl_->state.tooltip = Text(text);
   if (!impl_->state.window) return;
   NOTIFYICONDATAW data = IconData(impl_->state.window);
   data.uFlags = NIF_TIP;
