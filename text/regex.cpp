@@ -142,7 +142,7 @@ struct Regex::Impl {
   pcre2_code* code = nullptr;
   pcre2_match_data* match = nullptr;
   bool jit = false;
-  int firstUnit = -1, lastUnit = -1;
+  int lastUnit = -1;
   ~Impl() {
     pcre2_match_data_free(match);
     pcre2_code_free(code);
@@ -163,7 +163,6 @@ Regex::Regex(TextView pattern) : impl_(std::make_unique<Impl>()) {
   }
   // Without JIT support the interpreter serves as well, only slower.
   impl_->jit = pcre2_jit_compile(impl_->code, PCRE2_JIT_COMPLETE) == 0;
-  impl_->firstUnit = RequiredUnit(impl_->code, PCRE2_INFO_FIRSTCODETYPE, PCRE2_INFO_FIRSTCODEUNIT);
   impl_->lastUnit = RequiredUnit(impl_->code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
   // A required unit may be caseless only through an option setting ("(?i)", "(?i:"), a class
   // holding a letter in both cases ("[Bb]") or alternatives that begin or end with one in each
@@ -171,10 +170,10 @@ Regex::Regex(TextView pattern) : impl_(std::make_unique<Impl>()) {
   // to be safe; most dictionary entries have none, and the caseful test rules out far more texts.
   requiredMayBeCaseless_ =
       pattern.find(u"(?") != TextView::npos || pattern.find_first_of(u"[|") != TextView::npos;
+  // Only the last required unit: the library's first code unit is not always in a match
+  // ("A*a\r\t", with any newline, reports "A" and matches "a\r\t").
   Text required;
-  for (int unit : {impl_->firstUnit, impl_->lastUnit}) {
-    if (unit >= 0) required.push_back(static_cast<char16_t>(unit));
-  }
+  if (impl_->lastUnit >= 0) required.push_back(static_cast<char16_t>(impl_->lastUnit));
   required_ = UnitPresence(required);
   impl_->match = pcre2_match_data_create_from_pattern(impl_->code, nullptr);
 }
@@ -192,8 +191,8 @@ bool Regex::Matches(TextView subject) const {
 }
 
 bool Regex::MayMatchCaseless(const UnitPresence& presence) const {
-  auto has = [&](int unit) { return unit < 0 || presence.Has(static_cast<char16_t>(unit), true); };
-  return has(impl_->firstUnit) && has(impl_->lastUnit);
+  int unit = impl_->lastUnit;
+  return unit < 0 || presence.Has(static_cast<char16_t>(unit), true);
 }
 
 Text Regex::ReplaceAll(TextView subject, TextView replacement) const {
