@@ -13,7 +13,6 @@
 #include "app/settings.h"
 #include "platform/platform.h"
 #include "speech/uSpeechLib.h"
-#include "text/speaker_key.h"
 #include "text/uText.h"
 
 namespace {
@@ -113,8 +112,7 @@ PreviewOptions OptionsParse(const Arguments& args) {
 // The voice an entry is spoken in other than the first voice, "[name] " or "[name, pitch +2] ".
 std::string VoiceShown(const TSpeechPiece& piece, bool autoVoices) {
   if (!piece.voice.empty()) return "[" + TextToUtf8(piece.voice) + "] ";
-  if (!autoVoices || piece.speaker.empty() || IsViewerNoticeSpeaker(piece.speaker) ||
-      Voices.empty()) {
+  if (!autoVoices || !AutoVoiceWanted(piece) || Voices.empty()) {
     return "";
   }
   TVoiceChoice choice = SpeechAutoVoice(piece.speaker, 0);

@@ -7,7 +7,6 @@
 #include "platform/platform.h"
 #include "speech/runtime/sapi_markup.h"
 #include "speech/uSpeechLib.h"
-#include "text/speaker_key.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -357,7 +356,7 @@ void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
 TVoiceChoice TMainFrm::VoiceOf(const TSpeechPiece& piece, int32_t windowVoice) const {
   // Voices.txt first; then, with AutoVoices, one picked for the speaker; else the window's.
   if (int32_t own = VoiceFind(piece.voice); own >= 0) return {own, 0};
-  if (AutoVoices && !piece.speaker.empty() && !IsViewerNoticeSpeaker(piece.speaker)) {
+  if (AutoVoices && AutoVoiceWanted(piece)) {
     return SpeechAutoVoice(piece.speaker, windowVoice);
   }
   return {windowVoice, 0};

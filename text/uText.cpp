@@ -224,6 +224,10 @@ std::vector<TChatEntry> SLChatEntriesGet(const TChatFilter& filter, const LineLi
   return entries;
 }
 
+bool AutoVoiceWanted(const TSpeechPiece& piece) {
+  return !piece.speaker.empty() && !IsViewerNoticeSpeaker(piece.speaker);
+}
+
 void NameRepeatApply(std::vector<TSpeechPiece>& pieces, TLastSpeaker& last, double now,
                      int32_t seconds) {
   for (TSpeechPiece& piece : pieces) {

@@ -183,6 +183,9 @@ struct TLastSpeaker {
   Text speaker;
   double at = 0;
 };
+// Whether a piece may speak in a voice of its speaker's own (AutoVoices): it has a speaker, and
+// not the viewer's notices.
+bool AutoVoiceWanted(const TSpeechPiece& piece);
 // NameRepeat: with seconds > 0, a piece whose speaker is the last one's, within that many
 // seconds of it, is spoken without the name; every piece becomes the last.
 void NameRepeatApply(std::vector<TSpeechPiece>& pieces, TLastSpeaker& last, double now,
