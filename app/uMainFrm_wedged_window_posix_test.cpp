@@ -69,6 +69,8 @@ TEST(WedgedServerWindow, EventLoopNeverStallsAndLeavingIsQuick) {
     frm->RadioButton4.Click();
     frm->Button1.Click();  // START: the greeting goes to the wedged server
     run(500);
+    longest =
+        {};  // START's own aftermath (the first tick, the watches) aside: the server's part follows
     for (const char* line : {"one", "two", "three"}) {
       FileAppend(chat, std::string("[2024/05/01 18:01]  Ann (ann.example): ") + line + "\n");
       run(1500);
