@@ -64,6 +64,10 @@ void TMainFrm::RemoteActionTake(const std::string& action) {
     MainFrm.Close();
     return;
   }
+  if (action == "options") {
+    OptionsDialogRun();
+    return;
+  }
   if (std::optional<TControlAction> named = ControlActionNamed(action)) ControlActionRun(*named);
 }
 

@@ -70,8 +70,16 @@ TEST_F(MainFrmTest, TrayMenuActsAndItsTooltipFollows) {
   EXPECT_EQ(ui::TrayTooltipGet(), u"KELVORA Pro: not monitoring");
   std::vector<std::string> actions;
   for (const auto& [caption, action] : ui::TrayMenuGet()) actions.push_back(action);
-  EXPECT_EQ(actions, (std::vector<std::string>{"skip", "playpause", "repeat", "mute", "", "toggle",
-                                               "quit"}));
+  EXPECT_EQ(actions, (std::vector<std::string>{"skip", "playpause", "repeat", "mute", "", "options",
+                                               "toggle", "quit"}));
+  bool optionsShown = false;
+  ui::FieldsHookSet([&](const ui::FieldsRequest&) {
+    optionsShown = true;
+    return std::nullopt;
+  });
+  ui::TrayMenuChoose("options");
+  ui::FieldsHookSet(nullptr);
+  EXPECT_TRUE(optionsShown);
   StartWithLinesHeld("");
   EXPECT_EQ(ui::TrayTooltipGet(), u"KELVORA Pro: reading Thank you for using KEL VOR A.");
   ui::TrayMenuChoose("playpause");

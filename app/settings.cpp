@@ -29,7 +29,9 @@ struct SettingKey {
   const char16_t* defaultText = nullptr;
   Range range = Range::kAsRead;
   int32_t minimum = 0, maximum = 0;
-  bool keptByReset = false;  // the action "Default" leaves it alone
+  bool keptByReset = false;               // the action "Default" leaves it alone
+  const char16_t* optionLabel = nullptr;  // shown in the options dialog under this label
+  TOptionKind optionKind = TOptionKind::kNumber;
 };
 
 constexpr SettingKey Integer(const char16_t* section, const char16_t* key,
@@ -49,6 +51,13 @@ constexpr SettingKey String(const char16_t* section, const char16_t* key, Text T
 
 constexpr SettingKey KeptByReset(SettingKey key) {
   key.keptByReset = true;
+  return key;
+}
+
+constexpr SettingKey Option(SettingKey key, const char16_t* label,
+                            TOptionKind kind = TOptionKind::kNumber) {
+  key.optionLabel = label;
+  key.optionKind = kind;
   return key;
 }
 
@@ -72,16 +81,25 @@ const SettingKey kKeys[] = {
     String(kSetup, u"RegEx0", &TSettings::RegEx0, kStampMask),
     Ranged(kSecondLife, u"Translate", &TSettings::Translate, 0, 0, 2),
     Ranged(kSecondLife, u"UserName", &TSettings::UserName, 0, 0, 1),
-    Ranged(kOptions, u"MaxQueue", &TSettings::MaxQueue, 5, 0, 1000),
-    Ranged(kOptions, u"MaxLength", &TSettings::MaxLength, 300, 0, 100000),
+    Option(Ranged(kOptions, u"MaxQueue", &TSettings::MaxQueue, 5, 0, 1000),
+           u"Lines that may wait (0: any)"),
+    Option(Ranged(kOptions, u"MaxLength", &TSettings::MaxLength, 300, 0, 100000),
+           u"Longest message spoken (characters, 0: all)"),
     String(kOptions, u"VoiceName", &TSettings::VoiceName, u""),
-    Ranged(kOptions, u"CatchUp", &TSettings::CatchUp, 3, 0, 20),
-    Ranged(kOptions, u"NameRepeat", &TSettings::NameRepeat, 0, 0, 86400),
-    Ranged(kOptions, u"AutoVoices", &TSettings::AutoVoices, 0, 0, 1),
-    String(kOptions, u"HotkeySkip", &TSettings::HotkeySkip, u"Ctrl+Alt+Shift+F9"),
-    String(kOptions, u"HotkeyPause", &TSettings::HotkeyPause, u"Ctrl+Alt+Shift+F10"),
-    String(kOptions, u"HotkeyRepeat", &TSettings::HotkeyRepeat, u"Ctrl+Alt+Shift+F11"),
-    String(kOptions, u"HotkeyMute", &TSettings::HotkeyMute, u"Ctrl+Alt+Shift+F12"),
+    Option(Ranged(kOptions, u"CatchUp", &TSettings::CatchUp, 3, 0, 20),
+           u"Faster while lines wait (rate steps)"),
+    Option(Ranged(kOptions, u"NameRepeat", &TSettings::NameRepeat, 0, 0, 86400),
+           u"Name left out when repeated within (seconds)"),
+    Option(Ranged(kOptions, u"AutoVoices", &TSettings::AutoVoices, 0, 0, 1),
+           u"A voice of their own for speakers", TOptionKind::kSwitch),
+    Option(String(kOptions, u"HotkeySkip", &TSettings::HotkeySkip, u"Ctrl+Alt+Shift+F9"),
+           u"Skip key", TOptionKind::kKeyChord),
+    Option(String(kOptions, u"HotkeyPause", &TSettings::HotkeyPause, u"Ctrl+Alt+Shift+F10"),
+           u"Pause/Resume key", TOptionKind::kKeyChord),
+    Option(String(kOptions, u"HotkeyRepeat", &TSettings::HotkeyRepeat, u"Ctrl+Alt+Shift+F11"),
+           u"Repeat key", TOptionKind::kKeyChord),
+    Option(String(kOptions, u"HotkeyMute", &TSettings::HotkeyMute, u"Ctrl+Alt+Shift+F12"),
+           u"Mute last speaker key", TOptionKind::kKeyChord),
 };
 
 int32_t DefaultOf(const SettingKey& key, int voiceCount) {
@@ -141,6 +159,29 @@ TSettings SettingsLoad(const Text& path, const TSettings& current, int voiceCoun
     }
   }
   return s;
+}
+
+std::vector<TOption> OptionsGet(const TSettings& s) {
+  std::vector<TOption> options;
+  for (const SettingKey& key : kKeys) {
+    if (!key.optionLabel) continue;
+    Text value = key.text ? s.*key.text : AsciiToText(std::to_string(s.*key.integer));
+    options.push_back({key.key, key.optionLabel, key.optionKind, key.minimum, key.maximum, value});
+  }
+  return options;
+}
+
+void OptionsPut(TSettings& s, const std::vector<Text>& values) {
+  size_t next = 0;
+  for (const SettingKey& key : kKeys) {
+    if (!key.optionLabel || next == values.size()) continue;
+    const Text& value = values[next++];
+    if (key.text) {
+      s.*key.text = value;
+    } else if (int32_t number = 0; TextToInteger(value, number)) {
+      s.*key.integer = InRange(key, number, 0);
+    }
+  }
 }
 
 void SettingsSave(const Text& path, const TSettings& s) {

@@ -46,5 +46,23 @@ void SettingsDefault(TSettings& settings, int voiceCount);
 // into their ranges. A missing file gives current back.
 TSettings SettingsLoad(const Text& path, const TSettings& current, int voiceCount);
 
+// How the options dialog shows a key of [Options].
+enum class TOptionKind { kNumber, kSwitch, kKeyChord };
+
+// A key of [Options] the user sets in the options dialog: all but VoiceName, which the voice box
+// sets.
+struct TOption {
+  Text key, label;
+  TOptionKind kind = TOptionKind::kNumber;
+  int32_t minimum = 0, maximum = 0;  // kNumber
+  Text value;                        // as Setup.ini writes it
+};
+
+// The options of these settings, in the key table's order.
+std::vector<TOption> OptionsGet(const TSettings& settings);
+// Takes values in OptionsGet's order into the settings; numbers are brought into their ranges
+// as when the file is read.
+void OptionsPut(TSettings& settings, const std::vector<Text>& values);
+
 // Writes every key, creating the folder; throws PlatformError naming the file.
 void SettingsSave(const Text& path, const TSettings& settings);

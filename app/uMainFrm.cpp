@@ -117,9 +117,11 @@ TMainFrm::TMainFrm()
                 {u"Repeat", "repeat"},
                 {u"Mute last speaker", "mute"},
                 {u"", ""},
+                {u"Options...", "options"},
                 {u"Show / Hide window", "toggle"},
                 {u"Quit", "quit"}});
   Tray.OnAction([this](const std::string& action) { RemoteActionTake(action); });
+  MainFrm.MenuAdd(u"Options...", [this] { OptionsDialogRun(); });
   // Signed out with the window open: what the window's destruction would save, saved now.
   MainFrm.OnEndSession([this] { SettingsSave(); });
   // The speech runtimes report from their own threads; the window's thread takes it in.
@@ -218,6 +220,10 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
   Edit2.SetText(s.RegEx0);
   ComboBox4.SetItemIndex(s.Translate);
   ComboBox5.SetItemIndex(s.UserName);
+  OptionsTake(s);
+}
+
+void TMainFrm::OptionsTake(const TSettings& s) {
   MaxQueue = s.MaxQueue;
   MaxLength = s.MaxLength;
   CatchUp = s.CatchUp;

@@ -142,7 +142,8 @@ class TMainFrm {
   void ASAPISkip();
   // Skip, Pause, Resume, Pause or Resume, Repeat, Mute last speaker (actions.cpp).
   void ControlActionRun(TControlAction action);
-  // An action sent from outside (the commands, the media controls); "raise" shows the window.
+  // An action sent from outside (the commands, the media controls, the tray): "raise" shows the
+  // window, "toggle" shows or hides it, "quit" closes it, "options" opens the options dialog.
   void RemoteActionTake(const std::string& action);
   // What the desktop's media controls show now.
   ui::RemoteState RemoteStateGet() const;
@@ -150,6 +151,10 @@ class TMainFrm {
   static Text TrayTooltipOf(const ui::RemoteState& state);
   // Registers the Hotkey* keys; says once which cannot work (not a key, or another program's).
   void HotkeysRegister();
+  // The options dialog (from the window's menu and the tray's): what the user changes there is
+  // taken at once and written to Setup.ini (options_dialog.cpp).
+  void OptionsDialogRun();
+  bool OptionsDialogOpen = false;
   void BWListMsg();
   // START in "Second Life Chat" mode: says what the speaker lists and Voices.txt hold that can
   // never match.
@@ -178,6 +183,8 @@ class TMainFrm {
   // The values Setup.ini keeps, as the controls and fields hold them now.
   TSettings SettingsFromControls() const;
   void SettingsToControls(const TSettings& settings);
+  // The [Options] values into the window's fields.
+  void OptionsTake(const TSettings& settings);
   void VoiceBoxFill();
   // The voice list changed (speech-dispatcher's listing came in): the box shows it, the chosen
   // voice kept by its name.

@@ -13,8 +13,11 @@ int SpinTextValue(TextView text, int minimum);
 // Called by each binding's Application constructor: the title Application::Title gives.
 void TitleSet(TextView title);
 
-// The binding's own modal message box and open-file dialog, for when no hook answers.
+// The binding's own modal message box and dialogs, for when no hook answers.
 void NativeMessageShow(TextView text, MessageKind kind);
 std::optional<OpenFileResult> NativeOpenFileDialog(const OpenFileRequest& request);
+std::optional<std::vector<Text>> NativeFieldsDialog(const FieldsRequest& request);
+// What the request's check finds wrong with the values; empty when there is no check.
+Text FieldsProblem(const FieldsRequest& request, const std::vector<Text>& values);
 
 }  // namespace ui

@@ -13,6 +13,7 @@ struct Shared {
   Text title;
   MessageHook messageHook;
   OpenFileHook openFileHook;
+  FieldsHook fieldsHook;
 };
 
 Shared& SharedState() {
@@ -32,6 +33,7 @@ Text Application::Title() { return SharedState().title; }
 
 void MessageHookSet(MessageHook hook) { SharedState().messageHook = std::move(hook); }
 void OpenFileHookSet(OpenFileHook hook) { SharedState().openFileHook = std::move(hook); }
+void FieldsHookSet(FieldsHook hook) { SharedState().fieldsHook = std::move(hook); }
 
 void MessageShow(TextView text, MessageKind kind) {
   if (SharedState().messageHook) return SharedState().messageHook(text, kind);
@@ -41,6 +43,21 @@ void MessageShow(TextView text, MessageKind kind) {
 std::optional<OpenFileResult> OpenFileDialog(const OpenFileRequest& request) {
   if (SharedState().openFileHook) return SharedState().openFileHook(request);
   return NativeOpenFileDialog(request);
+}
+
+Text FieldsProblem(const FieldsRequest& request, const std::vector<Text>& values) {
+  return request.check ? request.check(values) : Text();
+}
+
+std::optional<std::vector<Text>> FieldsDialog(const FieldsRequest& request) {
+  const FieldsHook& hook = SharedState().fieldsHook;
+  if (!hook) return NativeFieldsDialog(request);
+  while (std::optional<std::vector<Text>> values = hook(request)) {
+    Text problem = FieldsProblem(request, *values);
+    if (problem.empty()) return values;
+    MessageShow(problem, MessageKind::kWarning);
+  }
+  return std::nullopt;
 }
 
 void Application::Dispatch(const Handler& fn) {

@@ -49,17 +49,39 @@ struct OpenFileResult {
   int encodingIndex = 0;
 };
 
-// Message boxes and the file dialog go to these when set (tests script them); otherwise they
-// are shown for real (the headless binding then answers OK and "cancel").
+// One labelled field of a dialog of fields.
+struct DialogField {
+  enum class Kind { kNumber, kText, kCheck };
+  Text label;
+  Kind kind = Kind::kText;
+  Text value;                    // kCheck: "1" checked, "0" not
+  int minimum = 0, maximum = 0;  // kNumber
+};
+
+struct FieldsRequest {
+  Text caption;
+  std::vector<DialogField> fields;
+  // The values as the user left them, in the fields' order: what is wrong with them, or empty.
+  std::function<Text(const std::vector<Text>& values)> check;
+};
+
+// Message boxes and the dialogs go to these when set (tests script them); otherwise they are
+// shown for real (the headless binding then answers OK and "cancel").
 using MessageHook = std::function<void(TextView text, MessageKind kind)>;
 using OpenFileHook = std::function<std::optional<OpenFileResult>(const OpenFileRequest&)>;
+// Answers once for each time the user would press OK; nothing stands for Cancel.
+using FieldsHook = std::function<std::optional<std::vector<Text>>(const FieldsRequest&)>;
 void MessageHookSet(MessageHook hook);
 void OpenFileHookSet(OpenFileHook hook);
+void FieldsHookSet(FieldsHook hook);
 
 // A modal message box; the application title is its caption.
 void MessageShow(TextView text, MessageKind kind);
 // The open-file dialog with an encoding choice; empty when the user cancels.
 std::optional<OpenFileResult> OpenFileDialog(const OpenFileRequest& request);
+// A modal dialog of the fields with OK and Cancel, owned by the visible form. OK runs the check:
+// its message is shown and the dialog stays. The values on OK, nothing on Cancel or close.
+std::optional<std::vector<Text>> FieldsDialog(const FieldsRequest& request);
 
 class Form;
 
@@ -127,6 +149,11 @@ class Form : public Widget {
   void Hide();
   bool Visible() const;
   void Close();
+  // Adds an item to the window's own menu (the system menu on Windows, the context menu on
+  // Linux); menus of the window's controls keep their own.
+  void MenuAdd(TextView caption, Handler handler);
+  // The user's choice of the item with that caption.
+  void MenuChoose(TextView caption);
   // Saves a picture of the window as PNG; false where the binding draws nothing.
   bool Screenshot(TextView pngPath) const;
 };

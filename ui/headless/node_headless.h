@@ -2,6 +2,7 @@
 // clock's timers.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "ui/binding.h"
@@ -24,6 +25,7 @@ struct Node {
   int enabledImage = -1, disabledImage = -1;
   Handler onChange, onClick, onIdle, onEndSession;
   std::function<void(const Text&)> onLink;
+  std::vector<std::pair<Text, Handler>> menu;  // a form's own menu
 
   explicit Node(Node* p, Bounds b = {}) : parent(p), bounds(b) {
     if (parent) parent->children.push_back(this);

@@ -85,6 +85,14 @@ void Form::Show() { node_->visible = true; }
 void Form::Hide() { node_->visible = false; }
 bool Form::Visible() const { return node_->visible; }
 bool Form::Screenshot(TextView) const { return false; }
+void Form::MenuAdd(TextView caption, Handler handler) {
+  node_->menu.emplace_back(Text(caption), std::move(handler));
+}
+void Form::MenuChoose(TextView caption) {
+  for (const auto& [item, handler] : node_->menu) {
+    if (item == caption) Application::Dispatch(handler);
+  }
+}
 void Form::Close() {
   auto& forms = Global().forms;
   forms.erase(std::remove(forms.begin(), forms.end(), node_), forms.end());

@@ -1,6 +1,7 @@
 // The application object, its message loop and the form.
 #include <unistd.h>
 #include <QAbstractEventDispatcher>
+#include <QAction>
 #include <QApplication>
 #include <QEventLoop>
 #include <QScreen>
@@ -113,6 +114,19 @@ void Form::Show() {
 }
 bool Form::Screenshot(TextView pngPath) const {
   return node_->widget->grab().save(Q(pngPath), "PNG");
+}
+void Form::MenuAdd(TextView caption, Handler handler) {
+  QWidget* window = node_->widget;
+  window->setContextMenuPolicy(Qt::ActionsContextMenu);
+  auto* action = new QAction(Q(caption), window);
+  QObject::connect(action, &QAction::triggered, window,
+                   [handler = std::move(handler)] { Application::Dispatch(handler); });
+  window->addAction(action);
+}
+void Form::MenuChoose(TextView caption) {
+  for (QAction* action : node_->widget->actions()) {
+    if (action->text() == Q(caption)) action->trigger();
+  }
 }
 void Form::Hide() { node_->widget->hide(); }
 bool Form::Visible() const { return node_->widget->isVisible(); }

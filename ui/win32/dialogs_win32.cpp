@@ -1,7 +1,10 @@
-// The system's message box and open-file dialog (with its encoding choice).
+// The system's message box and open-file dialog (with its encoding choice), and the dialog of
+// fields.
 #include "ui/win32/node_win32.h"
 
 #include <shobjidl.h>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -9,7 +12,11 @@ namespace {
 
 constexpr int kEncodingBox = 1;  // the open-file dialog's own control id
 
+// The window a dialog belongs to: the active one of ours (a dialog above a form), else the
+// visible form.
 HWND DialogOwner() {
+  HWND active = GetActiveWindow();
+  if (active && IsWindowVisible(active)) return active;
   for (Node* form : Global().forms) {
     if (IsWindowVisible(form->hwnd)) return form->hwnd;
   }
@@ -76,6 +83,192 @@ std::optional<OpenFileResult> NativeOpenFileDialog(const OpenFileRequest& reques
            custom->GetSelectedControlItem(kEncodingBox, &encoding));
   result.encodingIndex = static_cast<int>(encoding);
   return result;
+}
+
+namespace {
+
+constexpr wchar_t kFieldsClass[] = L"KelvoraFields";
+constexpr int kFieldIdFirst = 100;  // the fields' control ids, in order
+
+// Lengths of the dialog at 96 dpi.
+constexpr int kMargin = 12, kGap = 8, kRowHeight = 23, kTextWidth = 180, kNumberWidth = 80,
+              kButtonWidth = 75;
+
+struct FieldsWindow {
+  const FieldsRequest* request = nullptr;
+  std::vector<HWND> inputs;
+  std::optional<bool> accepted;  // none while the dialog is open
+};
+
+std::vector<Text> FieldsValues(const FieldsWindow& window) {
+  std::vector<Text> values;
+  for (size_t i = 0; i < window.inputs.size(); ++i) {
+    if (window.request->fields[i].kind == DialogField::Kind::kCheck) {
+      bool checked = SendMessageW(window.inputs[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
+      values.push_back(checked ? u"1" : u"0");
+    } else {
+      values.push_back(WindowText(window.inputs[i]));
+    }
+  }
+  return values;
+}
+
+LRESULT CALLBACK FieldsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* window = reinterpret_cast<FieldsWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (window && message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    Application::Dispatch([window] {
+      Text problem = FieldsProblem(*window->request, FieldsValues(*window));
+      if (problem.empty()) {
+        window->accepted = true;
+      } else {
+        MessageShow(problem, MessageKind::kWarning);
+      }
+    });
+    return 0;
+  }
+  if (window && ((message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) || message == WM_CLOSE)) {
+    window->accepted = false;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void FieldsClassRegister() {
+  static bool registered = false;
+  if (registered) return;
+  WindowingPrepare();
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = FieldsProc;
+  windowClass.hInstance = Instance();
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kFieldsClass;
+  if (!RegisterClassExW(&windowClass)) SystemFail("Cannot register the dialog's window class");
+  registered = true;
+}
+
+int TextWidth(HWND hwnd, HFONT font, TextView text) {
+  HDC dc = GetDC(hwnd);
+  HGDIOBJ previous = SelectObject(dc, font);
+  RECT r{};
+  std::wstring wide = W(text);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
+            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, previous);
+  ReleaseDC(hwnd, dc);
+  return r.right;
+}
+
+HWND ChildMake(HWND parent, HFONT font, const wchar_t* windowClass, TextView text, DWORD style,
+               RECT r, int id, DWORD exStyle = 0) {
+  HWND child =
+      CreateWindowExW(exStyle, windowClass, W(text).c_str(), WS_CHILD | WS_VISIBLE | style, r.left,
+                      r.top, r.right - r.left, r.bottom - r.top, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
+  if (!child) SystemFail("Cannot create a control of the dialog");
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
+// The labels in one column, each field beside its label, OK and Cancel beneath on the right.
+void FieldsLayOut(HWND dialog, HFONT font, int dpi, FieldsWindow& window) {
+  auto s = [dpi](int length) { return Scaled(length, dpi); };
+  const auto& fields = window.request->fields;
+  int labelWidth = 0;
+  for (const DialogField& field : fields) {
+    labelWidth = std::max(labelWidth, TextWidth(dialog, font, field.label));
+  }
+  const int inputLeft = s(kMargin) + labelWidth + s(kGap), row = s(kRowHeight) + s(kGap) / 2;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const DialogField& field = fields[i];
+    int top = s(kMargin) + static_cast<int>(i) * row, id = kFieldIdFirst + static_cast<int>(i);
+    ChildMake(dialog, font, WC_STATICW, field.label, SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE,
+              {s(kMargin), top, s(kMargin) + labelWidth, top + s(kRowHeight)}, -1);
+    if (field.kind == DialogField::Kind::kCheck) {
+      HWND check = ChildMake(dialog, font, WC_BUTTONW, {}, BS_AUTOCHECKBOX | WS_TABSTOP,
+                             {inputLeft, top, inputLeft + s(kRowHeight), top + s(kRowHeight)}, id);
+      SendMessageW(check, BM_SETCHECK, field.value == u"1" ? BST_CHECKED : BST_UNCHECKED, 0);
+      window.inputs.push_back(check);
+      continue;
+    }
+    bool number = field.kind == DialogField::Kind::kNumber;
+    DWORD style = ES_AUTOHSCROLL | WS_TABSTOP | (number && field.minimum >= 0 ? ES_NUMBER : 0);
+    int width = s(number ? kNumberWidth : kTextWidth);
+    window.inputs.push_back(ChildMake(dialog, font, WC_EDITW, field.value, style,
+                                      {inputLeft, top, inputLeft + width, top + s(kRowHeight)}, id,
+                                      WS_EX_CLIENTEDGE));
+  }
+  const int right = inputLeft + s(kTextWidth);
+  const int top = s(kMargin) + static_cast<int>(fields.size()) * row + s(kGap);
+  const int width = s(kButtonWidth);
+  ChildMake(dialog, font, WC_BUTTONW, u"Cancel", BS_PUSHBUTTON | WS_TABSTOP,
+            {right - width, top, right, top + s(kRowHeight)}, IDCANCEL);
+  ChildMake(dialog, font, WC_BUTTONW, u"OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
+            {right - 2 * width - s(kGap), top, right - width - s(kGap), top + s(kRowHeight)}, IDOK);
+  // The OK button goes first in the tab order, before Cancel.
+  SetWindowPos(GetDlgItem(dialog, IDOK), GetDlgItem(dialog, IDCANCEL), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RECT frame{0, 0, right + s(kMargin), top + s(kRowHeight) + s(kMargin)};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
+  SetWindowPos(dialog, nullptr, area.left + (area.right - area.left - frameWidth) / 2,
+               area.top + (area.bottom - area.top - frameHeight) / 2, frameWidth, frameHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Runs the dialog's own message loop until OK (with a good check) or Cancel; a WM_QUIT ends it
+// too and is posted again for the loop beneath.
+void FieldsModalLoop(HWND dialog, const FieldsWindow& window) {
+  MSG message;
+  while (!window.accepted) {
+    BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (!IsDialogMessageW(dialog, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+}
+
+}  // namespace
+
+std::optional<std::vector<Text>> NativeFieldsDialog(const FieldsRequest& request) {
+  FieldsClassRegister();
+  HWND owner = DialogOwner();
+  HWND dialog = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kFieldsClass,
+                                W(request.caption).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0,
+                                0, 0, 0, owner, nullptr, Instance(), nullptr);
+  if (!dialog) SystemFail("Cannot create the dialog");
+  const int dpi = DpiOf(owner ? owner : dialog);
+  HFONT font = FontCreate(FontSpec{}, dpi);
+  FieldsWindow window{&request, {}, std::nullopt};
+  try {
+    FieldsLayOut(dialog, font, dpi, window);
+  } catch (...) {
+    DestroyWindow(dialog);
+    DeleteObject(font);
+    throw;
+  }
+  SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&window));
+  if (owner) EnableWindow(owner, FALSE);
+  ShowWindow(dialog, SW_SHOW);
+  SetForegroundWindow(dialog);
+  if (!window.inputs.empty()) SetFocus(window.inputs.front());
+  FieldsModalLoop(dialog, window);
+  std::optional<std::vector<Text>> values;
+  if (window.accepted.value_or(false)) values = FieldsValues(window);
+  // The owner is enabled again before the dialog goes, so the system activates it.
+  if (owner) EnableWindow(owner, TRUE);
+  DestroyWindow(dialog);
+  DeleteObject(font);
+  return values;
 }
 
 }  // namespace ui

@@ -8,15 +8,29 @@ namespace {
 
 constexpr wchar_t kIconName[] = L"KELVORA";
 
-// Tahoma itself, also on a Japanese system, where a font of any charset may be mapped to the
-// locale's own (wider) font; characters Tahoma lacks come from the system's linked fonts.
-HFONT FontCreate(FontSpec wanted) {
-  return CreateFontW(-wanted.pixels, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                     FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+}  // namespace
+
+int DpiOf(HWND hwnd) {
+  // Windows 10 1607 and later; earlier systems have one dpi for every monitor.
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto forWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (hwnd && forWindow) {
+    if (UINT dpi = forWindow(hwnd)) return static_cast<int>(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
 }
 
-}  // namespace
+// Tahoma itself, also on a Japanese system, where a font of any charset may be mapped to the
+// locale's own (wider) font; characters Tahoma lacks come from the system's linked fonts.
+HFONT FontCreate(FontSpec wanted, int dpi) {
+  return CreateFontW(-Scaled(wanted.pixels, dpi), 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                     FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+}
 
 State& Global() {
   static State state;
@@ -146,7 +160,7 @@ Node* ControlMake(Kind kind, Widget& parent, const wchar_t* windowClass, DWORD s
 }
 
 void OwnFontSet(Node* node, FontSpec font) {
-  node->font = FontCreate(font);
+  node->font = FontCreate(font, 96);
   SendMessageW(node->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(node->font), FALSE);
 }
 

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "platform/platform.h"
 #include "ui/binding.h"
@@ -51,6 +52,7 @@ struct Node {
   Handler onChange, onClick, onIdle, onEndSession;
   bool clicked =
       false;  // a radio button: a real click (mouse or space) comes before its BN_CLICKED
+  std::vector<std::pair<Text, Handler>> menu;  // a form's items in its system menu
 };
 
 struct TimerState {
@@ -108,6 +110,12 @@ Node* ContainerMake(Kind kind, Widget& parent, Bounds b, DWORD style);
 // A new child window goes to the bottom of its siblings (the tab order follows creation); a
 // group's frame must stay beneath them all, or it would hide them.
 void GroupFrameLower(const Node* parent);
+// The dots per inch of the window's monitor; the system's for no window.
+int DpiOf(HWND hwnd);
+// A length in pixels at 96 dpi, at this dpi.
+inline int Scaled(int length, int dpi) { return MulDiv(length, dpi, 96); }
+// Tahoma at the given size (in pixels at 96 dpi) at this dpi.
+HFONT FontCreate(FontSpec wanted, int dpi);
 // Tahoma at the given size; the node owns it from then on.
 void OwnFontSet(Node* node, FontSpec font);
 // The control's own font, else its nearest container's.

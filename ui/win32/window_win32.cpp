@@ -22,6 +22,17 @@ void FormFocusRestore(Node* form) {
   if (target) SetFocus(target);
 }
 
+// The system menu's commands of a form's own items: below the system's own (0xF000 on) and with
+// the low four bits clear, as the system menu wants.
+constexpr WPARAM kFormMenuFirst = 0x1000, kFormMenuStep = 0x10;
+
+bool FormMenuRun(const Node* form, WPARAM command) {
+  WPARAM index = (command - kFormMenuFirst) / kFormMenuStep;
+  if (command < kFormMenuFirst || index >= form->menu.size()) return false;
+  Application::Dispatch(form->menu[index].second);
+  return true;
+}
+
 void FormHide(Node* form) {
   ShowWindow(form->hwnd, SW_HIDE);
   if (form == Global().mainForm) PostQuitMessage(0);
@@ -95,6 +106,9 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         FormFocusRestore(self);
         return 0;
       }
+      break;
+    case WM_SYSCOMMAND:
+      if (self && FormMenuRun(self, wParam & 0xFFF0)) return 0;
       break;
     case WM_CLOSE:
       if (self) FormHide(self);
@@ -231,6 +245,20 @@ void Form::Show() {
                area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(node_->hwnd, SW_SHOW);
   UpdateWindow(node_->hwnd);
+}
+void Form::MenuAdd(TextView caption, Handler handler) {
+  HMENU system = GetSystemMenu(node_->hwnd, FALSE);
+  if (node_->menu.empty()) AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(system, MF_STRING, kFormMenuFirst + kFormMenuStep * node_->menu.size(),
+              W(caption).c_str());
+  node_->menu.emplace_back(Text(caption), std::move(handler));
+}
+void Form::MenuChoose(TextView caption) {
+  for (size_t i = 0; i < node_->menu.size(); ++i) {
+    if (node_->menu[i].first == caption) {
+      SendMessageW(node_->hwnd, WM_SYSCOMMAND, kFormMenuFirst + kFormMenuStep * i, 0);
+    }
+  }
 }
 void Form::Hide() { ShowWindow(node_->hwnd, SW_HIDE); }
 bool Form::Visible() const { return IsWindowVisible(node_->hwnd) != FALSE; }

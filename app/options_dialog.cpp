@@ -1,0 +1,99 @@
+#include "app/options_dialog.h"
+
+#include <optional>
+#include <string>
+
+#include "app/uMainFrm.h"
+#include "platform/platform.h"
+#include "ui/ui.h"
+
+namespace {
+
+Text Trimmed(TextView text) {
+  size_t first = text.find_first_not_of(u" \t"), last = text.find_last_not_of(u" \t");
+  return first == TextView::npos ? Text() : Text(text.substr(first, last - first + 1));
+}
+
+Text Number(int32_t value) { return AsciiToText(std::to_string(value)); }
+
+// What is wrong with one value; empty when it is good.
+Text ValueProblem(const TOption& option, const Text& value) {
+  int32_t number = 0;
+  switch (option.kind) {
+    case TOptionKind::kNumber:
+      if (TextToInteger(value, number) && number >= option.minimum && number <= option.maximum) {
+        return {};
+      }
+      return u"a whole number from " + Number(option.minimum) + u" to " + Number(option.maximum);
+    case TOptionKind::kSwitch:
+      return value == u"0" || value == u"1" ? Text() : Text(u"on (1) or off (0)");
+    case TOptionKind::kKeyChord:
+      if (value.empty() || ui::KeyChordParse(value)) return {};
+      return u"a key with Ctrl, Alt, Shift or Win, as \"Ctrl+Alt+Shift+F9\", or empty for none";
+  }
+  return {};
+}
+
+ui::DialogField FieldOf(const TOption& option) {
+  constexpr ui::DialogField::Kind kKinds[] = {
+      ui::DialogField::Kind::kNumber, ui::DialogField::Kind::kCheck, ui::DialogField::Kind::kText};
+  return {option.label, kKinds[static_cast<int>(option.kind)], option.value, option.minimum,
+          option.maximum};
+}
+
+}  // namespace
+
+Text OptionsProblem(const std::vector<TOption>& options, const std::vector<Text>& values) {
+  if (values.size() != options.size()) return u"Every option needs a value.";
+  std::vector<Text> normalised = values;
+  for (size_t i = 0; i < options.size(); ++i) {
+    normalised[i] = Trimmed(values[i]);
+    if (Text problem = ValueProblem(options[i], normalised[i]); !problem.empty()) {
+      return options[i].label + u": " + problem + u".";
+    }
+  }
+  // One key cannot stand for two actions.
+  normalised = OptionsNormalised(options, normalised);
+  for (size_t i = 0; i < options.size(); ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (options[i].kind == TOptionKind::kKeyChord && options[j].kind == TOptionKind::kKeyChord &&
+          !normalised[i].empty() && normalised[i] == normalised[j]) {
+        return options[i].label + u": the same key as " + options[j].label + u".";
+      }
+    }
+  }
+  return {};
+}
+
+std::vector<Text> OptionsNormalised(const std::vector<TOption>& options, std::vector<Text> values) {
+  for (size_t i = 0; i < options.size() && i < values.size(); ++i) {
+    values[i] = Trimmed(values[i]);
+    if (options[i].kind != TOptionKind::kKeyChord) continue;
+    if (std::optional<ui::KeyChord> chord = ui::KeyChordParse(values[i])) {
+      values[i] = ui::KeyChordText(*chord);
+    }
+  }
+  return values;
+}
+
+void TMainFrm::OptionsDialogRun() {
+  // One dialog at a time: the tray's menu still works while it is open.
+  if (OptionsDialogOpen) return;
+  OptionsDialogOpen = true;
+  struct Closed {
+    bool& open;
+    ~Closed() { open = false; }
+  } closed{OptionsDialogOpen};
+  TSettings settings = SettingsFromControls();
+  const std::vector<TOption> options = OptionsGet(settings);
+  ui::FieldsRequest request{u"Options", {}, [&options](const std::vector<Text>& values) {
+                              return OptionsProblem(options, values);
+                            }};
+  for (const TOption& option : options) request.fields.push_back(FieldOf(option));
+  std::optional<std::vector<Text>> values = ui::FieldsDialog(request);
+  if (!values) return;
+  OptionsPut(settings, OptionsNormalised(options, *values));
+  OptionsTake(settings);
+  HotkeysRegister();
+  SettingsSave();
+}

@@ -1,0 +1,15 @@
+// The options dialog: every key of [Options] the user sets, checked before it is taken.
+#pragma once
+
+#include <vector>
+
+#include "app/settings.h"
+#include "platform/unicode.h"
+
+// What is wrong with the values the dialog gives for these options (in their order): the first
+// bad value's label and what it must be; empty when every value is good.
+Text OptionsProblem(const std::vector<TOption>& options, const std::vector<Text>& values);
+
+// Good values as Setup.ini keeps them: blanks around them gone, each key written one way
+// ("ctrl + alt + s" as "Ctrl+Alt+S").
+std::vector<Text> OptionsNormalised(const std::vector<TOption>& options, std::vector<Text> values);
