@@ -163,6 +163,20 @@ TEST_F(ContractTest, TextsLinksAndIdle) {
   EXPECT_EQ(form_.Caption(), u"Contract");
 }
 
+// The window's own menu runs an item's handler when chosen; what it throws reaches the error
+// handler.
+TEST_F(ContractTest, FormMenuItemsRunTheirHandlers) {
+  int options = 0;
+  form_.MenuAdd(u"Options...", [&] { ++options; });
+  form_.MenuAdd(u"Fails", [] { throw std::runtime_error("menu failed"); });
+  form_.MenuChoose(u"Options...");
+  form_.MenuChoose(u"No such item");
+  EXPECT_EQ(options, 1);
+  form_.MenuChoose(u"Fails");
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].first, u"menu failed");
+}
+
 TEST_F(ContractTest, DialogsAnswerThroughTheirHooks) {
   ui::OpenFileHookSet([](const ui::OpenFileRequest& request) -> std::optional<ui::OpenFileResult> {
     return ui::OpenFileResult{request.initialFolder + u"/chat.txt", 1};
@@ -175,6 +189,20 @@ TEST_F(ContractTest, DialogsAnswerThroughTheirHooks) {
   ui::MessageShow(u"warn", ui::MessageKind::kWarning);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].second, ui::MessageKind::kWarning);
+  // The fields' hook answers once per OK until the check passes.
+  std::vector<std::vector<Text>> answers = {{u"bad"}, {u"good"}};
+  ui::FieldsHookSet([&](const ui::FieldsRequest&) -> std::optional<std::vector<Text>> {
+    if (answers.empty()) return std::nullopt;
+    std::vector<Text> next = answers.front();
+    answers.erase(answers.begin());
+    return next;
+  });
+  auto fields = ui::FieldsDialog({u"Options", {{u"Key"}}, [](const std::vector<Text>& v) {
+                                    return v[0] == u"bad" ? Text(u"no") : Text();
+                                  }});
+  ui::FieldsHookSet(nullptr);
+  EXPECT_EQ(fields, std::optional<std::vector<Text>>(std::vector<Text>{u"good"}));
+  EXPECT_EQ(messages_.back().first, u"no");
 }
 
 }  // namespace

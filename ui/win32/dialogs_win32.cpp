@@ -87,9 +87,6 @@ std::optional<OpenFileResult> NativeOpenFileDialog(const OpenFileRequest& reques
 
 namespace {
 
-constexpr wchar_t kFieldsClass[] = L"KelvoraFields";
-constexpr int kFieldIdFirst = 100;  // the fields' control ids, in order
-
 // Lengths of the dialog at 96 dpi.
 constexpr int kMargin = 12, kGap = 8, kRowHeight = 23, kTextWidth = 180, kNumberWidth = 80,
               kButtonWidth = 75;

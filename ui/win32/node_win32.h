@@ -74,6 +74,9 @@ inline constexpr UINT kFileChangedMessage = WM_APP + 1;
 inline constexpr UINT kTrayMessage = WM_APP + 3;
 // The message-only window that receives WM_HOTKEY (ids from 1, in the order registered).
 inline constexpr wchar_t kHotkeysWindowName[] = L"KELVORA Pro hotkeys";
+// The dialog of fields: its window class, and its fields' control ids, in order.
+inline constexpr wchar_t kFieldsClass[] = L"KelvoraFields";
+inline constexpr int kFieldIdFirst = 100;
 // Posted by Application::Post to its message-only window: lParam is the Handler to run (owned).
 inline constexpr UINT kPostedMessage = WM_APP + 2;
 

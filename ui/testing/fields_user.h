@@ -1,0 +1,17 @@
+// Tests of the dialog of fields act in it as its user would, through the binding's own controls.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "platform/unicode.h"
+
+namespace ui {
+
+// In the open dialog of fields: types the values into its fields (a check box takes "1" or "0")
+// and presses OK; presses Cancel for none. False when no such dialog is open.
+bool FieldsDialogAnswer(const std::optional<std::vector<Text>>& values);
+// Whether every label and field of the open dialog shows its text whole.
+bool FieldsDialogTextFits();
+
+}  // namespace ui
