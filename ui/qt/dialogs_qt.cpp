@@ -100,7 +100,9 @@ class FieldsDialogQt : public QDialog {
       case DialogField::Kind::kText:
         break;
     }
-    return new QLineEdit(Q(field.value), this);
+    auto* edit = new QLineEdit(Q(field.value), this);
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 24);  // room for any key
+    return edit;
   }
 
   const FieldsRequest& request_;

@@ -76,10 +76,11 @@ void LinkActivate(Node* link) {
 
 namespace {
 
-HBITMAP ListPicture(const Text& name) {
+HBITMAP ListPicture(const Text& name, int dpi) {
   auto& pictures = Global().pictures;
-  auto found = pictures.find(name);
-  if (found == pictures.end()) found = pictures.emplace(name, PictureLoad(name)).first;
+  auto found = pictures.find({name, dpi});
+  if (found == pictures.end())
+    found = pictures.emplace(std::pair{name, dpi}, PictureLoad(name, dpi)).first;
   return found->second;
 }
 
@@ -87,7 +88,7 @@ HBITMAP ListPicture(const Text& name) {
 HIMAGELIST ButtonImagesMake(const Node* node) {
   auto picture = [&](int index) -> HBITMAP {
     bool known = index >= 0 && index < static_cast<int>(node->images.size());
-    return known ? ListPicture(node->images[static_cast<size_t>(index)]) : nullptr;
+    return known ? ListPicture(node->images[static_cast<size_t>(index)], NodeDpi(node)) : nullptr;
   };
   HBITMAP enabled = picture(node->enabledImage), disabled = picture(node->disabledImage);
   if (!enabled) return nullptr;
@@ -100,7 +101,69 @@ HIMAGELIST ButtonImagesMake(const Node* node) {
   return list;
 }
 
+// The button shows its pictures as the node names them, at its dpi.
+void ButtonImagesApply(Node* node) {
+  HIMAGELIST previous = node->buttonImages;
+  node->buttonImages = ButtonImagesMake(node);
+  BUTTON_IMAGELIST list{node->buttonImages,
+                        {NodeScaled(node, node->imageMargin), 0, 0, 0},
+                        BUTTON_IMAGELIST_ALIGN_LEFT};
+  SendMessageW(node->hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+  if (previous) ImageList_Destroy(previous);
+}
+
+void ImagePictureSet(Node* node) {
+  HBITMAP previous = node->picture;
+  node->picture = PictureLoad(node->images.front(), NodeDpi(node), BackgroundOf(node));
+  SendMessageW(node->hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(node->picture));
+  if (previous) DeleteObject(previous);
+}
+
+SIZE RadioNaturalSize(const Node* node) {
+  SIZE text = TextExtent(node, WindowText(node->hwnd));
+  int mark = MetricFor(SM_CXMENUCHECK, NodeDpi(node));
+  return {text.cx + mark + NodeScaled(node, 6), std::max<LONG>(text.cy, mark) + 2};
+}
+
+SIZE EditNaturalSize(const Node* node) {
+  return {0, TextExtent(node, u"Ag").cy + NodeScaled(node, 8)};
+}
+
 }  // namespace
+
+void ControlRescale(Node* control) {
+  switch (control->kind) {
+    case Kind::kImage:
+      ImagePictureSet(control);
+      break;
+    case Kind::kButton:
+      if (control->enabledImage >= 0) ButtonImagesApply(control);
+      break;
+    case Kind::kLabel: {
+      SIZE size = TextExtent(control, WindowText(control->hwnd));
+      Resize(control, size.cx, size.cy);
+      break;
+    }
+    case Kind::kRadio:
+      FitTo(control, control->logical, RadioNaturalSize(control));
+      break;
+    case Kind::kEdit:
+      FitTo(control, control->logical, EditNaturalSize(control));
+      break;
+    case Kind::kGroup: {
+      RECT r{};
+      GetClientRect(control->hwnd, &r);
+      SetWindowPos(control->extra, nullptr, 0, 0, r.right, r.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    case Kind::kSpin:
+      // The arrows take their place at the field's new right end again.
+      SendMessageW(control->extra, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control->hwnd), 0);
+      break;
+    default:
+      break;
+  }
+}
 
 Panel::Panel(Widget& parent, Bounds bounds, bool white)
     : Widget(ContainerMake(Kind::kPanel, parent, bounds, WS_CLIPCHILDREN)) {
@@ -110,9 +173,10 @@ Panel::Panel(Widget& parent, Bounds bounds, bool white)
 GroupBox::GroupBox(Widget& parent, Bounds bounds, TextView caption)
     : Widget(ContainerMake(Kind::kGroup, parent, bounds, 0)) {  // its frame is a child too
   // The frame and caption: a group-box button beneath the group's controls.
-  node_->extra = CreateWindowExW(
-      0, WC_BUTTONW, W(caption).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX, 0,
-      0, bounds.width, bounds.height, node_->hwnd, nullptr, Instance(), nullptr);
+  node_->extra = CreateWindowExW(0, WC_BUTTONW, W(caption).c_str(),
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX, 0, 0,
+                                 NodeScaled(node_, bounds.width), NodeScaled(node_, bounds.height),
+                                 node_->hwnd, nullptr, Instance(), nullptr);
   if (!node_->extra) SystemFail("Cannot create a group box");
   SendMessageW(node_->extra, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(node_)), FALSE);
   EnableTree(node_);
@@ -148,8 +212,8 @@ void LinkLabel::Click() { LinkActivate(node_); }
 
 Image::Image(Widget& parent, Bounds bounds, TextView resource)
     : Widget(ControlMake(Kind::kImage, parent, WC_STATICW, SS_BITMAP, bounds)) {
-  node_->picture = PictureLoad(resource, BackgroundOf(node_));
-  SendMessageW(node_->hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(node_->picture));
+  node_->images = {Text(resource)};
+  ImagePictureSet(node_);
 }
 
 Button::Button(Widget& parent, Bounds bounds, const ImageList& images, int imageMargin)
@@ -166,12 +230,7 @@ void Button::SetImages(int enabledImage, int disabledImage) {
   if (enabledImage == node_->enabledImage && disabledImage == node_->disabledImage) return;
   node_->enabledImage = enabledImage;
   node_->disabledImage = disabledImage;
-  HIMAGELIST previous = node_->buttonImages;
-  node_->buttonImages = ButtonImagesMake(node_);
-  BUTTON_IMAGELIST list{
-      node_->buttonImages, {node_->imageMargin, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-  SendMessageW(node_->hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
-  if (previous) ImageList_Destroy(previous);
+  ButtonImagesApply(node_);
 }
 int Button::ImageShown() const { return Usable() ? node_->enabledImage : node_->disabledImage; }
 void Button::OnClick(Handler handler) { node_->onClick = std::move(handler); }
@@ -182,7 +241,7 @@ void Button::Click() {
 Edit::Edit(Widget& parent, Bounds bounds)
     : Widget(ControlMake(Kind::kEdit, parent, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, bounds, {},
                          WS_EX_CLIENTEDGE)) {
-  FitTo(node_, bounds, {bounds.width, TextExtent(node_, u"Ag").cy + 8});
+  FitTo(node_, bounds, EditNaturalSize(node_));
 }
 void Edit::SetText(TextView text) { QuietTextSet(node_, text); }
 Text Edit::GetText() const { return WindowText(node_->hwnd); }
@@ -260,9 +319,7 @@ RadioButton::RadioButton(Widget& parent, Bounds bounds, TextView caption)
                          caption)) {
   SendMessageW(node_->hwnd, BM_SETDONTCLICK, TRUE, 0);
   SetWindowSubclass(node_->hwnd, RadioClickNote, 0, reinterpret_cast<DWORD_PTR>(node_));
-  SIZE text = TextExtent(node_, caption);
-  int mark = GetSystemMetrics(SM_CXMENUCHECK);
-  FitTo(node_, bounds, {text.cx + mark + 6, std::max<LONG>(text.cy, mark) + 2});
+  FitTo(node_, bounds, RadioNaturalSize(node_));
 }
 void RadioButton::SetChecked(bool checked) { RadioCheck(node_, checked); }
 bool RadioButton::Checked() const {

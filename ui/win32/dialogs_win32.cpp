@@ -110,6 +110,8 @@ std::vector<Text> FieldsValues(const FieldsWindow& window) {
   return values;
 }
 
+}  // namespace
+
 LRESULT CALLBACK FieldsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* window = reinterpret_cast<FieldsWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (window && message == WM_COMMAND && LOWORD(wParam) == IDOK) {
@@ -130,20 +132,7 @@ LRESULT CALLBACK FieldsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void FieldsClassRegister() {
-  static bool registered = false;
-  if (registered) return;
-  WindowingPrepare();
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = FieldsProc;
-  windowClass.hInstance = Instance();
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kFieldsClass;
-  if (!RegisterClassExW(&windowClass)) SystemFail("Cannot register the dialog's window class");
-  registered = true;
-}
+namespace {
 
 int TextWidth(HWND hwnd, HFONT font, TextView text) {
   HDC dc = GetDC(hwnd);
@@ -237,7 +226,7 @@ void FieldsModalLoop(HWND dialog, const FieldsWindow& window) {
 }  // namespace
 
 std::optional<std::vector<Text>> NativeFieldsDialog(const FieldsRequest& request) {
-  FieldsClassRegister();
+  WindowingPrepare();
   HWND owner = DialogOwner();
   HWND dialog = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kFieldsClass,
                                 W(request.caption).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0,

@@ -24,10 +24,19 @@ int DpiOf(HWND hwnd) {
   return dpi > 0 ? dpi : 96;
 }
 
+int MetricFor(int index, int dpi) {
+  // Windows 10 1607 and later; earlier systems have the system's dpi everywhere.
+  using MetricsForDpi = int(WINAPI*)(int, UINT);
+  static const auto forDpi = reinterpret_cast<MetricsForDpi>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  return forDpi ? forDpi(index, static_cast<UINT>(dpi)) : GetSystemMetrics(index);
+}
+
 // Tahoma itself, also on a Japanese system, where a font of any charset may be mapped to the
 // locale's own (wider) font; characters Tahoma lacks come from the system's linked fonts.
+// The height is rounded down: text laid out at 96 dpi must not outgrow its scaled box.
 HFONT FontCreate(FontSpec wanted, int dpi) {
-  return CreateFontW(-Scaled(wanted.pixels, dpi), 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
+  return CreateFontW(-(wanted.pixels * dpi / 96), 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
                      FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
 }
@@ -77,9 +86,16 @@ void Resize(const Node* node, int width, int height) {
 }
 
 void FitTo(const Node* node, Bounds bounds, SIZE natural) {
-  Resize(node, bounds.width > 0 ? bounds.width : natural.cx,
-         bounds.height > 0 ? bounds.height : natural.cy);
+  Resize(node, bounds.width > 0 ? NodeScaled(node, bounds.width) : natural.cx,
+         bounds.height > 0 ? NodeScaled(node, bounds.height) : natural.cy);
 }
+
+int NodeDpi(const Node* node) {
+  while (node->parent) node = node->parent;
+  return node->dpi;
+}
+int NodeScaled(const Node* node, int length) { return Scaled(length, NodeDpi(node)); }
+int NodeUnscaled(const Node* node, int length) { return MulDiv(length, 96, NodeDpi(node)); }
 
 Text WindowText(HWND hwnd) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -101,24 +117,36 @@ void EnableTree(Node* node) {
   for (Node* child : node->children) EnableTree(child);
 }
 
+namespace {
+
+WNDCLASSEXW WindowClassOf(const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = Instance();
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = name;
+  return windowClass;
+}
+
+}  // namespace
+
 void WindowingPrepare() {
   static bool prepared = false;
   if (prepared) return;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LINK_CLASS |
                                                      ICC_UPDOWN_CLASS | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = ContainerProc;
-  windowClass.hInstance = Instance();
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kContainerClass;
-  windowClass.hIcon = LoadIconW(Instance(), kIconName);
-  windowClass.hIconSm = static_cast<HICON>(
+  WNDCLASSEXW container = WindowClassOf(kContainerClass, ContainerProc);
+  container.hIcon = LoadIconW(Instance(), kIconName);
+  container.hIconSm = static_cast<HICON>(
       LoadImageW(Instance(), kIconName, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                  GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-  if (!RegisterClassExW(&windowClass)) SystemFail("Cannot register the window class");
+  WNDCLASSEXW fields = WindowClassOf(kFieldsClass, FieldsProc);
+  for (const WNDCLASSEXW* windowClass : {&container, &fields}) {
+    if (!RegisterClassExW(windowClass)) SystemFail("Cannot register the window class");
+  }
   Global().apartment = std::make_unique<ComApartment>();
   prepared = true;
 }
@@ -150,9 +178,12 @@ void GroupFrameLower(const Node* parent) {
 Node* ControlMake(Kind kind, Widget& parent, const wchar_t* windowClass, DWORD style, Bounds b,
                   TextView text, DWORD exStyle) {
   Node* node = NodeNew(kind, parent.node());
+  node->logical = b;
+  const Bounds scaled{NodeScaled(node, b.left), NodeScaled(node, b.top), NodeScaled(node, b.width),
+                      NodeScaled(node, b.height)};
   node->hwnd =
       WindowCreate(node, exStyle, windowClass, text,
-                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, b, parent.node()->hwnd);
+                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, scaled, parent.node()->hwnd);
   SendMessageW(node->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(node)), FALSE);
   GroupFrameLower(parent.node());
   EnableTree(node);
@@ -160,7 +191,8 @@ Node* ControlMake(Kind kind, Widget& parent, const wchar_t* windowClass, DWORD s
 }
 
 void OwnFontSet(Node* node, FontSpec font) {
-  node->font = FontCreate(font, 96);
+  node->fontSpec = font;
+  node->font = FontCreate(font, NodeDpi(node));
   SendMessageW(node->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(node->font), FALSE);
 }
 
@@ -226,7 +258,8 @@ bool Widget::TextFits() const {
                  (node_->kind == Kind::kLabel ? 0 : 8) <=
              width;
     case Kind::kRadio:
-      return TextExtent(node_, WindowText(node_->hwnd)).cx + GetSystemMetrics(SM_CXMENUCHECK) + 4 <=
+      return TextExtent(node_, WindowText(node_->hwnd)).cx +
+                 MetricFor(SM_CXMENUCHECK, NodeDpi(node_)) + 4 <=
              width;
     case Kind::kGroup:
       return !node_->extra || TextExtent(node_, WindowText(node_->extra)).cx + 16 <= width;
@@ -245,7 +278,9 @@ Bounds Widget::GetBounds() const {
   }
   if (node_->parent)
     MapWindowPoints(HWND_DESKTOP, node_->parent->hwnd, reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  // In the program's lengths, whatever the monitor's dpi.
+  return {NodeUnscaled(node_, r.left), NodeUnscaled(node_, r.top),
+          NodeUnscaled(node_, r.right - r.left), NodeUnscaled(node_, r.bottom - r.top)};
 }
 
 }  // namespace ui

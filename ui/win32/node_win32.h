@@ -53,6 +53,10 @@ struct Node {
   bool clicked =
       false;  // a radio button: a real click (mouse or space) comes before its BN_CLICKED
   std::vector<std::pair<Text, Handler>> menu;  // a form's items in its system menu
+  // Lengths as the program gives them are pixels at 96 dpi, scaled to the form's monitor.
+  Bounds logical;     // as given (a form: its client size)
+  FontSpec fontSpec;  // of the node's own font
+  int dpi = 96;       // a form's: its monitor's
 };
 
 struct TimerState {
@@ -87,7 +91,7 @@ struct State {
   UINT_PTR lastTimer = 0;
   std::map<UINT_PTR, FileWatcherState*> watchers;
   UINT_PTR lastWatcher = 0;
-  std::map<Text, HBITMAP> pictures;  // the image lists' pictures, decoded once
+  std::map<std::pair<Text, int>, HBITMAP> pictures;  // the image lists' pictures by name and dpi
   std::unique_ptr<ComApartment> apartment;
 };
 
@@ -115,18 +119,30 @@ Node* ContainerMake(Kind kind, Widget& parent, Bounds b, DWORD style);
 void GroupFrameLower(const Node* parent);
 // The dots per inch of the window's monitor; the system's for no window.
 int DpiOf(HWND hwnd);
+// A system metric (SM_CXMENUCHECK...) at this dpi.
+int MetricFor(int index, int dpi);
 // A length in pixels at 96 dpi, at this dpi.
 inline int Scaled(int length, int dpi) { return MulDiv(length, dpi, 96); }
 // Tahoma at the given size (in pixels at 96 dpi) at this dpi.
 HFONT FontCreate(FontSpec wanted, int dpi);
+// The dpi of the node's form.
+int NodeDpi(const Node* node);
+// A length of the program's (at 96 dpi) at the node's dpi, and back.
+int NodeScaled(const Node* node, int length);
+int NodeUnscaled(const Node* node, int length);
 // Tahoma at the given size; the node owns it from then on.
 void OwnFontSet(Node* node, FontSpec font);
 // The control's own font, else its nearest container's.
 HFONT FontOf(const Node* node);
 SIZE TextExtent(const Node* node, TextView text);
 void Resize(const Node* node, int width, int height);
-// The size where the bounds leave it to the control.
+// The size where the bounds leave it to the control (natural: at the node's dpi).
 void FitTo(const Node* node, Bounds bounds, SIZE natural);
+// The form moved to a monitor of another dpi: every control laid out, lettered and pictured
+// anew for it; the form takes the rectangle the system suggests (window_win32.cpp).
+void FormDpiChange(Node* form, int dpi, const RECT& suggested);
+// A control's own part of that: its pictures and the size its text gives it (controls_win32.cpp).
+void ControlRescale(Node* control);
 // White beneath a white panel, the dialog colour elsewhere.
 COLORREF BackgroundOf(const Node* node);
 Text WindowText(HWND hwnd);
@@ -139,6 +155,8 @@ void EnableTree(Node* node);
 
 // Our container windows' procedure (window_win32.cpp).
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The dialog of fields' procedure (dialogs_win32.cpp).
+LRESULT CALLBACK FieldsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // A notification (WM_COMMAND) from one of the controls (controls_win32.cpp).
 void ControlNotify(Node* control, WORD code);
 // A click on a link (controls_win32.cpp).

@@ -52,7 +52,7 @@ void Flatten(BYTE* pixels, size_t count, COLORREF background) {
 
 }  // namespace
 
-HBITMAP PictureLoad(TextView name, std::optional<COLORREF> background) {
+HBITMAP PictureLoad(TextView name, int dpi, std::optional<COLORREF> background) {
   auto [bytes, size] = ResourceBytes(name);
   Com<IWICImagingFactory> factory = Factory();
   Com<IWICStream> stream;
@@ -70,10 +70,21 @@ HBITMAP PictureLoad(TextView name, std::optional<COLORREF> background) {
            WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.get(), converted.Out()));
   UINT width = 0, height = 0;
   ComCheck("IWICBitmapSource::GetSize", converted->GetSize(&width, &height));
+  IWICBitmapSource* source = converted.get();
+  Com<IWICBitmapScaler> scaler;
+  if (dpi != 96) {
+    // Fant interpolation: a smooth picture at every scale, smaller ones too.
+    ComCheck("IWICImagingFactory::CreateBitmapScaler", factory->CreateBitmapScaler(scaler.Out()));
+    width = static_cast<UINT>(MulDiv(static_cast<int>(width), dpi, 96));
+    height = static_cast<UINT>(MulDiv(static_cast<int>(height), dpi, 96));
+    ComCheck("IWICBitmapScaler::Initialize",
+             scaler->Initialize(converted.get(), width, height, WICBitmapInterpolationModeFant));
+    source = scaler.get();
+  }
   void* bits = nullptr;
   HBITMAP bitmap = DibSection(width, height, &bits);
   HRESULT copied =
-      converted->CopyPixels(nullptr, width * 4, width * height * 4, static_cast<BYTE*>(bits));
+      source->CopyPixels(nullptr, width * 4, width * height * 4, static_cast<BYTE*>(bits));
   if (FAILED(copied)) {
     DeleteObject(bitmap);
     ComCheck("IWICBitmapSource::CopyPixels", copied);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <thread>
 
 #include "platform/platform.h"
@@ -141,6 +142,69 @@ TEST(OpenFileDialog, OffersTheEncodingsAndGivesTheChosenFileAndEncoding) {
     EXPECT_EQ(result->path, folder.Join(u"chat.txt")) << answer.name;
     EXPECT_EQ(result->encodingIndex, *answer.choose) << answer.name;
   }
+}
+
+// The program declares itself aware of each monitor's dpi: the system does not stretch its window
+// as a picture. Moved to a monitor at 150 %, the window lays out, letters and pictures its
+// controls anew: each keeps its place in the program's lengths and shows its text whole.
+TEST(DisplayScale, AMonitorAt150PercentScalesEveryControl) {
+  using AwarenessOf = DPI_AWARENESS(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  using ThreadContext = DPI_AWARENESS_CONTEXT(WINAPI*)();
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  auto awarenessOf = reinterpret_cast<AwarenessOf>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  auto threadContext = reinterpret_cast<ThreadContext>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+  if (awarenessOf && threadContext) {
+    EXPECT_EQ(awarenessOf(threadContext()), DPI_AWARENESS_PER_MONITOR_AWARE);
+  }
+  ui::Application& app = App();
+  ui::Form form(u"scales", 300, 200, {11, false});
+  ui::GroupBox group(form, {5, 5, 290, 90}, u"Chat Text Mask");
+  ui::RadioButton radio(group, {10, 20, 0, 0}, u"Second Life Chat");
+  ui::Label label(form, {10, 100, 0, 0}, u"Interval[s] :");
+  ui::Edit edit(form, {10, 125, 150, 0});
+  edit.SetText(u"chat.txt");
+  ui::SpinEdit spin(form, {170, 125, 54, 22}, 1, 10, 2);
+  ui::ComboBox combo(form, {10, 160, 180, 0});
+  combo.ItemAdd(u"Speak Display Name");
+  ui::Image image(form, {230, 100, 0, 0}, u"skip");
+  ui::Button button(group, {150, 50, 120, 30}, ui::ImageList({u"start", u"start_disabled"}), 8);
+  button.SetCaption(u"START");
+  button.SetImages(0, 1);
+  form.Show();
+  app.ProcessEventsFor(50);
+  const std::vector<const ui::Widget*> widgets = {&group, &radio, &label, &edit,
+                                                  &spin,  &combo, &image, &button};
+  // Those sized by their text (a combo box's height too): their fonts scale by whole pixels, not
+  // exactly by 1.5.
+  const std::set<const ui::Widget*> textSized = {&radio, &label, &combo};
+  std::vector<ui::Bounds> before;
+  for (const ui::Widget* widget : widgets) before.push_back(widget->GetBounds());
+  RECT client{}, frame{};
+  GetClientRect(form.node()->hwnd, &client);
+  const int dpi = ui::DpiOf(form.node()->hwnd);
+  GetWindowRect(form.node()->hwnd, &frame);
+  SendMessageW(form.node()->hwnd, WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2),
+               reinterpret_cast<LPARAM>(&frame));
+  app.ProcessEventsFor(50);
+  RECT scaled{};
+  GetClientRect(form.node()->hwnd, &scaled);
+  EXPECT_EQ(scaled.right, MulDiv(300, dpi * 3 / 2, 96));
+  EXPECT_EQ(scaled.bottom, MulDiv(200, dpi * 3 / 2, 96));
+  for (size_t i = 0; i < widgets.size(); ++i) {
+    ui::Bounds after = widgets[i]->GetBounds();
+    EXPECT_TRUE(widgets[i]->TextFits()) << i;
+    EXPECT_NEAR(after.left, before[i].left, 1) << i;
+    EXPECT_NEAR(after.top, before[i].top, 1) << i;
+    if (textSized.count(widgets[i])) continue;
+    EXPECT_NEAR(after.width, before[i].width, 1) << i;
+    EXPECT_NEAR(after.height, before[i].height, 1) << i;
+  }
+  BITMAP picture{};
+  GetObjectW(image.node()->picture, sizeof picture, &picture);
+  EXPECT_EQ(picture.bmWidth, MulDiv(16, dpi * 3 / 2, 96));
+  form.Close();
 }
 
 }  // namespace

@@ -33,6 +33,75 @@ bool FormMenuRun(const Node* form, WPARAM command) {
   return true;
 }
 
+constexpr DWORD kFormStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+
+// The form's frame around its client size at its dpi.
+void FormSizeFit(const Node* form) {
+  RECT frame{0, 0, Scaled(form->logical.width, form->dpi), Scaled(form->logical.height, form->dpi)};
+  // Windows 10 1607 and later: the frame of a monitor whose dpi is not the system's.
+  using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  if (!adjustForDpi ||
+      !adjustForDpi(&frame, kFormStyle, FALSE, kFormExStyle, static_cast<UINT>(form->dpi))) {
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+  }
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(form->hwnd, nullptr, 0, 0, width, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A frame drawn at another dpi than the one asked about (Wine keeps the system's) is made up
+  // for: the client area is what counts.
+  RECT client{};
+  GetClientRect(form->hwnd, &client);
+  const int wantedWidth = Scaled(form->logical.width, form->dpi);
+  const int wantedHeight = Scaled(form->logical.height, form->dpi);
+  if (client.right != wantedWidth || client.bottom != wantedHeight) {
+    SetWindowPos(form->hwnd, nullptr, 0, 0, width + wantedWidth - client.right,
+                 height + wantedHeight - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// A node and those beneath it in the fonts, places and sizes of the form's new dpi.
+void NodeRelayOut(Node* node, int oldDpi) {
+  if (node->font) {
+    DeleteObject(node->font);
+    node->font = FontCreate(node->fontSpec, NodeDpi(node));
+  }
+  for (HWND window : {node->hwnd, node->extra}) {
+    if (window) SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(node)), FALSE);
+  }
+  if (node->parent) {
+    RECT r{};
+    GetWindowRect(node->hwnd, &r);
+    const Bounds& b = node->logical;
+    const int newDpi = NodeDpi(node);
+    int width = b.width > 0 ? NodeScaled(node, b.width) : MulDiv(r.right - r.left, newDpi, oldDpi);
+    int height =
+        b.height > 0 ? NodeScaled(node, b.height) : MulDiv(r.bottom - r.top, newDpi, oldDpi);
+    SetWindowPos(node->hwnd, nullptr, NodeScaled(node, b.left), NodeScaled(node, b.top), width,
+                 height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ControlRescale(node);
+  }
+  for (Node* child : node->children) NodeRelayOut(child, oldDpi);
+}
+
+}  // namespace
+
+void FormDpiChange(Node* form, int dpi, const RECT& suggested) {
+  const int oldDpi = form->dpi;
+  if (dpi <= 0 || dpi == oldDpi) return;
+  form->dpi = dpi;
+  NodeRelayOut(form, oldDpi);
+  SetWindowPos(form->hwnd, nullptr, suggested.left, suggested.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FormSizeFit(form);
+  RedrawWindow(form->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+namespace {
+
 void FormHide(Node* form) {
   ShowWindow(form->hwnd, SW_HIDE);
   if (form == Global().mainForm) PostQuitMessage(0);
@@ -104,6 +173,12 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETFOCUS:
       if (self && self->kind == Kind::kForm) {
         FormFocusRestore(self);
+        return 0;
+      }
+      break;
+    case WM_DPICHANGED:
+      if (self && self->kind == Kind::kForm) {
+        FormDpiChange(self, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
       }
       break;
@@ -222,14 +297,11 @@ void Application::ProcessEventsFor(int milliseconds) {
 
 Form::Form(TextView caption, int clientWidth, int clientHeight, FontSpec font)
     : Widget(NodeNew(Kind::kForm, nullptr)) {
-  constexpr DWORD style =
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  constexpr DWORD exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
-  RECT frame{0, 0, clientWidth, clientHeight};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  node_->hwnd = WindowCreate(
-      node_, exStyle, kContainerClass, caption, style,
-      {CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top}, nullptr);
+  node_->logical = {0, 0, clientWidth, clientHeight};
+  node_->hwnd = WindowCreate(node_, kFormExStyle, kContainerClass, caption, kFormStyle,
+                             {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0}, nullptr);
+  node_->dpi = DpiOf(node_->hwnd);
+  FormSizeFit(node_);
   OwnFontSet(node_, font);
   Global().forms.push_back(node_);
 }
