@@ -134,7 +134,7 @@ LRESULT CALLBACK FieldsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 namespace {
 
-int TextWidth(HWND hwnd, HFONT font, TextView text) {
+SIZE TextSize(HWND hwnd, HFONT font, TextView text) {
   HDC dc = GetDC(hwnd);
   HGDIOBJ previous = SelectObject(dc, font);
   RECT r{};
@@ -143,7 +143,7 @@ int TextWidth(HWND hwnd, HFONT font, TextView text) {
             DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, previous);
   ReleaseDC(hwnd, dc);
-  return r.right;
+  return {r.right, r.bottom};
 }
 
 HWND ChildMake(HWND parent, HFONT font, const wchar_t* windowClass, TextView text, DWORD style,
@@ -161,16 +161,21 @@ HWND ChildMake(HWND parent, HFONT font, const wchar_t* windowClass, TextView tex
 void FieldsLayOut(HWND dialog, HFONT font, int dpi, FieldsWindow& window) {
   auto s = [dpi](int length) { return Scaled(length, dpi); };
   const auto& fields = window.request->fields;
-  int labelWidth = 0;
+  LONG labelWidth = 0;
+  const LONG textHeight = TextSize(dialog, font, u"Ag").cy;
   for (const DialogField& field : fields) {
-    labelWidth = std::max(labelWidth, TextWidth(dialog, font, field.label));
+    labelWidth = std::max(labelWidth, TextSize(dialog, font, field.label).cx);
   }
+  // Drawn, a line of text can come out a pixel or two wider than measured (Wine's fonts).
+  labelWidth += s(2);
   const int inputLeft = s(kMargin) + labelWidth + s(kGap), row = s(kRowHeight) + s(kGap) / 2;
   for (size_t i = 0; i < fields.size(); ++i) {
     const DialogField& field = fields[i];
     int top = s(kMargin) + static_cast<int>(i) * row, id = kFieldIdFirst + static_cast<int>(i);
-    ChildMake(dialog, font, WC_STATICW, field.label, SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE,
-              {s(kMargin), top, s(kMargin) + labelWidth, top + s(kRowHeight)}, -1);
+    // Centred on its field's line, as the main window's labels: one line, sized to the text.
+    const int labelTop = top + (s(kRowHeight) - textHeight) / 2;
+    ChildMake(dialog, font, WC_STATICW, field.label, SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+              {s(kMargin), labelTop, s(kMargin) + labelWidth, labelTop + textHeight}, -1);
     if (field.kind == DialogField::Kind::kCheck) {
       HWND check = ChildMake(dialog, font, WC_BUTTONW, {}, BS_AUTOCHECKBOX | WS_TABSTOP,
                              {inputLeft, top, inputLeft + s(kRowHeight), top + s(kRowHeight)}, id);
