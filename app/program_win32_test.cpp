@@ -470,6 +470,16 @@ TEST_F(Program, AutoVoicesSpeakThreeSpeakersApart) {
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
 }
 
+// Presses the keys together, as a person does: down in order, up in the reverse order.
+void KeysPress(const std::vector<WORD>& keys) {
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) inputs.push_back({INPUT_KEYBOARD, {.ki = {key, 0, 0, 0, 0}}});
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+    inputs.push_back({INPUT_KEYBOARD, {.ki = {*key, 0, KEYEVENTF_KEYUP, 0, 0}}});
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 // The commands reach the running window (WM_COPYDATA): repeat says the last chat again, skip
 // stops speech, and so does the Skip hotkey; with no window running they end with status 2.
 TEST_F(Program, CommandsReachTheRunningWindow) {
@@ -492,9 +502,45 @@ TEST_F(Program, CommandsReachTheRunningWindow) {
   before = Calls().size();
   PostMessageW(hotkeys, WM_HOTKEY, 1, 0);
   EXPECT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPurge) + " .", before), 0);
+  // And pressed on the keyboard while this program (not the window) has the focus.
+  before = Calls().size();
+  KeysPress({VK_CONTROL, VK_MENU, VK_SHIFT, VK_F9});
+  EXPECT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPurge) + " .", before), 0);
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
   EXPECT_EQ(CommandRun(L"skip"), 2);
+}
+
+// The tray's menu, chosen from with the keyboard, skips; the window's system menu opens the
+// options, whose change is written to Setup.ini at once.
+TEST_F(Program, TrayMenuSkipsAndTheSystemMenuOpensTheOptions) {
+  RecordingServer server(log_);
+  HWND main = nullptr;
+  int greeting = -1;
+  ASSERT_NO_FATAL_FAILURE(StartMonitoring(main, greeting));
+  HWND tray = FindWindowW(L"KelvoraContainer", L"KELVORA Pro tray");
+  ASSERT_TRUE(tray);
+  size_t before = Calls().size();
+  PostMessageW(tray, WM_APP + 3, 0, WM_RBUTTONUP);  // the icon's right click
+  HWND menu = Await([&] { return TopWindow(process_.dwProcessId, u"#32768", u""); });
+  ASSERT_TRUE(menu) << "no tray menu";
+  for (WPARAM key : {VK_DOWN, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 0);  // "Skip"
+  EXPECT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPurge) + " .", before), 0);
+  PostMessageW(main, WM_SYSCOMMAND, 0x1000, 0);  // the first item of our own: "Options..."
+  HWND options =
+      Await([&] { return TopWindow(process_.dwProcessId, u"KelvoraFields", u"Options"); });
+  ASSERT_TRUE(options) << "no options dialog";
+  EXPECT_FALSE(IsWindowEnabled(main)) << "the dialog is not modal";
+  HWND maxQueue = GetDlgItem(options, 100);
+  EXPECT_EQ(WindowText(maxQueue), u"5");
+  SendMessageW(maxQueue, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
+  PostMessageW(GetDlgItem(options, IDOK), BM_CLICK, 0, 0);
+  EXPECT_TRUE(Await([&] {
+    return ProfileFile(SettingsPath()).IntegerGet(u"Options", u"MaxQueue", -1) == 2;
+  })) << "not written";
+  EXPECT_TRUE(Await([&] { return !IsWindow(options) && IsWindowEnabled(main); }));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
 }
 
 // Windows ends a program at sign-out after WM_QUERYENDSESSION and WM_ENDSESSION, without closing
