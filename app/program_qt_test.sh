@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # kelvora's window as a desktop runs it, driven from outside as a person would: a setting changed
 # by a click, then the program ended by SIGTERM, SIGINT or SIGHUP, which must close the window
-# the normal way and so save Setup.ini; then the commands (kelvora pause, skip...) and the media
-# controls (MPRIS) on a session bus of the test's own. Needs a display (scripts/test runs ctest
+# the normal way and so save Setup.ini; then the commands (kelvora pause, skip...), the media
+# controls (MPRIS) on a session bus of the test's own, a hotkey and the options dialog. Needs a display (scripts/test runs ctest
 # under Xvfb).
 #   program_qt_test.sh KELVORA
 set -euo pipefail
@@ -71,6 +71,19 @@ status_becomes Paused
 xdotool key ctrl+alt+shift+F10
 status_becomes Playing
 kill "$clock"
+# The window's context menu opens the options; what is typed there is written to Setup.ini.
+xdotool mousemove --window "$window" 300 40 click 3  # the white head of the window
+sleep 0.5
+xdotool key Down Return
+options=$(timeout 10 xdotool search --sync --onlyvisible --name "^Options$" | head -n1)
+xdotool windowfocus --sync "$options"
+xdotool key ctrl+a type 7
+xdotool key Return
+for _ in $(seq 50); do
+  grep -q "^MaxQueue=7" "$ini" 2>/dev/null && break
+  sleep 0.1
+done
+grep -q "^MaxQueue=7" "$ini" || { echo "Options: MaxQueue not written"; cat "$ini"; exit 1; }
 identity=$(gdbus call --session --dest org.mpris.MediaPlayer2.kelvora \
   --object-path /org/mpris/MediaPlayer2 --method org.freedesktop.DBus.Properties.Get \
   org.mpris.MediaPlayer2 Identity)
@@ -83,4 +96,4 @@ if [[ $code -ne 2 || $message != "KELVORA Pro is not running." ]]; then
   echo "kelvora skip without a window: exit $code, \"$message\""
   exit 1
 fi
-echo "commands, media controls and hotkeys: taken by the running window; none running: exit 2"
+echo "commands, media controls, hotkeys and options: taken by the running window; none running: exit 2"
