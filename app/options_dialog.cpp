@@ -34,26 +34,29 @@ Text ValueProblem(const TOption& option, const Text& value) {
   return {};
 }
 
-ui::DialogField FieldOf(const TOption& option) {
-  constexpr ui::DialogField::Kind kKinds[] = {
-      ui::DialogField::Kind::kNumber, ui::DialogField::Kind::kCheck, ui::DialogField::Kind::kText};
-  return {option.label, kKinds[static_cast<int>(option.kind)], option.value, option.minimum,
-          option.maximum};
+ui::DialogField::Kind FieldKindOf(TOptionKind kind) {
+  switch (kind) {
+    case TOptionKind::kNumber:
+      return ui::DialogField::Kind::kNumber;
+    case TOptionKind::kSwitch:
+      return ui::DialogField::Kind::kCheck;
+    case TOptionKind::kKeyChord:
+      break;
+  }
+  return ui::DialogField::Kind::kText;
 }
 
 }  // namespace
 
 Text OptionsProblem(const std::vector<TOption>& options, const std::vector<Text>& values) {
   if (values.size() != options.size()) return u"Every option needs a value.";
-  std::vector<Text> normalised = values;
   for (size_t i = 0; i < options.size(); ++i) {
-    normalised[i] = Trimmed(values[i]);
-    if (Text problem = ValueProblem(options[i], normalised[i]); !problem.empty()) {
+    if (Text problem = ValueProblem(options[i], Trimmed(values[i])); !problem.empty()) {
       return options[i].label + u": " + problem + u".";
     }
   }
   // One key cannot stand for two actions.
-  normalised = OptionsNormalised(options, normalised);
+  const std::vector<Text> normalised = OptionsNormalised(options, values);
   for (size_t i = 0; i < options.size(); ++i) {
     for (size_t j = 0; j < i; ++j) {
       if (options[i].kind == TOptionKind::kKeyChord && options[j].kind == TOptionKind::kKeyChord &&
@@ -89,7 +92,10 @@ void TMainFrm::OptionsDialogRun() {
   ui::FieldsRequest request{u"Options", {}, [&options](const std::vector<Text>& values) {
                               return OptionsProblem(options, values);
                             }};
-  for (const TOption& option : options) request.fields.push_back(FieldOf(option));
+  for (const TOption& option : options) {
+    request.fields.push_back(
+        {option.label, FieldKindOf(option.kind), option.value, option.minimum, option.maximum});
+  }
   std::optional<std::vector<Text>> values = ui::FieldsDialog(request);
   if (!values) return;
   OptionsPut(settings, OptionsNormalised(options, *values));
