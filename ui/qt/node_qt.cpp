@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,7 +23,16 @@ QFont FontOf(FontSpec wanted) {
 }
 
 QPixmap Picture(const Text& resource) {
-  return QPixmap(QStringLiteral(":/images/") + Q(resource) + ".png");
+  const QString path = QStringLiteral(":/images/") + Q(resource);
+  // On a scaled screen the picture drawn at twice the size, where the program has one.
+  if (qGuiApp->devicePixelRatio() > 1) {
+    QPixmap sharp(path + "_2x.png");
+    if (!sharp.isNull()) {
+      sharp.setDevicePixelRatio(2);
+      return sharp;
+    }
+  }
+  return QPixmap(path + ".png");
 }
 
 Widget::~Widget() {

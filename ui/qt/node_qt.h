@@ -55,7 +55,7 @@ W* As(const Node* node) {
 
 // Tahoma where the system has it, else a font of about its width (see Application).
 QFont FontOf(FontSpec wanted);
-// A picture of the program's resources, by name ("logo").
+// A picture of the program's resources, by name ("logo"), at the screens' pixel ratio.
 QPixmap Picture(const Text& resource);
 
 }  // namespace ui

@@ -53,7 +53,12 @@ void Flatten(BYTE* pixels, size_t count, COLORREF background) {
 }  // namespace
 
 HBITMAP PictureLoad(TextView name, int dpi, std::optional<COLORREF> background) {
-  auto [bytes, size] = ResourceBytes(name);
+  // Above 96 dpi the picture drawn at twice the size is the source, where the program has one.
+  const Text sharp = Text(name) + u"_2x";
+  const bool fromSharp =
+      dpi > 96 && FindResourceW(GetModuleHandleW(nullptr), W(sharp).c_str(), MAKEINTRESOURCEW(10));
+  const int sourceDpi = fromSharp ? 192 : 96;
+  auto [bytes, size] = ResourceBytes(fromSharp ? TextView(sharp) : name);
   Com<IWICImagingFactory> factory = Factory();
   Com<IWICStream> stream;
   ComCheck("IWICImagingFactory::CreateStream", factory->CreateStream(stream.Out()));
@@ -72,11 +77,11 @@ HBITMAP PictureLoad(TextView name, int dpi, std::optional<COLORREF> background) 
   ComCheck("IWICBitmapSource::GetSize", converted->GetSize(&width, &height));
   IWICBitmapSource* source = converted.get();
   Com<IWICBitmapScaler> scaler;
-  if (dpi != 96) {
+  if (dpi != sourceDpi) {
     // Fant interpolation: a smooth picture at every scale, smaller ones too.
     ComCheck("IWICImagingFactory::CreateBitmapScaler", factory->CreateBitmapScaler(scaler.Out()));
-    width = static_cast<UINT>(MulDiv(static_cast<int>(width), dpi, 96));
-    height = static_cast<UINT>(MulDiv(static_cast<int>(height), dpi, 96));
+    width = static_cast<UINT>(MulDiv(static_cast<int>(width), dpi, sourceDpi));
+    height = static_cast<UINT>(MulDiv(static_cast<int>(height), dpi, sourceDpi));
     ComCheck("IWICBitmapScaler::Initialize",
              scaler->Initialize(converted.get(), width, height, WICBitmapInterpolationModeFant));
     source = scaler.get();
