@@ -9,11 +9,6 @@
 
 namespace {
 
-Text Trimmed(TextView text) {
-  size_t first = text.find_first_not_of(u" \t"), last = text.find_last_not_of(u" \t");
-  return first == TextView::npos ? Text() : Text(text.substr(first, last - first + 1));
-}
-
 Text Number(int32_t value) { return AsciiToText(std::to_string(value)); }
 
 // What is wrong with one value; empty when it is good.
@@ -51,7 +46,7 @@ ui::DialogField::Kind FieldKindOf(TOptionKind kind) {
 Text OptionsProblem(const std::vector<TOption>& options, const std::vector<Text>& values) {
   if (values.size() != options.size()) return u"Every option needs a value.";
   for (size_t i = 0; i < options.size(); ++i) {
-    if (Text problem = ValueProblem(options[i], Trimmed(values[i])); !problem.empty()) {
+    if (Text problem = ValueProblem(options[i], Trim(values[i])); !problem.empty()) {
       return options[i].label + u": " + problem + u".";
     }
   }
@@ -70,7 +65,7 @@ Text OptionsProblem(const std::vector<TOption>& options, const std::vector<Text>
 
 std::vector<Text> OptionsNormalised(const std::vector<TOption>& options, std::vector<Text> values) {
   for (size_t i = 0; i < options.size() && i < values.size(); ++i) {
-    values[i] = Trimmed(values[i]);
+    values[i] = Trim(values[i]);
     if (options[i].kind != TOptionKind::kKeyChord) continue;
     if (std::optional<ui::KeyChord> chord = ui::KeyChordParse(values[i])) {
       values[i] = ui::KeyChordText(*chord);

@@ -14,8 +14,7 @@ void SpeechPause() {
 
 void SpeechResume() {
   Speech().paused = false;
-  SpeechPump();
-  SpeechNewsTell();
+  SpeechGoOn();
 }
 
 bool SpeechPaused() { return Speech().paused; }
@@ -29,8 +28,7 @@ bool SpeechRepeat() {
   again.lines = 0;  // said again, not waiting chat the limit may pass over
   again.notice = true;
   state.queue.PushFront(std::move(again));
-  SpeechPump();
-  SpeechNewsTell();
+  SpeechGoOn();
   return true;
 }
 
@@ -51,6 +49,5 @@ void SpeechSpeakerDrop(TextView speaker) {
   if (state.speaking && !state.speaking->entry.notice && state.speaking->entry.speaker == speaker) {
     SpeakingStop();
   }
-  SpeechPump();
-  SpeechNewsTell();
+  SpeechGoOn();
 }

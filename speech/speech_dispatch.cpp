@@ -57,6 +57,15 @@ void Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& sl
   state.watch->Arm(deadline);
 }
 
+// Stops what the runtime speaks and holds.
+void RuntimePurge(TEngineSlot& slot) {
+  try {
+    if (slot.voice) slot.voice->Speak(u".", kSpeakPurge);
+  } catch (const std::exception&) {
+    // a runtime that cannot stop has nothing of ours left to say either
+  }
+}
+
 void Trouble(TEngineSlot& slot, const std::string& reason) {
   if (slot.troubled) return;
   slot.troubled = true;
@@ -118,6 +127,11 @@ TSpeechEntry EntryFor(TextView text, int32_t voiceIndex, int32_t volume, int32_t
   return {Text(text), {}, false, false, {voice.Version, voice.name}, volume, rate};
 }
 
+void Enqueue(TSpeechEntry entry, int32_t maxWaiting) {
+  Speech().queue.Add(std::move(entry), maxWaiting);
+  SpeechGoOn();
+}
+
 }  // namespace
 
 void SpeechHandlersSet(TSpeechHandlers handlers) {
@@ -151,6 +165,10 @@ void SpeechEventsRun() {
     }
   }
   OverdueEnd();
+  SpeechGoOn();
+}
+
+void SpeechGoOn() {
   SpeechPump();
   SpeechNewsTell();
 }
@@ -161,11 +179,7 @@ void SpeakingStop() {
   TEngineSlot& slot = state.engines[state.speaking->engine];
   state.speaking.reset();
   if (state.watch) state.watch->Disarm();
-  try {
-    slot.voice->Speak(u".", kSpeakPurge);
-  } catch (const std::exception&) {
-    // a runtime that cannot stop has nothing of ours left to say either
-  }
+  RuntimePurge(slot);
 }
 
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, TQueueLimits limits,
@@ -176,9 +190,7 @@ bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, 
   entry.catchUp = std::max(limits.catchUp, 0);
   entry.pitch = std::clamp(pitch, -10, 10);
   entry.speaker = Text(speaker);
-  Speech().queue.Add(std::move(entry), limits.maxWaiting);
-  SpeechPump();
-  SpeechNewsTell();
+  Enqueue(std::move(entry), limits.maxWaiting);
   return true;
 }
 
@@ -189,9 +201,7 @@ bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t v
   TSpeechEntry entry = EntryFor(xml, voiceIndex, volume, rate);
   entry.plain = Text(plain);
   entry.notice = entry.xml = true;
-  Speech().queue.Add(std::move(entry), 0);
-  SpeechPump();
-  SpeechNewsTell();
+  Enqueue(std::move(entry), 0);
   return true;
 }
 
@@ -204,13 +214,7 @@ void SpeechPurge() {
   state.queue.Clear();
   state.speaking.reset();
   if (state.watch) state.watch->Disarm();
-  for (TEngineSlot& slot : state.engines) {
-    try {
-      if (slot.voice) slot.voice->Speak(u".", kSpeakPurge);
-    } catch (const std::exception&) {
-      // a runtime that cannot stop has nothing of ours left to say either
-    }
-  }
+  for (TEngineSlot& slot : state.engines) RuntimePurge(slot);
 }
 
 bool SpeechWait(int32_t milliseconds) {

@@ -106,5 +106,7 @@ bool PlatformVoicesList();
 void SpeechNewsTell();
 // Speaks the next text when none is being spoken and speech is not paused.
 void SpeechPump();
+// SpeechPump, then SpeechNewsTell: what a change to the queue or its state is followed by.
+void SpeechGoOn();
 // Stops what is being spoken in its runtime; it no longer counts as speaking.
 void SpeakingStop();

@@ -134,18 +134,6 @@ LRESULT CALLBACK FieldsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 namespace {
 
-SIZE TextSize(HWND hwnd, HFONT font, TextView text) {
-  HDC dc = GetDC(hwnd);
-  HGDIOBJ previous = SelectObject(dc, font);
-  RECT r{};
-  std::wstring wide = W(text);
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
-            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, previous);
-  ReleaseDC(hwnd, dc);
-  return {r.right, r.bottom};
-}
-
 HWND ChildMake(HWND parent, HFONT font, const wchar_t* windowClass, TextView text, DWORD style,
                RECT r, int id, DWORD exStyle = 0) {
   HWND child =
@@ -162,9 +150,9 @@ void FieldsLayOut(HWND dialog, HFONT font, int dpi, FieldsWindow& window) {
   auto s = [dpi](int length) { return Scaled(length, dpi); };
   const auto& fields = window.request->fields;
   LONG labelWidth = 0;
-  const LONG textHeight = TextSize(dialog, font, u"Ag").cy;
+  const LONG textHeight = TextExtent(dialog, font, u"Ag").cy;
   for (const DialogField& field : fields) {
-    labelWidth = std::max(labelWidth, TextSize(dialog, font, field.label).cx);
+    labelWidth = std::max(labelWidth, TextExtent(dialog, font, field.label).cx);
   }
   // Drawn, a line of text can come out a pixel or two wider than measured (Wine's fonts).
   labelWidth += s(2);
@@ -203,12 +191,9 @@ void FieldsLayOut(HWND dialog, HFONT font, int dpi, FieldsWindow& window) {
   RECT frame{0, 0, right + s(kMargin), top + s(kRowHeight) + s(kMargin)};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
-  RECT area{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
-  SetWindowPos(dialog, nullptr, area.left + (area.right - area.left - frameWidth) / 2,
-               area.top + (area.bottom - area.top - frameHeight) / 2, frameWidth, frameHeight,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  WindowCentre(dialog);
 }
 
 // Runs the dialog's own message loop until OK (with a good check) or Cancel; a WM_QUIT ends it

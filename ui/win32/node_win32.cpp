@@ -68,16 +68,30 @@ HFONT FontOf(const Node* node) {
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-SIZE TextExtent(const Node* node, TextView text) {
-  HDC dc = GetDC(node->hwnd);
-  HGDIOBJ previous = SelectObject(dc, FontOf(node));
+SIZE TextExtent(HWND hwnd, HFONT font, TextView text) {
+  HDC dc = GetDC(hwnd);
+  HGDIOBJ previous = SelectObject(dc, font);
   RECT r{};
   std::wstring wide = W(text.empty() ? u" " : text);
   DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
             DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, previous);
-  ReleaseDC(node->hwnd, dc);
+  ReleaseDC(hwnd, dc);
   return {r.right, r.bottom};
+}
+
+SIZE TextExtent(const Node* node, TextView text) {
+  return TextExtent(node->hwnd, FontOf(node), text);
+}
+
+void WindowCentre(HWND hwnd) {
+  RECT area{}, window{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  GetWindowRect(hwnd, &window);
+  int width = window.right - window.left, height = window.bottom - window.top;
+  SetWindowPos(hwnd, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Resize(const Node* node, int width, int height) {

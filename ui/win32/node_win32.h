@@ -134,8 +134,12 @@ int NodeUnscaled(const Node* node, int length);
 void OwnFontSet(Node* node, FontSpec font);
 // The control's own font, else its nearest container's.
 HFONT FontOf(const Node* node);
+// The size of one line of text in the font (of a blank for none), drawn in the window.
+SIZE TextExtent(HWND hwnd, HFONT font, TextView text);
 SIZE TextExtent(const Node* node, TextView text);
 void Resize(const Node* node, int width, int height);
+// Moves the window to the middle of the desktop's work area.
+void WindowCentre(HWND hwnd);
 // The size where the bounds leave it to the control (natural: at the node's dpi).
 void FitTo(const Node* node, Bounds bounds, SIZE natural);
 // The form moved to a monitor of another dpi: every control laid out, lettered and pictured

@@ -309,12 +309,7 @@ Text Form::Caption() const { return WindowText(node_->hwnd); }
 void Form::OnIdle(Handler handler) { node_->onIdle = std::move(handler); }
 void Form::OnEndSession(Handler handler) { node_->onEndSession = std::move(handler); }
 void Form::Show() {
-  RECT area{}, window{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  GetWindowRect(node_->hwnd, &window);
-  int width = window.right - window.left, height = window.bottom - window.top;
-  SetWindowPos(node_->hwnd, nullptr, area.left + (area.right - area.left - width) / 2,
-               area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  WindowCentre(node_->hwnd);
   ShowWindow(node_->hwnd, SW_SHOW);
   UpdateWindow(node_->hwnd);
 }

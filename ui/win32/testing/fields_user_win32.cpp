@@ -21,16 +21,9 @@ bool IsCheckBox(HWND control) {
 bool ControlTextFits(HWND control, int margin) {
   RECT r{};
   GetClientRect(control, &r);
-  HDC dc = GetDC(control);
-  HGDIOBJ previous =
-      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
-  std::wstring text = W(WindowText(control));
-  RECT needed{};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
-            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, previous);
-  ReleaseDC(control, dc);
-  return needed.right + margin <= r.right && needed.bottom <= r.bottom;
+  auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  SIZE needed = TextExtent(control, font, WindowText(control));
+  return needed.cx + margin <= r.right && needed.cy <= r.bottom;
 }
 
 }  // namespace
