@@ -20,7 +20,7 @@ EngineSession::EngineSession() {
   SpeechHandlersSet(std::move(handlers));
   SpeechOpen();
   SpeechVoicesAwait(kListingWait);  // a command lists and picks from the whole list
-  opened_ = !Voices.empty();
+  opened_ = !Voices().empty();
 }
 
 EngineSession::~EngineSession() {

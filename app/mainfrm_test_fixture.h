@@ -11,7 +11,7 @@
 #include "app/uMainFrm.h"
 #include "platform/platform.h"
 #include "platform/testing.h"
-#include "speech/runtime/scripted.h"
+#include "speech/testing/scripted.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"
 #include "viewer/viewer.h"

@@ -112,14 +112,14 @@ PreviewOptions OptionsParse(const Arguments& args) {
 // The voice an entry is spoken in other than the first voice, "[name] " or "[name, pitch +2] ".
 std::string VoiceShown(const TSpeechPiece& piece, bool autoVoices) {
   if (!piece.voice.empty()) return "[" + TextToUtf8(piece.voice) + "] ";
-  if (!autoVoices || !AutoVoiceWanted(piece) || Voices.empty()) {
+  if (!autoVoices || !AutoVoiceWanted(piece) || Voices().empty()) {
     return "";
   }
   TVoiceChoice choice = SpeechAutoVoice(piece.speaker, 0);
   std::string pitch = choice.pitch == 0  ? ""
                       : choice.pitch > 0 ? ", pitch +" + std::to_string(choice.pitch)
                                          : ", pitch " + std::to_string(choice.pitch);
-  return "[" + TextToUtf8(Voices[static_cast<size_t>(choice.voiceIndex)].name) + pitch + "] ";
+  return "[" + TextToUtf8(Voices()[static_cast<size_t>(choice.voiceIndex)].name) + pitch + "] ";
 }
 
 std::string InputRead(const std::string& name, std::istream& in) {

@@ -35,8 +35,8 @@ int VoicesRun(std::ostream& out, std::ostream& err) {
       err << "kelvora voices: no voice found\n";
       return 1;
     }
-    for (size_t i = 0; i < Voices.size(); ++i) {
-      out << i << '\t' << EngineName(Voices[i].Version) << '\t' << TextToUtf8(Voices[i].name)
+    for (size_t i = 0; i < Voices().size(); ++i) {
+      out << i << '\t' << EngineName(Voices()[i].Version) << '\t' << TextToUtf8(Voices()[i].name)
           << '\n';
     }
     return 0;

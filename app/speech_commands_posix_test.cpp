@@ -7,7 +7,7 @@
 
 #include "app/commands.h"
 #include "platform/testing.h"
-#include "speech/runtime/speechd_testing_posix.h"
+#include "speech/testing/speechd_servers_posix.h"
 
 namespace {
 

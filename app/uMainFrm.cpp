@@ -165,7 +165,7 @@ void TMainFrm::VoiceBoxFill() {
   // A voice that could not be read is told once; the voices read so far serve.
   if (!opened || !SpeechOpenComplete()) ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
   if (!opened) return;
-  for (const TVoiceEntry& voice : Voices) ComboBox3.ItemAdd(voice.name);
+  for (const TVoiceEntry& voice : Voices()) ComboBox3.ItemAdd(voice.name);
   LastVoiceIndex = 0;
   ComboBox3.SetItemIndex(0);
   SpinEdit2.SetValue(SpeechGetVolume(0));
@@ -176,18 +176,18 @@ void TMainFrm::VoiceBoxRefill() {
   int index = ComboBox3.ItemIndex();
   Text shown = index >= 0 ? ComboBox3.ItemText(index) : Text();
   ComboBox3.ItemsClear();
-  for (const TVoiceEntry& voice : Voices) ComboBox3.ItemAdd(voice.name);
+  for (const TVoiceEntry& voice : Voices()) ComboBox3.ItemAdd(voice.name);
   // The voice chosen (by the user, or in Setup.ini), else the one shown, else the first.
   int found = VoiceIndexOf(VoiceName);
   if (found < 0) found = VoiceIndexOf(shown);
-  if (found < 0 && !Voices.empty()) found = 0;
+  if (found < 0 && !Voices().empty()) found = 0;
   ComboBox3.SetItemIndex(found);
   LastVoiceIndex = found;
 }
 
 int TMainFrm::VoiceIndexOf(TextView name) const {
-  for (size_t i = 0; !name.empty() && i < Voices.size(); ++i) {
-    if (Voices[i].name == name) return static_cast<int>(i);
+  for (size_t i = 0; !name.empty() && i < Voices().size(); ++i) {
+    if (Voices()[i].name == name) return static_cast<int>(i);
   }
   return -1;
 }

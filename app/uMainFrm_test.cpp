@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "platform/platform.h"
 #include "platform/testing.h"
+#include "speech/testing/speech_testing.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"
 #include "viewer/viewer.h"

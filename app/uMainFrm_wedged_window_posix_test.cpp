@@ -9,7 +9,7 @@
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "speech/runtime/posix_runtimes.h"
-#include "speech/runtime/speechd_testing_posix.h"
+#include "speech/testing/speechd_servers_posix.h"
 #include "speech/uSpeechLib.h"
 
 namespace {

@@ -16,7 +16,8 @@
 #include <random>
 #include <string>
 
-#include "speech/runtime/scripted.h"
+#include "speech/testing/speech_testing.h"
+#include "speech/testing/scripted.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"
 

@@ -1,28 +1,12 @@
 // AutoVoices: a speaker's voice and pitch, picked by a stable hash of the speaker's key.
 #include <algorithm>
 
-#include "speech/speech_state.h"
+#include "speech/speech_engine.h"
 
 namespace {
 
 bool IsHexDigit(char16_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
-// A voice's "Language", read once; empty where the runtime has none.
-const Text& VoiceLanguageOf(size_t index) {
-  std::map<std::pair<int32_t, Text>, Text>& read = Speech().voiceLanguages;
-  const TVoiceEntry& voice = Voices[index];
-  auto key = std::make_pair(voice.Version, voice.name);
-  auto found = read.find(key);
-  if (found != read.end()) return found->second;
-  Text language;
-  TEngineSlot* slot = EngineSlotOf(voice.Version);
-  try {
-    if (slot && slot->tokens) language = slot->tokens->Item(voice.index)->GetAttribute(u"Language");
-  } catch (const std::exception&) {
-  }
-  return read.emplace(key, LanguageBaseOf(language)).first->second;
 }
 
 }  // namespace
@@ -49,13 +33,16 @@ Text LanguageBaseOf(TextView language) {
 }
 
 TVoiceChoice SpeechAutoVoice(TextView speakerKey, int32_t windowVoice) {
-  if (Voices.empty()) return {windowVoice, 0};
+  TVoiceCatalog& catalog = SpeechEngine().Catalog();
+  const std::vector<TVoiceEntry>& voices = catalog.List();
+  if (voices.empty()) return {windowVoice, 0};
   int32_t volume = 0, rate = 0;
-  SpeechClamp(windowVoice, volume, rate);
+  catalog.Clamp(windowVoice, volume, rate);
   const auto own = static_cast<size_t>(windowVoice);
   std::vector<int32_t> alike;
-  for (size_t i = 0; i < Voices.size(); ++i) {
-    if (Voices[i].Version == Voices[own].Version && VoiceLanguageOf(i) == VoiceLanguageOf(own)) {
+  for (size_t i = 0; i < voices.size(); ++i) {
+    if (voices[i].Version == voices[own].Version &&
+        catalog.LanguageOf(i) == catalog.LanguageOf(own)) {
       alike.push_back(static_cast<int32_t>(i));
     }
   }

@@ -1,5 +1,5 @@
 // What the runtimes report, handed from their threads to the owner's; the deadline watch.
-#include "speech/speech_state.h"
+#include "speech/speech_inbox.h"
 
 #include <utility>
 
@@ -27,9 +27,9 @@ void TSpeechInbox::WakeSet(std::function<void()> wake) {
   wake_ = std::move(wake);
 }
 
-std::vector<TSpeechInbox::Item> TSpeechInbox::Take(bool& deadline) {
+std::vector<TSpeechInbox::Item> TSpeechInbox::Take() {
   std::lock_guard<std::mutex> lock(mutex_);
-  deadline = std::exchange(deadline_, false);
+  deadline_ = false;
   std::vector<Item> taken;
   taken.swap(items_);
   return taken;

@@ -12,7 +12,7 @@
 struct TVoiceId {
   int32_t Version = 0;
   Text name;
-  bool operator==(const TVoiceId&) const = default;
+  auto operator<=>(const TVoiceId&) const = default;
 };
 
 struct TSpeechEntry {

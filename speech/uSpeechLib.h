@@ -23,8 +23,9 @@ struct TVoiceEntry {
   Text name;        // shown in the voice box
 };
 
-// Speech Platform voices first, then SAPI 5 voices, each in their engine's order.
-extern std::vector<TVoiceEntry> Voices;
+// The merged voice list: Speech Platform voices first, then SAPI 5 voices, each in their
+// engine's order.
+const std::vector<TVoiceEntry>& Voices();
 
 // The flags the engine speaks with: chat text never parsed as markup, markup, and the purge.
 inline constexpr int32_t kSpeakPlain = kFlagAsync | kFlagIsNotXml;
@@ -57,7 +58,7 @@ bool SpeechOpenComplete();
 // Whether a runtime is still listing its voices in the background (speech-dispatcher).
 bool SpeechVoicesListing();
 // Waits (up to milliseconds) for the listing to end and takes in what it found, for commands
-// that want the whole list at once.
+// that want the whole list at once; the runtime tells the listing's end, so the wait ends then.
 void SpeechVoicesAwait(int32_t milliseconds);
 // The voice a user names (Voices.txt), ASCII case ignored: the voice of that name, with or
 // without the engine's suffix in parentheses ("English (America)" for "English (America)
@@ -88,8 +89,6 @@ bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
 // markup; false when there is no voice.
 bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t volume,
                      int32_t rate);
-// Chat lines waiting, not yet begun.
-int32_t SpeechQueueLength();
 // Whether a text is being spoken or waits.
 bool SpeechBusy();
 // Skip: stops the text being spoken and empties the queue and every runtime.

@@ -29,8 +29,8 @@ constexpr int kBufferMilliseconds = 40;
 
 // How long the worker keeps the sound device playing for a next text before it lets it drain.
 constexpr auto kDeviceLinger = std::chrono::milliseconds(200);
-// How long leaving the program waits for the worker to stop; a sound device that hangs keeps it.
-constexpr auto kStopWait = std::chrono::milliseconds(800);
+// How long the first voice list waits for espeak-ng to start.
+constexpr auto kStartWait = std::chrono::milliseconds(3000);
 
 // The voice object's event handler, for the jobs it queued: cut when the object goes, so a job
 // the worker finishes later tells no one.
@@ -96,18 +96,21 @@ class StderrSilence {
 class EspeakEngine {
  public:
   static EspeakEngine& Get() {
-    // Let go of at exit only when its worker stopped: one stuck in a sound device keeps it.
-    struct Owner {
-      EspeakEngine* engine = new EspeakEngine;
-      ~Owner() {
-        if (engine->Stop()) delete engine;
-      }
-    };
-    static Owner owner;
-    return *owner.engine;
+    // Stopped and joined at exit: every wait of its worker ends at a stop.
+    static EspeakEngine engine;
+    return engine;
   }
 
-  const std::vector<EspeakVoiceInfo>& VoiceList() const { return voices_; }
+  // The voices, once the worker has started espeak-ng (waited for a few seconds at most); throws
+  // SpeechError when it cannot start.
+  std::vector<EspeakVoiceInfo> VoiceList() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!wake_.wait_for(lock, kStartWait, [this] { return started_; })) {
+      throw SpeechError("espeak-ng: did not start in time");
+    }
+    if (!startFailure_.empty()) throw SpeechError(startFailure_);
+    return voices_;
+  }
 
   // Queues a text; the worker opens the sound device when a text needs it.
   void Enqueue(Job job) {
@@ -134,37 +137,39 @@ class EspeakEngine {
   }
 
  private:
-  EspeakEngine() {
-    sampleRate_ = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMilliseconds, nullptr,
-                                    espeakINITIALIZE_DONT_EXIT);
-    if (sampleRate_ <= 0)
-      throw SpeechError("espeak-ng: cannot initialise (is espeak-ng-data installed?)");
-    espeak_SetSynthCallback(&EspeakEngine::Samples);
-    VoicesList();
-    worker_ = std::thread([this] { Work(); });
-  }
+  // espeak-ng starts on the worker (reading its data takes tens of milliseconds from a cold disk),
+  // which alone touches espeak-ng and the sound device from then on.
+  EspeakEngine() { worker_ = std::thread([this] { Work(); }); }
 
   ~EspeakEngine() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+      ++generation_;  // synthesis and the device's waits end at this
+      wake_.notify_all();
+    }
     worker_.join();
-    espeak_Terminate();
-    if (stream_) Pa_CloseStream(stream_);
-    if (paReady_) Pa_Terminate();
   }
 
-  // Stops the worker; false when it did not stop in time (a sound device that does not return).
-  bool Stop() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    stop_ = true;
-    ++generation_;
+  void Start() {
+    int sampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMilliseconds, nullptr,
+                                       espeakINITIALIZE_DONT_EXIT);
+    std::vector<EspeakVoiceInfo> voices;
+    if (sampleRate > 0) {
+      espeak_SetSynthCallback(&EspeakEngine::Samples);
+      voices = VoicesRanked();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    sampleRate_ = sampleRate;
+    if (sampleRate <= 0) startFailure_ = "espeak-ng: cannot initialise (is espeak-ng-data installed?)";
+    voices_ = std::move(voices);
+    started_ = true;
     wake_.notify_all();
-    if (done_.wait_for(lock, kStopWait, [this] { return workerDone_; })) return true;
-    worker_.detach();
-    return false;
   }
 
   // espeak-ng lists its voices by language name; the user's own language comes first, so the
   // first voice, the program's default, speaks it (English where the locale names none).
-  void VoicesList() {
+  static std::vector<EspeakVoiceInfo> VoicesRanked() {
     std::vector<std::pair<int, EspeakVoiceInfo>> ranked;
     for (const espeak_VOICE** v = espeak_ListVoices(nullptr); v && *v; ++v) {
       // languages: a priority byte, then the language name, for each language of the voice.
@@ -173,7 +178,9 @@ class EspeakEngine {
     }
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& [rank, voice] : ranked) voices_.push_back(std::move(voice));
+    std::vector<EspeakVoiceInfo> voices;
+    for (auto& [rank, voice] : ranked) voices.push_back(std::move(voice));
+    return voices;
   }
 
   // On the worker only, which alone plays on the device.
@@ -193,6 +200,7 @@ class EspeakEngine {
   }
 
   void Work() {
+    Start();
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
@@ -202,13 +210,12 @@ class EspeakEngine {
       busy_ = true;
       uint64_t generation = generation_;
       lock.unlock();
-      std::string failure;
-      if (job.wavFolder.empty() && !DeviceOpen()) {
+      std::string failure = startFailure_;
+      if (failure.empty() && job.wavFolder.empty() && !DeviceOpen()) {
         failure =
             "espeak-ng: no sound device can be opened (set KELVORA_WAV_DIR to write WAV files)";
-      } else {
-        Synthesise(job, generation);
       }
+      if (failure.empty()) Synthesise(job, generation);
       lock.lock();
       busy_ = false;
       lock.unlock();
@@ -221,8 +228,18 @@ class EspeakEngine {
         lock.lock();
       }
     }
-    workerDone_ = true;
-    done_.notify_all();
+    lock.unlock();
+    Finish();
+  }
+
+  // The worker's last act: the device let go of without playing what it holds.
+  void Finish() {
+    if (stream_) {
+      Pa_AbortStream(stream_);
+      Pa_CloseStream(stream_);
+    }
+    if (paReady_) Pa_Terminate();
+    if (sampleRate_ > 0) espeak_Terminate();
   }
 
   void Synthesise(const Job& job, uint64_t generation) {
@@ -246,6 +263,31 @@ class EspeakEngine {
 
   bool Purged() const { return generation_.load() != current_.generation; }
 
+  // Hands the samples to the device as it takes them, never blocking in it: while it is full the
+  // worker waits a little on what a purge or a stop signals. False when purged meanwhile, or
+  // when the device fails.
+  bool Play(const short* samples, int count) {
+    while (count > 0) {
+      if (Purged()) return false;
+      long room = Pa_GetStreamWriteAvailable(stream_);
+      if (room < 0) return false;
+      if (room == 0) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait_for(lock, std::chrono::milliseconds(kBufferMilliseconds / 4),
+                       [this] { return Purged(); });
+        continue;
+      }
+      long n = std::min<long>(room, count);
+      if (Pa_WriteStream(stream_, samples, static_cast<unsigned long>(n)) != paNoError &&
+          Pa_IsStreamActive(stream_) != 1) {
+        return false;
+      }
+      samples += n;
+      count -= static_cast<int>(n);
+    }
+    return true;
+  }
+
   static int Samples(short* samples, int count, espeak_EVENT* events) {
     auto* self = static_cast<EspeakEngine*>(events ? events->user_data : nullptr);
     if (!self) return 0;
@@ -253,8 +295,8 @@ class EspeakEngine {
     if (samples && count > 0) {
       if (self->current_.wav) {
         self->current_.wav->Write(samples, count);
-      } else if (self->stream_) {
-        Pa_WriteStream(self->stream_, samples, static_cast<unsigned long>(count));
+      } else if (self->stream_ && !self->Play(samples, count)) {
+        return 1;
       }
     }
     return self->Purged() ? 1 : 0;
@@ -265,18 +307,21 @@ class EspeakEngine {
     uint64_t generation = 0;
   };
 
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  // Set once by the worker's start, under the lock; read-only after.
+  bool started_ = false;
+  std::string startFailure_;
   int sampleRate_ = 0;
   std::vector<EspeakVoiceInfo> voices_;
-  std::mutex mutex_;
-  std::condition_variable wake_, done_;
   std::deque<Job> queue_;
   bool busy_ = false;
   bool stop_ = false;
-  bool workerDone_ = false;
   std::atomic<uint64_t> generation_{0};
+  // The worker's alone.
   Current current_;
   bool paReady_ = false;
-  PaStream* stream_ = nullptr;  // the worker's alone
+  PaStream* stream_ = nullptr;
   std::thread worker_;
 };
 

@@ -6,7 +6,7 @@
 #include "platform/platform.h"
 #include "platform/testing.h"
 #include "speech/runtime/posix_runtimes.h"
-#include "speech/runtime/runtime_testing.h"
+#include "speech/testing/runtime_contract.h"
 #include "speech/uSpeechLib.h"
 
 namespace {

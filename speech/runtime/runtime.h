@@ -45,9 +45,10 @@ class SpeechObjectTokens {
 
 // What a runtime tells about the texts Speak took, from any thread of its own (or from inside
 // Speak): each text ends exactly once, spoken to its end, purged, or failed (failure says why).
-// A runtime that lists its voices in the background also tells when the list has changed.
+// A runtime that lists its voices in the background also tells when its listing has ended, and
+// whether the list changed.
 struct SpeechEvent {
-  enum class Kind { kTextEnded, kVoicesChanged };
+  enum class Kind { kTextEnded, kVoicesChanged, kVoicesListed };
   Kind kind = Kind::kTextEnded;
   int32_t stream = 0;   // what Speak returned for the text
   std::string failure;  // empty when the text was spoken or purged

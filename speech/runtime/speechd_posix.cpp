@@ -2,17 +2,20 @@
 // synthesisers it runs. Markup is not offered to it (callers fall back to plain text).
 //
 // One worker owns the connection: it connects (starting the server where it is started on
-// demand), lists the voices, sends the texts and reads the server's end notices. Every reply is
-// waited for a bounded time; a server that does not answer, or goes away, fails the texts it
-// held, and the next text connects anew. The window's calls only queue work for the worker.
+// demand), lists the voices, sends the texts and reads the server's end notices. Every wait on
+// the server is bounded and ends at a stop; a server that does not answer, or goes away, fails
+// the texts it held, and the next text connects anew. The window's calls only queue work for the
+// worker and never wait for it.
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "platform/platform.h"
@@ -32,12 +35,22 @@ int SpeechdRate(int32_t rate) { return rate * 10; }
 // SSIP's notices that end a message: END and CANCELLED.
 constexpr int kNoticeEnd = 702;
 constexpr int kNoticeCancelled = 703;
+// End notices kept for a reply still to be read: a few at most are ever early.
+constexpr size_t kEarlyEndsKept = 64;
 
 struct Job {
   bool cancel;  // else a text to speak
   std::string text, voice;
   int32_t volume, rate, pitch, stream;
 };
+
+// The server's message ids count up: an end notice for an id at or below the last reply read is
+// for a text settled already.
+uint64_t MessageId(const std::string& id) {
+  uint64_t number = 0;
+  std::from_chars(id.data(), id.data() + id.size(), number);
+  return number;
+}
 
 class SpeechdVoice : public NamedVoice {
  public:
@@ -52,9 +65,8 @@ class SpeechdVoice : public NamedVoice {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       stop_ = true;
-      if (connection_) connection_->Cancel();
     }
-    Wake();
+    Wake();  // every wait of the worker ends at this
     worker_.join();
     ::close(wake_);
   }
@@ -91,16 +103,16 @@ class SpeechdVoice : public NamedVoice {
     }
     if (flags & kFlagIsXml) throw SpeechError("speech-dispatcher: SAPI XML is not supported");
     std::lock_guard<std::mutex> lock(mutex_);
-    jobs_.push_back({false, TextToUtf8(text), Voice(), Volume(), Rate(), Pitch(), ++lastStream_});
+    int32_t stream = ++lastStream_;
+    open_.insert(stream);
+    jobs_.push_back({false, TextToUtf8(text), Voice(), Volume(), Rate(), Pitch(), stream});
     Wake();
-    return lastStream_;
+    return stream;
   }
 
   int32_t Pending() override {
     std::lock_guard<std::mutex> lock(mutex_);
-    int32_t pending = sending_ ? 1 : 0;
-    for (const Job& job : jobs_) pending += job.cancel ? 0 : 1;
-    return pending + static_cast<int32_t>(spoken_.size());
+    return static_cast<int32_t>(open_.size());
   }
 
  private:
@@ -114,31 +126,40 @@ class SpeechdVoice : public NamedVoice {
     return stop_;
   }
 
-  void Ended(int32_t stream, std::string failure) {
+  SsipWake WakeOf() {
+    return {wake_, [this] { return Stopping(); }};
+  }
+
+  // Tells a text's end, the first time only: whichever path settles it first (its end notice, a
+  // purge, a lost connection) tells it.
+  void Settle(int32_t stream, std::string failure) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (open_.erase(stream) == 0) return;
+    }
     events_({SpeechEvent::Kind::kTextEnded, stream, std::move(failure)});
   }
 
-  // The texts not yet sent end at once; the server is told to stop what it has.
+  // Every text taken ends at once, sent or not; the worker tells the server to stop what it has.
   void Purge() {
-    std::deque<Job> dropped;
+    std::set<int32_t> settled;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      dropped.swap(jobs_);
+      settled.swap(open_);
+      jobs_.clear();
       jobs_.push_back({true, {}, {}, 0, 0, 0, 0});
       Wake();
     }
-    for (const Job& job : dropped) {
-      if (!job.cancel) Ended(job.stream, {});
-    }
+    for (int32_t stream : settled) events_({SpeechEvent::Kind::kTextEnded, stream, {}});
   }
 
   void Work() {
     ServerReach();
-    while (!Stopping()) {
+    for (;;) {
       JobsRun();
+      if (Stopping()) break;  // a stop may have ended a wait in JobsRun, its wake drained there
       Await();
     }
-    std::lock_guard<std::mutex> lock(mutex_);
     connection_.reset();
   }
 
@@ -149,39 +170,35 @@ class SpeechdVoice : public NamedVoice {
     try {
       Connect();
       fetched = ServerVoicesList(*connection_);
+    } catch (const SsipAbsent&) {
+      listening = false;
+      ConnectionLost({});
     } catch (const SpeechError&) {
-      listening = connection_ != nullptr;
       ConnectionLost({});
     }
+    // Nothing listening, or a server with other voices than last time: the list follows it. A
+    // server that does not answer keeps the voices of the last run.
     bool changed = false;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      // Nothing listening, or a server with other voices than last time: the list follows it. A
-      // server that does not answer keeps the voices of the last run.
-      if (fetched != voices_ && (!fetched.empty() || !listening)) {
-        if (!fetched.empty()) VoiceCacheWrite(fetched);
-        changed_ = changed = true;
-        voices_ = std::move(fetched);
-      }
+      changed = fetched != voices_ && (!fetched.empty() || !listening);
+      if (changed) voices_ = fetched;
+      changed_ = changed;
       fetched_ = true;
     }
-    if (changed) events_({SpeechEvent::Kind::kVoicesChanged, 0, {}});
+    if (changed && !fetched.empty()) VoiceCacheWrite(fetched);
+    events_({changed ? SpeechEvent::Kind::kVoicesChanged : SpeechEvent::Kind::kVoicesListed, 0,
+             {}});
   }
 
   void Connect() {
     std::string path = SsipSocketPath();
-    std::unique_ptr<SsipConnection> connection;
+    SsipWake wake = WakeOf();
     try {
-      connection = std::make_unique<SsipConnection>(path, kReplyTimeout);
-    } catch (const SpeechError&) {
-      auto stopping = [this] { return Stopping(); };
-      if (!SsipServerStart(path, stopping)) throw;
-      connection = SsipConnectRetry(path, kReplyTimeout, stopping);
-    }
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (stop_) throw SpeechError("speech-dispatcher: stopping");
-      connection_ = std::move(connection);
+      connection_ = std::make_unique<SsipConnection>(path, kReplyTimeout, wake);
+    } catch (const SsipAbsent&) {
+      if (!SsipServerStart(path, wake)) throw;
+      connection_ = SsipConnectRetry(path, kReplyTimeout, wake);
     }
     std::string user = TextToUtf8(EnvironmentGet("USER"));
     connection_->Command("SET SELF CLIENT_NAME " + (user.empty() ? "user" : user) +
@@ -198,20 +215,16 @@ class SpeechdVoice : public NamedVoice {
         if (jobs_.empty() || stop_) return;
         job = std::move(jobs_.front());
         jobs_.pop_front();
-        sending_ = !job.cancel;
       }
       try {
-        if (job.cancel) {
-          if (connection_) connection_->Command("CANCEL SELF");
-        } else {
+        if (!job.cancel) {
           Send(job);
+        } else if (connection_) {
+          connection_->Command("CANCEL SELF");
+          NoticesSettle();
         }
       } catch (const SpeechError& e) {
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          sending_ = false;
-        }
-        if (!job.cancel) Ended(job.stream, e.what());
+        if (!job.cancel) Settle(job.stream, e.what());
         ConnectionLost(e.what());
       }
     }
@@ -233,38 +246,40 @@ class SpeechdVoice : public NamedVoice {
       throw SpeechError("speech-dispatcher: the text was refused (" + std::to_string(queued.code) +
                         ")");
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    sending_ = false;
-    spoken_[queued.lines.front()] = job.stream;
+    const std::string& id = queued.lines.front();
+    spoken_[id] = job.stream;
+    lastId_ = std::max(lastId_, MessageId(id));
+    NoticesSettle();  // its end may have come with the reply, or before it
   }
 
   // The texts the server held end failed (with the reason, when there is one to tell).
   void ConnectionLost(const std::string& reason) {
+    connection_.reset();
     std::map<std::string, int32_t> lost;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      connection_.reset();
-      lost.swap(spoken_);
-    }
+    lost.swap(spoken_);
+    earlyEnds_.clear();
     for (const auto& [id, stream] : lost) {
-      Ended(stream, reason.empty() ? "speech-dispatcher: connection lost" : reason);
+      Settle(stream, reason.empty() ? "speech-dispatcher: connection lost" : reason);
     }
   }
 
-  void NoticesRead() {
-    for (const SsipBlock& notice : connection_->NoticesTake()) {
-      if (notice.code != kNoticeEnd && notice.code != kNoticeCancelled) continue;
-      if (notice.lines.empty()) continue;
-      int32_t stream = 0;
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        auto found = spoken_.find(notice.lines.front());
-        if (found == spoken_.end()) continue;
-        stream = found->second;
-        spoken_.erase(found);
+  // The end notices received so far, whichever read brought them, matched with the texts sent;
+  // one whose reply is still to come is kept for it.
+  void NoticesSettle() {
+    for (SsipBlock& notice : connection_->NoticesTake()) {
+      if ((notice.code == kNoticeEnd || notice.code == kNoticeCancelled) &&
+          !notice.lines.empty()) {
+        earlyEnds_.push_back(std::move(notice.lines.front()));
       }
-      Ended(stream, {});
     }
+    std::erase_if(earlyEnds_, [this](const std::string& id) {
+      auto found = spoken_.find(id);
+      if (found == spoken_.end()) return MessageId(id) <= lastId_;
+      Settle(found->second, {});
+      spoken_.erase(found);
+      return true;
+    });
+    if (earlyEnds_.size() > kEarlyEndsKept) earlyEnds_.erase(earlyEnds_.begin());
   }
 
   // Waits for work, a stop, or what the server sends.
@@ -280,21 +295,24 @@ class SpeechdVoice : public NamedVoice {
       ConnectionLost("speech-dispatcher: the server went away");
       return;
     }
-    NoticesRead();
+    NoticesSettle();
   }
 
   SpeechEventHandler events_;
   int wake_ = -1;
-  std::mutex mutex_;
+  std::mutex mutex_;  // guards what the window's calls reach: below, up to the worker's own
   bool stop_ = false;
-  std::unique_ptr<SsipConnection> connection_;  // the worker's; Cancel from the destructor
   std::deque<Job> jobs_;
-  bool sending_ = false;                   // a text between the queue and the server
-  std::map<std::string, int32_t> spoken_;  // the server's message ids: our streams
+  std::set<int32_t> open_;  // the streams taken whose end is still to be told
   int32_t lastStream_ = 0;
   std::vector<ServerVoice> voices_;
   bool fetched_ = false;
   bool changed_ = false;
+  // The worker's own.
+  std::unique_ptr<SsipConnection> connection_;
+  std::map<std::string, int32_t> spoken_;  // the server's message ids: our streams
+  uint64_t lastId_ = 0;                    // the highest message id a reply gave
+  std::vector<std::string> earlyEnds_;     // end notices whose reply is still to come
   std::thread worker_;
 };
 

@@ -10,9 +10,10 @@
 
 #include "platform/platform.h"
 #include "platform/testing.h"
+#include "speech/testing/speech_testing.h"
 #include "speech/runtime/posix_runtimes.h"
-#include "speech/runtime/runtime_testing.h"
-#include "speech/runtime/speechd_testing_posix.h"
+#include "speech/testing/runtime_contract.h"
+#include "speech/testing/speechd_servers_posix.h"
 #include "speech/runtime/ssip_posix.h"
 #include "speech/uSpeechLib.h"
 
@@ -157,8 +158,8 @@ class MisbehavingServerTest : public ::testing::Test {
     return true;
   }
   int32_t FirstOf(int32_t version) {
-    for (size_t i = 0; i < Voices.size(); ++i) {
-      if (Voices[i].Version == version) return static_cast<int32_t>(i);
+    for (size_t i = 0; i < Voices().size(); ++i) {
+      if (Voices()[i].Version == version) return static_cast<int32_t>(i);
     }
     return -1;
   }

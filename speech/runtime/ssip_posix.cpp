@@ -3,25 +3,30 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <thread>
 
 #include "platform/platform.h"
-#include "speech/runtime/runtime.h"
 
 extern char** environ;
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // How long a server started on demand may take to listen.
 constexpr std::chrono::milliseconds kStartWait{3000};
+// Between tries to connect while a server comes up, or while its listen backlog is full (a Unix
+// socket tells no readiness for that).
+constexpr std::chrono::milliseconds kRetryPause{50};
 
 std::string Errno(const std::string& what) {
   return "speech-dispatcher: " + what + ": " + std::strerror(errno);
@@ -37,7 +42,53 @@ int ReplyCode(const std::string& line) {
   return code;
 }
 
+void WakeDrain(int descriptor) {
+  uint64_t count = 0;
+  [[maybe_unused]] ssize_t n = ::read(descriptor, &count, sizeof count);
+}
+
+SpeechError Stopping() { return SpeechError("speech-dispatcher: stopping"); }
+
+// Waits for the starter's end (killed when it does not end in time, or at a stop); its exit
+// status, -1 when it was killed.
+int StarterAwait(pid_t pid, const SsipWake& wake) {
+  auto deadline = Clock::now() + kStartWait;
+  SsipWaited waited = SsipWaited::kTimedOut;
+  int status = 0;
+  // Through syscall: glibc 2.36 declares pidfd_open without C linkage.
+  if (int ended = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); ended >= 0) {
+    waited = SsipWait(ended, POLLIN, deadline, wake);
+    ::close(ended);
+  } else {
+    // A kernel without pidfd (before 5.3): looked at between short waits that a stop ends.
+    while (Clock::now() < deadline) {
+      if (::waitpid(pid, &status, WNOHANG) != 0) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      waited = SsipWait(-1, 0, std::min(deadline, Clock::now() + kRetryPause), wake);
+      if (waited == SsipWaited::kStopped) break;
+    }
+  }
+  if (waited != SsipWaited::kReady) ::kill(pid, SIGKILL);
+  ::waitpid(pid, &status, 0);
+  return waited == SsipWaited::kReady && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 }  // namespace
+
+SsipWaited SsipWait(int fd, short events, Clock::time_point deadline, const SsipWake& wake) {
+  for (;;) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return SsipWaited::kTimedOut;
+    pollfd fds[2] = {{wake.descriptor, POLLIN, 0}, {fd, events, 0}};
+    int ready = ::poll(fds, fd < 0 ? 1 : 2, static_cast<int>(left.count()));
+    if (ready < 0 && errno != EINTR) return SsipWaited::kTimedOut;
+    if (ready <= 0) continue;
+    if (fds[0].revents) {
+      WakeDrain(wake.descriptor);
+      if (wake.stopping()) return SsipWaited::kStopped;
+    }
+    if (fd >= 0 && fds[1].revents) return SsipWaited::kReady;
+  }
+}
 
 std::string SsipSocketPath() {
   std::string address = TextToUtf8(EnvironmentGet("SPEECHD_ADDRESS"));
@@ -52,7 +103,7 @@ std::string SsipSocketPath() {
   return runtime + "/speech-dispatcher/speechd.sock";
 }
 
-bool SsipServerStart(const std::string& socketPath, const std::function<bool()>& stopping) {
+bool SsipServerStart(const std::string& socketPath, const SsipWake& wake) {
   const char* argv[] = {
       "speech-dispatcher", "--spawn", "--communication-method", "unix_socket", "--socket-path",
       socketPath.c_str(),  nullptr};
@@ -63,31 +114,21 @@ bool SsipServerStart(const std::string& socketPath, const std::function<bool()>&
   pid_t pid = 0;
   int failed = ::posix_spawnp(&pid, argv[0], &quiet, nullptr, const_cast<char**>(argv), environ);
   posix_spawn_file_actions_destroy(&quiet);
-  if (failed) return false;
-  auto deadline = std::chrono::steady_clock::now() + kStartWait;
-  int status = 0;
-  while (::waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline || stopping()) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return !failed && StarterAwait(pid, wake) == 0;
 }
 
 std::unique_ptr<SsipConnection> SsipConnectRetry(const std::string& socketPath,
-                                                 std::chrono::milliseconds replyTimeout,
-                                                 const std::function<bool()>& stopping) {
-  auto deadline = std::chrono::steady_clock::now() + kStartWait;
+                                                 std::chrono::milliseconds timeout,
+                                                 const SsipWake& wake) {
+  auto deadline = Clock::now() + kStartWait;
   for (;;) {
     try {
-      return std::make_unique<SsipConnection>(socketPath, replyTimeout);
-    } catch (const SpeechError&) {
-      if (std::chrono::steady_clock::now() > deadline || stopping()) throw;
+      return std::make_unique<SsipConnection>(socketPath, timeout, wake);
+    } catch (const SsipAbsent&) {
+      if (Clock::now() > deadline) throw;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    auto pause = std::min(deadline, Clock::now() + kRetryPause);
+    if (SsipWait(-1, 0, pause, wake) == SsipWaited::kStopped) throw Stopping();
   }
 }
 
@@ -106,41 +147,77 @@ std::string SsipSpeakData(const std::string& utf8) {
   return data + ".\r\n";
 }
 
-SsipConnection::SsipConnection(const std::string& socketPath,
-                               std::chrono::milliseconds replyTimeout)
-    : replyTimeout_(replyTimeout) {
+SsipConnection::SsipConnection(const std::string& socketPath, std::chrono::milliseconds timeout,
+                               SsipWake wake)
+    : timeout_(timeout), wake_(std::move(wake)) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (socketPath.size() >= sizeof address.sun_path) {
     throw SpeechError("speech-dispatcher: socket path too long: " + socketPath);
   }
   std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-  fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd_ < 0) throw SpeechError(Errno("socket"));
-  if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    std::string reason = Errno(socketPath);
+  auto deadline = Clock::now() + timeout_;
+  try {
+    for (;;) {
+      if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) break;
+      if (errno == EINTR) continue;
+      if (errno == EINPROGRESS) {
+        Await(POLLOUT, deadline, "the server takes no connection");
+        int error = 0;
+        socklen_t size = sizeof error;
+        ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size);
+        if (error == 0) break;
+        errno = error;
+      }
+      if (errno == ENOENT || errno == ECONNREFUSED) throw SsipAbsent(Errno(socketPath));
+      if (errno != EAGAIN) throw SpeechError(Errno(socketPath));
+      // Its listen backlog is full: a server that takes no connections now, maybe later.
+      auto pause = std::min(deadline, Clock::now() + kRetryPause);
+      if (SsipWait(-1, 0, pause, wake_) == SsipWaited::kStopped) throw Stopping();
+      if (Clock::now() >= deadline) {
+        throw SpeechError("speech-dispatcher: the server takes no connection");
+      }
+    }
+  } catch (...) {
     ::close(fd_);
-    throw SpeechError(reason);
+    throw;
   }
 }
 
 SsipConnection::~SsipConnection() { ::close(fd_); }
 
-void SsipConnection::Cancel() {
-  cancelled_ = true;
-  ::shutdown(fd_, SHUT_RDWR);
+void SsipConnection::Await(short events, Clock::time_point deadline, const char* what) {
+  switch (SsipWait(fd_, events, deadline, wake_)) {
+    case SsipWaited::kReady:
+      return;
+    case SsipWaited::kStopped:
+      throw Stopping();
+    case SsipWaited::kTimedOut:
+      throw SpeechError(std::string("speech-dispatcher: ") + what);
+  }
 }
 
-SsipBlock SsipConnection::Request(const std::string& bytes) {
+void SsipConnection::Send(const std::string& bytes, Clock::time_point deadline) {
   for (size_t sent = 0; sent < bytes.size();) {
     ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN) {
+      Await(POLLOUT, deadline, "the server does not answer");
+      continue;
+    }
     if (n <= 0) throw SpeechError(Errno("send"));
     sent += static_cast<size_t>(n);
   }
-  if (!ReplyAwait(std::chrono::steady_clock::now() + replyTimeout_)) {
-    throw SpeechError(cancelled_ ? "speech-dispatcher: connection closed"
-                                 : "speech-dispatcher: the server does not answer");
+}
+
+SsipBlock SsipConnection::Request(const std::string& bytes) {
+  auto deadline = Clock::now() + timeout_;
+  Send(bytes, deadline);
+  while (reader_.replies.empty()) {
+    Await(POLLIN, deadline, "the server does not answer");
+    if (!Receive()) throw SpeechError("speech-dispatcher: the server went away");
   }
   SsipBlock reply = std::move(reader_.replies.front());
   reader_.replies.erase(reader_.replies.begin());
@@ -155,19 +232,6 @@ SsipBlock SsipConnection::Command(const std::string& line) {
                       text);
   }
   return reply;
-}
-
-bool SsipConnection::ReplyAwait(std::chrono::steady_clock::time_point deadline) {
-  while (reader_.replies.empty()) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || cancelled_) return false;
-    pollfd socket{fd_, POLLIN, 0};
-    int ready = ::poll(&socket, 1, static_cast<int>(left.count()));
-    if (ready < 0 && errno != EINTR) return false;
-    if (ready > 0 && !Receive()) return false;
-  }
-  return true;
 }
 
 bool SsipConnection::Receive() {

@@ -1,14 +1,16 @@
-// A connection to speech-dispatcher in its own line protocol (SSIP), for one thread: every wait
-// is bounded, and Cancel (from any thread) makes the wait under way return at once.
+// A connection to speech-dispatcher in its own line protocol (SSIP), for one worker thread: every
+// wait (connecting, sending, a reply, a server starting) is bounded, and ends at once when the
+// worker is told to stop.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "speech/runtime/runtime.h"
 
 // A reply or a notice: its code and its lines, without the "NNN-" / "NNN " in front.
 struct SsipBlock {
@@ -36,44 +38,64 @@ std::string SsipSocketPath();
 // lone "." that ends the data.
 std::string SsipSpeakData(const std::string& utf8);
 
+// What ends a worker's waits early: a descriptor that becomes readable when its owner wants its
+// attention (a stop, or new work), and whether that was a stop. A wait drains the descriptor, so
+// the worker looks for new work after every wait.
+struct SsipWake {
+  int descriptor = -1;
+  std::function<bool()> stopping;
+};
+
+// How a wait ended.
+enum class SsipWaited { kReady, kTimedOut, kStopped };
+// Waits until fd has one of events (fd -1: only the time), the deadline passes, or a stop.
+SsipWaited SsipWait(int fd, short events, std::chrono::steady_clock::time_point deadline,
+                    const SsipWake& wake);
+
+// Nothing listens at the socket (no file there, or connection refused): a server may be started.
+class SsipAbsent : public SpeechError {
+ public:
+  using SpeechError::SpeechError;
+};
+
 class SsipConnection;
 
 // Starts the server as its clients do, where it is started on demand (its configuration may
-// refuse it); true when the starter said it started. Gives up after a few seconds, or as soon as
-// stopping says so.
-bool SsipServerStart(const std::string& socketPath, const std::function<bool()>& stopping);
+// refuse it); true when the starter said it started. Gives up after a few seconds, or at a stop.
+bool SsipServerStart(const std::string& socketPath, const SsipWake& wake);
 // Connects, trying again for a few seconds while a server just started comes up.
 std::unique_ptr<SsipConnection> SsipConnectRetry(const std::string& socketPath,
-                                                 std::chrono::milliseconds replyTimeout,
-                                                 const std::function<bool()>& stopping);
+                                                 std::chrono::milliseconds timeout,
+                                                 const SsipWake& wake);
 
 class SsipConnection {
  public:
-  // Connects; throws SpeechError when nothing listens there.
-  SsipConnection(const std::string& socketPath, std::chrono::milliseconds replyTimeout);
+  // Connects within timeout (which also bounds every request); throws SsipAbsent when nothing
+  // listens there, SpeechError when the server takes no connection in time or at a stop.
+  SsipConnection(const std::string& socketPath, std::chrono::milliseconds timeout,
+                 SsipWake wake);
   ~SsipConnection();
   SsipConnection(const SsipConnection&) = delete;
   SsipConnection& operator=(const SsipConnection&) = delete;
 
   // Sends the bytes and reads the reply, keeping the notices that come meanwhile; throws
-  // SpeechError when the reply does not come in time or the connection ends.
+  // SpeechError when the reply does not come in time, the connection ends, or at a stop.
   SsipBlock Request(const std::string& bytes);
   // A command line (CR LF added) and its reply; throws also for a reply that is not 2xx.
   SsipBlock Command(const std::string& line);
   // Reads what has come (the socket was readable); false when the connection has ended.
   bool Receive();
-  // The notices (7xx) received so far, taken.
+  // The notices (7xx) received so far, whichever read brought them, taken.
   std::vector<SsipBlock> NoticesTake();
   int Descriptor() const { return fd_; }
-  // Any thread: ends every wait on the connection now.
-  void Cancel();
 
  private:
-  // Reads until a reply is whole or the deadline passes.
-  bool ReplyAwait(std::chrono::steady_clock::time_point deadline);
+  // Waits for the socket; throws SpeechError (saying what) when it is not ready by the deadline.
+  void Await(short events, std::chrono::steady_clock::time_point deadline, const char* what);
+  void Send(const std::string& bytes, std::chrono::steady_clock::time_point deadline);
 
   int fd_ = -1;
-  std::chrono::milliseconds replyTimeout_;
+  std::chrono::milliseconds timeout_;
+  SsipWake wake_;
   SsipReader reader_;
-  std::atomic<bool> cancelled_{false};
 };

@@ -1,4 +1,4 @@
-#include "speech/runtime/scripted.h"
+#include "speech/testing/scripted.h"
 
 #include <algorithm>
 #include <cmath>

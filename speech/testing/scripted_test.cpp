@@ -2,8 +2,8 @@
 // with speech that takes time on its clock.
 #include <gtest/gtest.h>
 
-#include "speech/runtime/runtime_testing.h"
-#include "speech/runtime/scripted.h"
+#include "speech/testing/runtime_contract.h"
+#include "speech/testing/scripted.h"
 
 namespace {
 
@@ -12,7 +12,8 @@ TEST(ScriptedRuntime, KeepsTheRuntimeContract) {
   engine->voiceNames = {u"Voice"};
   ScriptedClassRegister(u"contract", engine);
   RuntimeContractCheck(
-      [](SpeechEventHandler events) { return SpeechVoiceCreate(u"contract", std::move(events)); });
+      [](SpeechEventHandler events) { return SpeechVoiceCreate(u"contract", std::move(events)); },
+      /*endsAtOnce=*/true);
 }
 
 // With a clock, each text ends when the clock has passed it, told once; a purge ends them all.

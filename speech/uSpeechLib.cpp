@@ -1,0 +1,103 @@
+// The voice engine's functions: forwards to the module's one engine.
+#include "speech/uSpeechLib.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "speech/speech_engine.h"
+
+namespace {
+
+// Characters a voice says in a second at rate 0; each rate step is about a tenth faster.
+constexpr double kCharactersPerSecond = 14;
+
+TSpeechEntry EntryOf(TextView text, int32_t volume, int32_t rate) {
+  TSpeechEntry entry{};
+  entry.text = Text(text);
+  entry.volume = volume;
+  entry.rate = rate;
+  return entry;
+}
+
+}  // namespace
+
+const std::vector<TVoiceEntry>& Voices() { return SpeechEngine().Catalog().List(); }
+
+void SpeechHandlersSet(TSpeechHandlers handlers) { SpeechEngine().HandlersSet(std::move(handlers)); }
+
+void SpeechEventsRun() { SpeechEngine().EventsRun(); }
+
+bool SpeechOpen() { return SpeechEngine().Open(); }
+
+bool SpeechOpenComplete() { return SpeechEngine().Catalog().Complete(); }
+
+bool SpeechVoicesListing() { return SpeechEngine().Catalog().Listing(); }
+
+void SpeechVoicesAwait(int32_t milliseconds) { SpeechEngine().VoicesAwait(milliseconds); }
+
+int32_t VoiceFind(TextView name) { return SpeechEngine().Catalog().Find(name); }
+
+void SpeechClose() { SpeechEngine().Close(); }
+
+void SpeechRelease() { SpeechEngine().Release(); }
+
+bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, TQueueLimits limits,
+               int32_t pitch, TextView speaker) {
+  if (text.empty()) return !Voices().empty();
+  TSpeechEntry entry = EntryOf(text, volume, rate);
+  entry.catchUp = std::max(limits.catchUp, 0);
+  entry.pitch = std::clamp(pitch, -10, 10);
+  entry.speaker = Text(speaker);
+  return SpeechEngine().Add(std::move(entry), voiceIndex, limits.maxWaiting);
+}
+
+bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t volume,
+                     int32_t rate) {
+  TSpeechEntry entry = EntryOf(xml, volume, rate);
+  entry.plain = Text(plain);
+  entry.notice = entry.xml = true;
+  return SpeechEngine().Add(std::move(entry), voiceIndex, 0);
+}
+
+bool SpeechBusy() { return SpeechEngine().Busy(); }
+
+void SpeechPurge() { SpeechEngine().Purge(); }
+
+void SpeechPause() { SpeechEngine().Pause(); }
+
+void SpeechResume() { SpeechEngine().Resume(); }
+
+bool SpeechPaused() { return SpeechEngine().Paused(); }
+
+bool SpeechRepeat() { return SpeechEngine().Repeat(); }
+
+Text SpeechLastSpeaker() { return SpeechEngine().LastSpeaker(); }
+
+std::optional<TSpeechEntry> SpeechSpeaking() { return SpeechEngine().Speaking(); }
+
+void SpeechSpeakerDrop(TextView speaker) { SpeechEngine().SpeakerDrop(speaker); }
+
+int32_t SpeechGetVolume(int32_t voiceIndex) {
+  SpeechVoice* voice = SpeechEngine().Catalog().VoiceObjectOf(voiceIndex);
+  return voice ? voice->GetVolume() : 0;
+}
+
+int32_t SpeechGetRate(int32_t voiceIndex) {
+  SpeechVoice* voice = SpeechEngine().Catalog().VoiceObjectOf(voiceIndex);
+  return voice ? voice->GetRate() : 0;
+}
+
+bool SpeechWait(int32_t milliseconds) { return SpeechEngine().Wait(milliseconds); }
+
+void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate) {
+  SpeechEngine().Catalog().Clamp(voiceIndex, volume, rate);
+}
+
+int32_t SpeechCatchUpRate(int32_t rate, int32_t catchUp, int32_t waitingLines) {
+  return std::min(rate + std::min(catchUp, waitingLines), std::max(rate, 10));
+}
+
+std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate) {
+  double seconds = static_cast<double>(text.size()) / (kCharactersPerSecond * std::pow(1.1, rate));
+  return std::chrono::milliseconds(std::lround(seconds * 1000));
+}
