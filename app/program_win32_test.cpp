@@ -2,7 +2,7 @@
 // its own and driven only through its windows' messages, as another program could drive it.
 // Wine's SAPI has no voice, so the speech warning is what shows that a text reached the speaking
 // pipeline: once at start-up, once for the greeting of START, once for an appended chat line.
-// With the recording speech server (testing/recording_voice_win32.cpp) registered for both voice
+// With the recording speech server (speech/testing/recording_voice_win32.cpp) registered for both voice
 // classes, its log of every COM call is what shows what the program asked of speech.
 #include "platform/win32.h"
 
@@ -14,6 +14,7 @@
 #include "app/uMainFrm.h"
 #include "platform/platform.h"
 #include "platform/testing.h"
+#include "speech/testing/recording_server_win32.h"
 #include "speech/uSpeechLib.h"
 #include "ui/win32/picture_win32.h"
 #include "ui/win32/testing/testing_win32.h"
@@ -77,74 +78,6 @@ std::vector<Text> ComboItems(HWND box) {
   for (int i = 0; i < SendMessageW(box, CB_GETCOUNT, 0, 0); ++i) items.push_back(ComboItem(box, i));
   return items;
 }
-
-// The recording speech server, registered for both voice classes while the test runs: under the
-// current user's classes, which Windows reads before the machine's; and, since Wine's COM reads
-// the machine's classes only, over the machine's registration too (Wine's own SAPI 5 voice there
-// is put back afterwards).
-class RecordingServer {
- public:
-  explicit RecordingServer(const Text& log) : log_("KELVORA_RECORDING_LOG", log) {
-    Text self(MAX_PATH, u'\0');
-    self.resize(GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(self.data()), MAX_PATH));
-    std::wstring dll = W(PathJoin(PathFolderPart(self), u"kelvora_recording_voice.dll"));
-    for (const wchar_t* clsid : kClasses) {
-      for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        std::wstring key = KeyOf(clsid);
-        if (root == HKEY_LOCAL_MACHINE) {
-          saved_.push_back({key, Read(root, key, nullptr), Read(root, key, L"ThreadingModel")});
-        }
-        Write(root, key, nullptr, dll);
-        Write(root, key, L"ThreadingModel", L"Apartment");
-      }
-    }
-  }
-  ~RecordingServer() {
-    for (const wchar_t* clsid : kClasses) {
-      RegDeleteTreeW(HKEY_CURRENT_USER,
-                     (std::wstring(L"Software\\Classes\\CLSID\\") + clsid).c_str());
-    }
-    for (const Saved& saved : saved_) {
-      if (saved.server.empty()) {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, saved.key.c_str());
-      } else {
-        Write(HKEY_LOCAL_MACHINE, saved.key, nullptr, saved.server);
-        Write(HKEY_LOCAL_MACHINE, saved.key, L"ThreadingModel", saved.model);
-      }
-    }
-  }
-  RecordingServer(const RecordingServer&) = delete;
-  RecordingServer& operator=(const RecordingServer&) = delete;
-
- private:
-  static std::wstring KeyOf(const wchar_t* clsid) {
-    return std::wstring(L"Software\\Classes\\CLSID\\") + clsid + L"\\InprocServer32";
-  }
-  static std::wstring Read(HKEY root, const std::wstring& key, const wchar_t* name) {
-    wchar_t value[MAX_PATH] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != 0) {
-      return std::wstring();
-    }
-    return value;
-  }
-  static void Write(HKEY root, const std::wstring& key, const wchar_t* name,
-                    const std::wstring& value) {
-    HKEY handle = nullptr;
-    RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr);
-    RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-  }
-
-  static constexpr const wchar_t* kClasses[] = {L"{96749377-3391-11D2-9EE3-00C04F797396}",
-                                                L"{D941651C-44E6-4C17-BADF-C36826FC3424}"};
-  struct Saved {
-    std::wstring key, server, model;
-  };
-  EnvOverride log_;
-  std::vector<Saved> saved_;
-};
 
 constexpr char kGreetingXml[] = "Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.";
 const std::string kAlice =
@@ -432,8 +365,21 @@ TEST_F(Program, VoiceThatNeverEndsAStream) {
       CallAwait("platform Speak " + std::to_string(kSpeakPlain) + " Ann : still heard", greeting),
       0);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(Await([&] { return !IsWindow(box); }));
+  // A text held by the voice that never ends it: closing the window ends the program within a
+  // second of what any process takes to end under Wine (a command's start to its end).
+  FileAppend(chat_, "[2024/05/01 18:02]  Ann (ann.example): held when closing\n");
+  ASSERT_GE(CallAwait("platform Speak " + std::to_string(kSpeakPlain) + " Ann : held when closing",
+                      greeting),
+            0);
+  ULONGLONG closed = GetTickCount64();
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+  ULONGLONG leaving = GetTickCount64() - closed;
+  ULONGLONG started = GetTickCount64();
+  EXPECT_EQ(CommandRun(L"--help"), 0);
+  ULONGLONG trivial = GetTickCount64() - started;
+  EXPECT_LT(leaving, trivial + 1000) << "closing took " << leaving << " ms, a command " << trivial;
 }
 
 // AutoVoices through COM: three speakers, three voice and pitch pairs among the voices of the

@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "platform/platform.h"
 
@@ -277,13 +276,14 @@ Text AnsiCodePageToText(std::string_view bytes) {
 Text VersionGet() { return AsciiToText(KELVORA_FILE_VERSION); }
 
 void ShellOpen(TextView target) {
+  // A shell starts the opener in the background and ends at once: the opener, which may run as
+  // long as the browser it starts, is no child of ours to wait for.
   std::string arg = Native(target);
-  char program[] = "xdg-open";
-  char* argv[] = {program, arg.data(), nullptr};
+  char shell[] = "/bin/sh", dashC[] = "-c", name[] = "sh";
+  char script[] = "xdg-open \"$1\" >/dev/null 2>&1 </dev/null &";
+  char* argv[] = {shell, dashC, script, name, arg.data(), nullptr};
   pid_t pid = 0;
-  if (::posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) == 0) {
-    std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
-  }
+  if (::posix_spawn(&pid, shell, nullptr, nullptr, argv, environ) == 0) ::waitpid(pid, nullptr, 0);
 }
 
 CommandConsole::CommandConsole() = default;

@@ -305,20 +305,4 @@ TEST(Program, VersionComesFromTheProgramFile) {
   EXPECT_EQ(VersionGet(), AsciiToText(KELVORA_EXPECTED_VERSION));
 }
 
-TEST(Program, ShellOpenHandsTheAddressToTheDesktopOpener) {
-  if (OnWindows()) GTEST_SKIP() << "ShellExecuteW opens a real browser";
-  TempFolder temp;
-  Text log = temp.Join(u"opened");
-  FileWrite(temp.Join(u"xdg-open"), "#!/bin/sh\necho \"$1\" > '" + TextToUtf8(log) + "'\n");
-  std::filesystem::permissions(std::filesystem::path(temp.Join(u"xdg-open")),
-                               std::filesystem::perms::owner_all);
-  const char* path = std::getenv("PATH");
-  EnvOverride pathOverride("PATH", temp.Path() + u":" + Utf8ToText(path ? path : ""));
-  ShellOpen(u"https://example.org/kelvora");
-  for (int i = 0; i < 200 && FileBytes(log).empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_EQ(FileBytes(log), "https://example.org/kelvora\n");
-}
-
 }  // namespace

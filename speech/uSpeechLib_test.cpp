@@ -289,6 +289,23 @@ TEST_F(VoiceEngineTest, TextWhoseEndNeverComesCountsAsDoneInTime) {
   EXPECT_EQ(sapi5_->CallsOf(SpeakCall(kSpeakPurge, ".")).size(), 3u);
 }
 
+// The deadline is twice the text's expected length plus five seconds, to the tenth of a second:
+// a text of 14 characters (one second at rate 0) ends after seven, neither six nor eight.
+TEST_F(VoiceEngineTest, DeadlineIsTwiceTheExpectedLengthPlusFiveSeconds) {
+  SpeechHandlersSet(Handlers());  // the grace as shipped
+  sapi5_->neverEnds = true;
+  Open({}, {u"S0"});
+  const Text text = u"fourteen chars";
+  ASSERT_EQ(SpeechExpectedDuration(text, 0), std::chrono::seconds(1));
+  auto start = std::chrono::steady_clock::now();
+  SpeechSay(text, 0, 100, 0);
+  EXPECT_TRUE(SpeechWait(20000));
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, std::chrono::milliseconds(7000));
+  EXPECT_LT(took, std::chrono::milliseconds(7400));
+  EXPECT_EQ(troubles_, std::vector<std::string>{"a text did not end in time"});
+}
+
 // Over the limit the oldest waiting chat lines are passed over (never what is being spoken, never
 // a notice), on every send, the first included; the next line says how many.
 TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingLines) {

@@ -141,6 +141,9 @@ class ComVoice : public SpeechVoice {
     }
     Check("ISpeechVoice::Speak",
           voice_->Speak(Bstr(text).get(), static_cast<SpeechVoiceSpeakFlags>(flags), &stream));
+    // What the purge stopped has ended: told now, so Pending is 0 at once and the watcher, which
+    // tells only what is still in flight, never tells it again.
+    if (flags & kFlagPurgeBeforeSpeak) Ended();
     if ((flags & kFlagPurgeBeforeSpeak) && text == u".") return 0;
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -162,13 +165,18 @@ class ComVoice : public SpeechVoice {
       if (!complete_) continue;
       HANDLE completeOrStop[] = {stop_, complete_};
       if (WaitForMultipleObjects(2, completeOrStop, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
-      std::vector<int32_t> ended;
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ended.swap(inFlight_);
-      }
-      for (int32_t stream : ended) events_({SpeechEvent::Kind::kTextEnded, stream, {}});
+      Ended();
     }
+  }
+
+  // Tells the end of the texts in flight; each is taken out under the lock by whoever tells it.
+  void Ended() {
+    std::vector<int32_t> ended;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ended.swap(inFlight_);
+    }
+    for (int32_t stream : ended) events_({SpeechEvent::Kind::kTextEnded, stream, {}});
   }
 
   Com<ISpeechVoice> voice_;

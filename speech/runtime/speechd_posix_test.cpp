@@ -252,6 +252,16 @@ TEST_F(MisbehavingServerTest, FrozenSynthesiser) {
   EspeakStillSpeaks();
   ::kill(module, SIGCONT);
   EXPECT_EQ(troubles_, std::vector<std::string>{"a text did not end in time"});
+  // Resumed, it speaks again: a text ends as spoken (the engine's trouble is over, so that the
+  // next freeze is told anew).
+  Say(u"Back again.", speechd);
+  EXPECT_TRUE(DriveUntilQuiet(20000));
+  EXPECT_EQ(troubles_.size(), 1u);
+  ::kill(module, SIGSTOP);
+  Say(u"Frozen once more.", speechd);
+  EXPECT_TRUE(DriveUntilQuiet(20000));
+  ::kill(module, SIGCONT);
+  EXPECT_EQ(troubles_.size(), 2u) << "the text after the resumption did not end as spoken";
   WindowNeverBlocked();
 }
 
@@ -263,6 +273,9 @@ TEST_F(MisbehavingServerTest, SoundOutputThatFails) {
   Say(u"Still no sound.", speechd);
   EspeakStillSpeaks();
   EXPECT_EQ(troubles_, std::vector<std::string>{"a text did not end in time"});
+  EXPECT_NE(FileBytes(folder_.Join(u"log/speech-dispatcher.log")).find("Opening audio failed"),
+            std::string::npos)
+      << "the server's sound did not fail as it should";
   WindowNeverBlocked();
 }
 
