@@ -2,8 +2,8 @@
 // its own and driven only through its windows' messages, as another program could drive it.
 // Wine's SAPI has no voice, so the speech warning is what shows that a text reached the speaking
 // pipeline: once at start-up, once for the greeting of START, once for an appended chat line.
-// With the recording speech server (speech/testing/recording_voice_win32.cpp) registered for both voice
-// classes, its log of every COM call is what shows what the program asked of speech.
+// With the recording speech server (speech/testing/recording_voice_win32.cpp) registered for both
+// voice classes, its log of every COM call is what shows what the program asked of speech.
 #include "platform/win32.h"
 
 #include <gtest/gtest.h>

@@ -283,7 +283,9 @@ TEST_F(MainFrmTest, StartHintsWhenTheViewerLogsNothing) {
     f.Button1.Click();
     std::vector<std::string> spoken = Spoken(*platform_);
     ASSERT_EQ(spoken.size(), c.expected.empty() ? 1u : 2u) << c.name;
-    if (!c.expected.empty()) EXPECT_EQ(spoken[1], SpeakCall(kSpeakXml, c.expected)) << c.name;
+    if (!c.expected.empty()) {
+      EXPECT_EQ(spoken[1], SpeakCall(kSpeakXml, c.expected)) << c.name;
+    }
     EXPECT_TRUE(f.Timer1.Enabled());
     f.Button1.Click();
   }

@@ -16,8 +16,8 @@
 #include <random>
 #include <string>
 
-#include "speech/testing/speech_testing.h"
 #include "speech/testing/scripted.h"
+#include "speech/testing/speech_testing.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"
 

@@ -36,8 +36,7 @@ bool TSpeechEngine::Open() {
 
 // --- Speaking one text at a time ---------------------------------------------------------------
 
-void TSpeechEngine::Start(const TSpeechEntry& entry, const TVoiceEntry& listed,
-                          TEngineSlot& slot) {
+void TSpeechEngine::Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& slot) {
   if (!slot.voice || !slot.tokens) throw SpeechError("no runtime for the voice");
   slot.voice->SetVoice(slot.tokens->Item(listed.index));
   // Behind (lines were passed over before it), the lines after a text's first wait too.

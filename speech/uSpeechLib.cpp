@@ -23,7 +23,9 @@ TSpeechEntry EntryOf(TextView text, int32_t volume, int32_t rate) {
 
 const std::vector<TVoiceEntry>& Voices() { return SpeechEngine().Catalog().List(); }
 
-void SpeechHandlersSet(TSpeechHandlers handlers) { SpeechEngine().HandlersSet(std::move(handlers)); }
+void SpeechHandlersSet(TSpeechHandlers handlers) {
+  SpeechEngine().HandlersSet(std::move(handlers));
+}
 
 void SpeechEventsRun() { SpeechEngine().EventsRun(); }
 

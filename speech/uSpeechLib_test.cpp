@@ -1,4 +1,3 @@
-#include "speech/testing/speech_testing.h"
 #include "speech/uSpeechLib.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +6,7 @@
 #include <random>
 
 #include "speech/testing/scripted.h"
+#include "speech/testing/speech_testing.h"
 
 namespace {
 
@@ -266,6 +266,31 @@ TEST_F(VoiceEngineTest, HeldTextsKeepTheirVoiceWhenTheListChanges) {
   SpeechEventsRun();
   EXPECT_EQ(sapi5_->CallsOf("SetVoice").back(), "SetVoice 1");
   EXPECT_EQ(Spoken(*sapi5_).back(), "for S1");
+}
+
+// Texts held for a voice that the listing no longer has are dropped, and that is told once for
+// the episode, not once per text; the voice back and gone again is a new episode.
+TEST_F(VoiceEngineTest, GoneVoiceIsToldOncePerEpisode) {
+  Open({u"P0"}, {u"S0"});
+  auto relist = [&](std::vector<Text> names) {
+    platform_->voiceNames = std::move(names);
+    platform_->events({SpeechEvent::Kind::kVoicesChanged, 0, {}});
+    SpeechEventsRun();
+  };
+  auto heldThenGone = [&] {
+    SpeechPause();
+    for (const char16_t* text : {u"one", u"two", u"three"}) SpeechSay(text, 0, 100, 0);
+    relist({});
+    SpeechResume();
+  };
+  heldThenGone();
+  EXPECT_EQ(troubles_, std::vector<std::string>{"the voice P0 is gone"});
+  EXPECT_FALSE(SpeechBusy());
+  relist({u"P0"});
+  SpeechSay(u"back", 0, 100, 0);
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{"back"});
+  heldThenGone();
+  EXPECT_EQ(troubles_.size(), 2u);
 }
 
 // A text whose end never comes counts as done after twice its expected time and the grace; the

@@ -82,13 +82,13 @@ TEST(ReplacementParse, ReadsTheLanguage) {
     std::vector<ReplacementPiece> pieces;
   } cases[] = {
       {u"", {}},
-      {u"L$", {P{u"L$"}}},
-      {u"$12x", {P{u"", 12}, P{u"x"}}},
-      {u"\\123", {P{u"", 12}, P{u"3"}}},
-      {u"${who}!", {P{u"", -1, u"who"}, P{u"!"}}},
-      {u"$$\\\\", {P{u"$\\"}}},
-      {u"${x", {P{u"${x"}}},
-      {u"$99999999999999", {P{u"", 1'000'000}}},
+      {u"L$", {P{u"L$", -1, {}}}},
+      {u"$12x", {P{u"", 12, {}}, P{u"x", -1, {}}}},
+      {u"\\123", {P{u"", 12, {}}, P{u"3", -1, {}}}},
+      {u"${who}!", {P{u"", -1, u"who"}, P{u"!", -1, {}}}},
+      {u"$$\\\\", {P{u"$\\", -1, {}}}},
+      {u"${x", {P{u"${x", -1, {}}}},
+      {u"$99999999999999", {P{u"", 1'000'000, {}}}},
   };
   for (const auto& c : cases) EXPECT_EQ(ReplacementParse(c.text), c.pieces) << TextToUtf8(c.text);
 }

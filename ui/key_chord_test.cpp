@@ -29,7 +29,9 @@ TEST(KeyChord, ParsedAsUsersWriteThem) {
   for (const auto& c : cases) {
     std::optional<ui::KeyChord> parsed = ui::KeyChordParse(c.text);
     EXPECT_EQ(parsed, c.chord) << TextToUtf8(c.text);
-    if (parsed && c.written) EXPECT_EQ(ui::KeyChordText(*parsed), c.written);
+    if (parsed && c.written) {
+      EXPECT_EQ(ui::KeyChordText(*parsed), c.written);
+    }
   }
 }
 

@@ -197,9 +197,10 @@ TEST_F(ContractTest, DialogsAnswerThroughTheirHooks) {
     answers.erase(answers.begin());
     return next;
   });
-  auto fields = ui::FieldsDialog({u"Options", {{u"Key"}}, [](const std::vector<Text>& v) {
-                                    return v[0] == u"bad" ? Text(u"no") : Text();
-                                  }});
+  auto fields = ui::FieldsDialog(
+      {u"Options",
+       {{u"Key", ui::DialogField::Kind::kText, {}, 0, 0}},
+       [](const std::vector<Text>& v) { return v[0] == u"bad" ? Text(u"no") : Text(); }});
   ui::FieldsHookSet(nullptr);
   EXPECT_EQ(fields, std::optional<std::vector<Text>>(std::vector<Text>{u"good"}));
   EXPECT_EQ(messages_.back().first, u"no");

@@ -139,7 +139,9 @@ class EspeakEngine {
  private:
   // espeak-ng starts on the worker (reading its data takes tens of milliseconds from a cold disk),
   // which alone touches espeak-ng and the sound device from then on.
-  EspeakEngine() { worker_ = std::thread([this] { Work(); }); }
+  EspeakEngine() {
+    worker_ = std::thread([this] { Work(); });
+  }
 
   ~EspeakEngine() {
     {
@@ -161,7 +163,8 @@ class EspeakEngine {
     }
     std::lock_guard<std::mutex> lock(mutex_);
     sampleRate_ = sampleRate;
-    if (sampleRate <= 0) startFailure_ = "espeak-ng: cannot initialise (is espeak-ng-data installed?)";
+    if (sampleRate <= 0)
+      startFailure_ = "espeak-ng: cannot initialise (is espeak-ng-data installed?)";
     voices_ = std::move(voices);
     started_ = true;
     wake_.notify_all();

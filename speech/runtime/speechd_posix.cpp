@@ -187,8 +187,8 @@ class SpeechdVoice : public NamedVoice {
       fetched_ = true;
     }
     if (changed && !fetched.empty()) VoiceCacheWrite(fetched);
-    events_({changed ? SpeechEvent::Kind::kVoicesChanged : SpeechEvent::Kind::kVoicesListed, 0,
-             {}});
+    events_(
+        {changed ? SpeechEvent::Kind::kVoicesChanged : SpeechEvent::Kind::kVoicesListed, 0, {}});
   }
 
   void Connect() {
@@ -267,8 +267,7 @@ class SpeechdVoice : public NamedVoice {
   // one whose reply is still to come is kept for it.
   void NoticesSettle() {
     for (SsipBlock& notice : connection_->NoticesTake()) {
-      if ((notice.code == kNoticeEnd || notice.code == kNoticeCancelled) &&
-          !notice.lines.empty()) {
+      if ((notice.code == kNoticeEnd || notice.code == kNoticeCancelled) && !notice.lines.empty()) {
         earlyEnds_.push_back(std::move(notice.lines.front()));
       }
     }

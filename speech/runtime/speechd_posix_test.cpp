@@ -10,11 +10,11 @@
 
 #include "platform/platform.h"
 #include "platform/testing.h"
-#include "speech/testing/speech_testing.h"
 #include "speech/runtime/posix_runtimes.h"
-#include "speech/testing/runtime_contract.h"
-#include "speech/testing/speechd_servers_posix.h"
 #include "speech/runtime/ssip_posix.h"
+#include "speech/testing/runtime_contract.h"
+#include "speech/testing/speech_testing.h"
+#include "speech/testing/speechd_servers_posix.h"
 #include "speech/uSpeechLib.h"
 
 namespace {

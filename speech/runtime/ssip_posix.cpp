@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,7 +62,8 @@ int StarterAwait(pid_t pid, const SsipWake& wake) {
   } else {
     // A kernel without pidfd (before 5.3): looked at between short waits that a stop ends.
     while (Clock::now() < deadline) {
-      if (::waitpid(pid, &status, WNOHANG) != 0) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      if (::waitpid(pid, &status, WNOHANG) != 0)
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
       waited = SsipWait(-1, 0, std::min(deadline, Clock::now() + kRetryPause), wake);
       if (waited == SsipWaited::kStopped) break;
     }

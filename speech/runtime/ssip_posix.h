@@ -72,8 +72,7 @@ class SsipConnection {
  public:
   // Connects within timeout (which also bounds every request); throws SsipAbsent when nothing
   // listens there, SpeechError when the server takes no connection in time or at a stop.
-  SsipConnection(const std::string& socketPath, std::chrono::milliseconds timeout,
-                 SsipWake wake);
+  SsipConnection(const std::string& socketPath, std::chrono::milliseconds timeout, SsipWake wake);
   ~SsipConnection();
   SsipConnection(const SsipConnection&) = delete;
   SsipConnection& operator=(const SsipConnection&) = delete;

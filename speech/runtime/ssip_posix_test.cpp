@@ -22,9 +22,9 @@ constexpr auto kLetGo = std::chrono::seconds(1);
 struct MisbehaviourCase {
   const char* name;
   FakeSsipScript script;
-  bool fullBacklog;      // no server but a socket that takes no connection
-  const char* failure;   // in the text's failure; nullptr: spoken
-  int endWithin;         // milliseconds: the reply time-out is 2 s
+  bool fullBacklog;     // no server but a socket that takes no connection
+  const char* failure;  // in the text's failure; nullptr: spoken
+  int endWithin;        // milliseconds: the reply time-out is 2 s
 };
 
 class FakeServerTest : public ::testing::TestWithParam<MisbehaviourCase> {

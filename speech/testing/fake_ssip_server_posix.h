@@ -23,9 +23,9 @@ struct FakeSsipScript {
   };
   End end = End::kAfter;
   std::chrono::milliseconds speakTime{100};  // reply to END, for kAfter and kSplit
-  bool answerSpeak = true;         // false: the data of SPEAK is taken, its reply never sent
-  bool closeMidReply = false;      // SPEAK's reply cut off and the connection closed
-  bool stallAfterFirstSet = false; // after its first SET it answers nothing
+  bool answerSpeak = true;          // false: the data of SPEAK is taken, its reply never sent
+  bool closeMidReply = false;       // SPEAK's reply cut off and the connection closed
+  bool stallAfterFirstSet = false;  // after its first SET it answers nothing
 };
 
 class FakeSsipServer {

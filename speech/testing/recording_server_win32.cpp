@@ -44,7 +44,8 @@ RecordingServer::RecordingServer(const Text& log) : log_("KELVORA_RECORDING_LOG"
 
 RecordingServer::~RecordingServer() {
   for (const wchar_t* clsid : kClasses) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\CLSID\\") + clsid).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER,
+                   (std::wstring(L"Software\\Classes\\CLSID\\") + clsid).c_str());
   }
   for (const Saved& saved : saved_) {
     if (saved.server.empty()) {

@@ -93,7 +93,8 @@ inline void RuntimeContractCheck(const SpeechVoiceFactory& make, bool endsAtOnce
   EXPECT_TRUE(probe.EndsAwait({fourth}, 20000));
   EXPECT_EQ(voice->Pending(), 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));  // a second telling would be in
-  for (int32_t stream : {first, second, third, fourth}) EXPECT_EQ(probe.EndsOf(stream), 1) << stream;
+  for (int32_t stream : {first, second, third, fourth})
+    EXPECT_EQ(probe.EndsOf(stream), 1) << stream;
   voice->Speak(longText, kFlagAsync | kFlagIsNotXml);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));  // under way
   auto start = Clock::now();
