@@ -151,25 +151,51 @@ struct TSpeakerSplit {
   Text display;  // the name "Speak Display Name" says
 };
 
-// Takes the speaker off the front of message: "Display Name (user): message", the "(" within
-// the first 30 characters and user a user name or a legacy name; else "Name: message", the ":"
-// within the first 64 characters.
-TSpeakerSplit SpeakerSplit(Text& message, const TChatOptions& options) {
-  size_t open = message.find(u'(');
-  size_t close = message.find(u"): ");
-  if (options.UseDisplayNames && open != Text::npos && close != Text::npos && open < close &&
-      open < 30) {
-    Text candidate = Trim(TextView(message).substr(open + 1, close - open - 1));
-    if (!UserNameOf(candidate).empty()) {
-      TSpeakerSplit split{candidate, Trim(TextView(message).substr(0, open))};
-      message.erase(0, close + 2);
-      return split;
+// The longest name part a viewer writes, in characters as it wrote them before escaping each ":"
+// as "%3A": a display name (31) with its user name (63) in " (...)", an object's name (63 bytes),
+// a legacy name.
+constexpr size_t kNameLengthMost = 31 + 2 + 63 + 1;
+
+// The characters of a name part as the viewer wrote it: "%3A" one, a surrogate pair one.
+size_t WrittenLength(TextView name) {
+  size_t length = 0;
+  for (size_t i = 0; i < name.size(); ++i, ++length) {
+    if (name.compare(i, 3, u"%3A") == 0) {
+      i += 2;
+    } else if (name[i] >= 0xD800 && name[i] <= 0xDBFF && i + 1 < name.size()) {
+      ++i;
     }
   }
-  size_t colon = message.find(u':');
-  if (colon == Text::npos || colon >= 64) return {};
-  Text name = Trim(TextView(message).substr(0, colon));
-  message.erase(0, colon + 1);
+  return length;
+}
+
+// The end of the name part: the first ":" followed by a blank or by nothing. A ":" in a name is
+// written "%3A", so the message's own colons and parentheses come after it.
+size_t NameEnd(TextView message) {
+  for (size_t colon = message.find(u':'); colon != TextView::npos;
+       colon = message.find(u':', colon + 1)) {
+    if (colon + 1 == message.size() || message[colon + 1] == u' ') return colon;
+  }
+  return TextView::npos;
+}
+
+// Takes the speaker off the front of message, "Name: message", the name part no longer than a
+// viewer writes one. With display names on, a name part that ends in a parenthesised user name
+// ("Display (user.name)", "Display (user)", Firestorm's "Display (First Last)") is that user
+// with that display name.
+TSpeakerSplit SpeakerSplit(Text& message, const TChatOptions& options) {
+  size_t end = NameEnd(message);
+  if (end == Text::npos || WrittenLength(TextView(message).substr(0, end)) > kNameLengthMost) {
+    return {};
+  }
+  Text name = Trim(TextView(message).substr(0, end));
+  message.erase(0, end + 1);
+  size_t open = name.rfind(u'(');
+  if (options.UseDisplayNames && !name.empty() && name.back() == u')' && open != Text::npos &&
+      open > 0) {
+    Text inner = Trim(TextView(name).substr(open + 1, name.size() - open - 2));
+    if (!UserNameOf(inner).empty()) return {inner, Trim(TextView(name).substr(0, open))};
+  }
   return {name, name};
 }
 

@@ -101,24 +101,18 @@ TEST_F(TextTest, SecondLifeChatEntries) {
        {u"[2013/10/14 21:05]  Ann Example (ann.example): Hello"},
        u"Ann Example (ann.example) : Hello",
        Options(0, 0, false)},
-      {"bad candidate falls back to the plain form",
+      {"a display name with parentheses of its own",
        {u"[2013/10/14 21:05]  Ann (Example) (ann.example): Hi"},
-       u"Ann (Example) (ann.example) : Hi"},
+       u"Ann (Example) : Hi"},
       {"capitals fail the user-name rule",
        {u"[2013/10/14 21:05]  Ann Example (Ann.Example): Hi"},
        u"Ann Example (Ann.Example) : Hi"},
-      {"parenthesis at position 30 still counts",
-       {u"[2013/10/14 21:05]  " + Text(28, u'D') + u" (ann.example): Hi"},
-       Text(28, u'D') + u" : Hi"},
-      {"parenthesis at position 31 falls back",
-       {u"[2013/10/14 21:05]  " + Text(29, u'D') + u" (ann.example): Hi"},
-       Text(29, u'D') + u" (ann.example) : Hi"},
-      {"colon at position 64 is a speaker",
-       {u"[2013/10/14 21:05]  " + Text(63, u'n') + u": hi"},
-       Text(63, u'n') + u" : hi"},
-      {"colon at position 65 is no speaker",
-       {u"[2013/10/14 21:05]  " + Text(64, u'n') + u": hi"},
-       u" : " + Text(64, u'n') + u": hi"},
+      {"the longest name part a viewer writes is a speaker",
+       {u"[2013/10/14 21:05]  " + Text(96, u'n') + u"x: hi"},
+       Text(96, u'n') + u"x : hi"},
+      {"a longer one is no speaker",
+       {u"[2013/10/14 21:05]  " + Text(97, u'n') + u"x: hi"},
+       u" : " + Text(97, u'n') + u"x: hi"},
       {"chunk without a timestamp first",
        {u"rest of a long message", u"[2013/10/14 21:06]  Bob Sample (bob.sample): Yo"},
        u" : rest of a long message\r\nBob Sample : Yo"},
@@ -141,6 +135,64 @@ TEST_F(TextTest, SecondLifeChatEntries) {
 }
 
 // Every stamp form the viewers write starts an entry, alone and mixed in one read.
+// A message's own parentheses, colons, links and emotes never move the speaker: the name part
+// ends at the first ": " (a ":" in a name is written "%3A"), and a user name counts only as the
+// whole parenthesised tail of the name part. Both viewers' forms, display names on and off.
+TEST_F(TextTest, MessagesCannotMoveTheSpeaker) {
+  const Text decorated = [] {
+    Text name;  // 31 mathematical bold letters: 62 UTF-16 units, 31 characters
+    for (int i = 0; i < 31; ++i) name += u"\U0001D41A";
+    return name;
+  }();
+  const Text longUser = Text(31, u'a') + u"." + Text(31, u'b');
+  const struct {
+    const char* name;
+    Text line;  // behind the stamp
+    bool displayNames;
+    Text spoken, key;
+  } cases[] = {
+      {"parentheses and a colon in the message", u"Jane Doe (jane.doe): look (at this): ok", true,
+       u"Jane Doe : look (at this): ok", u"jane.doe"},
+      {"legacy name, display names on", u"Jane Doe: look (at this): ok", true,
+       u"Jane Doe : look (at this): ok", u"jane.doe"},
+      {"one-word name", u"Bob: see (my place): now", true, u"Bob : see (my place): now", u"bob"},
+      {"display names off", u"Jane Doe: look (at this): ok", false,
+       u"Jane Doe : look (at this): ok", u"jane.doe"},
+      {"emote", u"Jane Doe: /me points (at it): read", true, u"Jane Doe points (at it): read",
+       u"jane.doe"},
+      {"whisper", u"Jane Doe (jane.doe): whispers: psst (quiet): ok", true,
+       u"Jane Doe : whispers: psst (quiet): ok", u"jane.doe"},
+      {"a link with a port", u"Ann Example (ann.example): see http://example.com:8080/x (here): ok",
+       true, u"Ann Example : see http://example.com:8080/x (here): ok", u"ann.example"},
+      {"Firestorm's legacy name in parentheses", u"Cool Name (Jane Doe): hi (there): x", true,
+       u"Cool Name : hi (there): x", u"jane.doe"},
+      {"a resident", u"Sunny (sunnyday Resident): (hello): there", true, u"Sunny : (hello): there",
+       u"sunnyday"},
+      {"an object with colons in its name",
+       u".%3A%3AKitty%3A%3A. Couture Vendor - Summer Dress Collection 2025 %3A%3A.: Thank you",
+       true, u".::Kitty::. Couture Vendor - Summer Dress Collection 2025 ::. : Thank you",
+       u".::kitty::. couture vendor - summer dress collection 2025 ::."},
+      {"an object that looks like Firestorm's form", u"Dance Ball (Blue Edition): Dance!", true,
+       u"Dance Ball : Dance!", u"blue.edition"},
+      {"a decorated display name with the longest user name",
+       decorated + u" (" + longUser + u"): hi", true, decorated + u" : hi", longUser},
+      {"a message that is only a colon's rest", u"Jane Doe (jane.doe): :)", true, u"Jane Doe : :)",
+       u"jane.doe"},
+  };
+  for (const auto& c : cases) {
+    LineList lines = {u"[2025/11/14 18:05]  " + c.line};
+    std::vector<TChatEntry> entries =
+        SLChatEntriesGet(filter_, lines, Options(0, 0, c.displayNames));
+    ASSERT_EQ(entries.size(), 1u) << c.name;
+    EXPECT_EQ(entries[0].text, c.spoken) << c.name;
+    EXPECT_EQ(entries[0].speaker, c.key) << c.name;
+    // A list line written from the key silences the line.
+    TChatFilter listed;
+    listed.UserList = {c.key};
+    EXPECT_TRUE(SLChatEntriesGet(listed, lines, Options(0, 0, c.displayNames)).empty()) << c.name;
+  }
+}
+
 TEST_F(TextTest, EveryStampFormStartsAnEntry) {
   const Text stamps[] = {
       u"[2025/11/14 18:05]",
