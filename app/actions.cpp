@@ -38,13 +38,13 @@ void TMainFrm::ControlActionRun(TControlAction action) {
       SpeechRepeat();
       break;
     case TControlAction::kMute:
-      LastSpeakerMute();
+      SpeakerHeardMute();
       break;
   }
 }
 
-void TMainFrm::LastSpeakerMute() {
-  Text speaker = SpeechLastSpeaker();
+void TMainFrm::SpeakerHeardMute() {
+  Text speaker = SpeechSpeakerHeard();
   if (speaker.empty() || !MutedSpeakers.insert(speaker).second) return;
   SpeechSpeakerDrop(speaker);
   Text notice = SpokenUserName(speaker) + u" muted.";
@@ -71,11 +71,31 @@ void TMainFrm::RemoteActionTake(const std::string& action) {
   if (std::optional<TControlAction> named = ControlActionNamed(action)) ControlActionRun(*named);
 }
 
+namespace {
+
+// The words of a line without the name said with it ("Ann : hi", "Ann waves").
+Text MessageOf(const TChatLine& line) {
+  if (!line.bare.empty()) return line.bare;
+  TextView text = line.text;
+  if (text.rfind(line.name, 0) == 0) text.remove_prefix(line.name.size());
+  return Trim(text);
+}
+
+// A text with its line breaks and other control characters as blanks, for a title.
+Text ControlsRemoved(Text text) {
+  for (char16_t& c : text) {
+    if (c < u' ' || c == u'\x7F') c = u' ';
+  }
+  return text;
+}
+
+}  // namespace
+
 ui::RemoteState TMainFrm::RemoteStateGet() const {
   ui::RemoteState state{Timer1.Enabled(), SpeechPaused(), SpeechBusy(), {}, {}};
-  if (std::optional<TSpeechEntry> speaking = SpeechSpeaking()) {
-    state.speaker = speaking->speaker.empty() ? Text() : SpokenUserName(speaking->speaker);
-    state.title = speaking->xml ? speaking->plain : speaking->text;
+  if (std::optional<TChatLine> heard = SpeechHeard()) {
+    state.speaker = heard->name;
+    state.title = ControlsRemoved(heard->speaker.empty() ? heard->text : MessageOf(*heard));
     state.title = state.title.substr(0, kRemoteTitleLength);
   }
   return state;

@@ -84,4 +84,30 @@ TEST_F(ActionsTest, MuteSilencesTheLastSpeakerUntilTheNextStart) {
   EXPECT_EQ(Spoken(*platform_).back(), SpeakCall(kSpeakPlain, "Bob : back"));
 }
 
+// Mute while one text holds several speakers' lines: the speaker being heard is muted, exactly
+// that speaker's lines go (in the text being spoken and in the queue), and the others' are still
+// said.
+TEST_F(ActionsTest, MuteSilencesTheSpeakerBeingHeardOnly) {
+  platform_->clock = [this] { return now_; };
+  platform_->secondsPerCharacter = 0.1;
+  TMainFrm& f = MonitoringStarted();
+  ClockTo(100);
+  FileAppend(ChatFile(),
+             "[18:01]  Ann (ann.example): first\n[18:01]  Bob (bob.sample): second\n"
+             "[18:01]  Ann (ann.example): third\n[18:01]  Cat (cat.tester): fourth\n");
+  App().ProcessEventsFor(1100);
+  ClockTo(100.5);  // "Ann : first" is being heard
+  platform_->calls.clear();
+  f.ControlActionRun(TControlAction::kMute);
+  App().ProcessEventsFor(100);
+  for (double t = 101; SpeechBusy() && t < 200; t += 1) {
+    ClockTo(t);
+    App().ProcessEventsFor(20);
+  }
+  EXPECT_EQ(Spoken(*platform_),
+            (std::vector<std::string>{SpeakCall(kSpeakPurge, "."),
+                                      SpeakCall(kSpeakPlain, "Bob : second\r\nCat : fourth"),
+                                      SpeakCall(kSpeakXml, "ann example muted.")}));
+}
+
 }  // namespace

@@ -188,9 +188,11 @@ int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextVi
 
 void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource source,
                            const TChatFileAccess& access) {
-  // A file that is not there yet is read from its start when it appears: all of it is new.
+  // A file that is not there yet is read from its start when it appears: all of it is new. Not
+  // so where its folder is missing too (a network share gone for a moment): that may come back
+  // with old chat, followed from its end.
   if (!access.exists(path)) {
-    state = {0, {}, {}, Text(path)};
+    state = {0, {}, {}, Text(path), !FolderExists(PathFolderOf(path))};
     return;
   }
   state.Path = Text(path);
@@ -213,6 +215,10 @@ namespace {
 TickResult FileTick(TMonitorState& state, TextView path, TChatSource source, LineList& lines,
                     const TChatFileAccess& access, bool final) {
   if (!access.exists(path)) return TickResult::kIdle;
+  if (state.MeasureWhenItAppears) {
+    MasterFileSizeMeasure(state, path, source, access);
+    return TickResult::kReset;
+  }
   int64_t size = access.size(path);
   if (size < 0) return TickResult::kIdle;
   if (size == state.MasterFileSize) {
@@ -259,13 +265,15 @@ Change FileChange(TMonitorState& state, TextView path, TChatSource source, LineL
       }
     }
   }
-  // Only the viewer's next dated file is new from its start. Any other change (the settings
-  // caught half-written, a folder that came and went, a path that flipped away and back) starts
-  // at the file's end, so old chat is never spoken again.
-  TMonitorState next;
-  if (DatedChatFileFollows(old, path)) {
-    next = {0, {}, {}, Text(path)};
-  } else {
+  // Only the viewer's next day's dated file is new from its start (beside the old file: with the
+  // folder gone, today's file is not known to be new). Any other change (dated names just turned
+  // on, the settings caught half-written, a folder that came and went, a path that flipped away
+  // and back) starts at the file's end, so old chat is never spoken again; a file
+  // not there yet is measured when it appears.
+  TMonitorState next{0, {}, {}, Text(path), true};
+  if (oldExists && DatedChatFileFollows(old, path, access.now())) {
+    next.MeasureWhenItAppears = false;
+  } else if (access.exists(path)) {
     MasterFileSizeMeasure(next, path, source, access);
   }
   state = std::move(next);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -27,6 +28,9 @@ struct TMonitorState {
   std::string Tail;
   // The file these describe; empty until one was measured or read.
   Text Path;
+  // The file was not there when it became the one followed, and may come with old chat: it is
+  // measured when it appears, its content then not spoken.
+  bool MeasureWhenItAppears = false;
 };
 
 enum class ChatEncoding { kUtf8, kUtf16Le, kUtf16Be, kAnsi };
@@ -49,6 +53,8 @@ struct TChatFileAccess {
   std::function<int64_t(TextView path)> size = FileSizeGet;
   // Up to count bytes from offset, fewer at the end of the file; throws PlatformError.
   std::function<std::string(TextView path, int64_t offset, size_t count)> read = FileRangeRead;
+  // The time now, whose local day tells a next day's dated file from an old one.
+  std::function<std::time_t()> now = [] { return std::time(nullptr); };
 };
 
 // At most this much of the file is read in one tick (up to the last whole line in it); the rest
@@ -69,7 +75,8 @@ int64_t AppendedLinesLoad(LineList& lines, const TChatFileAccess& access, TextVi
                           std::string& heldBack, bool final = false);
 
 // START: what the chat file holds now will not be spoken; a file that is not there yet will be
-// read from its start when it appears. A file that cannot be measured now keeps the state's size.
+// read from its start when it appears (from its end when its folder is missing too). A file that
+// cannot be measured now keeps the state's size.
 void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource source,
                            const TChatFileAccess& access = {});
 
@@ -78,7 +85,7 @@ void MasterFileSizeMeasure(TMonitorState& state, TextView path, TChatSource sour
 // error: nothing is delivered, the state stays, and the next tick reads those bytes.
 // When path is another file than the state's (the viewer began the next day's dated log), what
 // was appended to the old file is delivered first, its last line whole; then the new file is
-// read from its start when it follows the old one (DatedChatFileFollows), else from its end, as
-// at START.
+// read from its start only when it follows the old one (DatedChatFileFollows), else from its end
+// (a file not there yet: from its end when it appears), so old chat is never spoken again.
 TickResult ChatFileTick(TMonitorState& state, TextView path, TChatSource source,
                         const LinesHandler& deliver, const TChatFileAccess& access = {});

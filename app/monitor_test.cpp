@@ -94,6 +94,83 @@ TEST_F(MonitorTest, PathThatFlipsAwayAndBackReplaysNothing) {
   }
 }
 
+// Old chat is never read again when the file changes: only the next day's dated file beside
+// the old one is read from its start; dated names turned on while old dated files sit in the
+// folder, a dated file of days ago, and a folder gone for a moment all follow from the end.
+TEST_F(MonitorTest, OnlyTheNextDaysFileIsReadFromItsStart) {
+  const std::string said = "[2024/05/01 09:00]  old: said before\n";
+  const std::string fresh = "[2024/05/02 00:01]  new: now\n";
+  auto day = [](int mday) {
+    struct tm t = {};
+    t.tm_year = 2024 - 1900;
+    t.tm_mon = 4;
+    t.tm_mday = mday;
+    t.tm_hour = 12;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+  };
+  const struct {
+    const char* name;
+    const char16_t *from, *to;
+    int today;
+    bool folderGone;  // the log folder is missing at the change, back at the next tick
+    LineList delivered;
+  } cases[] = {
+      {"the next day's file, today", u"chat-2024-05-01.txt", u"chat-2024-05-02.txt", 2, false,
+       {u"[2024/05/01 09:00]  old: said before", u"[2024/05/02 00:01]  new: now"}},
+      {"dated names turned on: the newest dated file", u"chat.txt", u"chat-2024-05-02.txt", 2,
+       false, {u"[2024/05/02 00:01]  new: now"}},
+      {"a dated file of days ago", u"chat-2024-05-01.txt", u"chat-2024-05-02.txt", 9, false,
+       {u"[2024/05/02 00:01]  new: now"}},
+      {"the folder gone for a moment", u"chat-2024-05-01.txt", u"chat-2024-05-02.txt", 2, true,
+       {u"[2024/05/02 00:01]  new: now"}},
+  };
+  for (const auto& c : cases) {
+    TempFolder root;
+    const Text logs = root.Join(u"logs");
+    FolderMake(logs);
+    const Text from = PathJoin(logs, c.from), to = PathJoin(logs, c.to);
+    FileWrite(from, said);
+    TMonitorState state;
+    MasterFileSizeMeasure(state, from, kViewer);
+    FileWrite(to, said);  // what the new file holds when the monitor first looks
+    TChatFileAccess access;
+    access.now = [&] { return day(c.today); };
+    LineList got;
+    auto tick = [&](const Text& path) {
+      ChatFileTick(state, path, kViewer,
+                   [&](const LineList& l) { got.insert(got.end(), l.begin(), l.end()); }, access);
+    };
+    if (c.folderGone) {
+      std::filesystem::rename(std::filesystem::path(logs), std::filesystem::path(logs + u"-away"));
+      tick(to);
+      std::filesystem::rename(std::filesystem::path(logs + u"-away"), std::filesystem::path(logs));
+    }
+    tick(to);
+    FileAppend(to, fresh);
+    tick(to);
+    EXPECT_EQ(got, c.delivered) << c.name;
+  }
+}
+
+// START with the log's folder missing (a network share gone for a moment): when it comes back
+// with old chat, that is not spoken; with the folder there, a chat file that appears is new.
+TEST_F(MonitorTest, StartWithoutTheFolderFollowsTheFileFromItsEnd) {
+  const Text gone = folder_.Join(u"gone/chat.txt");
+  MasterFileSizeMeasure(state_, gone, kViewer);
+  FolderMake(folder_.Join(u"gone"));
+  FileWrite(gone, "[2024/01/01 09:00]  old: said long ago\n");
+  LineList got;
+  auto tick = [&] {
+    ChatFileTick(state_, gone, kViewer,
+                 [&](const LineList& l) { got.insert(got.end(), l.begin(), l.end()); });
+  };
+  tick();
+  FileAppend(gone, "[2024/01/01 10:00]  new: now\n");
+  tick();
+  EXPECT_EQ(got, LineList{u"[2024/01/01 10:00]  new: now"});
+}
+
 TEST_F(MonitorTest, LineEndOnlyGivesOneEmptyLine) {
   FileWrite(path_, "x\n");
   MasterFileSizeMeasure(state_, path_, kViewer);
@@ -419,10 +496,19 @@ class RandomChat {
   }
 
  private:
-  // chat.txt, then the dated files of the days after.
+  // The dated files of the days one after the other.
   Text Path() const {
-    if (file_ == 0) return folder_.Join(u"chat.txt");
     return folder_.Join(AsciiToText("chat-2025-11-" + std::to_string(10 + file_) + ".txt"));
+  }
+  // Today is the day of the file being written.
+  std::time_t Today() const {
+    struct tm day = {};
+    day.tm_year = 2025 - 1900;
+    day.tm_mon = 10;
+    day.tm_mday = 10 + file_;
+    day.tm_hour = 12;
+    day.tm_isdst = -1;
+    return std::mktime(&day);
   }
 
   Text LineMake() {
@@ -502,8 +588,10 @@ class RandomChat {
 
   void Tick() {
     LineList got;
+    TChatFileAccess access;
+    access.now = [this] { return Today(); };
     TickResult result =
-        ChatFileTick(state_, Path(), choice_.source, [&](const LineList& l) { got = l; });
+        ChatFileTick(state_, Path(), choice_.source, [&](const LineList& l) { got = l; }, access);
     tickedSinceWrite_ = true;
     tickedToday_ = true;
     if (result == TickResult::kReset) {

@@ -10,6 +10,7 @@
 
 #include "app/commands.h"
 #include "app/engine_session.h"
+#include "app/speech_lines.h"
 #include "app/settings.h"
 #include "platform/platform.h"
 #include "speech/uSpeechLib.h"
@@ -115,7 +116,7 @@ std::string VoiceShown(const TSpeechPiece& piece, bool autoVoices) {
   if (!autoVoices || !AutoVoiceWanted(piece) || Voices().empty()) {
     return "";
   }
-  TVoiceChoice choice = SpeechAutoVoice(piece.speaker, 0);
+  TVoiceChoice choice = SpeechAutoVoice(piece.speaker, 0, 0);  // the input read at once
   std::string pitch = choice.pitch == 0  ? ""
                       : choice.pitch > 0 ? ", pitch +" + std::to_string(choice.pitch)
                                          : ", pitch " + std::to_string(choice.pitch);
@@ -147,13 +148,15 @@ int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::
     LineList lines = LinesSplit(Utf8ToText(Utf8MarkSkip(InputRead(options.input, in))));
     std::vector<TSpeechPiece> pieces =
         ModeSpeechGet({options.textMode, ChatFilter, options.chat, options.mask}, lines);
-    TLastSpeaker last;
-    NameRepeatApply(pieces, last, 0, options.nameRepeat);
     std::optional<EngineSession> engines;
     if (options.autoVoices) engines.emplace();
+    // NameRepeat as the engine decides it when the lines are spoken, all read at once.
+    TLastHeard last;
     for (const TSpeechPiece& piece : pieces) {
       std::string voice = VoiceShown(piece, options.autoVoices);
-      for (const Text& line : LinesSplit(piece.text)) out << voice << TextToUtf8(line) << '\n';
+      for (const Text& line : LinesSaid(PieceLines(piece), last, 0, options.nameRepeat)) {
+        out << voice << TextToUtf8(line) << '\n';
+      }
     }
     return 0;
   } catch (const std::invalid_argument& e) {

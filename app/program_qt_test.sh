@@ -90,10 +90,14 @@ identity=$(gdbus call --session --dest org.mpris.MediaPlayer2.kelvora \
 [[ $identity == *"KELVORA Pro"* ]] || { echo "Identity: $identity"; exit 1; }
 kill -TERM "$pid"
 wait "$pid" || true
-code=0
-message=$("$exe" skip 2>&1) || code=$?
-if [[ $code -ne 2 || $message != "KELVORA Pro is not running." ]]; then
-  echo "kelvora skip without a window: exit $code, \"$message\""
-  exit 1
-fi
+# Without a window the command says so and nothing else, every time (a message of Qt's at the
+# process's end came in about one run of eight).
+for run in $(seq 40); do
+  code=0
+  message=$("$exe" skip 2>&1) || code=$?
+  if [[ $code -ne 2 || $message != "KELVORA Pro is not running." ]]; then
+    echo "kelvora skip without a window, run $run: exit $code, \"$message\""
+    exit 1
+  fi
+done
 echo "commands, media controls, hotkeys and options: taken by the running window; none running: exit 2"

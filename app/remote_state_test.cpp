@@ -17,8 +17,8 @@ TEST_F(MainFrmTest, MediaControlsShowWhatIsSpokenAndTakeActions) {
   ClockTo(1000);
   App().ProcessEventsFor(100);
   state = ui::RemoteStateGet();
-  EXPECT_EQ(state.speaker, u"ann example");
-  EXPECT_EQ(state.title.rfind(u"Ann : one", 0), 0u) << TextToUtf8(state.title);
+  EXPECT_EQ(state.speaker, u"Ann");
+  EXPECT_EQ(state.title, u"one");
   EXPECT_TRUE(ui::RemoteActionSend("pause"));
   App().ProcessEventsFor(100);
   EXPECT_TRUE(ui::RemoteStateGet().paused);
@@ -28,6 +28,32 @@ TEST_F(MainFrmTest, MediaControlsShowWhatIsSpokenAndTakeActions) {
   EXPECT_TRUE(ui::RemoteActionSend("unknown"));  // taken, and nothing done
   frm_.reset();
   EXPECT_FALSE(ui::RemoteActionSend("skip"));  // no window
+}
+
+// One text of several speakers' lines: the speaker and the words shown follow the line being
+// heard, never the name nor a line break in the title; the tray says the same.
+TEST_F(MainFrmTest, MediaControlsFollowTheLineBeingHeard) {
+  platform_->clock = [this] { return now_; };
+  platform_->secondsPerCharacter = 0.1;
+  TMainFrm& f = MonitoringStarted();
+  ClockTo(100);  // the greeting has ended
+  FileAppend(ChatFile(),
+             "[18:01]  Ann (ann.example): first of two\n[18:01]  Bob (bob.sample): second one\n"
+             "[18:01]  Cat (cat.tester): /me waves\n");
+  App().ProcessEventsFor(1100);
+  const struct {
+    double at;  // seconds into the text "Ann : first of two\r\nBob : second one\r\nCat waves"
+    const char16_t *speaker, *title;
+  } steps[] = {{0.5, u"Ann", u"first of two"}, {2.5, u"Bob", u"second one"},
+               {4.0, u"Cat", u"waves"}};
+  for (const auto& step : steps) {
+    ClockTo(100 + step.at);
+    App().ProcessEventsFor(50);
+    ui::RemoteState state = ui::RemoteStateGet();
+    EXPECT_EQ(state.speaker, step.speaker) << step.at;
+    EXPECT_EQ(state.title, step.title) << step.at;
+    EXPECT_EQ(f.TrayTooltip, u"KELVORA Pro: reading " + Text(step.speaker)) << step.at;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <set>
 
+#include "app/speech_lines.h"
 #include "platform/platform.h"
 #include "speech/runtime/sapi_markup.h"
 #include "speech/uSpeechLib.h"
@@ -129,15 +130,12 @@ TMainFrm::TMainFrm()
   speech.wake = [] { Application::Post(SpeechEventsRun); };
   speech.trouble = [this](const std::string&) { SpeechWarn(); };
   speech.voicesChanged = [this] { VoiceBoxRefill(); };
+  speech.seconds = [this] { return SecondsNow(); };
   SpeechHandlersSet(std::move(speech));
   Application::Dispatch([this] { FormCreate(); });
 }
 
 TMainFrm::~TMainFrm() { SpeechHandlersSet({}); }
-
-double SteadySeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 // --- Creation and destruction ----------------------------------------------------------------
 
@@ -331,10 +329,7 @@ void TMainFrm::Timer1Timer() {
   ChatFileTick(Monitor, TargetFileGet(choice.FileIndex), ChatSourceGet(),
                [this, &choice](const LineList& lines) {
                  Text mask = Edit2.GetText();
-                 std::vector<TSpeechPiece> pieces =
-                     ModeSpeechGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines);
-                 NameRepeatApply(pieces, LastSpeaker, SecondsNow(), NameRepeat);
-                 PiecesSend(pieces);
+                 PiecesSend(ModeSpeechGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines));
                });
   // Not reached when the tick failed: the timer stays off and monitoring ends.
   Timer1.SetEnabled(true);
@@ -343,27 +338,17 @@ void TMainFrm::Timer1Timer() {
 
 void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
   int32_t windowVoice = ComboBox3.ItemIndex();
-  Text text, speaker;
-  TVoiceChoice voice{windowVoice, 0};
-  for (const TSpeechPiece& piece : pieces) {
-    if (MutedSpeakers.contains(piece.speaker)) continue;
-    TVoiceChoice next = VoiceOf(piece, windowVoice);
-    if (!text.empty() && !(next == voice)) {
-      ASAPISend(text, voice, speaker);
-      text.clear();
-    }
-    voice = next;
-    speaker = piece.speaker;
-    text += (text.empty() ? u"" : u"\r\n") + piece.text;
+  auto voiceOf = [&](const TSpeechPiece& piece) { return VoiceOf(piece, windowVoice); };
+  for (TVoicedLines& text : PiecesVoiced(pieces, MutedSpeakers, voiceOf)) {
+    ASAPISend(std::move(text.lines), text.voice);
   }
-  ASAPISend(text, voice, speaker);
 }
 
 TVoiceChoice TMainFrm::VoiceOf(const TSpeechPiece& piece, int32_t windowVoice) const {
   // Voices.txt first; then, with AutoVoices, one picked for the speaker; else the window's.
   if (int32_t own = VoiceFind(piece.voice); own >= 0) return {own, 0};
   if (AutoVoices && AutoVoiceWanted(piece)) {
-    return SpeechAutoVoice(piece.speaker, windowVoice);
+    return SpeechAutoVoice(piece.speaker, windowVoice, SecondsNow());
   }
   return {windowVoice, 0};
 }
@@ -404,7 +389,6 @@ void TMainFrm::AcTimerExecute() {
     bool viewerLog = TypeIndexGet().FileIndex == 1;
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
                    !viewerLog || account.Timestamps, MaxLength};
-    LastSpeaker = {};
     MutedSpeakers.clear();
     ASAPICheck();
     BWListMsg();
@@ -461,12 +445,9 @@ void TMainFrm::LinkLabel1LinkClick(const Text& target) { ShellOpen(target); }
 
 // --- Speaking --------------------------------------------------------------------------------
 
-void TMainFrm::ASAPISend(TextView text) { ASAPISend(text, {ComboBox3.ItemIndex(), 0}); }
-
-void TMainFrm::ASAPISend(TextView text, TVoiceChoice voice, TextView speaker) {
-  if (text.empty()) return;
-  bool taken = SpeechSay(text, voice.voiceIndex, SpinEdit2.Value(), SpinEdit3.Value(),
-                         {MaxQueue, CatchUp}, voice.pitch, speaker);
+void TMainFrm::ASAPISend(std::vector<TChatLine> lines, TVoiceChoice voice) {
+  bool taken = SpeechSayLines(std::move(lines), voice.voiceIndex, SpinEdit2.Value(),
+                              SpinEdit3.Value(), {MaxQueue, CatchUp, NameRepeat}, voice.pitch);
   if (!taken) SpeechWarn();
 }
 

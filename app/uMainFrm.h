@@ -24,9 +24,6 @@ inline constexpr std::array<const char16_t*, 2> EncodingNames = {u"UTF8", u"SJIS
 // How much of the text being spoken the media controls show as its title.
 inline constexpr size_t kRemoteTitleLength = 80;
 
-// Seconds on the steady clock.
-double SteadySeconds();
-
 // How long after a change to the chat file the woken tick reads it: a burst of writes is one read.
 inline constexpr int kWakeDelay = 50;  // milliseconds
 
@@ -109,10 +106,9 @@ class TMainFrm {
   int32_t NameRepeat = 0;   // Setup.ini [Options]: seconds a repeated name is left out
   bool AutoVoices = false;  // Setup.ini [Options]: a voice for each speaker
   Text HotkeySkip, HotkeyPause, HotkeyRepeat, HotkeyMute;  // Setup.ini [Options]
-  TLastSpeaker LastSpeaker;      // whose entry was sent last, for NameRepeat
   std::set<Text> MutedSpeakers;  // speakers' keys silenced by Mute until the next START
   // The window's clock for NameRepeat, in seconds (steady; the tests may set their own).
-  std::function<double()> SecondsNow = SteadySeconds;
+  std::function<double()> SecondsNow = SpeechSteadySeconds;
   Text VoiceName;                     // Setup.ini [Options]: the chosen voice by name
   std::vector<Text> DialogEncodings;  // the open-file dialog's encoding choices
 
@@ -132,9 +128,8 @@ class TMainFrm {
   void SettingsDefault();
   void SettingsLoad();
   void SettingsSave();
-  void ASAPISend(TextView text);
-  // speaker: the key of the text's last entry's speaker (for Mute).
-  void ASAPISend(TextView text, TVoiceChoice voice, TextView speaker = {});
+  // Queues chat lines in a voice with the window's volume and rate, under the [Options] limits.
+  void ASAPISend(std::vector<TChatLine> lines, TVoiceChoice voice);
   // Queues a notice as markup, spoken as plain text when the voice refuses markup; false when
   // there is no voice.
   bool ASAPISendXml(TextView xml, TextView plain);
@@ -208,10 +203,12 @@ class TMainFrm {
   // else nothing.
   void ChatWatchUpdate();
   void IntervalSet(int seconds);
-  // Speaks a tick's pieces, consecutive ones of the same voice and pitch as one text.
+  // Speaks a tick's pieces, consecutive ones of the same voice and pitch as one text, each line
+  // with its speaker.
   void PiecesSend(const std::vector<TSpeechPiece>& pieces);
-  // The speaker of the last chat spoken is silenced until the next START, with a short notice.
-  void LastSpeakerMute();
+  // The speaker being heard (else the one heard last) is silenced until the next START, with a
+  // short notice.
+  void SpeakerHeardMute();
   // The voice a piece is spoken in.
   TVoiceChoice VoiceOf(const TSpeechPiece& piece, int32_t windowVoice) const;
 };

@@ -376,9 +376,10 @@ TEST_F(MainFrmTest, AutoVoicesGiveEachSpeakerAVoiceAndPitch) {
   }
   EXPECT_EQ(voiceAndPitch,
             (std::vector<std::string>{
-                "SetVoice 0", SpeakCall(kSpeakPlain, "Ann : one"),  // pitch 0: as set before
-                "SetVoice 0", "SetPitch 1", SpeakCall(kSpeakPlain, "Bob : two"), "SetVoice 1",
-                "SetPitch 2", SpeakCall(kSpeakPlain, "Carl : three"), "SetVoice 0", "SetPitch 0",
+                "SetVoice 1", "SetPitch -3", SpeakCall(kSpeakPlain, "Ann : one"), "SetVoice 1",
+                "SetPitch 1", SpeakCall(kSpeakPlain, "Bob : two"), "SetVoice 0",
+                "SetPitch 0",  // Carl's own pick, and the notice's window voice
+                SpeakCall(kSpeakPlain, "Carl : three"), "SetVoice 0",
                 SpeakCall(kSpeakPlain, "Second Life : a notice")}));
   EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(kSpeakPlain, "Dana : four")});
 }

@@ -30,18 +30,29 @@ void TSpeechEngine::HandlersSet(TSpeechHandlers handlers) {
 
 bool TSpeechEngine::Open() {
   goneTold_.clear();
+  autoVoices_.Clear();
   return catalog_.Open(
       [inbox = inbox_](int engine, const SpeechEvent& event) { inbox->Push(engine, event); });
 }
 
 // --- Speaking one text at a time ---------------------------------------------------------------
 
-void TSpeechEngine::Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& slot) {
+Text TSpeechEngine::Said(const TSpeechEntry& entry, std::vector<size_t>& starts) {
+  starts.clear();
+  if (entry.lines.empty()) return entry.text;
+  // After lines passed over the conversation has a gap: names are said again.
+  if (entry.passedOver > 0) lastHeard_ = {};
+  std::vector<Text> said = LinesSaid(entry.lines, lastHeard_, handlers_.seconds(), entry.nameRepeat);
+  return ChatTextBuild(entry.passedOver, said, starts);
+}
+
+void TSpeechEngine::Start(const TSpeechEntry& entry, const TVoiceEntry& listed,
+                          TEngineSlot& slot) {
   if (!slot.voice || !slot.tokens) throw SpeechError("no runtime for the voice");
   slot.voice->SetVoice(slot.tokens->Item(listed.index));
   // Behind (lines were passed over before it), the lines after a text's first wait too.
-  int32_t waiting =
-      queue_.WaitingLines() + (entry.passedOver > 0 ? std::max(entry.lines - 1, 0) : 0);
+  auto lines = static_cast<int32_t>(entry.lines.size());
+  int32_t waiting = queue_.WaitingLines() + (entry.passedOver > 0 ? std::max(lines - 1, 0) : 0);
   int32_t rate = SpeechCatchUpRate(entry.rate, entry.catchUp, waiting);
   slot.voice->SetVolume(entry.volume);
   slot.voice->SetRate(rate);
@@ -49,19 +60,20 @@ void TSpeechEngine::Start(const TSpeechEntry& entry, const TVoiceEntry& listed, 
     slot.voice->SetPitch(entry.pitch);
     slot.pitch = entry.pitch;
   }
+  std::vector<size_t> starts;
+  Text spoken = Said(entry, starts);
   int32_t stream = 0;
-  Text spoken = entry.text;
   try {
-    stream = slot.voice->Speak(entry.text, entry.xml ? kSpeakXml : kSpeakPlain);
+    stream = slot.voice->Speak(spoken, entry.xml ? kSpeakXml : kSpeakPlain);
   } catch (const SpeechError&) {
     if (!entry.xml || entry.plain.empty()) throw;
     spoken = entry.plain;
     stream = slot.voice->Speak(entry.plain, kSpeakPlain);
   }
   auto engine = static_cast<int>(&slot - catalog_.Slots().data());
-  Clock::time_point deadline =
-      Clock::now() + 2 * SpeechExpectedDuration(spoken, rate) + handlers_.endGrace;
-  speaking_ = TSpeaking{engine, stream, deadline, entry};
+  Clock::time_point now = Clock::now();
+  Clock::time_point deadline = now + 2 * SpeechExpectedDuration(spoken, rate) + handlers_.endGrace;
+  speaking_ = TSpeaking{engine, stream, now, deadline, rate, entry, std::move(starts)};
   if (!entry.notice) lastChat_ = entry;
   if (!watch_) watch_ = std::make_unique<TDeadlineWatch>(inbox_);
   watch_->Arm(deadline);
@@ -200,23 +212,64 @@ bool TSpeechEngine::Repeat() {
   TSpeechEntry again = *lastChat_;
   again.passedOver = 0;
   again.catchUp = 0;
-  again.lines = 0;  // said again, not waiting chat the limit may pass over
-  again.notice = true;
+  again.nameRepeat = 0;  // said again whole, every name with it
+  again.notice = true;   // said again, not waiting chat the limit may pass over
   queue_.PushFront(std::move(again));
   GoOn();
   return true;
 }
 
-std::optional<TSpeechEntry> TSpeechEngine::Speaking() const {
+size_t TSpeechEngine::HeardIndex() {
+  const std::vector<size_t>& starts = speaking_->starts;
+  if (starts.empty()) return 0;
+  TEngineSlot& slot = catalog_.Slots()[static_cast<size_t>(speaking_->engine)];
+  std::optional<int32_t> told = slot.voice ? slot.voice->SpokenPosition(speaking_->stream)
+                                           : std::nullopt;
+  size_t position = 0;
+  if (told) {
+    position = static_cast<size_t>(std::max(*told, 0));
+  } else {
+    // Reckoned from the time: characters at the rate spoken.
+    std::chrono::duration<double> elapsed = Clock::now() - speaking_->started;
+    position = static_cast<size_t>(elapsed.count() * SpeechCharactersPerSecond(speaking_->rate));
+  }
+  auto after = std::upper_bound(starts.begin(), starts.end(), position);
+  return after == starts.begin() ? 0 : static_cast<size_t>(after - starts.begin()) - 1;
+}
+
+std::optional<TChatLine> TSpeechEngine::Heard() {
   if (!speaking_) return std::nullopt;
-  return speaking_->entry;
+  const TSpeechEntry& entry = speaking_->entry;
+  if (entry.lines.empty()) return TChatLine{{}, {}, entry.xml ? entry.plain : entry.text, {}};
+  return entry.lines[HeardIndex()];
+}
+
+Text TSpeechEngine::SpeakerHeard() {
+  if (speaking_ && !speaking_->entry.lines.empty()) {
+    return speaking_->entry.lines[HeardIndex()].speaker;
+  }
+  return lastHeard_.speaker;
 }
 
 void TSpeechEngine::SpeakerDrop(TextView speaker) {
   queue_.SpeakerDrop(speaker);
-  if (speaking_ && !speaking_->entry.notice && speaking_->entry.speaker == speaker) {
-    SpeakingStop();
+  if (speaking_ && !speaking_->entry.lines.empty()) {
+    const std::vector<TChatLine>& lines = speaking_->entry.lines;
+    size_t heard = HeardIndex();
+    auto theirs = [&](const TChatLine& line) { return line.speaker == speaker; };
+    if (std::any_of(lines.begin() + static_cast<ptrdiff_t>(heard), lines.end(), theirs)) {
+      // The rest of the text without their lines: the line being heard again from its start
+      // when it is another's.
+      TSpeechEntry rest = speaking_->entry;
+      rest.passedOver = 0;
+      size_t from = heard + (lines[heard].speaker == speaker ? 1 : 0);
+      rest.lines.assign(lines.begin() + static_cast<ptrdiff_t>(from), lines.end());
+      std::erase_if(rest.lines, theirs);
+      SpeakingStop();
+      if (!rest.lines.empty()) queue_.PushFront(std::move(rest));
+    }
   }
+  if (lastHeard_.speaker == speaker) lastHeard_ = {};
   GoOn();
 }
 
@@ -266,4 +319,28 @@ void TSpeechEngine::Release() {
   voicesChanged_ = false;
   paused_ = false;
   lastChat_.reset();
+  lastHeard_ = {};
+  autoVoices_.Clear();
+}
+
+// --- AutoVoices --------------------------------------------------------------------------------
+
+std::vector<int32_t> TSpeechEngine::VoicesAlike(int32_t windowVoice) {
+  const std::vector<TVoiceEntry>& voices = catalog_.List();
+  int32_t volume = 0, rate = 0;
+  catalog_.Clamp(windowVoice, volume, rate);
+  const auto own = static_cast<size_t>(windowVoice);
+  std::vector<int32_t> alike;
+  for (size_t i = 0; i < voices.size(); ++i) {
+    if (voices[i].Version == voices[own].Version &&
+        catalog_.LanguageOf(i) == catalog_.LanguageOf(own)) {
+      alike.push_back(static_cast<int32_t>(i));
+    }
+  }
+  return alike;
+}
+
+TVoiceChoice TSpeechEngine::AutoVoice(TextView key, int32_t windowVoice, double now) {
+  if (catalog_.List().empty()) return {windowVoice, 0};
+  return autoVoices_.Pick(key, VoicesAlike(windowVoice), now);
 }

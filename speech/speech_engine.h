@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "speech/auto_voice.h"
 #include "speech/speech_inbox.h"
 #include "speech/speech_queue.h"
 #include "speech/uSpeechLib.h"
@@ -34,9 +35,12 @@ class TSpeechEngine {
   void Resume();
   bool Paused() const { return paused_; }
   bool Repeat();
-  std::optional<TSpeechEntry> Speaking() const;
-  Text LastSpeaker() const { return lastChat_ ? lastChat_->speaker : Text(); }
+  std::optional<TChatLine> Heard();
+  Text SpeakerHeard();
   void SpeakerDrop(TextView speaker);
+  TVoiceChoice AutoVoice(TextView key, int32_t windowVoice, double now);
+  // The voices of the window voice's engine and language (indices into the list).
+  std::vector<int32_t> VoicesAlike(int32_t windowVoice);
   bool Wait(int32_t milliseconds);
   void VoicesAwait(int32_t milliseconds);
   void Close();
@@ -47,8 +51,10 @@ class TSpeechEngine {
   struct TSpeaking {
     int engine;
     int32_t stream;
-    std::chrono::steady_clock::time_point deadline;
-    TSpeechEntry entry;  // as it was handed on, for Pause and Repeat
+    std::chrono::steady_clock::time_point started, deadline;
+    int32_t rate;                // as spoken, catching up included
+    TSpeechEntry entry;          // as it was handed on, for Pause and Repeat
+    std::vector<size_t> starts;  // where each of its lines begins in the text spoken
   };
 
   void Pump();
@@ -64,12 +70,18 @@ class TSpeechEngine {
   void OverdueEnd();
   void Trouble(TEngineSlot& slot, const std::string& reason);
   void VoiceGone(const TVoiceId& voice);
+  // The text to speak for an entry: a notice's own; a chat text's lines as said now (NameRepeat),
+  // after the note of the lines passed over; starts gets where each line begins.
+  Text Said(const TSpeechEntry& entry, std::vector<size_t>& starts);
+  // The line of the text being spoken that is being heard (its index in the entry's lines).
+  size_t HeardIndex();
 
   TVoiceCatalog catalog_;
   TSpeechQueue queue_;
   std::optional<TSpeaking> speaking_;
   bool paused_ = false;
   std::optional<TSpeechEntry> lastChat_;  // the chat text spoken last, for Repeat
+  TLastHeard lastHeard_;                  // NameRepeat's, and Mute's when nothing is spoken
   TSpeechHandlers handlers_;
   std::shared_ptr<TSpeechInbox> inbox_ = std::make_shared<TSpeechInbox>();
   std::unique_ptr<TDeadlineWatch> watch_;
@@ -78,6 +90,7 @@ class TSpeechEngine {
   bool voicesChanged_ = false;
   // Voices whose texts were dropped because they are gone, told once until they come back.
   std::set<TVoiceId> goneTold_;
+  TAutoVoices autoVoices_;  // the session's picks
 };
 
 // The module's engine, which the functions of uSpeechLib.h work on.

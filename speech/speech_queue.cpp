@@ -5,32 +5,15 @@
 
 namespace {
 
-constexpr char16_t kLineBreak[] = u"\r\n";
-
-int32_t LinesOf(TextView text) {
-  int32_t lines = 1;
-  for (size_t at = text.find(kLineBreak); at != TextView::npos;
-       at = text.find(kLineBreak, at + 2)) {
-    ++lines;
-  }
-  return lines;
-}
-
-// Takes the first line off a chat entry; true when it held no other.
-bool FirstLineTake(TSpeechEntry& entry) {
-  size_t end = entry.text.find(kLineBreak);
-  if (end == Text::npos) return true;
-  entry.text.erase(0, end + 2);
-  --entry.lines;
-  return false;
-}
+bool IsChat(const TSpeechEntry& e) { return !e.notice; }
 
 }  // namespace
 
 void TSpeechQueue::Add(TSpeechEntry entry, int32_t maxWaiting) {
-  if (!entry.notice) entry.lines = LinesOf(entry.text);
   if (maxWaiting > 0 && !entry.notice) {
-    while (WaitingLines() + entry.lines > maxWaiting) OldestLineDrop(entry);
+    while (WaitingLines() + static_cast<int32_t>(entry.lines.size()) > maxWaiting) {
+      OldestLineDrop(entry);
+    }
   }
   entries_.push_back(std::move(entry));
 }
@@ -38,17 +21,16 @@ void TSpeechQueue::Add(TSpeechEntry entry, int32_t maxWaiting) {
 // Passes over the oldest waiting chat line, the added text's own first line when none waits
 // (a limit keeps at least its last line); the chat text after it will say how many were.
 void TSpeechQueue::OldestLineDrop(TSpeechEntry& added) {
-  auto oldest = std::find_if(entries_.begin(), entries_.end(),
-                             [](const TSpeechEntry& e) { return !e.notice; });
+  auto oldest = std::find_if(entries_.begin(), entries_.end(), IsChat);
   if (oldest == entries_.end()) {
     ++added.passedOver;
-    FirstLineTake(added);
+    added.lines.erase(added.lines.begin());
     return;
   }
   ++oldest->passedOver;
-  if (!FirstLineTake(*oldest)) return;
-  auto next = std::find_if(std::next(oldest), entries_.end(),
-                           [](const TSpeechEntry& e) { return !e.notice; });
+  oldest->lines.erase(oldest->lines.begin());
+  if (!oldest->lines.empty()) return;
+  auto next = std::find_if(std::next(oldest), entries_.end(), IsChat);
   (next == entries_.end() ? added : *next).passedOver += oldest->passedOver;
   entries_.erase(oldest);
 }
@@ -56,34 +38,60 @@ void TSpeechQueue::OldestLineDrop(TSpeechEntry& added) {
 std::optional<TSpeechEntry> TSpeechQueue::Next() {
   if (entries_.empty()) return std::nullopt;
   TSpeechEntry& front = entries_.front();
-  bool othersWait = std::any_of(std::next(entries_.begin()), entries_.end(),
-                                [](const TSpeechEntry& e) { return !e.notice; });
-  TSpeechEntry next = front;
+  bool othersWait = std::any_of(std::next(entries_.begin()), entries_.end(), IsChat);
   // Behind other chat a text goes a line at a time, so that the limit can still pass over the
   // rest of it for what is newer.
-  if (!front.notice && othersWait && front.lines > 1) {
-    size_t end = front.text.find(kLineBreak);
-    next.text = front.text.substr(0, end);
-    next.lines = 1;
-    FirstLineTake(front);
-    front.passedOver = 0;
-  } else {
+  if (front.notice || !othersWait || front.lines.size() <= 1) {
+    TSpeechEntry next = std::move(front);
     entries_.pop_front();
+    return next;
   }
-  if (next.passedOver > 0) next.text = PassedOverNote(next.passedOver) + u" " + next.text;
+  TSpeechEntry next = front;
+  next.lines.assign(front.lines.begin(), front.lines.begin() + 1);
+  front.lines.erase(front.lines.begin());
+  front.passedOver = 0;
   return next;
 }
 
 void TSpeechQueue::PushFront(TSpeechEntry entry) { entries_.push_front(std::move(entry)); }
 
 void TSpeechQueue::SpeakerDrop(TextView speaker) {
-  std::erase_if(entries_, [&](const TSpeechEntry& e) { return !e.notice && e.speaker == speaker; });
+  for (TSpeechEntry& entry : entries_) {
+    std::erase_if(entry.lines, [&](const TChatLine& line) { return line.speaker == speaker; });
+  }
+  std::erase_if(entries_, [](const TSpeechEntry& e) { return e.text.empty() && e.lines.empty(); });
 }
 
 int32_t TSpeechQueue::WaitingLines() const {
   int32_t lines = 0;
-  for (const TSpeechEntry& entry : entries_) lines += entry.lines;
+  for (const TSpeechEntry& entry : entries_) {
+    if (!entry.notice) lines += static_cast<int32_t>(entry.lines.size());
+  }
   return lines;
+}
+
+std::vector<Text> LinesSaid(const std::vector<TChatLine>& lines, TLastHeard& last, double now,
+                            int32_t seconds) {
+  std::vector<Text> said;
+  for (const TChatLine& line : lines) {
+    bool again = seconds > 0 && !line.speaker.empty() && line.speaker == last.speaker &&
+                 now - last.at <= seconds && !line.bare.empty();
+    said.push_back(again ? line.bare : line.text);
+    last = {line.speaker, now};
+  }
+  return said;
+}
+
+Text ChatTextBuild(int32_t passedOver, const std::vector<Text>& said,
+                   std::vector<size_t>& offsets) {
+  Text text = passedOver > 0 ? PassedOverNote(passedOver) + u" " : Text();
+  offsets.clear();
+  for (size_t i = 0; i < said.size(); ++i) {
+    if (i > 0) text += u"\r\n";
+    offsets.push_back(text.size());
+    text += said[i];
+  }
+  return text;
 }
 
 Text PassedOverNote(int32_t lines) {

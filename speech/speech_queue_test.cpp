@@ -7,12 +7,29 @@
 
 namespace {
 
-TSpeechEntry Chat(TextView text) { return {Text(text), {}, false, false, {5, u"V"}, 100, 0}; }
+// A chat text of lines "speaker:words" (or just "words") joined by CR LF.
+TSpeechEntry Chat(TextView text) {
+  TSpeechEntry entry{{}, {}, false, false, {5, u"V"}, 100, 0};
+  for (const Text& line : LinesSplit(text)) {
+    size_t colon = line.find(u':');
+    Text speaker = colon == Text::npos ? Text() : line.substr(0, colon);
+    entry.lines.push_back({speaker, speaker, line, line.substr(colon + 1)});
+  }
+  return entry;
+}
 TSpeechEntry Notice(TextView text) { return {Text(text), {}, true, true, {5, u"V"}, 100, 0}; }
+
+std::string Said(const TSpeechEntry& entry) {
+  if (entry.lines.empty()) return TextToUtf8(entry.text);
+  std::vector<Text> said;
+  for (const TChatLine& line : entry.lines) said.push_back(line.text);
+  std::vector<size_t> offsets;
+  return TextToUtf8(ChatTextBuild(entry.passedOver, said, offsets));
+}
 
 std::vector<std::string> Drain(TSpeechQueue& queue) {
   std::vector<std::string> texts;
-  while (auto next = queue.Next()) texts.push_back(TextToUtf8(next->text));
+  while (auto next = queue.Next()) texts.push_back(Said(*next));
   return texts;
 }
 
@@ -73,10 +90,58 @@ TEST(SpeechQueue, NoticesGoWholeAndChatALineAtATimeBehindOtherChat) {
   EXPECT_TRUE(notice->notice);
   auto line = queue.Next();
   ASSERT_TRUE(line);
-  EXPECT_EQ(line->text, u"x");
+  EXPECT_EQ(Said(*line), "x");
   EXPECT_EQ(queue.WaitingLines(), 2);
   queue.Clear();
   EXPECT_FALSE(queue.Next());
+}
+
+// Split a line at a time, each line keeps its own speaker; dropping a speaker takes exactly that
+// speaker's lines, wherever they stand, and a text left without lines.
+TEST(SpeechQueue, LinesKeepTheirSpeakers) {
+  TSpeechQueue queue;
+  queue.Add(Chat(u"ann:hi\r\nbob:yo\r\nann:there"), 0);
+  queue.Add(Chat(u"cat:meow\r\nann:bye"), 0);
+  queue.Add(Chat(u"ann:only ann"), 0);
+  auto first = queue.Next();
+  ASSERT_TRUE(first);
+  ASSERT_EQ(first->lines.size(), 1u);
+  EXPECT_EQ(first->lines[0].speaker, u"ann");
+  queue.SpeakerDrop(u"ann");
+  EXPECT_EQ(queue.WaitingLines(), 2);
+  EXPECT_EQ(Drain(queue), (std::vector<std::string>{"bob:yo", "cat:meow"}));
+}
+
+// NameRepeat: a speaker's next line within the time goes without the name; an emote, a line
+// without a speaker and a speaker between all keep or bring back the name.
+TEST(SpeechQueue, LinesSaidWithoutTheNameOfTheSpeakerHeardLast) {
+  auto said = [](const char16_t* speaker, const char16_t* name, const char16_t* message) {
+    return TChatLine{speaker, name, Text(name) + u" : " + message, message};
+  };
+  const struct {
+    double at;
+    TChatLine line;
+    const char16_t* expected;
+  } steps[] = {
+      {0, said(u"ann", u"Ann", u"one"), u"Ann : one"},
+      {10, said(u"ann", u"Ann", u"two"), u"two"},
+      {39, said(u"ann", u"Ann", u"three"), u"three"},  // within 30 s of "two"
+      {39, {u"ann", u"Ann", u"Ann waves", {}}, u"Ann waves"},
+      {40, said(u"ann", u"Ann", u"four"), u"four"},
+      {80, said(u"ann", u"Ann", u"late"), u"Ann : late"},
+      {81, said(u"bob", u"Bob", u"hi"), u"Bob : hi"},
+      {82, said(u"ann", u"Ann", u"back"), u"Ann : back"},
+      {83, {{}, {}, u"The region restarts", {}}, u"The region restarts"},
+      {84, said(u"ann", u"Ann", u"after"), u"Ann : after"},
+  };
+  TLastHeard last;
+  for (const auto& step : steps) {
+    EXPECT_EQ(LinesSaid({step.line}, last, step.at, 30), std::vector<Text>{step.expected})
+        << step.at;
+  }
+  TLastHeard never;
+  EXPECT_EQ(LinesSaid({said(u"ann", u"Ann", u"a"), said(u"ann", u"Ann", u"b")}, never, 0, 0),
+            (std::vector<Text>{u"Ann : a", u"Ann : b"}));
 }
 
 }  // namespace

@@ -43,14 +43,24 @@ void SpeechClose() { SpeechEngine().Close(); }
 
 void SpeechRelease() { SpeechEngine().Release(); }
 
-bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, TQueueLimits limits,
-               int32_t pitch, TextView speaker) {
-  if (text.empty()) return !Voices().empty();
-  TSpeechEntry entry = EntryOf(text, volume, rate);
+bool SpeechSayLines(std::vector<TChatLine> lines, int32_t voiceIndex, int32_t volume,
+                    int32_t rate, TQueueLimits limits, int32_t pitch) {
+  if (lines.empty()) return !Voices().empty();
+  TSpeechEntry entry = EntryOf({}, volume, rate);
+  entry.lines = std::move(lines);
   entry.catchUp = std::max(limits.catchUp, 0);
+  entry.nameRepeat = std::max(limits.nameRepeat, 0);
   entry.pitch = std::clamp(pitch, -10, 10);
-  entry.speaker = Text(speaker);
   return SpeechEngine().Add(std::move(entry), voiceIndex, limits.maxWaiting);
+}
+
+bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
+               TQueueLimits limits, int32_t pitch) {
+  std::vector<TChatLine> lines;
+  if (!text.empty()) {
+    for (Text& line : LinesSplit(text)) lines.push_back({{}, {}, std::move(line), {}});
+  }
+  return SpeechSayLines(std::move(lines), voiceIndex, volume, rate, limits, pitch);
 }
 
 bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t volume,
@@ -73,9 +83,9 @@ bool SpeechPaused() { return SpeechEngine().Paused(); }
 
 bool SpeechRepeat() { return SpeechEngine().Repeat(); }
 
-Text SpeechLastSpeaker() { return SpeechEngine().LastSpeaker(); }
+std::optional<TChatLine> SpeechHeard() { return SpeechEngine().Heard(); }
 
-std::optional<TSpeechEntry> SpeechSpeaking() { return SpeechEngine().Speaking(); }
+Text SpeechSpeakerHeard() { return SpeechEngine().SpeakerHeard(); }
 
 void SpeechSpeakerDrop(TextView speaker) { SpeechEngine().SpeakerDrop(speaker); }
 
@@ -91,6 +101,15 @@ int32_t SpeechGetRate(int32_t voiceIndex) {
 
 bool SpeechWait(int32_t milliseconds) { return SpeechEngine().Wait(milliseconds); }
 
+TVoiceChoice SpeechAutoVoice(TextView speakerKey, int32_t windowVoice, double now) {
+  return SpeechEngine().AutoVoice(speakerKey, windowVoice, now);
+}
+
+TVoiceChoice SpeechAutoVoiceOwn(TextView speakerKey, int32_t windowVoice) {
+  if (Voices().empty()) return {windowVoice, 0};
+  return AutoVoiceOwn(speakerKey, SpeechEngine().VoicesAlike(windowVoice));
+}
+
 void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate) {
   SpeechEngine().Catalog().Clamp(voiceIndex, volume, rate);
 }
@@ -99,7 +118,13 @@ int32_t SpeechCatchUpRate(int32_t rate, int32_t catchUp, int32_t waitingLines) {
   return std::min(rate + std::min(catchUp, waitingLines), std::max(rate, 10));
 }
 
+double SpeechSteadySeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double SpeechCharactersPerSecond(int32_t rate) { return kCharactersPerSecond * std::pow(1.1, rate); }
+
 std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate) {
-  double seconds = static_cast<double>(text.size()) / (kCharactersPerSecond * std::pow(1.1, rate));
+  double seconds = static_cast<double>(text.size()) / SpeechCharactersPerSecond(rate);
   return std::chrono::milliseconds(std::lround(seconds * 1000));
 }

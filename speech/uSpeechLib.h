@@ -32,6 +32,9 @@ inline constexpr int32_t kSpeakPlain = kFlagAsync | kFlagIsNotXml;
 inline constexpr int32_t kSpeakXml = kFlagAsync | kFlagIsXml;
 inline constexpr int32_t kSpeakPurge = kFlagAsync | kFlagPurgeBeforeSpeak;
 
+// Seconds on the steady clock.
+double SpeechSteadySeconds();
+
 // How the engine reaches its owner. The runtimes report from threads of their own; wake brings
 // that to the owner's thread, which then calls SpeechEventsRun.
 struct TSpeechHandlers {
@@ -45,6 +48,8 @@ struct TSpeechHandlers {
   std::function<void()> voicesChanged;
   // A text whose end does not come counts as done after twice its expected time and this.
   std::chrono::milliseconds endGrace{5000};
+  // The clock NameRepeat reads, in seconds (steady unless a test sets its own).
+  std::function<double()> seconds = SpeechSteadySeconds;
 };
 void SpeechHandlersSet(TSpeechHandlers handlers);
 // On the owner's thread: takes in what the runtimes reported and speaks the next text.
@@ -73,18 +78,24 @@ void SpeechRelease();
 
 // How chat keeps up at a busy place.
 struct TQueueLimits {
-  // With maxWaiting > 0, no more than that many chat lines (the CR LF pieces of the texts) wait:
-  // the oldest are passed over, and the line spoken next begins with a short note of how many.
+  // With maxWaiting > 0, no more than that many chat lines wait: the oldest are passed over, and
+  // the line spoken next begins with a short note of how many.
   int32_t maxWaiting = 0;
   // While chat lines wait, a chat text is spoken a rate step faster per waiting line, up to this
   // many steps (never above the fastest rate); 0: never faster.
   int32_t catchUp = 0;
+  // Seconds: a line whose speaker is the one heard last, within this time, is said without the
+  // name (decided when it is spoken, after the limit has passed lines over); 0: always named.
+  int32_t nameRepeat = 0;
 };
-// Queues chat text (never parsed as markup) for the voice at that index of Voices, at a pitch
-// (-10..10) around the voice's own; speaker: the key of its last entry's speaker, for
-// SpeechLastSpeaker. False when there is no voice.
+// Queues chat (never parsed as markup) for the voice at that index of Voices, at a pitch
+// (-10..10) around the voice's own: its lines, each with its speaker. False when there is no
+// voice.
+bool SpeechSayLines(std::vector<TChatLine> lines, int32_t voiceIndex, int32_t volume,
+                    int32_t rate, TQueueLimits limits = {}, int32_t pitch = 0);
+// The same for a text of no speaker, its CR LF lines as lines.
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
-               TQueueLimits limits = {}, int32_t pitch = 0, TextView speaker = {});
+               TQueueLimits limits = {}, int32_t pitch = 0);
 // Queues a notice, never passed over: the markup, or the plain text when the voice refuses
 // markup; false when there is no voice.
 bool SpeechSayNotice(TextView xml, TextView plain, int32_t voiceIndex, int32_t volume,
@@ -98,13 +109,17 @@ void SpeechPurge();
 void SpeechPause();
 void SpeechResume();
 bool SpeechPaused();
-// Repeat: the chat text spoken last is spoken again, next; false when there is none.
+// Repeat: the chat text spoken last is spoken again, next, its lines named and without a note of
+// lines passed over; false when there is none.
 bool SpeechRepeat();
-// The speaker (key) of the chat text spoken last; empty when none.
-Text SpeechLastSpeaker();
-// The text being spoken now (nothing when none).
-std::optional<TSpeechEntry> SpeechSpeaking();
-// Drops the speaker's waiting chat, and stops it when it is being spoken.
+// What is being heard now: the line of the chat text being spoken that the runtime has got to
+// (reported by the runtime, else reckoned from the time and the rate), a notice as one line of no
+// speaker; nothing when nothing is spoken.
+std::optional<TChatLine> SpeechHeard();
+// The speaker being heard now, else the one heard last; empty when none.
+Text SpeechSpeakerHeard();
+// Drops the speaker's lines from the queue and from the text being spoken (which goes on with the
+// others' lines after the one being heard).
 void SpeechSpeakerDrop(TextView speaker);
 // What the engine of that voice holds now; 0 when there are no voices.
 int32_t SpeechGetVolume(int32_t voiceIndex);
@@ -114,22 +129,33 @@ int32_t SpeechGetRate(int32_t voiceIndex);
 bool SpeechWait(int32_t milliseconds);
 // Brings the voice index, the volume (0..100) and the rate (-10..10) into range.
 void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate);
-// A voice for a speaker of their own (AutoVoices): one of the voices of the window voice's engine
-// and language, and a pitch (-4..4), both picked by a stable hash of the speaker's key (FNV-1a
-// of its UTF-8), the same on every run and platform.
 struct TVoiceChoice {
   int32_t voiceIndex;
   int32_t pitch;
   bool operator==(const TVoiceChoice&) const = default;
 };
-TVoiceChoice SpeechAutoVoice(TextView speakerKey, int32_t windowVoice);
+// How long a speaker counts as heard for AutoVoices' clashes.
+inline constexpr double kAutoVoiceRecentSeconds = 300;
+// A voice for a speaker of their own (AutoVoices): one of the voices of the window voice's engine
+// and language, and a pitch (-4..4). The speaker's own pick comes from a stable hash of their key
+// (the same on every run and platform); when it would sound like the pick of a speaker heard in
+// the last few minutes (the same voice, pitches less than 3 steps apart) and another choice is
+// free, the speaker gets the first free one instead, for the rest of the session. A speaker keeps
+// the pick the session gave them. now: seconds on the caller's clock, when the speaker is heard.
+TVoiceChoice SpeechAutoVoice(TextView speakerKey, int32_t windowVoice, double now);
+// The speaker's own pick, before any clash: what every run gives them.
+TVoiceChoice SpeechAutoVoiceOwn(TextView speakerKey, int32_t windowVoice);
 // The 32-bit FNV-1a hash of the bytes.
 uint32_t Fnv1a(std::string_view bytes);
+// murmur3's finaliser: every bit of the result depends on every bit of h.
+uint32_t Fmix32(uint32_t h);
 // The language a voice's "Language" attribute names, as far as voices are told apart by it:
 // "en" for "en-us" and "en-GB", the primary language of a SAPI language id ("409;9" and "809"
 // alike).
 Text LanguageBaseOf(TextView language);
 
+// Characters a voice says in a second at a rate.
+double SpeechCharactersPerSecond(int32_t rate);
 // How long a text is expected to take at a rate: what its end is waited for is reckoned from.
 std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate);
 // The rate a text is spoken at: its own, a step faster per waiting chat line up to catchUp

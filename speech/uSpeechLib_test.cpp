@@ -367,6 +367,39 @@ TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingLines) {
   EXPECT_EQ(PassedOverNote(1), u"1 line passed over.");
 }
 
+// NameRepeat is decided when a line is spoken, after the limit has passed lines over: the line
+// after a passed-over note always names its speaker; a line of the speaker heard just before
+// goes without. Repeat says the last text again whole: every name, no stale note.
+TEST_F(VoiceEngineTest, NamesDecidedWhenSpokenAndRepeatWithoutTheNote) {
+  double now = 0;
+  sapi5_->clock = [&] { return now; };
+  sapi5_->secondsPerCharacter = 1;
+  TSpeechHandlers handlers = Handlers();
+  handlers.seconds = [&] { return now; };
+  SpeechHandlersSet(handlers);
+  Open({}, {u"S0"});
+  auto advance = [&](double to) {
+    now = to;
+    sapi5_->ClockAdvanced();
+    SpeechEventsRun();
+  };
+  auto line = [](const char16_t* speaker, const char16_t* name, const char16_t* words) {
+    return std::vector<TChatLine>{{speaker, name, Text(name) + u" : " + words, words}};
+  };
+  const TQueueLimits limits{1, 0, 30};
+  SpeechSayLines(line(u"bob", u"Bob", u"x"), 0, 100, 0, limits);  // spoken at once
+  SpeechSayLines(line(u"ann", u"Ann", u"a"), 0, 100, 0, limits);  // waits
+  SpeechSayLines(line(u"ann", u"Ann", u"b"), 0, 100, 0, limits);  // passes "a" over
+  advance(10);
+  SpeechSayLines(line(u"ann", u"Ann", u"c"), 0, 100, 0, limits);
+  for (double t = 20; SpeechBusy(); t += 10) advance(t);
+  EXPECT_EQ(Spoken(*sapi5_),
+            (std::vector<std::string>{"Bob : x", "1 line passed over. Ann : b", "c"}));
+  EXPECT_TRUE(SpeechRepeat());
+  for (double t = 200; SpeechBusy(); t += 10) advance(t);
+  EXPECT_EQ(Spoken(*sapi5_).back(), "Ann : c");
+}
+
 // Catching up: while chat lines wait, each chat text is spoken a rate step faster per waiting
 // line, up to the catch-up and never above 10; with the queue empty the window's rate is back;
 // notices keep it.
@@ -410,44 +443,129 @@ TEST_F(VoiceEngineTest, CatchUpSpeaksFasterWhileLinesWait) {
 
 // AutoVoices: the pick is a stable hash of the speaker's key, the same on every run and platform:
 // among the voices of the window voice's engine and language, and a pitch.
-TEST_F(VoiceEngineTest, AutoVoiceIsAStableHashOverVoicesOfTheSameLanguage) {
+// A speaker's own pick: the same on every run and platform, among the voices of the window
+// voice's engine and language, from the mixed hash of their key.
+TEST_F(VoiceEngineTest, AutoVoiceOwnIsAStableHashOverVoicesOfTheSameLanguage) {
   sapi5_->voiceLanguages = {u"en-us", u"en-GB", u"en", u"de"};
   Open({u"P0"}, {u"S0", u"S1", u"S2", u"S3"});
   EXPECT_EQ(Fnv1a("ann.example"), 0xddeeb0fcu);
+  EXPECT_EQ(Fmix32(0xddeeb0fcu), 0x9bc7674fu);
   const struct {
     const char16_t* key;
+    int32_t window;
     TVoiceChoice choice;  // over S0, S1, S2 (Voices 1..3): S3 speaks another language
   } cases[] = {
-      {u"ann.example", {3, 1}}, {u"bob.sample", {2, 2}},   {u"jane.doe", {3, -2}},
-      {u"carl", {1, -2}},       {u"\u82B1\u5B50", {3, 3}}, {u"object name", {3, -1}},
+      {u"ann.example", 1, {2, -3}},
+      {u"bob.sample", 1, {3, 1}},
+      {u"jane.doe", 1, {3, 0}},
+      {u"carl", 1, {2, -1}},
+      {u"\u82B1\u5B50", 1, {3, 2}},
+      {u"object name", 1, {2, -3}},
+      // With one voice of the language, the pitch alone tells speakers apart.
+      {u"ann.example", 4, {4, -3}},
+      {u"bob.sample", 4, {4, 1}},
+      // An engine whose voices tell no language: the voices of that engine.
+      {u"carl", 0, {0, -1}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(SpeechAutoVoice(c.key, 1), c.choice) << TextToUtf8(c.key);
+    EXPECT_EQ(SpeechAutoVoiceOwn(c.key, c.window), c.choice) << TextToUtf8(c.key);
   }
-  // With one voice of the language, the pitch alone tells speakers apart.
-  EXPECT_EQ(SpeechAutoVoice(u"ann.example", 4), (TVoiceChoice{4, 4}));
-  EXPECT_EQ(SpeechAutoVoice(u"bob.sample", 4), (TVoiceChoice{4, -3}));
-  // An engine whose voices tell no language: the voices of that engine.
-  EXPECT_EQ(SpeechAutoVoice(u"carl", 0), (TVoiceChoice{0, 2}));
 }
 
-// Over many speakers the picks spread evenly over voices and pitches (a chi-square bound).
-TEST_F(VoiceEngineTest, AutoVoicesSpreadSpeakers) {
-  sapi5_->voiceLanguages = {u"en-us", u"en-gb", u"en-029"};
-  Open({}, {u"S0", u"S1", u"S2"});
-  std::mt19937 random(5);
-  std::map<std::pair<int32_t, int32_t>, int> counts;
-  const int speakers = 1000;
-  for (int i = 0; i < speakers; ++i) {
-    std::string key;
-    for (int c = 0; c < 8; ++c) key += static_cast<char>('a' + random() % 26);
-    ++counts[{SpeechAutoVoice(Utf8ToText(key), 0).voiceIndex,
-              SpeechAutoVoice(Utf8ToText(key), 0).pitch}];
+// Names as residents have them: first names and last names, families of names, one-letter
+// differences.
+std::vector<Text> ResidentNames() {
+  const char* firsts[] = {"ann",   "bob",  "cat",    "jane",   "john",   "kim",   "lee",   "max",
+                          "mia",   "noah", "olivia", "emma",   "liam",   "sofia", "lucas", "luna",
+                          "mateo", "zoe",  "leo",    "ella",   "sam",    "alex",  "nina",  "omar",
+                          "yuki",  "hana", "sven",   "ingrid", "pierre", "chloe"};
+  const char* lasts[] = {"example", "sample",    "tester",    "doe",       "smith",    "resident",
+                         "garcia",  "muller",    "rossi",     "tanaka",    "kowalski", "nguyen",
+                         "silva",   "jansen",    "dubois",    "moon",      "starfall", "rhiano",
+                         "vortane", "kelvin",    "mirabella", "ashbourne", "quinn",    "fairey",
+                         "sparrow", "lane",      "skye",      "wolf",      "rain",     "frost",
+                         "stone",   "blackwood", "snow"};
+  std::vector<Text> names;
+  for (const char* first : firsts) {
+    for (const char* last : lasts) names.push_back(AsciiToText(std::string(first) + "." + last));
   }
-  EXPECT_EQ(counts.size(), 27u);  // 3 voices x 9 pitches
-  double expected = speakers / 27.0, chiSquare = 0;
+  return names;
+}
+
+// Over real-looking names the own picks spread evenly over voices and pitches (a chi-square
+// bound), and names a letter apart land on the same voice no more often than chance would have
+// them.
+TEST_F(VoiceEngineTest, AutoVoiceOwnPicksSpreadResidentNames) {
+  std::vector<Text> eight(8, u"en");
+  sapi5_->voiceLanguages = eight;
+  Open({}, {u"S0", u"S1", u"S2", u"S3", u"S4", u"S5", u"S6", u"S7"});
+  std::map<std::pair<int32_t, int32_t>, int> counts;
+  int sameVoice = 0, pairs = 0;
+  for (const Text& name : ResidentNames()) {
+    TVoiceChoice own = SpeechAutoVoiceOwn(name, 0);
+    ++counts[{own.voiceIndex, own.pitch}];
+    for (Text variant : {name + u"2", name.substr(0, name.size() - 1) + u"z", u"x" + name}) {
+      sameVoice += SpeechAutoVoiceOwn(variant, 0).voiceIndex == own.voiceIndex;
+      ++pairs;
+    }
+  }
+  double expected = static_cast<double>(ResidentNames().size()) / 72, chiSquare = 0;
+  EXPECT_EQ(counts.size(), 72u);  // 8 voices x 9 pitches
   for (const auto& [pick, n] : counts) chiSquare += (n - expected) * (n - expected) / expected;
-  EXPECT_LT(chiSquare, 54.1);  // 26 degrees of freedom, p = 0.001
+  EXPECT_LT(chiSquare, 112.3);           // 71 degrees of freedom, p = 0.001
+  EXPECT_LT(sameVoice, pairs * 2 / 10);  // chance: one in eight
+}
+
+// Speakers heard within a few minutes of each other never sound alike while a free choice
+// exists: not the same voice unless their pitches are 3 steps apart. A pick a clash forced lasts
+// for the session; a speaker alone in a new session has their own pick back.
+TEST_F(VoiceEngineTest, AutoVoicesOfSpeakersHeardTogetherSoundApart) {
+  std::vector<Text> eight(8, u"en");
+  sapi5_->voiceLanguages = eight;
+  Open({}, {u"S0", u"S1", u"S2", u"S3", u"S4", u"S5", u"S6", u"S7"});
+  auto apart = [](const TVoiceChoice& a, const TVoiceChoice& b) {
+    return a.voiceIndex != b.voiceIndex || std::abs(a.pitch - b.pitch) >= 3;
+  };
+  const std::vector<std::vector<Text>> conversations = {
+      {u"ann.example", u"bob.sample", u"cat.tester"},
+      {u"jane.doe", u"jane.does", u"janedoe", u"jan.doe", u"june.doe", u"john.doe", u"jade.doe",
+       u"jane.doe2"},
+      {u"bob.sample", u"bob.sampla", u"bob.sampl", u"bob.samples", u"rob.sample", u"bobsample"},
+      [] {  // a busy club: 16 people (each voice holds two 3 pitches apart, wherever they are)
+        std::vector<Text> names = ResidentNames();
+        std::vector<Text> club;
+        for (size_t i = 0; i < names.size() && club.size() < 16; i += 37) club.push_back(names[i]);
+        return club;
+      }(),
+  };
+  double session = 0;
+  for (const std::vector<Text>& names : conversations) {
+    SpeechClose();
+    SpeechOpen();  // a new session
+    session += 10000;
+    std::vector<TVoiceChoice> picks;
+    for (size_t i = 0; i < names.size(); ++i) {
+      picks.push_back(SpeechAutoVoice(names[i], 0, session + static_cast<double>(i)));
+    }
+    EXPECT_EQ(picks[0], SpeechAutoVoiceOwn(names[0], 0));
+    for (size_t i = 0; i < picks.size(); ++i) {
+      for (size_t j = 0; j < i; ++j) {
+        EXPECT_TRUE(apart(picks[i], picks[j]))
+            << TextToUtf8(names[i]) << " sounds like " << TextToUtf8(names[j]);
+      }
+      // Heard again later in the session: the same pick, forced or not.
+      EXPECT_EQ(SpeechAutoVoice(names[i], 0, session + 1000), picks[i]);
+    }
+  }
+  // Speakers heard minutes apart do not clash: each has their own pick.
+  SpeechClose();
+  SpeechOpen();
+  for (size_t i = 0; i < 6; ++i) {
+    const Text& name = conversations[2][i];
+    EXPECT_EQ(SpeechAutoVoice(name, 0, 1000.0 * static_cast<double>(i)),
+              SpeechAutoVoiceOwn(name, 0))
+        << TextToUtf8(name);
+  }
 }
 
 TEST(LanguageBase, TagsAndSapiLanguageIds) {

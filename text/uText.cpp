@@ -216,8 +216,8 @@ std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView ent
   if (message.empty() || SpeakerSilenced(filter, key)) return std::nullopt;
   Text name =
       options.NameMode != 0 ? SpokenUserName(speaker.written) : NameUnescaped(speaker.display);
-  if (emote) return TChatEntry{key, name + (message[0] == u'\'' ? u"" : u" ") + message, {}};
-  return TChatEntry{key, name + u" : " + message, message};
+  if (emote) return TChatEntry{key, name, name + (message[0] == u'\'' ? u"" : u" ") + message, {}};
+  return TChatEntry{key, name, name + u" : " + message, message};
 }
 
 }  // namespace
@@ -252,16 +252,6 @@ std::vector<TChatEntry> SLChatEntriesGet(const TChatFilter& filter, const LineLi
 
 bool AutoVoiceWanted(const TSpeechPiece& piece) {
   return !piece.speaker.empty() && !IsViewerNoticeSpeaker(piece.speaker);
-}
-
-void NameRepeatApply(std::vector<TSpeechPiece>& pieces, TLastSpeaker& last, double now,
-                     int32_t seconds) {
-  for (TSpeechPiece& piece : pieces) {
-    bool again = seconds > 0 && !piece.speaker.empty() && piece.speaker == last.speaker &&
-                 now - last.at <= seconds;
-    if (again && !piece.bare.empty()) piece.text = piece.bare;
-    last = {piece.speaker, now};
-  }
 }
 
 Text SLChatTextGet(const TChatFilter& filter, const LineList& lines, const TChatOptions& options) {
@@ -299,7 +289,8 @@ std::vector<TSpeechPiece> ModeSpeechGet(const TTextRequest& request, const LineL
       for (TChatEntry& entry : SLChatEntriesGet(filter, lines, request.options)) {
         auto voice = filter.SpeakerVoices.find(entry.speaker);
         pieces.push_back({voice == filter.SpeakerVoices.end() ? Text() : voice->second,
-                          std::move(entry.text), std::move(entry.speaker), std::move(entry.bare)});
+                          std::move(entry.text), std::move(entry.speaker), std::move(entry.bare),
+                          std::move(entry.name)});
       }
       return pieces;
     }

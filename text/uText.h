@@ -135,6 +135,7 @@ Text StampTextGet(const TChatFilter& filter, const LineList& lines);
 // One spoken entry of text mode 1.
 struct TChatEntry {
   Text speaker;  // the speaker's key (SpeakerKey); empty for none
+  Text name;     // the name as said ("Speak Display Name" or "Speak User Name")
   Text text;     // "name : message"; an emote "name waves", "name's hat"
   Text bare;     // the message without the name; empty for an emote, whose name it needs
 };
@@ -176,20 +177,12 @@ struct TSpeechPiece {
   Text text;
   Text speaker = {};  // the speaker's key (mode 1); empty for none
   Text bare = {};     // the text without the speaker's name (mode 1 messages, not emotes)
+  Text name = {};     // the speaker's name as said (mode 1)
 };
 
-// The speaker of the last piece spoken, and when (seconds on the caller's clock).
-struct TLastSpeaker {
-  Text speaker;
-  double at = 0;
-};
 // Whether a piece may speak in a voice of its speaker's own (AutoVoices): it has a speaker, and
 // not the viewer's notices.
 bool AutoVoiceWanted(const TSpeechPiece& piece);
-// NameRepeat: with seconds > 0, a piece whose speaker is the last one's, within that many
-// seconds of it, is spoken without the name; every piece becomes the last.
-void NameRepeatApply(std::vector<TSpeechPiece>& pieces, TLastSpeaker& last, double now,
-                     int32_t seconds);
 
 // What to speak for a tick's lines in the request's mode: in mode 1 a piece per entry (with its
 // speaker's voice), in the others one piece. Empty when nothing is to be said.

@@ -718,39 +718,4 @@ TEST_F(TextTest, ListNotice) {
             u"");
 }
 
-// NameRepeat: a speaker's next piece within the time goes without the name; an emote, a piece
-// without a speaker and a speaker between all keep or bring back the name.
-TEST(NameRepeat, LeavesTheNameOutOnlyForTheSameSpeakerInTime) {
-  struct Step {
-    double at;
-    TSpeechPiece piece;
-    const char16_t* expected;
-  };
-  auto said = [](const char16_t* speaker, const char16_t* name, const char16_t* message) {
-    return TSpeechPiece{{}, Text(name) + u" : " + message, speaker, message};
-  };
-  const Step steps[] = {
-      {0, said(u"ann", u"Ann", u"one"), u"Ann : one"},
-      {10, said(u"ann", u"Ann", u"two"), u"two"},
-      {39, said(u"ann", u"Ann", u"three"), u"three"},  // within 30 s of "two"
-      {39, {{}, u"Ann waves", u"ann", {}}, u"Ann waves"},
-      {40, said(u"ann", u"Ann", u"four"), u"four"},
-      {80, said(u"ann", u"Ann", u"late"), u"Ann : late"},
-      {81, said(u"bob", u"Bob", u"hi"), u"Bob : hi"},
-      {82, said(u"ann", u"Ann", u"back"), u"Ann : back"},
-      {83, {{}, u"The region restarts", {}, {}}, u"The region restarts"},
-      {84, said(u"ann", u"Ann", u"after"), u"Ann : after"},
-  };
-  TLastSpeaker last;
-  for (const Step& step : steps) {
-    std::vector<TSpeechPiece> pieces = {step.piece};
-    NameRepeatApply(pieces, last, step.at, 30);
-    EXPECT_EQ(pieces[0].text, step.expected) << step.at;
-  }
-  TLastSpeaker never;
-  std::vector<TSpeechPiece> twice = {said(u"ann", u"Ann", u"a"), said(u"ann", u"Ann", u"b")};
-  NameRepeatApply(twice, never, 0, 0);
-  EXPECT_EQ(twice[1].text, u"Ann : b");
-}
-
 }  // namespace

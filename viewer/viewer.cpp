@@ -290,10 +290,13 @@ Text NewestDatedChatFileGet(TextView folder) {
   return newest.empty() ? newest : PathJoin(folder, newest);
 }
 
-bool DatedChatFileFollows(TextView previous, TextView next) {
+bool DatedChatFileFollows(TextView previous, TextView next, std::time_t now) {
   Text previousFolder = PathFolderPart(previous), nextFolder = PathFolderPart(next);
   TextView previousName = previous.substr(previousFolder.size());
   TextView nextName = next.substr(nextFolder.size());
-  return previousFolder == nextFolder && IsDatedChatFileName(nextName) &&
-         (!IsDatedChatFileName(previousName) || nextName > previousName);
+  // The names sort as their days do.
+  constexpr std::time_t kDay = 24 * 60 * 60;
+  return previousFolder == nextFolder && IsDatedChatFileName(previousName) &&
+         IsDatedChatFileName(nextName) && nextName > previousName &&
+         nextName >= DatedChatFileName(now - kDay);
 }

@@ -101,6 +101,7 @@ Text DatedChatFileName(std::time_t when);
 bool IsDatedChatFileName(TextView name);
 // The newest dated chat file in folder, by the date in its name; empty when there is none.
 Text NewestDatedChatFileGet(TextView folder);
-// Whether next is a dated chat file the viewer begins after previous in the same folder: a later
-// day's, or the first dated file after chat.txt.
-bool DatedChatFileFollows(TextView previous, TextView next);
+// Whether next is the dated chat file the viewer begins after previous, so that all it holds is
+// new: both dated files of the same folder, next's day after previous's, and not older than the
+// day before today (now's local day).
+bool DatedChatFileFollows(TextView previous, TextView next, std::time_t now);

@@ -187,13 +187,35 @@ TEST(DatedChatFiles, NamesAndWhatFollowsWhat) {
                                u"chat-2025-11-09.txt.bak", u"chat-abcd-11-09.txt"}) {
     EXPECT_FALSE(IsDatedChatFileName(name)) << TextToUtf8(name);
   }
-  Text a = PathJoin(u"logs", u"chat-2025-11-14.txt"), b = PathJoin(u"logs", u"chat-2025-11-15.txt");
-  EXPECT_TRUE(DatedChatFileFollows(a, b));
-  EXPECT_FALSE(DatedChatFileFollows(b, a));
-  EXPECT_FALSE(DatedChatFileFollows(a, a));
-  EXPECT_TRUE(DatedChatFileFollows(PathJoin(u"logs", u"chat.txt"), b));
-  EXPECT_FALSE(DatedChatFileFollows(a, PathJoin(u"other", u"chat-2025-11-15.txt")));
-  EXPECT_FALSE(DatedChatFileFollows(a, PathJoin(u"logs", u"chat.txt")));
+  auto noon = [](int day) {
+    struct tm t = {};
+    t.tm_year = 2025 - 1900;
+    t.tm_mon = 10;
+    t.tm_mday = day;
+    t.tm_hour = 12;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+  };
+  const Text a = PathJoin(u"logs", u"chat-2025-11-14.txt");
+  const Text b = PathJoin(u"logs", u"chat-2025-11-15.txt");
+  const struct {
+    const char* name;
+    Text previous, next;
+    int today;
+    bool follows;
+  } cases[] = {
+      {"the next day's, today", a, b, 15, true},
+      {"the next day's, a day later", a, b, 16, true},
+      {"the next day's, two days later: old", a, b, 17, false},
+      {"an earlier day's", b, a, 15, false},
+      {"the same file", a, a, 15, false},
+      {"after chat.txt (dated names just on)", PathJoin(u"logs", u"chat.txt"), b, 15, false},
+      {"another folder's", a, PathJoin(u"other", u"chat-2025-11-15.txt"), 15, false},
+      {"back to chat.txt", a, PathJoin(u"logs", u"chat.txt"), 15, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DatedChatFileFollows(c.previous, c.next, noon(c.today)), c.follows) << c.name;
+  }
   struct tm day = {};
   day.tm_year = 2025 - 1900;
   day.tm_mon = 0;

@@ -14,6 +14,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "platform/platform.h"
 #include "speech/runtime/posix_runtimes.h"
@@ -57,6 +58,9 @@ struct EspeakVoiceInfo {
 
 struct Job {
   std::string text;
+  // For plain text: the UTF-16 offset of each character (espeak-ng counts its word positions in
+  // characters); empty for markup.
+  std::vector<int32_t> offsets;
   bool phonemes;
   std::string voice;
   int32_t rate;
@@ -119,21 +123,38 @@ class EspeakEngine {
     wake_.notify_all();
   }
 
-  // Stops the current text and drops the queue; every dropped text is told ended.
+  // Stops the current text and drops the queue; the dropped texts and the one stopped are told
+  // ended now (the worker tells the stopped one no more).
   void Purge() {
     std::deque<Job> dropped;
+    std::shared_ptr<EventsRelay> stoppedEvents;
+    int32_t stopped = 0;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       dropped.swap(queue_);
+      if (busy_) {
+        stoppedEvents = busy_->events;
+        stopped = std::exchange(busy_, nullptr)->stream;
+      }
       ++generation_;
       wake_.notify_all();
     }
+    if (stoppedEvents) stoppedEvents->Tell({SpeechEvent::Kind::kTextEnded, stopped, {}});
     for (const Job& job : dropped) JobEnded(job, {});
   }
 
   int32_t Pending() {
     std::lock_guard<std::mutex> lock(mutex_);
     return static_cast<int32_t>(queue_.size()) + (busy_ ? 1 : 0);
+  }
+
+  // The UTF-16 offset of the word being said in the stream's text, as far as synthesis has got.
+  std::optional<int32_t> SpokenPosition(const EventsRelay* events, int32_t stream) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (heard_.events != events || heard_.stream != stream || heard_.offset < 0) {
+      return std::nullopt;
+    }
+    return heard_.offset;
   }
 
  private:
@@ -210,7 +231,8 @@ class EspeakEngine {
       if (stop_) break;
       Job job = std::move(queue_.front());
       queue_.pop_front();
-      busy_ = true;
+      busy_ = &job;
+      heard_ = {job.events.get(), job.stream, -1};
       uint64_t generation = generation_;
       lock.unlock();
       std::string failure = startFailure_;
@@ -220,9 +242,10 @@ class EspeakEngine {
       }
       if (failure.empty()) Synthesise(job, generation);
       lock.lock();
-      busy_ = false;
+      bool told = busy_ == nullptr;  // by a purge
+      busy_ = nullptr;
       lock.unlock();
-      JobEnded(job, std::move(failure));
+      if (!told) JobEnded(job, std::move(failure));
       lock.lock();
       // The device drains only when no next text comes soon, and never under the lock.
       if (!wake_.wait_for(lock, kDeviceLinger, [this] { return stop_ || !queue_.empty(); })) {
@@ -252,7 +275,7 @@ class EspeakEngine {
     espeak_SetParameter(espeakPITCH, EspeakPitch(job.pitch), 0);
     std::unique_ptr<WavWriter> wav;
     if (!job.wavFolder.empty()) wav = std::make_unique<WavWriter>(job.wavFolder, sampleRate_);
-    current_ = {wav.get(), generation};
+    current_ = {wav.get(), generation, &job};
     if (!wav && stream_ && Pa_IsStreamStopped(stream_) == 1) Pa_StartStream(stream_);
     unsigned flags = espeakCHARS_UTF8 | (job.phonemes ? espeakPHONEMES : 0);
     espeak_Synth(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, this);
@@ -291,10 +314,24 @@ class EspeakEngine {
     return true;
   }
 
+  // The last word the samples reach, as an offset in the job's text.
+  void WordsHeard(const espeak_EVENT* events) {
+    const std::vector<int32_t>& offsets = current_.job->offsets;
+    int32_t offset = -1;
+    for (const espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+      auto character = static_cast<size_t>(e->text_position - 1);
+      if (e->type == espeakEVENT_WORD && character < offsets.size()) offset = offsets[character];
+    }
+    if (offset < 0) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    heard_.offset = offset;
+  }
+
   static int Samples(short* samples, int count, espeak_EVENT* events) {
     auto* self = static_cast<EspeakEngine*>(events ? events->user_data : nullptr);
     if (!self) return 0;
     if (self->Purged()) return 1;
+    self->WordsHeard(events);
     if (samples && count > 0) {
       if (self->current_.wav) {
         self->current_.wav->Write(samples, count);
@@ -308,6 +345,13 @@ class EspeakEngine {
   struct Current {
     WavWriter* wav = nullptr;
     uint64_t generation = 0;
+    const Job* job = nullptr;
+  };
+  // Where the text being synthesised has got.
+  struct Heard {
+    const EventsRelay* events = nullptr;  // whose stream
+    int32_t stream = 0;
+    int32_t offset = -1;
   };
 
   std::mutex mutex_;
@@ -318,7 +362,8 @@ class EspeakEngine {
   int sampleRate_ = 0;
   std::vector<EspeakVoiceInfo> voices_;
   std::deque<Job> queue_;
-  bool busy_ = false;
+  Job* busy_ = nullptr;  // the worker's job being synthesised, until its end is told
+  Heard heard_;
   bool stop_ = false;
   std::atomic<uint64_t> generation_{0};
   // The worker's alone.
@@ -327,6 +372,16 @@ class EspeakEngine {
   PaStream* stream_ = nullptr;
   std::thread worker_;
 };
+
+// The UTF-16 offset of each character of the text.
+std::vector<int32_t> CharacterOffsets(TextView text) {
+  std::vector<int32_t> offsets;
+  for (size_t i = 0; i < text.size(); ++i) {
+    offsets.push_back(static_cast<int32_t>(i));
+    if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size()) ++i;
+  }
+  return offsets;
+}
 
 Text WavFolderGet() {
   const char* folder = std::getenv("KELVORA_WAV_DIR");
@@ -360,11 +415,14 @@ class EspeakVoice : public NamedVoice {
     if ((flags & kFlagPurgeBeforeSpeak) && text == u".") return 0;
     bool xml = (flags & kFlagIsXml) != 0;
     std::string body = xml ? SapiXmlToEspeak(text) : TextToUtf8(text);
-    engine.Enqueue({std::move(body), xml, Voice(), Rate(), Volume(), Pitch(), WavFolderGet(),
-                    ++stream_, events_});
+    engine.Enqueue({std::move(body), xml ? std::vector<int32_t>() : CharacterOffsets(text), xml,
+                    Voice(), Rate(), Volume(), Pitch(), WavFolderGet(), ++stream_, events_});
     return stream_;
   }
   int32_t Pending() override { return EspeakEngine::Get().Pending(); }
+  std::optional<int32_t> SpokenPosition(int32_t stream) override {
+    return EspeakEngine::Get().SpokenPosition(events_.get(), stream);
+  }
 
  private:
   std::shared_ptr<EventsRelay> events_;

@@ -94,6 +94,17 @@ class EspeakTest : public ::testing::Test {
 
 TEST_F(EspeakTest, KeepsTheRuntimeContract) { RuntimeContractCheck(EspeakVoiceCreate); }
 
+// espeak-ng's word events tell how far a text has got: as its UTF-16 offset, across lines and
+// characters outside the basic plane; another stream's position is not this one's.
+TEST_F(EspeakTest, WordEventsTellHowFarATextHasGot) {
+  const Text text = u"\U0001D412ara here\r\nBob : yo there";
+  int32_t stream = voice_->Speak(text, kSpeakPlain);
+  streams_.push_back(stream);
+  ASSERT_TRUE(Done(20000));
+  EXPECT_EQ(voice_->SpokenPosition(stream), static_cast<int32_t>(text.find(u"there")));
+  EXPECT_EQ(voice_->SpokenPosition(stream + 1), std::nullopt);
+}
+
 TEST_F(EspeakTest, ListsVoicesByName) {
   auto tokens = voice_->GetVoices(u"", u"");
   ASSERT_GT(tokens->Count(), 10);

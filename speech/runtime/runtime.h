@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -73,6 +74,9 @@ class SpeechVoice {
   virtual int32_t Speak(TextView text, int32_t flags) = 0;
   // Texts taken by Speak whose end has not been told yet: 0 when the voice is silent.
   virtual int32_t Pending() = 0;
+  // How far the voice has got in the text of that stream: the UTF-16 offset, in the text Speak
+  // took, of the word being said; nothing when the runtime cannot tell.
+  virtual std::optional<int32_t> SpokenPosition(int32_t /*stream*/) { return std::nullopt; }
   // A runtime that lists its voices in the background: whether the list GetVoices gave has
   // changed since, and whether the listing is still going on.
   virtual bool VoicesChanged() { return false; }

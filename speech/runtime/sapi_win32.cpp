@@ -133,9 +133,11 @@ class ComVoice : public SpeechVoice {
   int32_t Speak(TextView text, int32_t flags) override {
     long stream = 0;
     Text pitched;
+    size_t wrapping = 0;
     // SAPI takes a pitch only as markup: a text at another pitch is wrapped in it.
     if (pitch_ != 0 && !(flags & kFlagPurgeBeforeSpeak)) {
       pitched = SapiPitchWrapped(text, (flags & kFlagIsXml) != 0, pitch_);
+      wrapping = pitched.find(u'>') + 1;
       text = pitched;
       flags = (flags & ~kFlagIsNotXml) | kFlagIsXml;
     }
@@ -149,12 +151,26 @@ class ComVoice : public SpeechVoice {
       std::lock_guard<std::mutex> lock(mutex_);
       inFlight_.push_back(static_cast<int32_t>(stream));
     }
+    wrapping_ = {static_cast<int32_t>(stream), static_cast<int32_t>(wrapping)};
     SetEvent(armed_);
     return static_cast<int32_t>(stream);
   }
   int32_t Pending() override {
     std::lock_guard<std::mutex> lock(mutex_);
     return static_cast<int32_t>(inFlight_.size());
+  }
+  // The voice's status: the word it says in the stream it speaks (a wrapped text's markup in
+  // front of it taken off; its escapes are a few characters at most).
+  std::optional<int32_t> SpokenPosition(int32_t stream) override {
+    Com<ISpeechVoiceStatus> status;
+    LONG current = 0, position = 0;
+    if (FAILED(voice_->get_Status(status.Out())) ||
+        FAILED(status->get_CurrentStreamNumber(&current)) || current != stream ||
+        FAILED(status->get_InputWordPosition(&position))) {
+      return std::nullopt;
+    }
+    int32_t wrapping = wrapping_.first == stream ? wrapping_.second : 0;
+    return std::max<int32_t>(static_cast<int32_t>(position) - wrapping, 0);
   }
 
  private:
@@ -181,6 +197,7 @@ class ComVoice : public SpeechVoice {
 
   Com<ISpeechVoice> voice_;
   int32_t pitch_ = 0;
+  std::pair<int32_t, int32_t> wrapping_;  // the last stream's pitch markup in front of its text
   SpeechEventHandler events_;
   HANDLE complete_ = nullptr;  // the voice's own
   HANDLE stop_ = nullptr, armed_ = nullptr;

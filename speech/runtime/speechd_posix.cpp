@@ -32,7 +32,8 @@ constexpr std::chrono::milliseconds kReplyTimeout{2000};
 int SpeechdVolume(int32_t volume) { return volume * 2 - 100; }
 int SpeechdRate(int32_t rate) { return rate * 10; }
 
-// SSIP's notices that end a message: END and CANCELLED.
+// SSIP's notices: an index mark reached, and what ends a message: END and CANCELLED.
+constexpr int kNoticeIndexMark = 700;
 constexpr int kNoticeEnd = 702;
 constexpr int kNoticeCancelled = 703;
 // End notices kept for a reply still to be read: a few at most are ever early.
@@ -105,7 +106,7 @@ class SpeechdVoice : public NamedVoice {
     std::lock_guard<std::mutex> lock(mutex_);
     int32_t stream = ++lastStream_;
     open_.insert(stream);
-    jobs_.push_back({false, TextToUtf8(text), Voice(), Volume(), Rate(), Pitch(), stream});
+    jobs_.push_back({false, SsmlWithLineMarks(text), Voice(), Volume(), Rate(), Pitch(), stream});
     Wake();
     return stream;
   }
@@ -113,6 +114,12 @@ class SpeechdVoice : public NamedVoice {
   int32_t Pending() override {
     std::lock_guard<std::mutex> lock(mutex_);
     return static_cast<int32_t>(open_.size());
+  }
+
+  std::optional<int32_t> SpokenPosition(int32_t stream) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (heardStream_ != stream) return std::nullopt;
+    return heardOffset_;
   }
 
  private:
@@ -205,6 +212,9 @@ class SpeechdVoice : public NamedVoice {
                          ":kelvora:main");
     connection_->Command("SET SELF NOTIFICATION END on");
     connection_->Command("SET SELF NOTIFICATION CANCEL on");
+    // Texts go as SSML with a mark at each line, and the server tells each mark it reaches.
+    connection_->Command("SET SELF NOTIFICATION INDEX_MARKS on");
+    connection_->Command("SET SELF SSML_MODE on");
   }
 
   void JobsRun() {
@@ -267,8 +277,11 @@ class SpeechdVoice : public NamedVoice {
   // one whose reply is still to come is kept for it.
   void NoticesSettle() {
     for (SsipBlock& notice : connection_->NoticesTake()) {
-      if ((notice.code == kNoticeEnd || notice.code == kNoticeCancelled) && !notice.lines.empty()) {
+      if (notice.lines.empty()) continue;
+      if (notice.code == kNoticeEnd || notice.code == kNoticeCancelled) {
         earlyEnds_.push_back(std::move(notice.lines.front()));
+      } else if (notice.code == kNoticeIndexMark && notice.lines.size() >= 3) {
+        MarkReached(notice.lines[0], notice.lines[2]);
       }
     }
     std::erase_if(earlyEnds_, [this](const std::string& id) {
@@ -279,6 +292,19 @@ class SpeechdVoice : public NamedVoice {
       return true;
     });
     if (earlyEnds_.size() > kEarlyEndsKept) earlyEnds_.erase(earlyEnds_.begin());
+  }
+
+  // A line's mark reached in a text sent: that line is being heard.
+  void MarkReached(const std::string& id, const std::string& mark) {
+    auto found = spoken_.find(id);
+    int32_t offset = 0;
+    if (found == spoken_.end() ||
+        std::from_chars(mark.data(), mark.data() + mark.size(), offset).ec != std::errc()) {
+      return;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    heardStream_ = found->second;
+    heardOffset_ = offset;
   }
 
   // Waits for work, a stop, or what the server sends.
@@ -303,6 +329,7 @@ class SpeechdVoice : public NamedVoice {
   bool stop_ = false;
   std::deque<Job> jobs_;
   std::set<int32_t> open_;  // the streams taken whose end is still to be told
+  int32_t heardStream_ = 0, heardOffset_ = 0;  // the last index mark reached
   int32_t lastStream_ = 0;
   std::vector<ServerVoice> voices_;
   bool fetched_ = false;

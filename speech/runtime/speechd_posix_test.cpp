@@ -104,6 +104,29 @@ TEST(Ssip, SpeakDataEscapesLinesAndEndsWithADot) {
   EXPECT_EQ(SsipSpeakData("."), "..\r\n.\r\n");
 }
 
+// Each line marked by its UTF-16 offset; what SSML reads as markup escaped.
+TEST(Ssip, SsmlMarksEachLineAndEscapesMarkup) {
+  EXPECT_EQ(SsmlWithLineMarks(u"Ann : <3 & \"hi\"\r\nBob's: \U0001D412x\nend"),
+            "<speak><mark name=\"0\"/>Ann : &lt;3 &amp; &quot;hi&quot;\n"
+            "<mark name=\"17\"/>Bob&apos;s: \xF0\x9D\x90\x92x\n"
+            "<mark name=\"28\"/>end\n</speak>");
+  EXPECT_EQ(SsmlWithLineMarks(u""), "<speak><mark name=\"0\"/>\n</speak>");
+}
+
+// The server's index marks tell which line of a text is being heard.
+TEST_F(SpeechdTest, IndexMarksTellTheLineBeingHeard) {
+  EventProbe probe;
+  auto voice = SpeechdVoiceCreate(probe.Handler());
+  auto tokens = VoicesListed(*voice);
+  ASSERT_GT(tokens->Count(), 0);
+  voice->SetVoice(tokens->Item(0));
+  const Text text = u"Ann : the first line\r\nBob : the second line";
+  int32_t stream = voice->Speak(text, kSpeakPlain);
+  ASSERT_TRUE(probe.EndsAwait({stream}, 20000));
+  EXPECT_EQ(probe.FailureOf(stream), "");
+  EXPECT_EQ(voice->SpokenPosition(stream), static_cast<int32_t>(text.find(u"Bob")));
+}
+
 // The voice engine over speech-dispatcher (the Speech Platform's place) and espeak-ng writing WAV
 // files (SAPI 5's), as the window runs it, with a server that misbehaves. Every call of the
 // window's thread is timed.

@@ -148,6 +148,30 @@ std::string SsipSpeakData(const std::string& utf8) {
   return data + ".\r\n";
 }
 
+std::string SsmlWithLineMarks(TextView text) {
+  std::string ssml = "<speak>";
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of(u"\r\n", start);
+    TextView line = text.substr(start, end == TextView::npos ? TextView::npos : end - start);
+    ssml += "<mark name=\"" + std::to_string(start) + "\"/>";
+    for (char c : TextToUtf8(line)) {
+      switch (c) {
+        case '&': ssml += "&amp;"; break;
+        case '<': ssml += "&lt;"; break;
+        case '>': ssml += "&gt;"; break;
+        case '"': ssml += "&quot;"; break;
+        case '\'': ssml += "&apos;"; break;
+        default: ssml += c;
+      }
+    }
+    ssml += '\n';
+    if (end == TextView::npos) break;
+    start = end + (text.compare(end, 2, u"\r\n") == 0 ? 2 : 1);
+  }
+  return ssml + "</speak>";
+}
+
 SsipConnection::SsipConnection(const std::string& socketPath, std::chrono::milliseconds timeout,
                                SsipWake wake)
     : timeout_(timeout), wake_(std::move(wake)) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/unicode.h"
 #include "speech/runtime/runtime.h"
 
 // A reply or a notice: its code and its lines, without the "NNN-" / "NNN " in front.
@@ -37,6 +38,10 @@ std::string SsipSocketPath();
 // The text as SPEAK's data: lines ending in CR LF, a line beginning with "." doubled, and the
 // lone "." that ends the data.
 std::string SsipSpeakData(const std::string& utf8);
+
+// The text as SSML for SPEAK, with an index mark at the start of each line named by the line's
+// UTF-16 offset in text, so that the server tells which line it has got to.
+std::string SsmlWithLineMarks(TextView text);
 
 // What ends a worker's waits early: a descriptor that becomes readable when its owner wants its
 // attention (a stop, or new work), and whether that was a stop. A wait drains the descriptor, so

@@ -196,7 +196,7 @@ class Tokens : public Dispatch<ISpeechObjectTokens> {
 // When each text spoken so far ends (GetTickCount64), for the status to tell what is spoken now;
 // the speak-complete event, a manual-reset waitable timer due when the last one ends.
 struct Schedule {
-  std::vector<ULONGLONG> ends;
+  std::vector<ULONGLONG> starts, ends;
   ULONGLONG perCharacter = 0;
   bool neverEnds = false;
   HANDLE complete = CreateWaitableTimerW(nullptr, TRUE, nullptr);
@@ -224,6 +224,11 @@ class Status : public Dispatch<ISpeechVoiceStatus> {
                    ? last_
                    : static_cast<LONG>(speaking - schedule.ends.begin()) + 1;
     running_ = speaking == schedule.ends.end() ? SRSEDone : SRSEIsSpeaking;
+    // The character being said: the time spoken at the voice's pace.
+    if (speaking != schedule.ends.end() && schedule.perCharacter > 0) {
+      ULONGLONG start = schedule.starts[static_cast<size_t>(current_ - 1)];
+      word_ = static_cast<LONG>((now > start ? now - start : 0) / schedule.perCharacter);
+    }
   }
   HRESULT STDMETHODCALLTYPE get_CurrentStreamNumber(LONG* stream) override {
     *stream = current_;
@@ -238,7 +243,10 @@ class Status : public Dispatch<ISpeechVoiceStatus> {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_LastHResult(LONG*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_InputWordPosition(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_InputWordPosition(LONG* position) override {
+    *position = word_;
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE get_InputWordLength(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE get_InputSentencePosition(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE get_InputSentenceLength(LONG*) override { return E_NOTIMPL; }
@@ -248,7 +256,7 @@ class Status : public Dispatch<ISpeechVoiceStatus> {
   HRESULT STDMETHODCALLTYPE get_VisemeId(short*) override { return E_NOTIMPL; }
 
  private:
-  LONG current_ = 0, last_ = 0;
+  LONG current_ = 0, last_ = 0, word_ = 0;
   SpeechRunState running_ = SRSEDone;
 };
 
@@ -300,6 +308,7 @@ class Voice : public Dispatch<ISpeechVoice> {
       for (ULONGLONG& end : schedule_.ends) end = std::min(end, now);
     }
     ULONGLONG start = schedule_.ends.empty() ? now : std::max(now, schedule_.ends.back());
+    schedule_.starts.push_back(start);
     schedule_.ends.push_back(start + SysStringLen(text) * schedule_.perCharacter);
     schedule_.CompleteAt(schedule_.ends.back());
     *stream = static_cast<LONG>(schedule_.ends.size());

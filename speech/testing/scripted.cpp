@@ -95,6 +95,17 @@ class ScriptedVoice : public SpeechVoice {
     engine_->ClockAdvanced();
     return stream;
   }
+  // With a clock: the character the clock has got to in the stream's text.
+  std::optional<int32_t> SpokenPosition(int32_t stream) override {
+    if (!engine_->clock || stream <= 0 || static_cast<size_t>(stream) > engine_->spoken.size()) {
+      return std::nullopt;
+    }
+    const ScriptedEngine::Spoken& text = engine_->spoken[static_cast<size_t>(stream) - 1];
+    double length = text.end - text.start;
+    double done = length > 0 ? (engine_->clock() - text.start) / length : 1;
+    auto units = static_cast<double>(Utf8ToText(text.text).size());
+    return static_cast<int32_t>(std::clamp(done, 0.0, 1.0) * units);
+  }
   int32_t Pending() override {
     return static_cast<int32_t>(std::count_if(engine_->spoken.begin(), engine_->spoken.end(),
                                               [](const auto& s) { return !s.told; }));

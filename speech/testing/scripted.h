@@ -27,6 +27,7 @@ struct ScriptedEngine {
   // Without, every text ends at once.
   std::function<double()> clock;
   double secondsPerCharacter = 0;
+  // With a clock, SpokenPosition tells how far the clock has got in a text.
   // Speech gets shorter with the rate, as the engines' does: each step a tenth faster.
   bool rateShortens = false;
   // A synthesiser that hangs: no text ever ends, not even a purged one.

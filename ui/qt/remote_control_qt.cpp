@@ -199,12 +199,23 @@ bool RemoteActionSend(const std::string& action) {
   static char* argv[] = {name, nullptr};
   std::unique_ptr<QCoreApplication> application;
   if (!QCoreApplication::instance()) application = std::make_unique<QCoreApplication>(argc, argv);
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return false;
-  QDBusMessage call =
-      QDBusMessage::createMethodCall(kService, kPath, kControl, QStringLiteral("Action"));
-  call << QString::fromStdString(action);
-  return bus.call(call, QDBus::Block, kCallTimeout).type() == QDBusMessage::ReplyMessage;
+  // A connection of the command's own, closed before the application object goes: the shared
+  // session connection would live on into the process's exit, where its thread may still read a
+  // message (the bus's own signals) after Qt's type registry is gone ("Trying to construct an
+  // instance of an invalid type").
+  const QString connection = QStringLiteral("kelvora-command");
+  bool taken = false;
+  {
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, connection);
+    if (bus.isConnected()) {
+      QDBusMessage call =
+          QDBusMessage::createMethodCall(kService, kPath, kControl, QStringLiteral("Action"));
+      call << QString::fromStdString(action);
+      taken = bus.call(call, QDBus::Block, kCallTimeout).type() == QDBusMessage::ReplyMessage;
+    }
+  }
+  QDBusConnection::disconnectFromBus(connection);
+  return taken;
 }
 
 }  // namespace ui

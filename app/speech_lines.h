@@ -1,0 +1,23 @@
+// A tick's pieces as the speech queue takes them: texts of lines, each line with its speaker,
+// consecutive pieces of one voice and pitch in one text.
+#pragma once
+
+#include <functional>
+#include <set>
+#include <vector>
+
+#include "speech/uSpeechLib.h"
+#include "text/uText.h"
+
+// A piece's lines: a chat entry is one line with its speaker; a text of the other modes is one
+// line of no speaker for each of its lines.
+std::vector<TChatLine> PieceLines(const TSpeechPiece& piece);
+
+struct TVoicedLines {
+  TVoiceChoice voice;
+  std::vector<TChatLine> lines;
+};
+// The pieces, those of the silenced speakers left out, grouped by the voice voiceOf gives each.
+std::vector<TVoicedLines> PiecesVoiced(
+    const std::vector<TSpeechPiece>& pieces, const std::set<Text>& silenced,
+    const std::function<TVoiceChoice(const TSpeechPiece&)>& voiceOf);
