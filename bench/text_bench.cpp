@@ -3,6 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <random>
+#include <vector>
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
 
 #include "platform/platform.h"
 #include "platform/testing.h"
@@ -86,6 +90,44 @@ void BM_SLChatTextCached(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_SLChatTextCached)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// The guard's reference (scripts/text-speed-guard): the same lines and dictionary through PCRE2
+// alone, each pattern JIT-matched against each line, as plain a use of the library as there is.
+// What it costs moves with the machine as the text path does, so their ratio tells the path's own
+// speed on any machine.
+void BM_ReferenceJitScan(benchmark::State& state) {
+  const Workload& w = WorkloadGet();
+  size_t bytes = 0;
+  for (const Text& line : w.lines) bytes += TextToUtf8(line).size() + 1;
+  std::vector<pcre2_code*> codes;
+  for (const Text& line : LinesSplit(Utf8ToText(FileBytes(PathJoin(w.folder.Path(),
+                                                                   u"Dictionary.txt"))))) {
+    size_t tab = line.find(u'\t');
+    if (tab == Text::npos) continue;
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(line.data()), tab, PCRE2_UTF,
+                                     &error, &offset, nullptr);
+    if (!code) continue;
+    pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);
+    codes.push_back(code);
+  }
+  pcre2_match_data* match = pcre2_match_data_create(16, nullptr);
+  size_t matched = 0;
+  for (auto _ : state) {
+    for (const Text& line : w.lines) {
+      for (pcre2_code* code : codes) {
+        matched += pcre2_jit_match(code, reinterpret_cast<PCRE2_SPTR>(line.data()), line.size(), 0,
+                                   PCRE2_NO_UTF_CHECK, match, nullptr) > 0;
+      }
+    }
+  }
+  benchmark::DoNotOptimize(matched);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+  pcre2_match_data_free(match);
+  for (pcre2_code* code : codes) pcre2_code_free(code);
+}
+BENCHMARK(BM_ReferenceJitScan)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // Every pattern compiled (and JIT-compiled) anew, as at the first START.
 void BM_DictionaryLoadCompilingEveryEntry(benchmark::State& state) {

@@ -128,13 +128,30 @@ UnitPresence::UnitPresence(TextView text) {
   }
 }
 
-bool UnitPresence::Has(char16_t asciiUnit, bool eitherCase) const {
-  auto bit = [this](int bucket) { return (bits_[bucket >> 6] >> (bucket & 63) & 1) != 0; };
-  if (bit(asciiUnit)) return true;
-  if (!eitherCase) return false;
+UnitPresence UnitPresence::EitherCaseOf(char16_t asciiUnit) {
+  Text units(1, asciiUnit);
   char16_t lower = asciiUnit | 0x20;
-  if (lower < u'a' || lower > u'z') return false;
-  return bit(lower) || bit(lower - 32) || (lower == u'k' && bit(1)) || (lower == u's' && bit(2));
+  if (lower >= u'a' && lower <= u'z') {
+    units = {lower, static_cast<char16_t>(lower - 32)};
+    if (lower == u'k') units += u'\u212A';
+    if (lower == u's') units += u'\u017F';
+  }
+  return UnitPresence(units);
+}
+
+// The compile context every pattern shares: any Unicode line break is a newline (for ".", "^",
+// "$"), and "\R" matches any of them.
+pcre2_compile_context* CompileContext() {
+  struct Context {
+    pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
+    Context() {
+      pcre2_set_newline(context, PCRE2_NEWLINE_ANY);
+      pcre2_set_bsr(context, PCRE2_BSR_UNICODE);
+    }
+    ~Context() { pcre2_compile_context_free(context); }
+  };
+  static Context shared;
+  return shared.context;
 }
 
 struct Regex::Impl {
@@ -142,7 +159,6 @@ struct Regex::Impl {
   pcre2_code* code = nullptr;
   pcre2_match_data* match = nullptr;
   bool jit = false;
-  int lastUnit = -1;
   ~Impl() {
     pcre2_match_data_free(match);
     pcre2_code_free(code);
@@ -154,27 +170,29 @@ Regex::Regex(TextView pattern) : impl_(std::make_unique<Impl>()) {
   if (pattern.empty()) Fail(pattern, "the pattern is empty");
   int error = 0;
   PCRE2_SIZE offset = 0;
-  impl_->code =
-      pcre2_compile(Sptr(pattern), pattern.size(),
-                    PCRE2_UTF | PCRE2_NEWLINE_ANY | PCRE2_BSR_UNICODE | PCRE2_NEVER_BACKSLASH_C,
-                    &error, &offset, nullptr);
+  impl_->code = pcre2_compile(Sptr(pattern), pattern.size(), PCRE2_UTF | PCRE2_NEVER_BACKSLASH_C,
+                              &error, &offset, CompileContext());
   if (!impl_->code) {
     Fail(pattern, ErrorMessage(error) + " at offset " + std::to_string(offset));
   }
   // Without JIT support the interpreter serves as well, only slower.
   impl_->jit = pcre2_jit_compile(impl_->code, PCRE2_JIT_COMPLETE) == 0;
-  impl_->lastUnit = RequiredUnit(impl_->code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
-  // A required unit may be caseless only through an option setting ("(?i)", "(?i:"), a class
-  // holding a letter in both cases ("[Bb]") or alternatives that begin or end with one in each
-  // case ("B|b"), which the library reports as one caseless unit. Any "(?", "[" or "|" counts,
-  // to be safe; most dictionary entries have none, and the caseful test rules out far more texts.
-  requiredMayBeCaseless_ =
-      pattern.find(u"(?") != TextView::npos || pattern.find_first_of(u"[|") != TextView::npos;
-  // Only the last required unit: the library's first code unit is not always in a match
-  // ("A*a\r\t", with any newline, reports "A" and matches "a\r\t").
-  Text required;
-  if (impl_->lastUnit >= 0) required.push_back(static_cast<char16_t>(impl_->lastUnit));
-  required_ = UnitPresence(required);
+  int first = RequiredUnit(impl_->code, PCRE2_INFO_FIRSTCODETYPE, PCRE2_INFO_FIRSTCODEUNIT);
+  int last = RequiredUnit(impl_->code, PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT);
+  // The library reports a required unit without saying whether it stands for both cases of a
+  // letter. It does so where caseless matching is on ("(?i)"), and where the paths to it offer
+  // the letter in both cases: a class ("[Bb]"), alternatives ("B|b"), an optional or repeated
+  // item before it ("A*a", "A?a", "A{0,2}a"). A pattern with none of those characters has units
+  // of one case, which rule out far more texts (most dictionary entries are of that kind).
+  bool caseless = pattern.find_first_of(u"[|*?{") != TextView::npos;
+  auto units = [caseless](int unit) {
+    auto u = static_cast<char16_t>(unit);
+    return caseless ? UnitPresence::EitherCaseOf(u) : UnitPresence(TextView(&u, 1));
+  };
+  hasFirst_ = first >= 0;
+  hasLast_ = last >= 0;
+  if (hasFirst_) first_ = units(first);
+  if (hasLast_) last_ = units(last);
   impl_->match = pcre2_match_data_create_from_pattern(impl_->code, nullptr);
 }
 
@@ -188,11 +206,6 @@ bool Regex::Matches(TextView subject) const {
   if (rc == PCRE2_ERROR_NOMATCH) return false;
   if (rc < 0) Fail(impl_->pattern, ErrorMessage(rc));
   return true;
-}
-
-bool Regex::MayMatchCaseless(const UnitPresence& presence) const {
-  int unit = impl_->lastUnit;
-  return unit < 0 || presence.Has(static_cast<char16_t>(unit), true);
 }
 
 Text Regex::ReplaceAll(TextView subject, TextView replacement) const {

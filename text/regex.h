@@ -23,13 +23,12 @@ class UnitPresence {
  public:
   UnitPresence() = default;
   explicit UnitPresence(TextView text);
-  // The unit itself; eitherCase: or the unit in the other case, or one of the non-ASCII letters
-  // that fold to "k" and "s" (what a caseless required unit can match).
-  bool Has(char16_t asciiUnit, bool eitherCase) const;
-  // Every unit of units, as itself.
-  bool HasAll(const UnitPresence& units) const {
-    return (bits_[0] & units.bits_[0]) == units.bits_[0] &&
-           (bits_[1] & units.bits_[1]) == units.bits_[1];
+  // What a required unit may be in a text: the unit, and for a letter the other case and the
+  // non-ASCII letters that fold to "k" and "s" (what a caseless unit can match).
+  static UnitPresence EitherCaseOf(char16_t asciiUnit);
+  // Whether the text holds any of the units.
+  bool HasAny(const UnitPresence& units) const {
+    return (bits_[0] & units.bits_[0]) != 0 || (bits_[1] & units.bits_[1]) != 0;
   }
 
  private:
@@ -78,9 +77,11 @@ class Regex {
   // Subjects must be well-formed UTF-16, as every Text the program decodes is: the library is
   // told not to check them again at each of a dictionary's many matches.
   bool Matches(TextView subject) const;
-  // False when the pattern cannot match a text of this presence (true does not mean it does).
+  // False when the pattern cannot match a text of this presence (true does not mean it does):
+  // the first and the last code unit the library says every match holds are looked for (a letter
+  // in either case where the pattern may make it stand for both, as "A" in "A*a").
   bool MayMatch(const UnitPresence& presence) const {
-    return requiredMayBeCaseless_ ? MayMatchCaseless(presence) : presence.HasAll(required_);
+    return (!hasFirst_ || presence.HasAny(first_)) && (!hasLast_ || presence.HasAny(last_));
   }
   // Replaces every non-overlapping match, left to right; a group that took no part in a match
   // inserts nothing. Throws RegexError when a match runs into the match limit, or when the
@@ -97,14 +98,13 @@ class Regex {
   std::vector<int> GroupNumbers(TextView name) const;
 
  private:
-  bool MayMatchCaseless(const UnitPresence& presence) const;
-
   struct Impl;
   std::unique_ptr<Impl> impl_;
-  // The ASCII units every match holds, as the library names them; the quick test of a dictionary
-  // entry against each chat line, so kept out of Impl.
-  UnitPresence required_;
-  bool requiredMayBeCaseless_ = false;
+  // The ASCII units every match holds, as the library names them (each in either case where it
+  // may stand for both); the quick test of a dictionary entry against each chat line, so kept
+  // out of Impl.
+  UnitPresence first_, last_;
+  bool hasFirst_ = false, hasLast_ = false;
 };
 
 // The compiled pattern for this text, compiled (and JIT-compiled) at its first use and kept for

@@ -138,6 +138,26 @@ TEST(Regex, LargeReplacementsGrowTheOutput) {
   EXPECT_EQ(Regex(u"a").ReplaceAll(Text(10000, u'a'), u"bcd"), expected);
 }
 
+// Every Unicode line break is a newline to the patterns ("." does not match one, "$" matches
+// before a last one), and "\\R" matches any of them; the library's other options stay off
+// (automatic callouts, an empty "[]" class).
+TEST(Regex, EveryLineBreakIsANewline) {
+  const struct {
+    const char16_t *pattern, *subject;
+    bool matches;
+  } cases[] = {
+      {u"a.b", u"a\rb", false},    {u"a.b", u"a\nb", false},  {u"a.b", u"a\u2028b", false},
+      {u"a.b", u"a\tb", true},     {u"a$", u"a\r", true},     {u"a$", u"a\r\n", true},
+      {u"a$", u"a\u0085", true},   {u"a$", u"a\r\nb", false}, {u"a\\Rb", u"a\u2029b", true},
+      {u"a\\Rb", u"a\r\nb", true}, {u"^b", u"a\nb", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Regex(c.pattern).Matches(c.subject), c.matches)
+        << TextToUtf8(c.pattern) << " on " << TextToUtf8(c.subject);
+  }
+  EXPECT_THROW(Regex(u"[]"), RegexError);
+}
+
 // The quick pre-check may only ever rule out texts that truly do not match.
 TEST(UnitPresence, NeverRulesOutAMatch) {
   const Text patterns[] = {u"\\bhello\\b", u"(?i)HELLO",  u"(?i:k)",   u"Zor",    u"a(?i)b",
@@ -158,9 +178,13 @@ TEST(UnitPresence, NeverRulesOutAMatch) {
   // It does rule out the plain cases it is there for.
   EXPECT_FALSE(Regex(u"\\bZor\\b").MayMatch(UnitPresence(u"lo and then")));
   EXPECT_FALSE(Regex(u"lol").MayMatch(UnitPresence(u"nothing here")));
-  // A pattern that cannot be caseless needs its units in their own case.
+  // A pattern that cannot make a unit stand for both cases needs it in its own case.
   EXPECT_FALSE(Regex(u"\\bzoR\\b").MayMatch(UnitPresence(u"zor and more")));
   EXPECT_TRUE(Regex(u"(?i)\\bzoR\\b").MayMatch(UnitPresence(u"zor and more")));
+  // Found by fuzzing: optional or repeated letters before the other case of them.
+  for (const char16_t* pattern : {u"A?ab", u"A{0,2}ab", u"(?:A)*ab", u"xA*a"}) {
+    EXPECT_TRUE(Regex(pattern).MayMatch(UnitPresence(u"xab"))) << TextToUtf8(pattern);
+  }
   EXPECT_TRUE(Regex(u"\\b[Zz]or\\b").MayMatch(UnitPresence(u"zor and more")));
   EXPECT_TRUE(Regex(u"Bx(a)|b").MayMatch(UnitPresence(u"ab")));  // found by fuzzing
   // Found by fuzzing too: the library reports "A" as the first unit, and matches without it.
