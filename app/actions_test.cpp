@@ -48,7 +48,7 @@ TEST_F(ActionsTest, PauseHoldsChatUnderTheLimitAndResumeSpeaksItNewestFirst) {
   std::vector<std::string> all = SpokenTexts();
   std::vector<std::string> after(all.begin() + static_cast<long>(before), all.end());
   EXPECT_EQ(after, (std::vector<std::string>{TextToUtf8(kGreetingXml),  // again, from its start
-                                             "2 lines passed over. Ann : three", "Ann : four"}));
+                                             "2 skipped. Ann : three", "Ann : four"}));
 }
 
 // Repeat speaks the last chat text again, also after Skip; Skip stops both engines.

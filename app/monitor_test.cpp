@@ -116,13 +116,29 @@ TEST_F(MonitorTest, OnlyTheNextDaysFileIsReadFromItsStart) {
     bool folderGone;  // the log folder is missing at the change, back at the next tick
     LineList delivered;
   } cases[] = {
-      {"the next day's file, today", u"chat-2024-05-01.txt", u"chat-2024-05-02.txt", 2, false,
+      {"the next day's file, today",
+       u"chat-2024-05-01.txt",
+       u"chat-2024-05-02.txt",
+       2,
+       false,
        {u"[2024/05/01 09:00]  old: said before", u"[2024/05/02 00:01]  new: now"}},
-      {"dated names turned on: the newest dated file", u"chat.txt", u"chat-2024-05-02.txt", 2,
-       false, {u"[2024/05/02 00:01]  new: now"}},
-      {"a dated file of days ago", u"chat-2024-05-01.txt", u"chat-2024-05-02.txt", 9, false,
+      {"dated names turned on: the newest dated file",
+       u"chat.txt",
+       u"chat-2024-05-02.txt",
+       2,
+       false,
        {u"[2024/05/02 00:01]  new: now"}},
-      {"the folder gone for a moment", u"chat-2024-05-01.txt", u"chat-2024-05-02.txt", 2, true,
+      {"a dated file of days ago",
+       u"chat-2024-05-01.txt",
+       u"chat-2024-05-02.txt",
+       9,
+       false,
+       {u"[2024/05/02 00:01]  new: now"}},
+      {"the folder gone for a moment",
+       u"chat-2024-05-01.txt",
+       u"chat-2024-05-02.txt",
+       2,
+       true,
        {u"[2024/05/02 00:01]  new: now"}},
   };
   for (const auto& c : cases) {
@@ -138,8 +154,9 @@ TEST_F(MonitorTest, OnlyTheNextDaysFileIsReadFromItsStart) {
     access.now = [&] { return day(c.today); };
     LineList got;
     auto tick = [&](const Text& path) {
-      ChatFileTick(state, path, kViewer,
-                   [&](const LineList& l) { got.insert(got.end(), l.begin(), l.end()); }, access);
+      ChatFileTick(
+          state, path, kViewer,
+          [&](const LineList& l) { got.insert(got.end(), l.begin(), l.end()); }, access);
     };
     if (c.folderGone) {
       std::filesystem::rename(std::filesystem::path(logs), std::filesystem::path(logs + u"-away"));
@@ -590,8 +607,8 @@ class RandomChat {
     LineList got;
     TChatFileAccess access;
     access.now = [this] { return Today(); };
-    TickResult result =
-        ChatFileTick(state_, Path(), choice_.source, [&](const LineList& l) { got = l; }, access);
+    TickResult result = ChatFileTick(
+        state_, Path(), choice_.source, [&](const LineList& l) { got = l; }, access);
     tickedSinceWrite_ = true;
     tickedToday_ = true;
     if (result == TickResult::kReset) {

@@ -10,8 +10,8 @@
 
 #include "app/commands.h"
 #include "app/engine_session.h"
-#include "app/speech_lines.h"
 #include "app/settings.h"
+#include "app/speech_lines.h"
 #include "platform/platform.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"

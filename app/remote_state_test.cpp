@@ -44,8 +44,8 @@ TEST_F(MainFrmTest, MediaControlsFollowTheLineBeingHeard) {
   const struct {
     double at;  // seconds into the text "Ann : first of two\r\nBob : second one\r\nCat waves"
     const char16_t *speaker, *title;
-  } steps[] = {{0.5, u"Ann", u"first of two"}, {2.5, u"Bob", u"second one"},
-               {4.0, u"Cat", u"waves"}};
+  } steps[] = {
+      {0.5, u"Ann", u"first of two"}, {2.5, u"Bob", u"second one"}, {4.0, u"Cat", u"waves"}};
   for (const auto& step : steps) {
     ClockTo(100 + step.at);
     App().ProcessEventsFor(50);

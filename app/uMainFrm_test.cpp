@@ -416,7 +416,7 @@ TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
   EXPECT_EQ(SpeechQueueLength(), 1);
   ClockTo(1000);
   App().ProcessEventsFor(300);
-  EXPECT_EQ(platform_->spoken.back().text, "2 lines passed over. Ann : three");
+  EXPECT_EQ(platform_->spoken.back().text, "2 skipped. Ann : three");
   FileAppend(ChatFile(), "[18:02]  Ann (ann.example): a message longer than twelve\n");
   App().ProcessEventsFor(1100);
   ClockTo(2000);

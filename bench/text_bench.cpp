@@ -100,8 +100,8 @@ void BM_ReferenceJitScan(benchmark::State& state) {
   size_t bytes = 0;
   for (const Text& line : w.lines) bytes += TextToUtf8(line).size() + 1;
   std::vector<pcre2_code*> codes;
-  for (const Text& line : LinesSplit(Utf8ToText(FileBytes(PathJoin(w.folder.Path(),
-                                                                   u"Dictionary.txt"))))) {
+  for (const Text& line :
+       LinesSplit(Utf8ToText(FileBytes(PathJoin(w.folder.Path(), u"Dictionary.txt"))))) {
     size_t tab = line.find(u'\t');
     if (tab == Text::npos) continue;
     int error = 0;

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-
 namespace {
 
 bool IsHexDigit(char16_t c) {
@@ -45,8 +44,8 @@ Text LanguageBaseOf(TextView language) {
 
 namespace {
 
-constexpr int32_t kPitches = 9;          // -4..4
-constexpr int32_t kPitchesApart = 3;     // steps that tell two speakers of one voice apart
+constexpr int32_t kPitches = 9;       // -4..4
+constexpr int32_t kPitchesApart = 3;  // steps that tell two speakers of one voice apart
 
 // A hash's share of count: its high bits, which the mixing spread over every input bit.
 uint32_t Share(uint32_t hash, uint32_t count) {
@@ -76,8 +75,8 @@ bool TAutoVoices::Clashes(const TVoiceChoice& choice, TextView key, double now) 
 
 TVoiceChoice TAutoVoices::Pick(TextView key, const std::vector<int32_t>& alike, double now) {
   auto found = picked_.find(Text(key));
-  if (found != picked_.end() && std::find(alike.begin(), alike.end(),
-                                          found->second.choice.voiceIndex) != alike.end()) {
+  if (found != picked_.end() &&
+      std::find(alike.begin(), alike.end(), found->second.choice.voiceIndex) != alike.end()) {
     found->second.heard = now;
     return found->second.choice;
   }

@@ -40,14 +40,22 @@ bool TSpeechEngine::Open() {
 Text TSpeechEngine::Said(const TSpeechEntry& entry, std::vector<size_t>& starts) {
   starts.clear();
   if (entry.lines.empty()) return entry.text;
+  double now = handlers_.seconds();
   // After lines passed over the conversation has a gap: names are said again.
   if (entry.passedOver > 0) lastHeard_ = {};
-  std::vector<Text> said = LinesSaid(entry.lines, lastHeard_, handlers_.seconds(), entry.nameRepeat);
-  return ChatTextBuild(entry.passedOver, said, starts);
+  std::vector<Text> said = LinesSaid(entry.lines, lastHeard_, now, entry.nameRepeat);
+  // The note of the lines passed over, at most once in a while, with the count carried on: at a
+  // busy place it would come before nearly every line and take longer than the line itself.
+  untold_ += entry.passedOver;
+  int32_t told = 0;
+  if (untold_ > 0 && (!noteTold_ || now - *noteTold_ >= kPassedOverNoteInterval)) {
+    told = std::exchange(untold_, 0);
+    noteTold_ = now;
+  }
+  return ChatTextBuild(told, said, starts);
 }
 
-void TSpeechEngine::Start(const TSpeechEntry& entry, const TVoiceEntry& listed,
-                          TEngineSlot& slot) {
+void TSpeechEngine::Start(const TSpeechEntry& entry, const TVoiceEntry& listed, TEngineSlot& slot) {
   if (!slot.voice || !slot.tokens) throw SpeechError("no runtime for the voice");
   slot.voice->SetVoice(slot.tokens->Item(listed.index));
   // Behind (lines were passed over before it), the lines after a text's first wait too.
@@ -188,6 +196,7 @@ bool TSpeechEngine::Add(TSpeechEntry entry, int32_t voiceIndex, int32_t maxWaiti
 
 void TSpeechEngine::Purge() {
   queue_.Clear();
+  untold_ = 0;
   SpeakingEnd();
   for (TEngineSlot& slot : catalog_.Slots()) RuntimePurge(slot);
 }
@@ -223,8 +232,8 @@ size_t TSpeechEngine::HeardIndex() {
   const std::vector<size_t>& starts = speaking_->starts;
   if (starts.empty()) return 0;
   TEngineSlot& slot = catalog_.Slots()[static_cast<size_t>(speaking_->engine)];
-  std::optional<int32_t> told = slot.voice ? slot.voice->SpokenPosition(speaking_->stream)
-                                           : std::nullopt;
+  std::optional<int32_t> told =
+      slot.voice ? slot.voice->SpokenPosition(speaking_->stream) : std::nullopt;
   size_t position = 0;
   if (told) {
     position = static_cast<size_t>(std::max(*told, 0));
@@ -320,6 +329,8 @@ void TSpeechEngine::Release() {
   paused_ = false;
   lastChat_.reset();
   lastHeard_ = {};
+  untold_ = 0;
+  noteTold_.reset();
   autoVoices_.Clear();
 }
 

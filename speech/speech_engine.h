@@ -82,6 +82,8 @@ class TSpeechEngine {
   bool paused_ = false;
   std::optional<TSpeechEntry> lastChat_;  // the chat text spoken last, for Repeat
   TLastHeard lastHeard_;                  // NameRepeat's, and Mute's when nothing is spoken
+  int32_t untold_ = 0;                    // lines passed over that no note has said yet
+  std::optional<double> noteTold_;        // when the last note was said (NameRepeat's clock)
   TSpeechHandlers handlers_;
   std::shared_ptr<TSpeechInbox> inbox_ = std::make_shared<TSpeechInbox>();
   std::unique_ptr<TDeadlineWatch> watch_;

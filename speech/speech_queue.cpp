@@ -94,7 +94,4 @@ Text ChatTextBuild(int32_t passedOver, const std::vector<Text>& said,
   return text;
 }
 
-Text PassedOverNote(int32_t lines) {
-  return AsciiToText(std::to_string(lines)) + (lines == 1 ? u" line" : u" lines") +
-         u" passed over.";
-}
+Text PassedOverNote(int32_t lines) { return AsciiToText(std::to_string(lines)) + u" skipped."; }

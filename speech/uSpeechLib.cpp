@@ -43,8 +43,8 @@ void SpeechClose() { SpeechEngine().Close(); }
 
 void SpeechRelease() { SpeechEngine().Release(); }
 
-bool SpeechSayLines(std::vector<TChatLine> lines, int32_t voiceIndex, int32_t volume,
-                    int32_t rate, TQueueLimits limits, int32_t pitch) {
+bool SpeechSayLines(std::vector<TChatLine> lines, int32_t voiceIndex, int32_t volume, int32_t rate,
+                    TQueueLimits limits, int32_t pitch) {
   if (lines.empty()) return !Voices().empty();
   TSpeechEntry entry = EntryOf({}, volume, rate);
   entry.lines = std::move(lines);
@@ -54,8 +54,8 @@ bool SpeechSayLines(std::vector<TChatLine> lines, int32_t voiceIndex, int32_t vo
   return SpeechEngine().Add(std::move(entry), voiceIndex, limits.maxWaiting);
 }
 
-bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
-               TQueueLimits limits, int32_t pitch) {
+bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate, TQueueLimits limits,
+               int32_t pitch) {
   std::vector<TChatLine> lines;
   if (!text.empty()) {
     for (Text& line : LinesSplit(text)) lines.push_back({{}, {}, std::move(line), {}});
@@ -122,7 +122,9 @@ double SpeechSteadySeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-double SpeechCharactersPerSecond(int32_t rate) { return kCharactersPerSecond * std::pow(1.1, rate); }
+double SpeechCharactersPerSecond(int32_t rate) {
+  return kCharactersPerSecond * std::pow(1.1, rate);
+}
 
 std::chrono::milliseconds SpeechExpectedDuration(TextView text, int32_t rate) {
   double seconds = static_cast<double>(text.size()) / SpeechCharactersPerSecond(rate);

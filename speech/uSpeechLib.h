@@ -76,6 +76,10 @@ void SpeechClose();
 // within a second whatever their servers do.
 void SpeechRelease();
 
+// The note of chat lines passed over is said at most once in this many seconds, the count
+// carried on to the next one.
+inline constexpr double kPassedOverNoteInterval = 10;
+
 // How chat keeps up at a busy place.
 struct TQueueLimits {
   // With maxWaiting > 0, no more than that many chat lines wait: the oldest are passed over, and
@@ -91,8 +95,8 @@ struct TQueueLimits {
 // Queues chat (never parsed as markup) for the voice at that index of Voices, at a pitch
 // (-10..10) around the voice's own: its lines, each with its speaker. False when there is no
 // voice.
-bool SpeechSayLines(std::vector<TChatLine> lines, int32_t voiceIndex, int32_t volume,
-                    int32_t rate, TQueueLimits limits = {}, int32_t pitch = 0);
+bool SpeechSayLines(std::vector<TChatLine> lines, int32_t voiceIndex, int32_t volume, int32_t rate,
+                    TQueueLimits limits = {}, int32_t pitch = 0);
 // The same for a text of no speaker, its CR LF lines as lines.
 bool SpeechSay(TextView text, int32_t voiceIndex, int32_t volume, int32_t rate,
                TQueueLimits limits = {}, int32_t pitch = 0);

@@ -337,6 +337,9 @@ TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingLines) {
   double now = 0;
   sapi5_->clock = platform_->clock = [&] { return now; };
   sapi5_->secondsPerCharacter = platform_->secondsPerCharacter = 1;
+  TSpeechHandlers handlers = Handlers();
+  handlers.seconds = [&] { return now; };
+  SpeechHandlersSet(handlers);
   Open({u"P0"}, {u"S0"});
   auto advance = [&](double to) {
     now = to;
@@ -345,7 +348,7 @@ TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingLines) {
     SpeechEventsRun();
   };
   EXPECT_TRUE(SpeechSay(u"a\r\nb\r\nc\r\nfirst", 1, 100, 0, {2}));  // "a" "b" passed over at once
-  EXPECT_EQ(Spoken(*sapi5_), std::vector<std::string>{"2 lines passed over. c\r\nfirst"});
+  EXPECT_EQ(Spoken(*sapi5_), std::vector<std::string>{"2 skipped. c\r\nfirst"});
   EXPECT_TRUE(SpeechSay(u"zero", 1, 100, 0, {2}));
   EXPECT_TRUE(SpeechSayNotice(u"<n/>", u"notice", 1, 100, 0));
   EXPECT_TRUE(SpeechSay(u"one\r\ntwo", 0, 100, 0, {2}));  // the other engine counts the same
@@ -355,8 +358,8 @@ TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingLines) {
   EXPECT_TRUE(SpeechSay(u"four\r\nfive", 1, 100, 0, {2}));
   EXPECT_EQ(SpeechQueueLength(), 2);
   for (double t = 100; SpeechBusy(); t += 100) advance(t);
-  EXPECT_EQ(Spoken(*sapi5_), (std::vector<std::string>{"2 lines passed over. c\r\nfirst", "<n/>",
-                                                       "4 lines passed over. four\r\nfive"}));
+  EXPECT_EQ(Spoken(*sapi5_),
+            (std::vector<std::string>{"2 skipped. c\r\nfirst", "<n/>", "4 skipped. four\r\nfive"}));
   EXPECT_EQ(Spoken(*platform_).size(), 0u);
   // Without a limit every line waits its turn; Skip drops them.
   for (int i = 0; i < 8; ++i) SpeechSay(u"text", 1, 100, 0, {0});
@@ -364,7 +367,7 @@ TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingLines) {
   SpeechPurge();
   EXPECT_EQ(SpeechQueueLength(), 0);
   EXPECT_FALSE(SpeechBusy());
-  EXPECT_EQ(PassedOverNote(1), u"1 line passed over.");
+  EXPECT_EQ(PassedOverNote(1), u"1 skipped.");
 }
 
 // NameRepeat is decided when a line is spoken, after the limit has passed lines over: the line
@@ -393,11 +396,43 @@ TEST_F(VoiceEngineTest, NamesDecidedWhenSpokenAndRepeatWithoutTheNote) {
   advance(10);
   SpeechSayLines(line(u"ann", u"Ann", u"c"), 0, 100, 0, limits);
   for (double t = 20; SpeechBusy(); t += 10) advance(t);
-  EXPECT_EQ(Spoken(*sapi5_),
-            (std::vector<std::string>{"Bob : x", "1 line passed over. Ann : b", "c"}));
+  EXPECT_EQ(Spoken(*sapi5_), (std::vector<std::string>{"Bob : x", "1 skipped. Ann : b", "c"}));
   EXPECT_TRUE(SpeechRepeat());
   for (double t = 200; SpeechBusy(); t += 10) advance(t);
   EXPECT_EQ(Spoken(*sapi5_).back(), "Ann : c");
+}
+
+// At a busy place the note of the lines passed over is said at most once in ten seconds: the
+// count is carried on to the next note said.
+TEST_F(VoiceEngineTest, PassedOverNoteAtMostOnceInTenSecondsWithTheCountCarriedOn) {
+  double now = 0;
+  sapi5_->clock = [&] { return now; };
+  sapi5_->secondsPerCharacter = 0.25;
+  TSpeechHandlers handlers = Handlers();
+  handlers.seconds = [&] { return now; };
+  SpeechHandlersSet(handlers);
+  Open({}, {u"S0"});
+  auto advance = [&](double to) {
+    now = to;
+    sapi5_->ClockAdvanced();
+    SpeechEventsRun();
+  };
+  auto twoLines = [](const char16_t* passed, const char16_t* kept) {
+    SpeechSay(passed, 0, 100, 0, {1});
+    SpeechSay(kept, 0, 100, 0, {1});  // passes the first over
+  };
+  SpeechSay(u"aaaa", 0, 100, 0, {1});  // 0 to 1
+  twoLines(u"b", u"c");
+  advance(1);  // the note said at 1: "1 skipped. c", till 4
+  twoLines(u"d", u"e");
+  advance(4);  // 3 s after the note: "e" alone, the count carried
+  twoLines(u"f", u"g");
+  advance(4.25);  // "g" alone too
+  twoLines(u"h", u"i");
+  advance(12);  // 11 s after the note: the three carried and this one
+  advance(20);
+  EXPECT_EQ(Spoken(*sapi5_),
+            (std::vector<std::string>{"aaaa", "1 skipped. c", "e", "g", "3 skipped. i"}));
 }
 
 // Catching up: while chat lines wait, each chat text is spoken a rate step faster per waiting

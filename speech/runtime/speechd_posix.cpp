@@ -328,7 +328,7 @@ class SpeechdVoice : public NamedVoice {
   std::mutex mutex_;  // guards what the window's calls reach: below, up to the worker's own
   bool stop_ = false;
   std::deque<Job> jobs_;
-  std::set<int32_t> open_;  // the streams taken whose end is still to be told
+  std::set<int32_t> open_;                     // the streams taken whose end is still to be told
   int32_t heardStream_ = 0, heardOffset_ = 0;  // the last index mark reached
   int32_t lastStream_ = 0;
   std::vector<ServerVoice> voices_;

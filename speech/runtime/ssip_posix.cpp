@@ -157,12 +157,23 @@ std::string SsmlWithLineMarks(TextView text) {
     ssml += "<mark name=\"" + std::to_string(start) + "\"/>";
     for (char c : TextToUtf8(line)) {
       switch (c) {
-        case '&': ssml += "&amp;"; break;
-        case '<': ssml += "&lt;"; break;
-        case '>': ssml += "&gt;"; break;
-        case '"': ssml += "&quot;"; break;
-        case '\'': ssml += "&apos;"; break;
-        default: ssml += c;
+        case '&':
+          ssml += "&amp;";
+          break;
+        case '<':
+          ssml += "&lt;";
+          break;
+        case '>':
+          ssml += "&gt;";
+          break;
+        case '"':
+          ssml += "&quot;";
+          break;
+        case '\'':
+          ssml += "&apos;";
+          break;
+        default:
+          ssml += c;
       }
     }
     ssml += '\n';
