@@ -9,7 +9,9 @@ namespace {
 
 // A chat text of lines "speaker:words" (or just "words") joined by CR LF.
 TSpeechEntry Chat(TextView text) {
-  TSpeechEntry entry{{}, {}, false, false, {5, u"V"}, 100, 0};
+  TSpeechEntry entry{};
+  entry.voice = {5, u"V"};
+  entry.volume = 100;
   for (const Text& line : LinesSplit(text)) {
     size_t colon = line.find(u':');
     Text speaker = colon == Text::npos ? Text() : line.substr(0, colon);
@@ -17,7 +19,14 @@ TSpeechEntry Chat(TextView text) {
   }
   return entry;
 }
-TSpeechEntry Notice(TextView text) { return {Text(text), {}, true, true, {5, u"V"}, 100, 0}; }
+TSpeechEntry Notice(TextView text) {
+  TSpeechEntry entry{};
+  entry.text = Text(text);
+  entry.notice = entry.xml = true;
+  entry.voice = {5, u"V"};
+  entry.volume = 100;
+  return entry;
+}
 
 std::string Said(const TSpeechEntry& entry) {
   if (entry.lines.empty()) return TextToUtf8(entry.text);
