@@ -395,9 +395,9 @@ TEST_F(Program, AutoVoicesSpeakThreeSpeakersApart) {
   const std::string kBob =
       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingBob";
   const std::pair<std::string, std::string> expected[] = {
-      {kAlice, std::to_string(kSpeakPlain) + " Ann : one"},
-      {kAlice, std::to_string(kSpeakXml) + " <pitch absmiddle=\"1\">Bob : two</pitch>"},
-      {kBob, std::to_string(kSpeakXml) + " <pitch absmiddle=\"2\">Carl : three</pitch>"},
+      {kBob, std::to_string(kSpeakXml) + " <pitch absmiddle=\"-3\">Ann : one</pitch>"},
+      {kBob, std::to_string(kSpeakXml) + " <pitch absmiddle=\"1\">Bob : two</pitch>"},
+      {kAlice, std::to_string(kSpeakPlain) + " Carl : three"},
   };
   int after = greeting;
   for (const auto& [voice, speak] : expected) {
