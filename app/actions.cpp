@@ -52,7 +52,11 @@ void TMainFrm::SpeakerHeardMute() {
 }
 
 void TMainFrm::RemoteActionTake(const std::string& action) {
-  if (action == "raise" || (action == "toggle" && !MainFrm.Visible())) {
+  if (action == "raise") {
+    MainFrm.Raise();
+    return;
+  }
+  if (action == "toggle" && !MainFrm.Visible()) {
     MainFrm.Show();
     return;
   }

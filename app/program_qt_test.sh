@@ -11,7 +11,9 @@ if [[ -z ${KELVORA_TEST_BUS:-} ]]; then
 fi
 exe=$1
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+pid="" clock=""
+# Whatever fails, nothing of the test's is left running (it would hold CTest's output open).
+trap 'kill $pid $clock 2>/dev/null; rm -rf "$tmp"' EXIT
 export KELVORA_LOCAL_APPDATA=$tmp/local KELVORA_APPDATA=$tmp/roaming KELVORA_PROGRAM_DIR=$tmp/program
 export KELVORA_WAV_DIR=$tmp/wav XDG_CACHE_HOME=$tmp/cache
 mkdir -p "$tmp/wav"
@@ -65,7 +67,7 @@ status_becomes Playing
 # The Pause hotkey, pressed while another window has the focus.
 xclock &
 clock=$!
-xdotool search --sync --onlyvisible --name "^xclock$" windowfocus --sync
+timeout 20 xdotool search --sync --onlyvisible --name "^xclock$" windowfocus --sync
 xdotool key ctrl+alt+shift+F10
 status_becomes Paused
 xdotool key ctrl+alt+shift+F10
@@ -84,6 +86,21 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 grep -q "^MaxQueue=7" "$ini" || { echo "Options: MaxQueue not written"; cat "$ini"; exit 1; }
+# The media controls' Raise brings the window in front of another program's (the stacking order,
+# topmost first, as xwininfo lists the root's children).
+xclock -geometry 600x500+0+0 &
+clock=$!
+timeout 20 xdotool search --sync --onlyvisible --name "^xclock$" >/dev/null
+gdbus call --session --dest org.mpris.MediaPlayer2.kelvora --object-path /org/mpris/MediaPlayer2 \
+  --method org.mpris.MediaPlayer2.Raise >/dev/null
+topmost=""
+for _ in $(seq 50); do
+  topmost=$(xwininfo -root -children | grep -oE '"(xclock|KELVORA Pro - Chat to Speech)"' | head -n1)
+  [[ $topmost == '"KELVORA Pro - Chat to Speech"' ]] && break
+  sleep 0.1
+done
+kill "$clock"
+[[ $topmost == '"KELVORA Pro - Chat to Speech"' ]] || { echo "Raise: topmost is $topmost"; exit 1; }
 identity=$(gdbus call --session --dest org.mpris.MediaPlayer2.kelvora \
   --object-path /org/mpris/MediaPlayer2 --method org.freedesktop.DBus.Properties.Get \
   org.mpris.MediaPlayer2 Identity)

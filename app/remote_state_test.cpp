@@ -30,6 +30,19 @@ TEST_F(MainFrmTest, MediaControlsShowWhatIsSpokenAndTakeActions) {
   EXPECT_FALSE(ui::RemoteActionSend("skip"));  // no window
 }
 
+// Default puts the default keys back and registers them: the old key does nothing any more,
+// the default one skips.
+TEST_F(MainFrmTest, DefaultRegistersTheDefaultKeys) {
+  TMainFrm& f = StartWithLinesHeld("HotkeySkip=Ctrl+Alt+K\n");  // the greeting is speaking
+  f.Button1.Click();                                             // STOP: Default can be used
+  f.Button2.Click();                                             // Default
+  platform_->calls.clear();
+  ui::HotkeyPress({true, true, false, false, u"K"});
+  EXPECT_TRUE(Spoken(*platform_).empty()) << "the replaced key still acts";
+  ui::HotkeyPress({true, true, true, false, u"F9"});
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(kSpeakPurge, ".")});
+}
+
 // One text of several speakers' lines: the speaker and the words shown follow the line being
 // heard, never the name nor a line break in the title; the tray says the same.
 TEST_F(MainFrmTest, MediaControlsFollowTheLineBeingHeard) {

@@ -415,7 +415,10 @@ void TMainFrm::AcTimerUpdate() {
 
 void TMainFrm::AcSkipExecute() { ControlActionRun(TControlAction::kSkip); }
 
-void TMainFrm::AcDefaultExecute() { SettingsDefault(); }
+void TMainFrm::AcDefaultExecute() {
+  SettingsDefault();
+  HotkeysRegister();  // the default keys now, not the ones they replace
+}
 
 void TMainFrm::AcBrowseExecute() {
   ui::OpenFileRequest request{Text(),          u"\u30C6\u30AD\u30B9\u30C8\u30D5\u30A1\u30A4\u30EB",

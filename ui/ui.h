@@ -145,6 +145,9 @@ class Form : public Widget {
   void OnEndSession(Handler handler);
   // Shows the form, centred, without running a message loop (Application::Run does both).
   void Show();
+  // Shows the window where it is and brings it in front of the other programs' windows, with
+  // the keyboard (as far as the desktop lets a program take it).
+  void Raise();
   // Hides the window without closing it (the program goes on: the tray shows it again).
   void Hide();
   bool Visible() const;

@@ -82,6 +82,7 @@ Text Form::Caption() const { return node_->text; }
 void Form::OnIdle(Handler handler) { node_->onIdle = std::move(handler); }
 void Form::OnEndSession(Handler handler) { node_->onEndSession = std::move(handler); }
 void Form::Show() { node_->visible = true; }
+void Form::Raise() { node_->visible = true; }
 void Form::Hide() { node_->visible = false; }
 bool Form::Visible() const { return node_->visible; }
 bool Form::Screenshot(TextView) const { return false; }

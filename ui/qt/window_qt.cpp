@@ -49,6 +49,24 @@ void SignalsToClose() {
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
 
+// Ends the loop once the watched window has taken a close (the close may be refused: it is
+// looked at after the event).
+class CloseWatch : public QObject {
+ public:
+  explicit CloseWatch(QWidget* window) : window_(window) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == window_ && event->type() == QEvent::Close) {
+      QMetaObject::invokeMethod(
+          qApp, [window = window_] { if (!window->isVisible()) QCoreApplication::quit(); },
+          Qt::QueuedConnection);
+    }
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+};
+
 }  // namespace
 
 Application::Application(int& argc, char** argv, TextView title) {
@@ -67,8 +85,17 @@ Application::Application(int& argc, char** argv, TextView title) {
 Application::~Application() { application.reset(); }
 
 int Application::Run(Form& main) {
+  // Only the main form's close ends the loop: a message box or dialog closed while the form is
+  // hidden (in the tray) would otherwise count as the last window closed and end the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QWidget* window = main.node()->widget;
+  auto* closing = new CloseWatch(window);
+  window->installEventFilter(closing);
   main.Show();
-  return QApplication::exec();
+  int result = QApplication::exec();
+  window->removeEventFilter(closing);
+  delete closing;
+  return result;
 }
 
 void Application::ProcessEventsFor(int milliseconds) {
@@ -127,6 +154,12 @@ void Form::MenuChoose(TextView caption) {
   for (QAction* action : node_->widget->actions()) {
     if (action->text() == Q(caption)) action->trigger();
   }
+}
+void Form::Raise() {
+  QWidget* window = node_->widget;
+  window->show();
+  window->raise();
+  window->activateWindow();
 }
 void Form::Hide() { node_->widget->hide(); }
 bool Form::Visible() const { return node_->widget->isVisible(); }

@@ -327,6 +327,11 @@ void Form::MenuChoose(TextView caption) {
     }
   }
 }
+void Form::Raise() {
+  ShowWindow(node_->hwnd, IsIconic(node_->hwnd) ? SW_RESTORE : SW_SHOW);
+  BringWindowToTop(node_->hwnd);
+  SetForegroundWindow(node_->hwnd);
+}
 void Form::Hide() { ShowWindow(node_->hwnd, SW_HIDE); }
 bool Form::Visible() const { return IsWindowVisible(node_->hwnd) != FALSE; }
 void Form::Close() { FormHide(node_); }
