@@ -106,10 +106,10 @@ ui::RemoteState TMainFrm::RemoteStateGet() const {
 }
 
 void TMainFrm::HotkeysRegister() {
-  const std::pair<const Text*, const char*> wanted[] = {{&HotkeySkip, "skip"},
-                                                        {&HotkeyPause, "playpause"},
-                                                        {&HotkeyRepeat, "repeat"},
-                                                        {&HotkeyMute, "mute"}};
+  const std::pair<const Text*, const char*> wanted[] = {{&Options.HotkeySkip, "skip"},
+                                                        {&Options.HotkeyPause, "playpause"},
+                                                        {&Options.HotkeyRepeat, "repeat"},
+                                                        {&Options.HotkeyMute, "mute"}};
   std::vector<std::pair<ui::KeyChord, std::string>> keys;
   Text unusable;
   for (const auto& [text, action] : wanted) {

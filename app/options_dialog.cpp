@@ -82,8 +82,7 @@ void TMainFrm::OptionsDialogRun() {
     bool& open;
     ~Closed() { open = false; }
   } closed{OptionsDialogOpen};
-  TSettings settings = SettingsFromControls();
-  const std::vector<TOption> options = OptionsGet(settings);
+  const std::vector<TOption> options = OptionsGet(Options);
   ui::FieldsRequest request{u"Options", {}, [&options](const std::vector<Text>& values) {
                               return OptionsProblem(options, values);
                             }};
@@ -93,8 +92,9 @@ void TMainFrm::OptionsDialogRun() {
   }
   std::optional<std::vector<Text>> values = ui::FieldsDialog(request);
   if (!values) return;
-  OptionsPut(settings, OptionsNormalised(options, *values));
-  OptionsTake(settings);
+  TOptions taken = Options;
+  OptionsPut(taken, OptionsNormalised(options, *values));
+  Options = taken;
   HotkeysRegister();
   SettingsSave();
 }

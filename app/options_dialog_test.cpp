@@ -19,7 +19,7 @@ std::vector<Text> Values(Text maxQueue, Text autoVoices, Text skip, Text pause) 
 TEST(OptionsProblem, NamesTheFirstBadValue) {
   TSettings defaults;
   SettingsDefault(defaults, 1);
-  const std::vector<TOption> options = OptionsGet(defaults);
+  const std::vector<TOption> options = OptionsGet(defaults.Options);
   const ProblemCase cases[] = {
       {"all good", Values(u"5", u"0", u"Ctrl+Alt+K", u"F8"), u""},
       {"blanks around", Values(u" 7 ", u"1", u" ctrl + alt + k ", u""), u""},
@@ -51,7 +51,7 @@ TEST(OptionsProblem, NamesTheFirstBadValue) {
 TEST(OptionsNormalised, WritesEachKeyOneWay) {
   TSettings defaults;
   SettingsDefault(defaults, 1);
-  const std::vector<TOption> options = OptionsGet(defaults);
+  const std::vector<TOption> options = OptionsGet(defaults.Options);
   EXPECT_EQ(OptionsNormalised(options, Values(u" 12 ", u"1", u" alt + ctrl + k ", u"f8")),
             Values(u"12", u"1", u"Ctrl+Alt+K", u"F8"));
 }
@@ -95,8 +95,8 @@ TEST_F(OptionsDialogTest, ChangesAreTakenAtOnceAndWritten) {
                                        u"Ctrl+Alt+Shift+F12"}));
   EXPECT_EQ(shown_[0].fields[4].kind, ui::DialogField::Kind::kCheck);
   EXPECT_EQ(shown_[0].fields[0].maximum, 1000);
-  EXPECT_EQ(f.MaxQueue, 2);
-  EXPECT_FALSE(f.AutoVoices);
+  EXPECT_EQ(f.Options.MaxQueue, 2);
+  EXPECT_EQ(f.Options.AutoVoices, 0);
   ProfileFile ini(SettingsPath());
   EXPECT_EQ(ini.IntegerGet(u"Options", u"MaxQueue", 0), 2);
   EXPECT_EQ(ini.IntegerGet(u"Options", u"NameRepeat", 0), 30);
@@ -116,7 +116,7 @@ TEST_F(OptionsDialogTest, BadValuesAreNamedAndCancelChangesNothing) {
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].second, ui::MessageKind::kWarning);
   EXPECT_EQ(messages_[0].first.rfind(u"Skip key: ", 0), 0u) << TextToUtf8(messages_[0].first);
-  EXPECT_EQ(f.HotkeySkip, u"Ctrl+Alt+Shift+F9");
+  EXPECT_EQ(f.Options.HotkeySkip, u"Ctrl+Alt+Shift+F9");
   EXPECT_FALSE(FileExists(SettingsPath()));
 }
 

@@ -19,12 +19,24 @@ enum class Range {
   kVoices,  // 0 .. voice count - 1 (-1 when there is no voice, which is then also the default)
 };
 
-// One key of Setup.ini: where it lives, the field holding it, its default and its range.
+// Where a key's value is kept in the settings.
+using IntegerAt = int32_t& (*)(TSettings&);
+using TextAt = Text& (*)(TSettings&);
+template <auto Field>
+auto& At(TSettings& s) {
+  return s.*Field;
+}
+template <auto Field>
+auto& OptionAt(TSettings& s) {
+  return s.Options.*Field;
+}
+
+// One key of Setup.ini: where it lives, where its value is kept, its default and its range.
 struct SettingKey {
   const char16_t* section;
   const char16_t* key;
-  int32_t TSettings::*integer = nullptr;  // one of integer and text
-  Text TSettings::*text = nullptr;
+  IntegerAt integer = nullptr;  // one of integer and text
+  TextAt text = nullptr;
   int32_t defaultInteger = 0;
   const char16_t* defaultText = nullptr;
   Range range = Range::kAsRead;
@@ -34,19 +46,19 @@ struct SettingKey {
   TOptionKind optionKind = TOptionKind::kNumber;
 };
 
-constexpr SettingKey Integer(const char16_t* section, const char16_t* key,
-                             int32_t TSettings::*field, int32_t defaultValue) {
-  return {section, key, field, nullptr, defaultValue};
+constexpr SettingKey Integer(const char16_t* section, const char16_t* key, IntegerAt at,
+                             int32_t defaultValue) {
+  return {section, key, at, nullptr, defaultValue};
 }
 
-constexpr SettingKey Ranged(const char16_t* section, const char16_t* key, int32_t TSettings::*field,
+constexpr SettingKey Ranged(const char16_t* section, const char16_t* key, IntegerAt at,
                             int32_t defaultValue, int32_t minimum, int32_t maximum) {
-  return {section, key, field, nullptr, defaultValue, nullptr, Range::kFixed, minimum, maximum};
+  return {section, key, at, nullptr, defaultValue, nullptr, Range::kFixed, minimum, maximum};
 }
 
-constexpr SettingKey String(const char16_t* section, const char16_t* key, Text TSettings::*field,
+constexpr SettingKey String(const char16_t* section, const char16_t* key, TextAt at,
                             const char16_t* defaultValue) {
-  return {section, key, nullptr, field, 0, defaultValue};
+  return {section, key, nullptr, at, 0, defaultValue};
 }
 
 constexpr SettingKey KeptByReset(SettingKey key) {
@@ -61,44 +73,43 @@ constexpr SettingKey Option(SettingKey key, const char16_t* label,
   return key;
 }
 
-constexpr SettingKey VoiceIndex(const char16_t* section, const char16_t* key,
-                                int32_t TSettings::*field) {
-  return {section, key, field, nullptr, 0, nullptr, Range::kVoices};
+constexpr SettingKey VoiceIndex(const char16_t* section, const char16_t* key, IntegerAt at) {
+  return {section, key, at, nullptr, 0, nullptr, Range::kVoices};
 }
 
 // In the order the keys are read and written.
 const SettingKey kKeys[] = {
-    Integer(kSetup, u"FileType", &TSettings::FileType, 0),
-    String(kSetup, u"TargetFile", &TSettings::TargetFile, u"chat.txt"),
-    Integer(kSecondLife, u"Viewer", &TSettings::Viewer, 0),
-    String(kSecondLife, u"Avatar", &TSettings::Avatar, u""),
-    Ranged(kSetup, u"Encoding", &TSettings::Encoding, 0, 0, 1),
-    Ranged(kSetup, u"Interval", &TSettings::Interval, 1, 1, 10),
-    VoiceIndex(kVoice, u"Voice", &TSettings::Voice),
-    Ranged(kVoice, u"Volume", &TSettings::Volume, 100, 0, 100),
-    Ranged(kVoice, u"Rate", &TSettings::Rate, 0, -10, 10),
-    KeptByReset(Integer(kSetup, u"TexType", &TSettings::TexType, 0)),
-    String(kSetup, u"RegEx0", &TSettings::RegEx0, kStampMask),
-    Ranged(kSecondLife, u"Translate", &TSettings::Translate, 0, 0, 2),
-    Ranged(kSecondLife, u"UserName", &TSettings::UserName, 0, 0, 1),
-    Option(Ranged(kOptions, u"MaxQueue", &TSettings::MaxQueue, 5, 0, 1000),
+    Integer(kSetup, u"FileType", At<&TSettings::FileType>, 0),
+    String(kSetup, u"TargetFile", At<&TSettings::TargetFile>, u"chat.txt"),
+    Integer(kSecondLife, u"Viewer", At<&TSettings::Viewer>, 0),
+    String(kSecondLife, u"Avatar", At<&TSettings::Avatar>, u""),
+    Ranged(kSetup, u"Encoding", At<&TSettings::Encoding>, 0, 0, 1),
+    Ranged(kSetup, u"Interval", At<&TSettings::Interval>, 1, 1, 10),
+    VoiceIndex(kVoice, u"Voice", At<&TSettings::Voice>),
+    Ranged(kVoice, u"Volume", At<&TSettings::Volume>, 100, 0, 100),
+    Ranged(kVoice, u"Rate", At<&TSettings::Rate>, 0, -10, 10),
+    KeptByReset(Integer(kSetup, u"TexType", At<&TSettings::TexType>, 0)),
+    String(kSetup, u"RegEx0", At<&TSettings::RegEx0>, kStampMask),
+    Ranged(kSecondLife, u"Translate", At<&TSettings::Translate>, 0, 0, 2),
+    Ranged(kSecondLife, u"UserName", At<&TSettings::UserName>, 0, 0, 1),
+    Option(Ranged(kOptions, u"MaxQueue", OptionAt<&TOptions::MaxQueue>, 5, 0, 1000),
            u"Lines that may wait (0: any)"),
-    Option(Ranged(kOptions, u"MaxLength", &TSettings::MaxLength, 300, 0, 100000),
+    Option(Ranged(kOptions, u"MaxLength", OptionAt<&TOptions::MaxLength>, 300, 0, 100000),
            u"Longest message spoken (characters, 0: all)"),
-    String(kOptions, u"VoiceName", &TSettings::VoiceName, u""),
-    Option(Ranged(kOptions, u"CatchUp", &TSettings::CatchUp, 3, 0, 20),
+    String(kOptions, u"VoiceName", OptionAt<&TOptions::VoiceName>, u""),
+    Option(Ranged(kOptions, u"CatchUp", OptionAt<&TOptions::CatchUp>, 3, 0, 20),
            u"Faster while lines wait (rate steps)"),
-    Option(Ranged(kOptions, u"NameRepeat", &TSettings::NameRepeat, 0, 0, 86400),
+    Option(Ranged(kOptions, u"NameRepeat", OptionAt<&TOptions::NameRepeat>, 0, 0, 86400),
            u"Name left out when repeated within (seconds)"),
-    Option(Ranged(kOptions, u"AutoVoices", &TSettings::AutoVoices, 0, 0, 1),
+    Option(Ranged(kOptions, u"AutoVoices", OptionAt<&TOptions::AutoVoices>, 0, 0, 1),
            u"A voice of their own for speakers", TOptionKind::kSwitch),
-    Option(String(kOptions, u"HotkeySkip", &TSettings::HotkeySkip, u"Ctrl+Alt+Shift+F9"),
+    Option(String(kOptions, u"HotkeySkip", OptionAt<&TOptions::HotkeySkip>, u"Ctrl+Alt+Shift+F9"),
            u"Skip key", TOptionKind::kKeyChord),
-    Option(String(kOptions, u"HotkeyPause", &TSettings::HotkeyPause, u"Ctrl+Alt+Shift+F10"),
+    Option(String(kOptions, u"HotkeyPause", OptionAt<&TOptions::HotkeyPause>, u"Ctrl+Alt+Shift+F10"),
            u"Pause/Resume key", TOptionKind::kKeyChord),
-    Option(String(kOptions, u"HotkeyRepeat", &TSettings::HotkeyRepeat, u"Ctrl+Alt+Shift+F11"),
+    Option(String(kOptions, u"HotkeyRepeat", OptionAt<&TOptions::HotkeyRepeat>, u"Ctrl+Alt+Shift+F11"),
            u"Repeat key", TOptionKind::kKeyChord),
-    Option(String(kOptions, u"HotkeyMute", &TSettings::HotkeyMute, u"Ctrl+Alt+Shift+F12"),
+    Option(String(kOptions, u"HotkeyMute", OptionAt<&TOptions::HotkeyMute>, u"Ctrl+Alt+Shift+F12"),
            u"Mute last speaker key", TOptionKind::kKeyChord),
 };
 
@@ -139,9 +150,9 @@ void SettingsDefault(TSettings& settings, int voiceCount) {
   for (const SettingKey& key : kKeys) {
     if (key.keptByReset) continue;
     if (key.text) {
-      settings.*key.text = key.defaultText;
+      key.text(settings) = key.defaultText;
     } else {
-      settings.*key.integer = DefaultOf(key, voiceCount);
+      key.integer(settings) = DefaultOf(key, voiceCount);
     }
   }
 }
@@ -152,47 +163,53 @@ TSettings SettingsLoad(const Text& path, const TSettings& current, int voiceCoun
   ProfileFile ini(path);
   for (const SettingKey& key : kKeys) {
     if (key.text) {
-      s.*key.text = ini.StringGet(key.section, key.key, s.*key.text);
+      key.text(s) = ini.StringGet(key.section, key.key, key.text(s));
     } else {
-      s.*key.integer =
-          InRange(key, ini.IntegerGet(key.section, key.key, s.*key.integer), voiceCount);
+      key.integer(s) =
+          InRange(key, ini.IntegerGet(key.section, key.key, key.integer(s)), voiceCount);
     }
   }
   return s;
 }
 
-std::vector<TOption> OptionsGet(const TSettings& s) {
+std::vector<TOption> OptionsGet(const TOptions& values) {
+  TSettings s;
+  s.Options = values;
   std::vector<TOption> options;
   for (const SettingKey& key : kKeys) {
     if (!key.optionLabel) continue;
-    Text value = key.text ? s.*key.text : AsciiToText(std::to_string(s.*key.integer));
+    Text value = key.text ? key.text(s) : AsciiToText(std::to_string(key.integer(s)));
     options.push_back({key.key, key.optionLabel, key.optionKind, key.minimum, key.maximum, value});
   }
   return options;
 }
 
-void OptionsPut(TSettings& s, const std::vector<Text>& values) {
+void OptionsPut(TOptions& options, const std::vector<Text>& values) {
+  TSettings s;
+  s.Options = options;
   size_t next = 0;
   for (const SettingKey& key : kKeys) {
     if (!key.optionLabel || next == values.size()) continue;
     const Text& value = values[next++];
     if (key.text) {
-      s.*key.text = value;
+      key.text(s) = value;
     } else if (int32_t number = 0; TextToInteger(value, number)) {
-      s.*key.integer = InRange(key, number, 0);
+      key.integer(s) = InRange(key, number, 0);
     }
   }
+  options = s.Options;
 }
 
-void SettingsSave(const Text& path, const TSettings& s) {
+void SettingsSave(const Text& path, const TSettings& saved) {
+  TSettings s = saved;  // the key table reaches values through references
   if (path.empty()) throw PlatformError("Cannot save Setup.ini: no application-data folder");
   FolderCreate(PathFolderPart(path));
   ProfileFile ini(path);
   for (const SettingKey& key : kKeys) {
     if (key.text) {
-      ini.StringSet(key.section, key.key, s.*key.text);
+      ini.StringSet(key.section, key.key, key.text(s));
     } else {
-      ini.IntegerSet(key.section, key.key, s.*key.integer);
+      ini.IntegerSet(key.section, key.key, key.integer(s));
     }
   }
   ini.Flush();

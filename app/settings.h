@@ -8,6 +8,19 @@
 
 #include "platform/unicode.h"
 
+// The keys of [Options]: what has no control of its own in the window. Their defaults are the
+// key table's (SettingsDefault), as every key's.
+struct TOptions {
+  int32_t MaxQueue = 0;    // chat lines that may wait for speech before the oldest are passed over
+  int32_t MaxLength = 0;   // characters of a message spoken before it is cut; 0: no limit
+  Text VoiceName;          // the voice the voice box chose, found by name when the list has changed
+  int32_t CatchUp = 0;     // rate steps chat may speed up by while lines wait; 0: never
+  int32_t NameRepeat = 0;  // seconds within which the speaker heard last is not named again
+  int32_t AutoVoices = 0;  // 1: each speaker without a Voices.txt voice gets one of their own
+  Text HotkeySkip, HotkeyPause, HotkeyRepeat, HotkeyMute;  // "Ctrl+Alt+Shift+F9"; empty: none
+  bool operator==(const TOptions&) const = default;
+};
+
 struct TSettings {
   int32_t FileType = 0;   // 0 "Selected File", 1 "Viewer"; other values check neither
   Text TargetFile;        // path of the selected chat file
@@ -22,13 +35,7 @@ struct TSettings {
   Text RegEx0;            // the custom mask; by default the viewer's timestamp
   int32_t Translate = 0;  // 0..2
   int32_t UserName = 0;   // 0..1
-  int32_t MaxQueue = 0;  // texts that may wait for speech before the oldest are passed over; 0: any
-  int32_t MaxLength = 0;   // characters of a message spoken before it is cut; 0: no limit
-  Text VoiceName;          // the voice Voice chose, found by name when the list has changed
-  int32_t CatchUp = 0;     // rate steps chat may speed up by while lines wait; 0: never
-  int32_t NameRepeat = 0;  // seconds within which a speaker's next entry goes without the name
-  int32_t AutoVoices = 0;  // 1: each speaker without a Voices.txt voice gets one by a hash
-  Text HotkeySkip, HotkeyPause, HotkeyRepeat, HotkeyMute;  // "Ctrl+Alt+Shift+F9"; empty: none
+  TOptions Options;
 };
 
 // ...\VORTANE PROJECT\KELVORA_Pro\Setup.ini beneath the local application-data folder; empty
@@ -58,11 +65,11 @@ struct TOption {
   Text value;                        // as Setup.ini writes it
 };
 
-// The options of these settings, in the key table's order.
-std::vector<TOption> OptionsGet(const TSettings& settings);
-// Takes values in OptionsGet's order into the settings; numbers are brought into their ranges
+// The options the dialog shows, with these values, in the key table's order.
+std::vector<TOption> OptionsGet(const TOptions& options);
+// Takes values in OptionsGet's order into the options; numbers are brought into their ranges
 // as when the file is read.
-void OptionsPut(TSettings& settings, const std::vector<Text>& values);
+void OptionsPut(TOptions& options, const std::vector<Text>& values);
 
 // Writes every key, creating the folder; throws PlatformError naming the file.
 void SettingsSave(const Text& path, const TSettings& settings);

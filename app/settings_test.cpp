@@ -62,11 +62,11 @@ TEST_F(SettingsTest, FirstStartGivesTheDefaults) {
   EXPECT_EQ(s.RegEx0.size(), 37u);
   EXPECT_EQ(s.Translate, 0);
   EXPECT_EQ(s.UserName, 0);
-  EXPECT_EQ(s.MaxQueue, 5);
-  EXPECT_EQ(s.MaxLength, 300);
-  EXPECT_EQ(s.CatchUp, 3);
-  EXPECT_EQ(s.NameRepeat, 0);
-  EXPECT_EQ(s.AutoVoices, 0);
+  EXPECT_EQ(s.Options.MaxQueue, 5);
+  EXPECT_EQ(s.Options.MaxLength, 300);
+  EXPECT_EQ(s.Options.CatchUp, 3);
+  EXPECT_EQ(s.Options.NameRepeat, 0);
+  EXPECT_EQ(s.Options.AutoVoices, 0);
   SettingsDefault(current, 2);
   EXPECT_EQ(current.Voice, 0);
 }
@@ -74,38 +74,47 @@ TEST_F(SettingsTest, FirstStartGivesTheDefaults) {
 struct ClampCase {
   const char* key_line;
   int voices;
-  int TSettings::*field;
+  int32_t (*field)(const TSettings&);
   int expected;
 };
 
+template <auto Field>
+int32_t Of(const TSettings& s) {
+  return s.*Field;
+}
+template <auto Field>
+int32_t OptionOf(const TSettings& s) {
+  return s.Options.*Field;
+}
+
 TEST_F(SettingsTest, NumbersAreBroughtIntoRange) {
   const ClampCase cases[] = {
-      {"[Setup]\nInterval=25", 3, &TSettings::Interval, 10},
-      {"[Setup]\nInterval=soon", 3, &TSettings::Interval, 1},
-      {"[Setup]\nInterval=0", 3, &TSettings::Interval, 1},
-      {"[Voice]\nVolume=150", 3, &TSettings::Volume, 100},
-      {"[Voice]\nRate=-20", 3, &TSettings::Rate, -10},
-      {"[Setup]\nEncoding=2", 3, &TSettings::Encoding, 1},
-      {"[Setup]\nEncoding=-1", 3, &TSettings::Encoding, 0},
-      {"[Voice]\nVoice=7", 3, &TSettings::Voice, 2},
-      {"[Voice]\nVoice=7", 0, &TSettings::Voice, -1},
-      {"[Voice]\nVoice=-4", 3, &TSettings::Voice, 0},
-      {"[SecondLife]\nTranslate=-3", 3, &TSettings::Translate, 0},
-      {"[SecondLife]\nUserName=5", 3, &TSettings::UserName, 1},
-      {"[Options]\nMaxQueue=-2", 3, &TSettings::MaxQueue, 0},
-      {"[options]\nmaxqueue=0", 3, &TSettings::MaxQueue, 0},
-      {"[Options]\nCatchUp=99", 3, &TSettings::CatchUp, 20},
-      {"[Options]\nNameRepeat=-5", 3, &TSettings::NameRepeat, 0},
-      {"[Options]\nMaxLength=many", 3, &TSettings::MaxLength, 300},
-      {"[Options]\nMaxLength=0x40", 3, &TSettings::MaxLength, 64},
-      {"[SecondLife]\nViewer=0x1", 3, &TSettings::Viewer, 1},
-      {"[SecondLife]\nViewer=7", 3, &TSettings::Viewer, 7},  // no range check
-      {"[Setup]\nFileType=3", 3, &TSettings::FileType, 3},
-      {"[Setup]\nTexType=$2", 3, &TSettings::TexType, 2},
-      {"[setup]\ntextype=1", 3, &TSettings::TexType, 1},
+      {"[Setup]\nInterval=25", 3, Of<&TSettings::Interval>, 10},
+      {"[Setup]\nInterval=soon", 3, Of<&TSettings::Interval>, 1},
+      {"[Setup]\nInterval=0", 3, Of<&TSettings::Interval>, 1},
+      {"[Voice]\nVolume=150", 3, Of<&TSettings::Volume>, 100},
+      {"[Voice]\nRate=-20", 3, Of<&TSettings::Rate>, -10},
+      {"[Setup]\nEncoding=2", 3, Of<&TSettings::Encoding>, 1},
+      {"[Setup]\nEncoding=-1", 3, Of<&TSettings::Encoding>, 0},
+      {"[Voice]\nVoice=7", 3, Of<&TSettings::Voice>, 2},
+      {"[Voice]\nVoice=7", 0, Of<&TSettings::Voice>, -1},
+      {"[Voice]\nVoice=-4", 3, Of<&TSettings::Voice>, 0},
+      {"[SecondLife]\nTranslate=-3", 3, Of<&TSettings::Translate>, 0},
+      {"[SecondLife]\nUserName=5", 3, Of<&TSettings::UserName>, 1},
+      {"[Options]\nMaxQueue=-2", 3, OptionOf<&TOptions::MaxQueue>, 0},
+      {"[options]\nmaxqueue=0", 3, OptionOf<&TOptions::MaxQueue>, 0},
+      {"[Options]\nCatchUp=99", 3, OptionOf<&TOptions::CatchUp>, 20},
+      {"[Options]\nNameRepeat=-5", 3, OptionOf<&TOptions::NameRepeat>, 0},
+      {"[Options]\nMaxLength=many", 3, OptionOf<&TOptions::MaxLength>, 300},
+      {"[Options]\nMaxLength=0x40", 3, OptionOf<&TOptions::MaxLength>, 64},
+      {"[SecondLife]\nViewer=0x1", 3, Of<&TSettings::Viewer>, 1},
+      {"[SecondLife]\nViewer=7", 3, Of<&TSettings::Viewer>, 7},  // no range check
+      {"[Setup]\nFileType=3", 3, Of<&TSettings::FileType>, 3},
+      {"[Setup]\nTexType=$2", 3, Of<&TSettings::TexType>, 2},
+      {"[setup]\ntextype=1", 3, Of<&TSettings::TexType>, 1},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Load(c.key_line, c.voices).*c.field, c.expected) << c.key_line;
+    EXPECT_EQ(c.field(Load(c.key_line, c.voices)), c.expected) << c.key_line;
   }
 }
 

@@ -176,7 +176,7 @@ void TMainFrm::VoiceBoxRefill() {
   ComboBox3.ItemsClear();
   for (const TVoiceEntry& voice : Voices()) ComboBox3.ItemAdd(voice.name);
   // The voice chosen (by the user, or in Setup.ini), else the one shown, else the first.
-  int found = VoiceIndexOf(VoiceName);
+  int found = VoiceIndexOf(Options.VoiceName);
   if (found < 0) found = VoiceIndexOf(shown);
   if (found < 0 && !Voices().empty()) found = 0;
   ComboBox3.SetItemIndex(found);
@@ -195,7 +195,6 @@ int TMainFrm::VoiceIndexOf(TextView name) const {
 void TMainFrm::SettingsDefault() {
   // Every choice but the text mode, which stays as it is.
   TSettings defaults;
-  VoiceName.clear();
   ::SettingsDefault(defaults, ComboBox3.ItemCount());
   SettingsToControls(defaults);
   RadioButton1.SetChecked(true);
@@ -211,26 +210,19 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
   ComboBox3.SetItemIndex(s.Voice);
   // The voice list can differ from the last run's (a voice installed or gone, speech-dispatcher's
   // listing still to come): the stored name finds the voice where the index no longer does.
-  VoiceName = s.VoiceName;
-  if (int named = VoiceIndexOf(VoiceName); named >= 0) ComboBox3.SetItemIndex(named);
+  Options = s.Options;
+  if (int named = VoiceIndexOf(Options.VoiceName); named >= 0) ComboBox3.SetItemIndex(named);
   SpinEdit2.SetValue(s.Volume);
   SpinEdit3.SetValue(s.Rate);
   Edit2.SetText(s.RegEx0);
   ComboBox4.SetItemIndex(s.Translate);
   ComboBox5.SetItemIndex(s.UserName);
-  OptionsTake(s);
 }
 
-void TMainFrm::OptionsTake(const TSettings& s) {
-  MaxQueue = s.MaxQueue;
-  MaxLength = s.MaxLength;
-  CatchUp = s.CatchUp;
-  NameRepeat = s.NameRepeat;
-  AutoVoices = s.AutoVoices != 0;
-  HotkeySkip = s.HotkeySkip;
-  HotkeyPause = s.HotkeyPause;
-  HotkeyRepeat = s.HotkeyRepeat;
-  HotkeyMute = s.HotkeyMute;
+TOptions TMainFrm::OptionsWithVoiceName() const {
+  TOptions options = Options;
+  if (int index = ComboBox3.ItemIndex(); index >= 0) options.VoiceName = ComboBox3.ItemText(index);
+  return options;
 }
 
 TSettings TMainFrm::SettingsFromControls() const {
@@ -248,17 +240,7 @@ TSettings TMainFrm::SettingsFromControls() const {
           .RegEx0 = Edit2.GetText(),
           .Translate = ComboBox4.ItemIndex(),
           .UserName = ComboBox5.ItemIndex(),
-          .MaxQueue = MaxQueue,
-          .MaxLength = MaxLength,
-          .VoiceName =
-              ComboBox3.ItemIndex() >= 0 ? ComboBox3.ItemText(ComboBox3.ItemIndex()) : VoiceName,
-          .CatchUp = CatchUp,
-          .NameRepeat = NameRepeat,
-          .AutoVoices = AutoVoices ? 1 : 0,
-          .HotkeySkip = HotkeySkip,
-          .HotkeyPause = HotkeyPause,
-          .HotkeyRepeat = HotkeyRepeat,
-          .HotkeyMute = HotkeyMute};
+          .Options = OptionsWithVoiceName()};
 }
 
 void TMainFrm::SettingsLoad() {
@@ -347,7 +329,7 @@ void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
 TVoiceChoice TMainFrm::VoiceOf(const TSpeechPiece& piece, int32_t windowVoice) const {
   // Voices.txt first; then, with AutoVoices, one picked for the speaker; else the window's.
   if (int32_t own = VoiceFind(piece.voice); own >= 0) return {own, 0};
-  if (AutoVoices && AutoVoiceWanted(piece)) {
+  if (Options.AutoVoices != 0 && AutoVoiceWanted(piece)) {
     return SpeechAutoVoice(piece.speaker, windowVoice, SecondsNow());
   }
   return {windowVoice, 0};
@@ -388,7 +370,7 @@ void TMainFrm::AcTimerExecute() {
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
     bool viewerLog = TypeIndexGet().FileIndex == 1;
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
-                   !viewerLog || account.Timestamps, MaxLength};
+                   !viewerLog || account.Timestamps, Options.MaxLength};
     MutedSpeakers.clear();
     ASAPICheck();
     BWListMsg();
@@ -450,7 +432,8 @@ void TMainFrm::LinkLabel1LinkClick(const Text& target) { ShellOpen(target); }
 
 void TMainFrm::ASAPISend(std::vector<TChatLine> lines, TVoiceChoice voice) {
   bool taken = SpeechSayLines(std::move(lines), voice.voiceIndex, SpinEdit2.Value(),
-                              SpinEdit3.Value(), {MaxQueue, CatchUp, NameRepeat}, voice.pitch);
+                              SpinEdit3.Value(),
+                              {Options.MaxQueue, Options.CatchUp, Options.NameRepeat}, voice.pitch);
   if (!taken) SpeechWarn();
 }
 
@@ -504,7 +487,7 @@ void TMainFrm::NoticeSend(TextView xml, TextView plain) {
 
 void TMainFrm::ComboBox3Change() {
   int index = ComboBox3.ItemIndex();
-  VoiceName = index >= 0 ? ComboBox3.ItemText(index) : Text();
+  Options.VoiceName = index >= 0 ? ComboBox3.ItemText(index) : Text();
   if (index == LastVoiceIndex) return;
   SpeechPurge();
   LastVoiceIndex = index;

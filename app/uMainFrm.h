@@ -100,16 +100,10 @@ class TMainFrm {
   std::string AccountSettingsBytes;
   std::vector<Text> Users;
   int32_t LastVoiceIndex = 0;
-  int32_t MaxQueue = 5;     // Setup.ini [Options]: how far speech may fall behind
-  int32_t MaxLength = 300;  // Setup.ini [Options]: longer messages are cut
-  int32_t CatchUp = 3;      // Setup.ini [Options]: rate steps chat may speed up by
-  int32_t NameRepeat = 0;   // Setup.ini [Options]: seconds a repeated name is left out
-  bool AutoVoices = false;  // Setup.ini [Options]: a voice for each speaker
-  Text HotkeySkip, HotkeyPause, HotkeyRepeat, HotkeyMute;  // Setup.ini [Options]
+  TOptions Options;  // Setup.ini [Options], as loaded, reset or taken from the options dialog
   std::set<Text> MutedSpeakers;  // speakers' keys silenced by Mute until the next START
   // The window's clock for NameRepeat, in seconds (steady; the tests may set their own).
   std::function<double()> SecondsNow = SpeechSteadySeconds;
-  Text VoiceName;                     // Setup.ini [Options]: the chosen voice by name
   std::vector<Text> DialogEncodings;  // the open-file dialog's encoding choices
 
   // --- Methods -------------------------------------------------------------------------------
@@ -177,9 +171,9 @@ class TMainFrm {
  private:
   // The values Setup.ini keeps, as the controls and fields hold them now.
   TSettings SettingsFromControls() const;
+  // The options with the voice box's voice as the voice chosen by name.
+  TOptions OptionsWithVoiceName() const;
   void SettingsToControls(const TSettings& settings);
-  // The [Options] values into the window's fields.
-  void OptionsTake(const TSettings& settings);
   void VoiceBoxFill();
   // The voice list changed (speech-dispatcher's listing came in): the box shows it, the chosen
   // voice kept by its name.
