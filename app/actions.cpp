@@ -1,138 +1,100 @@
-// Skip, Pause/Resume, Repeat and Mute last speaker: one set of functions on the window.
 #include "app/actions.h"
 
-#include <utility>
+#include <algorithm>
 
-#include "app/uMainFrm.h"
-#include "speech/runtime/sapi_markup.h"
-#include "speech/uSpeechLib.h"
-#include "text/speaker_key.h"
-
-std::optional<TControlAction> ControlActionNamed(std::string_view name) {
-  constexpr std::pair<std::string_view, TControlAction> kNames[] = {
-      {"skip", TControlAction::kSkip},     {"pause", TControlAction::kPause},
-      {"resume", TControlAction::kResume}, {"repeat", TControlAction::kRepeat},
-      {"mute", TControlAction::kMute},     {"playpause", TControlAction::kPlayPause},
+const std::vector<TActionRow>& ActionTable() {
+  static const std::vector<TActionRow> table = {
+      {TControlAction::kSkip,
+       "skip",
+       u"Skip",
+       false,
+       &TOptions::HotkeySkip,
+       {"Next", "Stop"},
+       true},
+      {TControlAction::kPause, "pause", nullptr, false, nullptr, {"Pause"}, true},
+      {TControlAction::kResume, "resume", nullptr, false, nullptr, {"Play"}, true},
+      {TControlAction::kPlayPause,
+       "playpause",
+       u"Pause / Resume",
+       false,
+       &TOptions::HotkeyPause,
+       {"PlayPause"},
+       false},
+      {TControlAction::kRepeat,
+       "repeat",
+       u"Repeat",
+       false,
+       &TOptions::HotkeyRepeat,
+       {"Previous"},
+       true},
+      {TControlAction::kMute, "mute", u"Mute last speaker", false, &TOptions::HotkeyMute, {}, true},
+      {TControlAction::kOptions, "options", u"Options...", true, nullptr, {}, false},
+      {TControlAction::kToggle, "toggle", u"Show / Hide window", false, nullptr, {}, false},
+      {TControlAction::kRaise, "raise", nullptr, false, nullptr, {"Raise"}, false},
+      {TControlAction::kQuit, "quit", u"Quit", false, nullptr, {}, false},
   };
-  for (const auto& [named, action] : kNames) {
-    if (named == name) return action;
-  }
-  return std::nullopt;
-}
-
-void TMainFrm::ControlActionRun(TControlAction action) {
-  switch (action) {
-    case TControlAction::kSkip:
-      ASAPISkip();
-      break;
-    case TControlAction::kPause:
-      SpeechPause();
-      break;
-    case TControlAction::kResume:
-      SpeechResume();
-      break;
-    case TControlAction::kPlayPause:
-      SpeechPaused() ? SpeechResume() : SpeechPause();
-      break;
-    case TControlAction::kRepeat:
-      SpeechRepeat();
-      break;
-    case TControlAction::kMute:
-      SpeakerHeardMute();
-      break;
-  }
-}
-
-void TMainFrm::SpeakerHeardMute() {
-  Text speaker = SpeechSpeakerHeard();
-  if (speaker.empty() || !MutedSpeakers.insert(speaker).second) return;
-  SpeechSpeakerDrop(speaker);
-  Text notice = SpokenUserName(speaker) + u" muted.";
-  NoticeSend(SapiXmlEscaped(notice), notice);
-}
-
-void TMainFrm::RemoteActionTake(const std::string& action) {
-  if (action == "raise") {
-    MainFrm.Raise();
-    return;
-  }
-  if (action == "toggle" && !MainFrm.Visible()) {
-    MainFrm.Show();
-    return;
-  }
-  if (action == "toggle") {
-    MainFrm.Hide();
-    return;
-  }
-  if (action == "quit") {
-    MainFrm.Close();
-    return;
-  }
-  if (action == "options") {
-    OptionsDialogRun();
-    return;
-  }
-  if (std::optional<TControlAction> named = ControlActionNamed(action)) ControlActionRun(*named);
+  return table;
 }
 
 namespace {
 
-// The words of a line without the name said with it ("Ann : hi", "Ann waves").
-Text MessageOf(const TChatLine& line) {
-  if (!line.bare.empty()) return line.bare;
-  TextView text = line.text;
-  if (text.rfind(line.name, 0) == 0) text.remove_prefix(line.name.size());
-  return Trim(text);
-}
-
-// A text with its line breaks and other control characters as blanks, for a title.
-Text ControlsRemoved(Text text) {
-  for (char16_t& c : text) {
-    if (c < u' ' || c == u'\x7F') c = u' ';
-  }
-  return text;
+const TActionRow* RowOfVerb(std::string_view verb) {
+  const std::vector<TActionRow>& table = ActionTable();
+  auto row =
+      std::find_if(table.begin(), table.end(), [&](const TActionRow& r) { return r.verb == verb; });
+  return row == table.end() ? nullptr : &*row;
 }
 
 }  // namespace
 
-ui::RemoteState TMainFrm::RemoteStateGet() const {
-  ui::RemoteState state{Timer1.Enabled(), SpeechPaused(), SpeechBusy(), {}, {}};
-  if (std::optional<TChatLine> heard = SpeechHeard()) {
-    state.speaker = heard->name;
-    state.title = ControlsRemoved(heard->speaker.empty() ? heard->text : MessageOf(*heard));
-    state.title = state.title.substr(0, kRemoteTitleLength);
-  }
-  return state;
+std::optional<TControlAction> ActionOfVerb(std::string_view verb) {
+  const TActionRow* row = RowOfVerb(verb);
+  return row ? std::optional(row->action) : std::nullopt;
 }
 
-void TMainFrm::HotkeysRegister() {
-  const std::pair<const Text*, const char*> wanted[] = {{&Options.HotkeySkip, "skip"},
-                                                        {&Options.HotkeyPause, "playpause"},
-                                                        {&Options.HotkeyRepeat, "repeat"},
-                                                        {&Options.HotkeyMute, "mute"}};
-  std::vector<std::pair<ui::KeyChord, std::string>> keys;
-  Text unusable;
-  for (const auto& [text, action] : wanted) {
-    if (Trim(*text).empty()) continue;
-    if (std::optional<ui::KeyChord> chord = ui::KeyChordParse(*text)) {
-      keys.push_back({*chord, action});
-    } else {
-      unusable += (unusable.empty() ? u"" : u", ") + *text;
+bool IsCommandLineVerb(std::string_view verb) {
+  const TActionRow* row = RowOfVerb(verb);
+  return row && row->commandLine;
+}
+
+std::optional<TControlAction> ActionOfRequest(const ui::RemoteRequest& request) {
+  if (request.kind == ui::RemoteRequest::Kind::kCommand) {
+    return IsCommandLineVerb(request.name) ? ActionOfVerb(request.name) : std::nullopt;
+  }
+  for (const TActionRow& row : ActionTable()) {
+    for (std::string_view method : row.mediaControls) {
+      if (!method.empty() && method == request.name) return row.action;
     }
   }
-  for (const ui::KeyChord& held : Keys.Register(keys)) {
-    unusable += (unusable.empty() ? u"" : u", ") + ui::KeyChordText(held);
-  }
-  if (unusable.empty()) return;
-  ui::MessageShow(
-      u"These hotkeys cannot be used (not a key, or another program has them): " + unusable + u".",
-      ui::MessageKind::kWarning);
+  return std::nullopt;
 }
 
-Text TMainFrm::TrayTooltipOf(const ui::RemoteState& state) {
-  Text tip = kApplicationTitle;
-  if (!state.monitoring) return tip + u": not monitoring";
-  if (state.paused) return tip + u": monitoring, paused";
-  if (state.title.empty()) return tip + u": monitoring";
-  return tip + u": reading " + (state.speaker.empty() ? state.title : state.speaker);
+std::vector<std::pair<Text, std::string>> TrayMenuItems() {
+  std::vector<std::pair<Text, std::string>> items;
+  for (const TActionRow& row : ActionTable()) {
+    if (!row.trayCaption) continue;
+    if (row.trayBreakBefore) items.push_back({u"", ""});
+    items.push_back({row.trayCaption, std::string(row.verb)});
+  }
+  return items;
+}
+
+THotkeysWanted HotkeysWanted(const TOptions& options) {
+  THotkeysWanted wanted;
+  for (const TActionRow& row : ActionTable()) {
+    if (!row.hotkey || Trim(options.*row.hotkey).empty()) continue;
+    if (std::optional<ui::KeyChord> chord = ui::KeyChordParse(options.*row.hotkey)) {
+      wanted.keys.push_back({*chord, std::string(row.verb)});
+    } else {
+      wanted.unusable.push_back(options.*row.hotkey);
+    }
+  }
+  return wanted;
+}
+
+Text HotkeysUnusableText(const std::vector<Text>& unusable) {
+  if (unusable.empty()) return {};
+  Text keys;
+  for (const Text& key : unusable) keys += (keys.empty() ? u"" : u", ") + key;
+  return u"These hotkeys cannot be used (not a key, or another program has them): " + keys + u".";
 }

@@ -6,14 +6,78 @@
 
 namespace {
 
-TEST(ControlAction, CommandsNameTheActions) {
-  EXPECT_EQ(ControlActionNamed("skip"), TControlAction::kSkip);
-  EXPECT_EQ(ControlActionNamed("pause"), TControlAction::kPause);
-  EXPECT_EQ(ControlActionNamed("resume"), TControlAction::kResume);
-  EXPECT_EQ(ControlActionNamed("repeat"), TControlAction::kRepeat);
-  EXPECT_EQ(ControlActionNamed("mute"), TControlAction::kMute);
-  EXPECT_FALSE(ControlActionNamed("Skip"));
-  EXPECT_FALSE(ControlActionNamed(""));
+// Who may ask for what: another process only for what the command line offers and the media
+// controls' own methods; quit, the options and the window never from outside.
+TEST(ActionTable, OutsideRequestsOnlyForWhatTheyMayAsk) {
+  using Kind = ui::RemoteRequest::Kind;
+  const struct {
+    Kind kind;
+    const char* name;
+    std::optional<TControlAction> action;
+  } cases[] = {
+      {Kind::kCommand, "skip", TControlAction::kSkip},
+      {Kind::kCommand, "pause", TControlAction::kPause},
+      {Kind::kCommand, "resume", TControlAction::kResume},
+      {Kind::kCommand, "repeat", TControlAction::kRepeat},
+      {Kind::kCommand, "mute", TControlAction::kMute},
+      {Kind::kCommand, "playpause", std::nullopt},
+      {Kind::kCommand, "quit", std::nullopt},
+      {Kind::kCommand, "options", std::nullopt},
+      {Kind::kCommand, "toggle", std::nullopt},
+      {Kind::kCommand, "raise", std::nullopt},
+      {Kind::kCommand, "Skip", std::nullopt},
+      {Kind::kCommand, "", std::nullopt},
+      {Kind::kMediaControl, "PlayPause", TControlAction::kPlayPause},
+      {Kind::kMediaControl, "Play", TControlAction::kResume},
+      {Kind::kMediaControl, "Pause", TControlAction::kPause},
+      {Kind::kMediaControl, "Next", TControlAction::kSkip},
+      {Kind::kMediaControl, "Stop", TControlAction::kSkip},
+      {Kind::kMediaControl, "Previous", TControlAction::kRepeat},
+      {Kind::kMediaControl, "Raise", TControlAction::kRaise},
+      {Kind::kMediaControl, "Quit", std::nullopt},
+      {Kind::kMediaControl, "skip", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ActionOfRequest({c.kind, c.name}), c.action) << c.name;
+  }
+  for (const char* verb : {"skip", "pause", "resume", "repeat", "mute"}) {
+    EXPECT_TRUE(IsCommandLineVerb(verb)) << verb;
+  }
+  for (const char* verb : {"playpause", "quit", "options", "toggle", "raise", "help"}) {
+    EXPECT_FALSE(IsCommandLineVerb(verb)) << verb;
+  }
+}
+
+// The tray's menu and the hotkeys come from the same table as the commands.
+TEST(ActionTable, TrayMenuAndHotkeys) {
+  const std::vector<std::pair<Text, std::string>> tray = {{u"Skip", "skip"},
+                                                          {u"Pause / Resume", "playpause"},
+                                                          {u"Repeat", "repeat"},
+                                                          {u"Mute last speaker", "mute"},
+                                                          {u"", ""},
+                                                          {u"Options...", "options"},
+                                                          {u"Show / Hide window", "toggle"},
+                                                          {u"Quit", "quit"}};
+  EXPECT_EQ(TrayMenuItems(), tray);
+  TOptions options;
+  options.HotkeySkip = u"Ctrl+K";
+  options.HotkeyPause = u" ";
+  options.HotkeyRepeat = u"Ctrl+Nothing";
+  options.HotkeyMute = u"Ctrl+M";
+  const THotkeysWanted wanted = HotkeysWanted(options);
+  const std::vector<std::pair<ui::KeyChord, std::string>> keys = {
+      {*ui::KeyChordParse(u"Ctrl+K"), "skip"}, {*ui::KeyChordParse(u"Ctrl+M"), "mute"}};
+  EXPECT_EQ(wanted.keys, keys);
+  EXPECT_EQ(wanted.unusable, std::vector<Text>{u"Ctrl+Nothing"});
+  EXPECT_EQ(HotkeysUnusableText(wanted.unusable),
+            u"These hotkeys cannot be used (not a key, or another program has them): "
+            u"Ctrl+Nothing.");
+  EXPECT_EQ(HotkeysUnusableText({}), u"");
+  for (const auto& [caption, verb] : tray) {
+    if (!verb.empty()) {
+      EXPECT_TRUE(ActionOfVerb(verb)) << verb;
+    }
+  }
 }
 
 class ActionsTest : public MainFrmTest {

@@ -35,9 +35,7 @@ int main(int argc, char** argv) {
   if (command == "preview") return PreviewRun(rest, std::cin, std::cout, std::cerr);
   if (command == "voices") return VoicesRun(std::cout, std::cerr);
   if (command == "say") return SayRun(rest, std::cerr);
-  if (ControlActionNamed(command) && command != "playpause") {
-    return RemoteCommandRun(command, std::cerr);
-  }
+  if (IsCommandLineVerb(command)) return RemoteCommandRun(command, std::cerr);
   std::cout << kUsage;
   return command == "--help" || command == "-h" ? 0 : 2;
 }

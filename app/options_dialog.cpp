@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "app/uMainFrm.h"
 #include "platform/platform.h"
 #include "ui/ui.h"
 
@@ -74,15 +73,8 @@ std::vector<Text> OptionsNormalised(const std::vector<TOption>& options, std::ve
   return values;
 }
 
-void TMainFrm::OptionsDialogRun() {
-  // One dialog at a time: the tray's menu still works while it is open.
-  if (OptionsDialogOpen) return;
-  OptionsDialogOpen = true;
-  struct Closed {
-    bool& open;
-    ~Closed() { open = false; }
-  } closed{OptionsDialogOpen};
-  const std::vector<TOption> options = OptionsGet(Options);
+std::optional<TOptions> OptionsDialogShow(const TOptions& current) {
+  const std::vector<TOption> options = OptionsGet(current);
   ui::FieldsRequest request{u"Options", {}, [&options](const std::vector<Text>& values) {
                               return OptionsProblem(options, values);
                             }};
@@ -91,10 +83,8 @@ void TMainFrm::OptionsDialogRun() {
         {option.label, FieldKindOf(option.kind), option.value, option.minimum, option.maximum});
   }
   std::optional<std::vector<Text>> values = ui::FieldsDialog(request);
-  if (!values) return;
-  TOptions taken = Options;
+  if (!values) return std::nullopt;
+  TOptions taken = current;
   OptionsPut(taken, OptionsNormalised(options, *values));
-  Options = taken;
-  HotkeysRegister();
-  SettingsSave();
+  return taken;
 }

@@ -1,6 +1,7 @@
 // The options dialog: every key of [Options] the user sets, checked before it is taken.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "app/settings.h"
@@ -13,3 +14,7 @@ Text OptionsProblem(const std::vector<TOption>& options, const std::vector<Text>
 // Good values as Setup.ini keeps them: blanks around them gone, each key written one way
 // ("ctrl + alt + s" as "Ctrl+Alt+S").
 std::vector<Text> OptionsNormalised(const std::vector<TOption>& options, std::vector<Text> values);
+
+// The dialog of every option the user sets, showing current: the options as the user left them
+// on OK (checked before the dialog lets go), nothing on Cancel.
+std::optional<TOptions> OptionsDialogShow(const TOptions& current);

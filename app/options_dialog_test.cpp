@@ -111,7 +111,7 @@ TEST_F(OptionsDialogTest, BadValuesAreNamedAndCancelChangesNothing) {
   TMainFrm& f = Frm();
   std::vector<Text> bad = {u"5", u"300", u"3", u"0", u"0", u"Q", u"", u"", u""};
   Answers({bad, std::nullopt});
-  f.RemoteActionTake("options");
+  f.ActionVerbRun("options");
   EXPECT_EQ(shown_.size(), 2u);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].second, ui::MessageKind::kWarning);

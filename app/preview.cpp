@@ -110,13 +110,12 @@ PreviewOptions OptionsParse(const Arguments& args) {
   return options;
 }
 
-// The voice an entry is spoken in other than the first voice, "[name] " or "[name, pitch +2] ".
+// The voice an entry is spoken in other than the first voice, "[name] " or "[name, pitch +2] ":
+// without the engines, a Voices.txt voice as the file names it.
 std::string VoiceShown(const TSpeechPiece& piece, bool autoVoices) {
-  if (!piece.voice.empty()) return "[" + TextToUtf8(piece.voice) + "] ";
-  if (!autoVoices || !AutoVoiceWanted(piece) || Voices().empty()) {
-    return "";
-  }
-  TVoiceChoice choice = SpeechAutoVoice(piece.speaker, 0, 0);  // the input read at once
+  if (Voices().empty()) return piece.voice.empty() ? "" : "[" + TextToUtf8(piece.voice) + "] ";
+  TVoiceChoice choice = PieceVoice(piece, 0, autoVoices, 0);  // the input read at once
+  if (choice == TVoiceChoice{0, 0}) return "";
   std::string pitch = choice.pitch == 0  ? ""
                       : choice.pitch > 0 ? ", pitch +" + std::to_string(choice.pitch)
                                          : ", pitch " + std::to_string(choice.pitch);

@@ -13,7 +13,7 @@ exe=$1
 tmp=$(mktemp -d)
 pid="" clock=""
 # Whatever fails, nothing of the test's is left running (it would hold CTest's output open).
-trap 'kill $pid $clock 2>/dev/null; rm -rf "$tmp"' EXIT
+trap 'kill $pid $clock 2>/dev/null || true; rm -rf "$tmp"' EXIT
 export KELVORA_LOCAL_APPDATA=$tmp/local KELVORA_APPDATA=$tmp/roaming KELVORA_PROGRAM_DIR=$tmp/program
 export KELVORA_WAV_DIR=$tmp/wav XDG_CACHE_HOME=$tmp/cache
 mkdir -p "$tmp/wav"

@@ -19,23 +19,38 @@ TEST_F(MainFrmTest, MediaControlsShowWhatIsSpokenAndTakeActions) {
   state = ui::RemoteStateGet();
   EXPECT_EQ(state.speaker, u"Ann");
   EXPECT_EQ(state.title, u"one");
-  EXPECT_TRUE(ui::RemoteActionSend("pause"));
+  EXPECT_TRUE(ui::RemoteCommandSend("pause"));
   App().ProcessEventsFor(100);
   EXPECT_TRUE(ui::RemoteStateGet().paused);
-  EXPECT_TRUE(ui::RemoteActionSend("playpause"));
+  EXPECT_TRUE(ui::MediaControlRequest({ui::RemoteRequest::Kind::kMediaControl, "PlayPause"}));
   App().ProcessEventsFor(100);
   EXPECT_FALSE(ui::RemoteStateGet().paused);
-  EXPECT_TRUE(ui::RemoteActionSend("unknown"));  // taken, and nothing done
+  // What another process may not ask for is refused, and nothing is done: no dialog, the window
+  // as it was.
+  int dialogs = 0;
+  ui::FieldsHookSet([&](const ui::FieldsRequest&) -> std::optional<std::vector<Text>> {
+    ++dialogs;
+    return std::nullopt;
+  });
+  frm_->MainFrm.Show();
+  for (const char* refused : {"unknown", "quit", "options", "playpause", "toggle"}) {
+    EXPECT_FALSE(ui::RemoteCommandSend(refused)) << refused;
+  }
+  EXPECT_FALSE(ui::MediaControlRequest({ui::RemoteRequest::Kind::kMediaControl, "Quit"}));
+  App().ProcessEventsFor(100);
+  EXPECT_EQ(dialogs, 0);
+  EXPECT_TRUE(frm_->MainFrm.Visible());
+  ui::FieldsHookSet(nullptr);
   frm_.reset();
-  EXPECT_FALSE(ui::RemoteActionSend("skip"));  // no window
+  EXPECT_FALSE(ui::RemoteCommandSend("skip"));  // no window
 }
 
 // Default puts the default keys back and registers them: the old key does nothing any more,
 // the default one skips.
 TEST_F(MainFrmTest, DefaultRegistersTheDefaultKeys) {
   TMainFrm& f = StartWithLinesHeld("HotkeySkip=Ctrl+Alt+K\n");  // the greeting is speaking
-  f.Button1.Click();                                             // STOP: Default can be used
-  f.Button2.Click();                                             // Default
+  f.Button1.Click();                                            // STOP: Default can be used
+  f.Button2.Click();                                            // Default
   platform_->calls.clear();
   ui::HotkeyPress({true, true, false, false, u"K"});
   EXPECT_TRUE(Spoken(*platform_).empty()) << "the replaced key still acts";

@@ -105,10 +105,12 @@ const SettingKey kKeys[] = {
            u"A voice of their own for speakers", TOptionKind::kSwitch),
     Option(String(kOptions, u"HotkeySkip", OptionAt<&TOptions::HotkeySkip>, u"Ctrl+Alt+Shift+F9"),
            u"Skip key", TOptionKind::kKeyChord),
-    Option(String(kOptions, u"HotkeyPause", OptionAt<&TOptions::HotkeyPause>, u"Ctrl+Alt+Shift+F10"),
-           u"Pause/Resume key", TOptionKind::kKeyChord),
-    Option(String(kOptions, u"HotkeyRepeat", OptionAt<&TOptions::HotkeyRepeat>, u"Ctrl+Alt+Shift+F11"),
-           u"Repeat key", TOptionKind::kKeyChord),
+    Option(
+        String(kOptions, u"HotkeyPause", OptionAt<&TOptions::HotkeyPause>, u"Ctrl+Alt+Shift+F10"),
+        u"Pause/Resume key", TOptionKind::kKeyChord),
+    Option(
+        String(kOptions, u"HotkeyRepeat", OptionAt<&TOptions::HotkeyRepeat>, u"Ctrl+Alt+Shift+F11"),
+        u"Repeat key", TOptionKind::kKeyChord),
     Option(String(kOptions, u"HotkeyMute", OptionAt<&TOptions::HotkeyMute>, u"Ctrl+Alt+Shift+F12"),
            u"Mute last speaker key", TOptionKind::kKeyChord),
 };

@@ -19,3 +19,24 @@ std::vector<TVoicedLines> PiecesVoiced(
   }
   return texts;
 }
+
+TVoiceChoice PieceVoice(const TSpeechPiece& piece, int32_t windowVoice, bool autoVoices,
+                        double now) {
+  if (int32_t own = VoiceFind(piece.voice); own >= 0) return {own, 0};
+  if (autoVoices && AutoVoiceWanted(piece)) return SpeechAutoVoice(piece.speaker, windowVoice, now);
+  return {windowVoice, 0};
+}
+
+LineList SideFileNotes(const TChatFilter& filter) {
+  LineList notes = filter.UserListNotes;
+  notes.insert(notes.end(), filter.VoiceListNotes.begin(), filter.VoiceListNotes.end());
+  // Voices still being listed may hold the one asked for.
+  if (SpeechVoicesListing()) return notes;
+  std::set<Text> missing;
+  for (const auto& [user, voice] : filter.SpeakerVoices) {
+    if (VoiceFind(voice) < 0 && missing.insert(voice).second) {
+      notes.push_back(u"Voices.txt names no voice called " + voice);
+    }
+  }
+  return notes;
+}

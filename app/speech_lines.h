@@ -21,3 +21,12 @@ struct TVoicedLines {
 std::vector<TVoicedLines> PiecesVoiced(
     const std::vector<TSpeechPiece>& pieces, const std::set<Text>& silenced,
     const std::function<TVoiceChoice(const TSpeechPiece&)>& voiceOf);
+
+// The voice a piece is spoken in: its Voices.txt voice, else with autoVoices one of its speaker's
+// own (heard now), else the window's.
+TVoiceChoice PieceVoice(const TSpeechPiece& piece, int32_t windowVoice, bool autoVoices,
+                        double now);
+
+// The lines of the side files that can never match, a Voices.txt voice that is not there among
+// them (once the voice list is complete).
+LineList SideFileNotes(const TChatFilter& filter);

@@ -2,91 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <set>
 
-#include "app/speech_lines.h"
+#include "app/options_dialog.h"
+#include "app/start_notices.h"
 #include "platform/platform.h"
-#include "speech/runtime/sapi_markup.h"
 #include "speech/uSpeechLib.h"
 #include "viewer/viewer.h"
 
-namespace {
-
-constexpr char16_t kGreetingXml[] = u"Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.";
-constexpr char16_t kGreetingPlain[] = u"Thank you for using KEL VOR A.";
-constexpr char16_t kProductXml[] = u"<pron sym=\"k eh l ! v ao r ah\" />.";
-constexpr char16_t kProductPlain[] = u"KEL VOR A.";
-
-// The image list: the five pictures, then the same five as shown while disabled.
-enum ImageIndex { kStart = 0, kStop = 1, kSkip = 2, kBrowse = 3, kDefault = 4, kDisabled = 5 };
-
-constexpr ui::FontSpec kWindowFont{11, false};
-
-}  // namespace
-
-TMainFrm::TMainFrm()
-    : MainFrm(u"KELVORA Pro - Chat to Speech", 476, 339, kWindowFont),
-      ImageList1({u"start", u"stop", u"skip", u"browse", u"default", u"start_disabled",
-                  u"stop_disabled", u"skip_disabled", u"browse_disabled", u"default_disabled"}),
-      Panel1(MainFrm, {0, 0, 476, 64}, true),
-      Image1(Panel1, {0, 0, 64, 64}, u"logo"),
-      Label5(Panel1, {70, 4, 0, 0}, u"KELVORA Pro - Secondlife chat to speech", {16, true}),
-      Label6(Panel1, {70, 29, 0, 0}, u"Ver."),
-      LinkLabel1(Panel1, {156, 44, 310, 20}, {13, true}),
-      Button1(MainFrm, {1, 70, 75, 25}, ImageList1, 8),
-      Button3(MainFrm, {76, 70, 75, 25}, ImageList1, 8),
-      Label2(MainFrm, {267, 76, 0, 0}, u"Interval[s] :"),
-      SpinEdit1(MainFrm, {331, 73, 54, 22}, 1, 10, 2),
-      Button2(MainFrm, {391, 70, 75, 25}, ImageList1, 8),
-      GroupBox3(MainFrm, {0, 103, 476, 63}, u"Speech"),
-      Label3(GroupBox3, {12, 15, 0, 0}, u"Voice:"),
-      ComboBox3(GroupBox3, {53, 12, 407, 0}),
-      Label7(GroupBox3, {12, 41, 0, 0}, u"Volume:"),
-      SpinEdit2(GroupBox3, {53, 38, 54, 22}, 0, 100, 3),
-      Label8(GroupBox3, {123, 41, 0, 0}, u"Rate:"),
-      SpinEdit3(GroupBox3, {156, 38, 54, 22}, -10, 10, 3),
-      GroupBox1(MainFrm, {0, 170, 476, 72}, u"Chat File"),
-      RadioButton2(GroupBox1, {12, 16, 0, 0}, u"Viewer"),
-      ComboBox1(GroupBox1, {95, 14, 102, 0}),
-      Label4(GroupBox1, {208, 17, 0, 0}, u"Avatar Name:"),
-      ComboBox2(GroupBox1, {281, 14, 185, 0}),
-      RadioButton1(GroupBox1, {12, 42, 0, 0}, u"Selected File"),
-      Edit1(GroupBox1, {95, 42, 290, 0}),
-      Button4(GroupBox1, {391, 40, 75, 25}, ImageList1, 8),
-      GroupBox2(MainFrm, {0, 248, 476, 89}, u"Chat Text Mask"),
-      RadioButton4(GroupBox2, {12, 16, 0, 0}, u"Second Life Chat"),
-      ComboBox4(GroupBox2, {135, 14, 145, 0}),
-      ComboBox5(GroupBox2, {286, 14, 123, 0}),
-      RadioButton3(GroupBox2, {12, 38, 0, 0}, u"\uFF3BYYYY/MM/DD hh:mm]"),
-      RadioButton5(GroupBox2, {12, 62, 0, 0}, u"Custom(RegEx)"),
-      Edit2(GroupBox2, {131, 60, 339, 0}),
-      Timer1(MainFrm),
-      ChatWatcher(MainFrm),
-      WakeTimer(MainFrm),
-      Remote(MainFrm),
-      Keys(MainFrm),
-      Tray(MainFrm) {
-  Button1.SetCaption(u"START");
-  Button1.SetImages(kStart, kDisabled + kStart);
-  Button3.SetCaption(u"Skip");
-  Button3.SetImages(kSkip, kDisabled + kSkip);
-  Button2.SetCaption(u"Default");
-  Button2.SetImages(kDefault, kDisabled + kDefault);
-  Button4.SetCaption(u"Browse");
-  Button4.SetImages(kBrowse, kDisabled + kBrowse);
-  SpinEdit1.SetValue(1);
-  SpinEdit2.SetValue(100);
-  SpinEdit3.SetValue(0);
-  Edit1.SetText(u"chat.txt");
-  Edit1.SetEnabled(false);  // shows the selected file; only Browse changes it
-  Edit2.SetText(kStampMask);
-  for (const char16_t* item : {u"Speak All", u"Speak Translated Text", u"Speak Original Text"}) {
-    ComboBox4.ItemAdd(item);
-  }
-  ComboBox4.SetItemIndex(0);
-  for (const char16_t* item : {u"Speak Display Name", u"Speak User Name"}) ComboBox5.ItemAdd(item);
-  ComboBox5.SetItemIndex(0);
-  Timer1.SetInterval(1000);
+TMainFrm::TMainFrm() {
   WakeTimer.SetInterval(kWakeDelay);
 
   using ui::Application;
@@ -94,41 +17,33 @@ TMainFrm::TMainFrm()
   Button3.OnClick([this] { AcSkipExecute(); });
   Button2.OnClick([this] { AcDefaultExecute(); });
   Button4.OnClick([this] { AcBrowseExecute(); });
-  SpinEdit1.OnChange([this] { SpinEdit1Change(); });
   ComboBox1.OnChange([this] { ComboBox1Change(); });
   ComboBox2.OnChange([this] { ComboBox2Change(); });
   ComboBox3.OnChange([this] { ComboBox3Change(); });
-  for (ui::RadioButton* radio : {&RadioButton3, &RadioButton4, &RadioButton5}) {
-    radio->OnClick([this] { RadioButtonXClick(); });
-  }
-  LinkLabel1.OnClick([this](const Text& target) { LinkLabel1LinkClick(target); });
+  LinkLabel1.OnClick([](const Text& target) { ShellOpen(target); });
   Timer1.OnTimer([this] { Timer1Timer(); });
   ChatWatcher.OnChange([this] { ChatWatcherChange(); });
   WakeTimer.OnTimer([this] { WakeTimerTimer(); });
   MainFrm.OnIdle([this] {
     AcTimerUpdate();
-    ui::RemoteState state = RemoteStateGet();
-    Remote.StateSet(state);
-    if (Text tip = TrayTooltipOf(state); tip != TrayTooltip) Tray.TooltipSet(TrayTooltip = tip);
+    DesktopTell();
   });
-  Remote.OnAction([this](const std::string& action) { RemoteActionTake(action); });
-  Keys.OnPress([this](const std::string& action) { RemoteActionTake(action); });
-  Tray.MenuSet({{u"Skip", "skip"},
-                {u"Pause / Resume", "playpause"},
-                {u"Repeat", "repeat"},
-                {u"Mute last speaker", "mute"},
-                {u"", ""},
-                {u"Options...", "options"},
-                {u"Show / Hide window", "toggle"},
-                {u"Quit", "quit"}});
-  Tray.OnAction([this](const std::string& action) { RemoteActionTake(action); });
+  // Another process's requests: only what the action table lets it ask for.
+  Remote.OnRequest([this](const ui::RemoteRequest& request) -> ui::Handler {
+    std::optional<TControlAction> action = ActionOfRequest(request);
+    if (!action) return {};
+    return [this, action = *action] { ControlActionRun(action); };
+  });
+  Keys.OnPress([this](const std::string& verb) { ActionVerbRun(verb); });
+  Tray.MenuSet(TrayMenuItems());
+  Tray.OnAction([this](const std::string& verb) { ActionVerbRun(verb); });
   MainFrm.MenuAdd(u"Options...", [this] { OptionsDialogRun(); });
   // Signed out with the window open: what the window's destruction would save, saved now.
   MainFrm.OnEndSession([this] { SettingsSave(); });
   // The speech runtimes report from their own threads; the window's thread takes it in.
   TSpeechHandlers speech;
   speech.wake = [] { Application::Post(SpeechEventsRun); };
-  speech.trouble = [this](const std::string&) { SpeechWarn(); };
+  speech.trouble = [this](const std::string&) { Speaking.Warn(); };
   speech.voicesChanged = [this] { VoiceBoxRefill(); };
   speech.seconds = [this] { return SecondsNow(); };
   SpeechHandlersSet(std::move(speech));
@@ -176,18 +91,11 @@ void TMainFrm::VoiceBoxRefill() {
   ComboBox3.ItemsClear();
   for (const TVoiceEntry& voice : Voices()) ComboBox3.ItemAdd(voice.name);
   // The voice chosen (by the user, or in Setup.ini), else the one shown, else the first.
-  int found = VoiceIndexOf(Options.VoiceName);
-  if (found < 0) found = VoiceIndexOf(shown);
+  int found = VoiceFind(Options.VoiceName);
+  if (found < 0) found = VoiceFind(shown);
   if (found < 0 && !Voices().empty()) found = 0;
   ComboBox3.SetItemIndex(found);
   LastVoiceIndex = found;
-}
-
-int TMainFrm::VoiceIndexOf(TextView name) const {
-  for (size_t i = 0; !name.empty() && i < Voices().size(); ++i) {
-    if (Voices()[i].name == name) return static_cast<int>(i);
-  }
-  return -1;
 }
 
 // --- Settings --------------------------------------------------------------------------------
@@ -211,7 +119,7 @@ void TMainFrm::SettingsToControls(const TSettings& s) {
   // The voice list can differ from the last run's (a voice installed or gone, speech-dispatcher's
   // listing still to come): the stored name finds the voice where the index no longer does.
   Options = s.Options;
-  if (int named = VoiceIndexOf(Options.VoiceName); named >= 0) ComboBox3.SetItemIndex(named);
+  if (int named = VoiceFind(Options.VoiceName); named >= 0) ComboBox3.SetItemIndex(named);
   SpinEdit2.SetValue(s.Volume);
   SpinEdit3.SetValue(s.Rate);
   Edit2.SetText(s.RegEx0);
@@ -259,13 +167,6 @@ void TMainFrm::SettingsSave() { ::SettingsSave(SettingsPath(), SettingsFromContr
 
 // --- Chat file and avatars -------------------------------------------------------------------
 
-TMainFrm::TTypeIndex TMainFrm::TypeIndexGet() const {
-  TTextMode textMode = TTextMode::kStamp;
-  if (RadioButton4.Checked()) textMode = TTextMode::kSecondLifeChat;
-  if (RadioButton5.Checked()) textMode = TTextMode::kCustom;
-  return {RadioButton2.Checked() ? 1 : 0, textMode};
-}
-
 TChatSource TMainFrm::ChatSourceGet() const {
   if (TypeIndexGet().FileIndex == 1) return TChatSource::kViewerLog;
   return EncodingIndex == 0 ? TChatSource::kSelectedUtf8 : TChatSource::kSelectedSjis;
@@ -274,7 +175,7 @@ TChatSource TMainFrm::ChatSourceGet() const {
 Text TMainFrm::TargetFileGet(int32_t fileIndex) const {
   if (fileIndex == 0) return Edit1.GetText();
   // While monitoring, where START found the log; else where the viewer's settings say it is now.
-  if (!LogLocation.Folder.empty()) return ChatLogFileGet(LogLocation);
+  if (!ViewerLog.Location().Folder.empty()) return ChatLogFileGet(ViewerLog.Location());
   return ViewerChatFileGet(ViewerNameAt(ComboBox1.ItemIndex()), AvatarName());
 }
 
@@ -311,47 +212,37 @@ void TMainFrm::Timer1Timer() {
   ChatFileTick(Monitor, TargetFileGet(choice.FileIndex), ChatSourceGet(),
                [this, &choice](const LineList& lines) {
                  Text mask = Edit2.GetText();
-                 PiecesSend(ModeSpeechGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines));
+                 Speaking.PiecesSend(
+                     ModeSpeechGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines),
+                     WindowVoice(), Options, SecondsNow());
                });
   // Not reached when the tick failed: the timer stays off and monitoring ends.
   Timer1.SetEnabled(true);
   ChatWatchUpdate();  // the file may be another (the next day's) or made anew
 }
 
-void TMainFrm::PiecesSend(const std::vector<TSpeechPiece>& pieces) {
-  int32_t windowVoice = ComboBox3.ItemIndex();
-  auto voiceOf = [&](const TSpeechPiece& piece) { return VoiceOf(piece, windowVoice); };
-  for (TVoicedLines& text : PiecesVoiced(pieces, MutedSpeakers, voiceOf)) {
-    ASAPISend(std::move(text.lines), text.voice);
+void TMainFrm::ChatWatchUpdate() {
+  std::vector<Text> paths;
+  if (Timer1.Enabled()) {
+    Text file = TargetFileGet(TypeIndexGet().FileIndex);
+    if (!file.empty()) paths = {file, PathFolderOf(file)};
+    if (!ViewerLog.SettingsPath().empty()) paths.push_back(ViewerLog.SettingsPath());
   }
+  ChatWatcher.Watch(paths);
 }
 
-TVoiceChoice TMainFrm::VoiceOf(const TSpeechPiece& piece, int32_t windowVoice) const {
-  // Voices.txt first; then, with AutoVoices, one picked for the speaker; else the window's.
-  if (int32_t own = VoiceFind(piece.voice); own >= 0) return {own, 0};
-  if (Options.AutoVoices != 0 && AutoVoiceWanted(piece)) {
-    return SpeechAutoVoice(piece.speaker, windowVoice, SecondsNow());
+void TMainFrm::ChatWatcherChange() {
+  // A change while the wake is armed already is read by the same tick.
+  if (Timer1.Enabled()) WakeTimer.SetEnabled(true);
+}
+
+void TMainFrm::WakeTimerTimer() {
+  WakeTimer.SetEnabled(false);
+  if (!Timer1.Enabled()) return;  // monitoring ended since
+  if (auto account = ViewerLog.Recheck(ViewerNameAt(ComboBox1.ItemIndex()), AvatarName())) {
+    ChatOptions.ViewerStamps = account->Timestamps;
   }
-  return {windowVoice, 0};
-}
-
-void TMainFrm::SpeechWarn() {
-  // A modal box runs a message loop, in which the timers, the watcher and speech go on, and
-  // speech may fail again: one box at a time.
-  if (SpeechWarningOpen) return;
-  SpeechWarningOpen = true;
-  ui::MessageShow(kSapiWarning, ui::MessageKind::kWarning);
-  SpeechWarningOpen = false;
-}
-
-void TMainFrm::SpinEdit1Change() {
-  // A value typed but not yet brought into range never makes an interval of 0 or less.
-  Timer1.SetInterval(std::clamp(SpinEdit1.Value(), 1, 10) * 1000);
-}
-
-void TMainFrm::IntervalSet(int seconds) {
-  SpinEdit1.SetValue(seconds);
-  SpinEdit1Change();
+  Timer1Timer();
 }
 
 // --- Actions ---------------------------------------------------------------------------------
@@ -360,40 +251,27 @@ void TMainFrm::AcTimerExecute() {
   bool starting = !Timer1.Enabled();
   if (starting) {
     Text viewer = ViewerNameAt(ComboBox1.ItemIndex());
-    TAccountLogSettings account = AccountSettingsLoad(viewer);
-    LogLocation = ChatLogLocate(viewer, AvatarName(), account);
+    bool viewerLog = TypeIndexGet().FileIndex == 1;
+    TAccountLogSettings account = ViewerLog.Start(viewer, AvatarName(), viewerLog);
     MasgterFileSizeGet();
     const std::vector<Text> folders = SideFileFolders();
     DictionaryLoad(ChatFilter, folders);
     BWListLoad(ChatFilter, folders);
     VoiceListLoad(ChatFilter, folders);
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
-    bool viewerLog = TypeIndexGet().FileIndex == 1;
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
                    !viewerLog || account.Timestamps, Options.MaxLength};
-    MutedSpeakers.clear();
-    ASAPICheck();
-    BWListMsg();
-    SideFileNotesMsg();
-    ChatLogMsg(account);
+    Speaking.Reset();
+    StartNoticesSend(account);
   }
-  if (!starting) LogLocation = {};
+  if (!starting) ViewerLog.Stop();
   GroupsEnable(!starting);
   Timer1.SetEnabled(starting);
   WakeTimer.SetEnabled(false);
   ChatWatchUpdate();
 }
 
-void TMainFrm::GroupsEnable(bool enabled) {
-  for (ui::GroupBox* group : {&GroupBox1, &GroupBox2, &GroupBox3}) group->SetEnabled(enabled);
-  Button2.SetEnabled(enabled);  // the action Default
-}
-
-void TMainFrm::AcTimerUpdate() {
-  bool monitoring = Timer1.Enabled();
-  Button1.SetCaption(monitoring ? u"STOP" : u"START");
-  Button1.SetImages(monitoring ? kStop : kStart, kDisabled + kStart);
-}
+void TMainFrm::AcTimerUpdate() { StartButtonShow(Timer1.Enabled()); }
 
 void TMainFrm::AcSkipExecute() { ControlActionRun(TControlAction::kSkip); }
 
@@ -420,69 +298,25 @@ void TMainFrm::AcBrowseExecute() {
   EncodingIndex = chosen->encodingIndex;
 }
 
-void TMainFrm::RadioButtonXClick() {
-  Edit2.SetEnabled(RadioButton5.Checked());
-  ComboBox4.SetEnabled(RadioButton4.Checked());
-  ComboBox5.SetEnabled(RadioButton4.Checked());
-}
-
-void TMainFrm::LinkLabel1LinkClick(const Text& target) { ShellOpen(target); }
-
 // --- Speaking --------------------------------------------------------------------------------
 
-void TMainFrm::ASAPISend(std::vector<TChatLine> lines, TVoiceChoice voice) {
-  bool taken = SpeechSayLines(std::move(lines), voice.voiceIndex, SpinEdit2.Value(),
-                              SpinEdit3.Value(),
-                              {Options.MaxQueue, Options.CatchUp, Options.NameRepeat}, voice.pitch);
-  if (!taken) SpeechWarn();
+TWindowVoice TMainFrm::WindowVoice() const {
+  return {ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value()};
 }
 
-bool TMainFrm::ASAPISendXml(TextView xml, TextView plain) {
-  return SpeechSayNotice(xml, plain, ComboBox3.ItemIndex(), SpinEdit2.Value(), SpinEdit3.Value());
-}
-
-void TMainFrm::ASAPICheck() { NoticeSend(kGreetingXml, kGreetingPlain); }
-
-void TMainFrm::ASAPISkip() { SpeechPurge(); }
-
-void TMainFrm::BWListMsg() {
+void TMainFrm::StartNoticesSend(const TAccountLogSettings& account) {
   TTypeIndex choice = TypeIndexGet();
-  if (choice.FileIndex != 1 || choice.TextMode != TTextMode::kSecondLifeChat) return;
-  NoticeSend(BWListText(ChatFilter, AvatarName(), kProductXml),
-             BWListText(ChatFilter, AvatarName(), kProductPlain));
-}
-
-void TMainFrm::SideFileNotesMsg() {
-  if (TypeIndexGet().TextMode != TTextMode::kSecondLifeChat) return;
-  Text notes = SideFileNotesText(SideFileNotesGet());
-  NoticeSend(SapiXmlEscaped(notes), notes);
-}
-
-LineList TMainFrm::SideFileNotesGet() const {
-  LineList notes = ChatFilter.UserListNotes;
-  notes.insert(notes.end(), ChatFilter.VoiceListNotes.begin(), ChatFilter.VoiceListNotes.end());
-  // Voices still being listed may hold the one asked for.
-  if (SpeechVoicesListing()) return notes;
-  std::set<Text> missing;
-  for (const auto& [user, voice] : ChatFilter.SpeakerVoices) {
-    if (VoiceFind(voice) < 0 && missing.insert(voice).second) {
-      notes.push_back(u"Voices.txt names no voice called " + voice);
-    }
-  }
-  return notes;
-}
-
-void TMainFrm::ChatLogMsg(const TAccountLogSettings& account) {
-  if (TypeIndexGet().FileIndex != 1) return;
   int avatar = ComboBox2.ItemIndex();
-  Text notice = ChatLogNoticeText(ViewerNameAt(ComboBox1.ItemIndex()),
-                                  avatar < 0 ? Text() : ComboBox2.ItemText(avatar), account,
-                                  FileExists(TargetFileGet(1)));
-  NoticeSend(SapiXmlEscaped(notice), notice);
-}
-
-void TMainFrm::NoticeSend(TextView xml, TextView plain) {
-  if (!plain.empty() && !ASAPISendXml(xml, plain)) SpeechWarn();
+  TStartChoices choices{choice.FileIndex == 1,
+                        choice.TextMode,
+                        ViewerNameAt(ComboBox1.ItemIndex()),
+                        AvatarName(),
+                        avatar < 0 ? Text() : ComboBox2.ItemText(avatar),
+                        account,
+                        FileExists(TargetFileGet(1))};
+  for (const TNotice& notice : StartNotices(choices, ChatFilter)) {
+    Speaking.NoticeSend(notice.xml, notice.plain, WindowVoice());
+  }
 }
 
 void TMainFrm::ComboBox3Change() {
@@ -493,4 +327,73 @@ void TMainFrm::ComboBox3Change() {
   LastVoiceIndex = index;
   SpinEdit2.SetValue(SpeechGetVolume(index));
   SpinEdit3.SetValue(SpeechGetRate(index));
+}
+
+// --- Control from anywhere -------------------------------------------------------------------
+
+void TMainFrm::ControlActionRun(TControlAction action) {
+  switch (action) {
+    case TControlAction::kSkip:
+      SpeechPurge();
+      break;
+    case TControlAction::kPause:
+      SpeechPause();
+      break;
+    case TControlAction::kResume:
+      SpeechResume();
+      break;
+    case TControlAction::kPlayPause:
+      SpeechPaused() ? SpeechResume() : SpeechPause();
+      break;
+    case TControlAction::kRepeat:
+      SpeechRepeat();
+      break;
+    case TControlAction::kMute:
+      Speaking.SpeakerHeardMute(WindowVoice());
+      break;
+    case TControlAction::kOptions:
+      OptionsDialogRun();
+      break;
+    case TControlAction::kToggle:
+      MainFrm.Visible() ? MainFrm.Hide() : MainFrm.Show();
+      break;
+    case TControlAction::kRaise:
+      MainFrm.Raise();
+      break;
+    case TControlAction::kQuit:
+      MainFrm.Close();
+      break;
+  }
+}
+
+void TMainFrm::ActionVerbRun(const std::string& verb) {
+  if (std::optional<TControlAction> action = ActionOfVerb(verb)) ControlActionRun(*action);
+}
+
+void TMainFrm::DesktopTell() {
+  ui::RemoteState state = SpeechRemoteState(Timer1.Enabled());
+  Remote.StateSet(state);
+  if (Text tip = TrayTooltipOf(state); tip != TrayTooltip) Tray.TooltipSet(TrayTooltip = tip);
+}
+
+void TMainFrm::HotkeysRegister() {
+  THotkeysWanted wanted = HotkeysWanted(Options);
+  for (const ui::KeyChord& held : Keys.Register(wanted.keys)) {
+    wanted.unusable.push_back(ui::KeyChordText(held));
+  }
+  if (Text warning = HotkeysUnusableText(wanted.unusable); !warning.empty()) {
+    ui::MessageShow(warning, ui::MessageKind::kWarning);
+  }
+}
+
+void TMainFrm::OptionsDialogRun() {
+  // One dialog at a time: the tray's menu still works while it is open.
+  if (OptionsDialogOpen) return;
+  OptionsDialogOpen = true;
+  std::optional<TOptions> taken = OptionsDialogShow(Options);
+  OptionsDialogOpen = false;
+  if (!taken) return;
+  Options = *taken;
+  HotkeysRegister();
+  SettingsSave();
 }

@@ -30,7 +30,7 @@ int WindowRun(int argc, char** argv) {
 }
 
 int RemoteCommandRun(const std::string& action, std::ostream& err) {
-  if (ui::RemoteActionSend(action)) return 0;
+  if (ui::RemoteCommandSend(action)) return 0;
   err << "KELVORA Pro is not running.\n";
   return 2;
 }

@@ -4,13 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace {
-
-bool IsHexDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
-}  // namespace
 
 uint32_t Fnv1a(std::string_view bytes) {
   uint32_t hash = 2166136261u;
@@ -28,18 +21,6 @@ uint32_t Fmix32(uint32_t h) {
   h *= 0xc2b2ae35u;
   h ^= h >> 16;
   return h;
-}
-
-Text LanguageBaseOf(TextView language) {
-  TextView first = language.substr(0, language.find(u';'));
-  bool digit =
-      std::any_of(first.begin(), first.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
-  if (!first.empty() && digit && std::all_of(first.begin(), first.end(), IsHexDigit)) {
-    uint32_t id = std::stoul(TextToUtf8(first), nullptr, 16);
-    return u"lcid:" + AsciiToText(std::to_string(id & 0x3FF));
-  }
-  Text base = AsciiLower(first.substr(0, first.find_first_of(u"-_")));
-  return base;
 }
 
 namespace {

@@ -153,10 +153,6 @@ TVoiceChoice SpeechAutoVoiceOwn(TextView speakerKey, int32_t windowVoice);
 uint32_t Fnv1a(std::string_view bytes);
 // murmur3's finaliser: every bit of the result depends on every bit of h.
 uint32_t Fmix32(uint32_t h);
-// The language a voice's "Language" attribute names, as far as voices are told apart by it:
-// "en" for "en-us" and "en-GB", the primary language of a SAPI language id ("409;9" and "809"
-// alike).
-Text LanguageBaseOf(TextView language);
 
 // Characters a voice says in a second at a rate.
 double SpeechCharactersPerSecond(int32_t rate);

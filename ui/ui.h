@@ -310,17 +310,28 @@ struct RemoteState {
   bool operator==(const RemoteState&) const = default;
 };
 
-// The program offered to the desktop beside its window: the actions `kelvora skip` and its kin
-// send ("skip", "pause", "resume", "playpause", "repeat", "mute", "raise"), and on Linux the
-// media player the desktop's media keys and controls drive (org.mpris.MediaPlayer2.kelvora on
-// the session bus). Where the desktop offers no way (no session bus) there is silently none.
+// A request from another process: a command as `kelvora skip` and its kin send it ("skip"), or
+// on Linux a method of the desktop's media controls (MPRIS: "PlayPause", "Next", "Raise").
+struct RemoteRequest {
+  enum class Kind { kCommand, kMediaControl };
+  Kind kind = Kind::kCommand;
+  std::string name;
+};
+// What the program makes of a request: the work to do (run after the sender has its answer, as an
+// event handler), or nothing, which refuses it.
+using RemoteAnswer = std::function<Handler(const RemoteRequest& request)>;
+
+// The program offered to the desktop beside its window: the commands another process sends, and
+// on Linux the media player the desktop's media keys and controls drive
+// (org.mpris.MediaPlayer2.kelvora on the session bus). Where the desktop offers no way (no session
+// bus) there is silently none.
 class RemoteControl {
  public:
   explicit RemoteControl(Form& form);
   ~RemoteControl();
   RemoteControl(const RemoteControl&) = delete;
   RemoteControl& operator=(const RemoteControl&) = delete;
-  void OnAction(std::function<void(const std::string& action)> handler);
+  void OnRequest(RemoteAnswer answer);
   void StateSet(const RemoteState& state);
 
  private:
@@ -328,9 +339,9 @@ class RemoteControl {
   std::unique_ptr<Impl> impl_;
 };
 
-// Hands an action to the running program (from another process); false when none runs or it
-// did not take the action within two seconds.
-bool RemoteActionSend(const std::string& action);
+// Hands a command to the running program (from another process); false when none runs, it
+// refused the command, or it did not answer within two seconds.
+bool RemoteCommandSend(const std::string& command);
 
 // An icon in the desktop's system tray (Windows always; Linux where a StatusNotifier or XEmbed
 // tray exists; none elsewhere), with a menu of actions and a tooltip.

@@ -27,13 +27,11 @@ const std::string& LanguagePreferred() {
   return preferred;
 }
 
-std::string LanguageBase(const std::string& language) {
-  return Lower(language.substr(0, language.find('-')));
-}
-
 int LanguageRank(const std::string& language) {
   if (Lower(language) == LanguagePreferred()) return 0;
-  return LanguageBase(language) == LanguageBase(LanguagePreferred()) ? 1 : 2;
+  return LanguageBaseOf(Utf8ToText(language)) == LanguageBaseOf(Utf8ToText(LanguagePreferred()))
+             ? 1
+             : 2;
 }
 
 NamedToken::NamedToken(std::string engine, std::string name, std::string identifier,

@@ -41,8 +41,6 @@ const std::string& NamedTokenIdentifier(const std::shared_ptr<SpeechObjectToken>
 int LanguageRank(const std::string& language);
 // The user's language as the voice lists rank it: "de-de" for LANG=de_DE.UTF-8.
 const std::string& LanguagePreferred();
-// The language part of a voice language: "en" for "en-US".
-std::string LanguageBase(const std::string& language);
 
 // A voice object of our own runtimes: it keeps the voice, volume and rate it was given for the
 // texts it speaks next.

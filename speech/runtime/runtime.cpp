@@ -1,6 +1,8 @@
 #include "speech/runtime/runtime.h"
 
+#include <algorithm>
 #include <map>
+#include <string>
 
 namespace {
 
@@ -9,7 +11,23 @@ std::map<Text, SpeechVoiceFactory>& Classes() {
   return classes;
 }
 
+bool IsHexDigit(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
 }  // namespace
+
+Text LanguageBaseOf(TextView language) {
+  TextView first = language.substr(0, language.find(u';'));
+  bool digit =
+      std::any_of(first.begin(), first.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+  if (!first.empty() && digit && std::all_of(first.begin(), first.end(), IsHexDigit)) {
+    uint32_t id = std::stoul(TextToUtf8(first), nullptr, 16);
+    return u"lcid:" + AsciiToText(std::to_string(id & 0x3FF));
+  }
+  Text base = AsciiLower(first.substr(0, first.find_first_of(u"-_")));
+  return base;
+}
 
 void SpeechClassRegister(TextView classId, SpeechVoiceFactory factory) {
   Classes()[Text(classId)] = std::move(factory);

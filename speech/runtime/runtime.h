@@ -83,6 +83,11 @@ class SpeechVoice {
   virtual bool VoicesListing() { return false; }
 };
 
+// The language a voice's "Language" attribute names, as far as voices are told apart by it:
+// "en" for "en-us" and "en-GB", the primary language of a SAPI language id ("409;9" and "809"
+// alike).
+Text LanguageBaseOf(TextView language);
+
 // Makes a voice object that tells its events to the handler.
 using SpeechVoiceFactory = std::function<std::shared_ptr<SpeechVoice>(SpeechEventHandler)>;
 

@@ -1,4 +1,4 @@
-// In-process: RemoteActionSend reaches the live RemoteControl's handler directly.
+// In-process: a request reaches the live RemoteControl's answer directly.
 #include "ui/headless/remote_control_headless.h"
 
 #include "ui/headless/node_headless.h"
@@ -8,7 +8,7 @@ namespace ui {
 namespace {
 
 struct Live {
-  std::function<void(const std::string&)> handler;
+  RemoteAnswer answer;
   RemoteState state;
 };
 Live* live = nullptr;
@@ -23,14 +23,18 @@ RemoteControl::RemoteControl(Form&) : impl_(std::make_unique<Impl>()) { live = &
 RemoteControl::~RemoteControl() {
   if (live == &impl_->live) live = nullptr;
 }
-void RemoteControl::OnAction(std::function<void(const std::string&)> handler) {
-  impl_->live.handler = std::move(handler);
-}
+void RemoteControl::OnRequest(RemoteAnswer answer) { impl_->live.answer = std::move(answer); }
 void RemoteControl::StateSet(const RemoteState& state) { impl_->live.state = state; }
 
-bool RemoteActionSend(const std::string& action) {
-  if (!live || !live->handler) return false;
-  Application::Dispatch([action] { live->handler(action); });
+bool RemoteCommandSend(const std::string& command) {
+  return MediaControlRequest({RemoteRequest::Kind::kCommand, command});
+}
+
+bool MediaControlRequest(const RemoteRequest& request) {
+  if (!live || !live->answer) return false;
+  Handler work = live->answer(request);
+  if (!work) return false;
+  Application::Dispatch(work);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
+#include <optional>
 
 #include "ui/qt/node_qt.h"
 
@@ -56,18 +57,18 @@ constexpr char kIntrospection[] = R"(
   </interface>
 )";
 
-// The action an MPRIS method asks for; empty for none.
-std::string MprisAction(const QString& interface, const QString& member) {
-  if (interface == kRoot) return member == QLatin1String("Raise") ? "raise" : "";
-  if (interface != kPlayer) return "";
-  static const std::pair<const char*, const char*> kMethods[] = {
-      {"PlayPause", "playpause"}, {"Pause", "pause"}, {"Play", "resume"},
-      {"Next", "skip"},           {"Stop", "skip"},   {"Previous", "repeat"},
-  };
-  for (const auto& [method, action] : kMethods) {
-    if (member == QLatin1String(method)) return action;
+// The request a message makes: an MPRIS method, or the command of org.kelvora.Control's Action;
+// nothing for another message.
+std::optional<RemoteRequest> RequestOf(const QDBusMessage& message) {
+  const QString interface = message.interface();
+  if (interface == kRoot || interface == kPlayer) {
+    return RemoteRequest{RemoteRequest::Kind::kMediaControl, message.member().toStdString()};
   }
-  return "";
+  const QList<QVariant> args = message.arguments();
+  if (interface == kControl && message.member() == QLatin1String("Action") && !args.isEmpty()) {
+    return RemoteRequest{RemoteRequest::Kind::kCommand, args.front().toString().toStdString()};
+  }
+  return std::nullopt;
 }
 
 QString PlaybackStatus(const RemoteState& state) {
@@ -112,27 +113,25 @@ QVariantMap RootProperties() {
 
 class Player : public QDBusVirtualObject {
  public:
-  std::function<void(const std::string&)> handler;
+  RemoteAnswer answer;
   RemoteState state;
 
   QString introspect(const QString&) const override { return QString::fromLatin1(kIntrospection); }
 
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
-    const QString interface = message.interface(), member = message.member();
-    const QList<QVariant> args = message.arguments();
-    if (interface == kProperties) return PropertiesAnswer(message, connection);
-    std::string action = MprisAction(interface, member);
-    if (interface == kControl && member == QLatin1String("Action") && !args.isEmpty()) {
-      action = args.front().toString().toStdString();
+    if (message.interface() == kProperties) return PropertiesAnswer(message, connection);
+    std::optional<RemoteRequest> request = RequestOf(message);
+    Handler work = request && answer ? answer(*request) : Handler();
+    if (!work) {
+      connection.send(message.createErrorReply(QDBusError::AccessDenied,
+                                               QStringLiteral("not a request this program takes")));
+      return true;
     }
     connection.send(message.createReply());
-    if (!action.empty() && handler) {
-      // After the reply: an action may run a message loop (a warning box).
-      QMetaObject::invokeMethod(
-          QCoreApplication::instance(),
-          [this, action] { Application::Dispatch([&] { handler(action); }); },
-          Qt::QueuedConnection);
-    }
+    // After the reply: the work may run a message loop (a warning box).
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [work] { Application::Dispatch(work); },
+        Qt::QueuedConnection);
     return true;
   }
 
@@ -184,15 +183,13 @@ RemoteControl::~RemoteControl() {
   bus.unregisterObject(kPath);
 }
 
-void RemoteControl::OnAction(std::function<void(const std::string&)> handler) {
-  impl_->player.handler = std::move(handler);
-}
+void RemoteControl::OnRequest(RemoteAnswer answer) { impl_->player.answer = std::move(answer); }
 
 void RemoteControl::StateSet(const RemoteState& state) {
   if (impl_->registered) impl_->player.StateTell(state);
 }
 
-bool RemoteActionSend(const std::string& action) {
+bool RemoteCommandSend(const std::string& action) {
   // A command's process has no application object; the bus connection wants one.
   static int argc = 1;
   static char name[] = "kelvora";
