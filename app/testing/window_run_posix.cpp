@@ -4,6 +4,7 @@
 #include <string>
 #include <thread>
 
+#include "app/testing/machine_pauses_posix.h"
 #include "app/uMainFrm.h"
 #include "platform/platform.h"
 #include "platform/testing.h"
@@ -36,6 +37,16 @@ class ProgramFolders {
   EnvOverride program_{"KELVORA_PROGRAM_DIR", folder_.Join(u"program")};
   EnvOverride wav_{"KELVORA_WAV_DIR", folder_.Join(u"wav")};
 };
+
+void StallsMeasure(const std::vector<TimeSpan>& gaps, const std::vector<TimeSpan>& pauses,
+                   WindowRunResult& result) {
+  for (const TimeSpan& gap : gaps) {
+    result.longestStall =
+        std::max<decltype(result.longestStall)>(result.longestStall, gap.end - gap.start);
+    result.longestOwnStall = std::max(result.longestOwnStall, UncoveredPart(gap, pauses));
+  }
+  for (const TimeSpan& pause : pauses) result.machinePaused += pause.end - pause.start;
+}
 
 }  // namespace
 
@@ -75,12 +86,12 @@ WindowRunResult WindowRunMeasured(SpeechServer server) {
     app.ProcessEventsFor(300);  // shown
     ui::Timer pulse(frm->MainFrm);
     std::optional<Clock::time_point> last;
+    std::vector<TimeSpan> gaps;
+    MachinePauses machine;
     pulse.SetInterval(10);
     pulse.OnTimer([&] {
       Clock::time_point now = Clock::now();
-      if (last)
-        result.longestStall =
-            std::max<decltype(result.longestStall)>(result.longestStall, now - *last);
+      if (last) gaps.push_back({*last, now});
       last = now;
     });
     pulse.SetEnabled(true);
@@ -97,6 +108,8 @@ WindowRunResult WindowRunMeasured(SpeechServer server) {
     app.ProcessEventsFor(7000);
     viewer.join();
     app.ProcessEventsFor(1000);
+    pulse.SetEnabled(false);
+    StallsMeasure(gaps, machine.Take(), result);
     auto start = Clock::now();
     ui::Application::Dispatch([&] { frm->FormDestroy(); });
     frm.reset();

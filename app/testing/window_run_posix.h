@@ -17,8 +17,12 @@ struct WindowRunResult {
   // The longest the window's loop did not answer: the longest gap between the fires of a 10 ms
   // timer, from START's click (a handler of the loop's) to the end of the chat.
   std::chrono::duration<double, std::milli> longestStall{};
-  std::chrono::duration<double, std::milli> leaving{};  // window destroyed, speech released
-  std::vector<Text> messages;                           // the message boxes shown
+  // The same, less the time the machine paused every process during each gap: the longest stall
+  // the program itself is answerable for.
+  std::chrono::duration<double, std::milli> longestOwnStall{};
+  std::chrono::duration<double, std::milli> machinePaused{};  // over the whole run
+  std::chrono::duration<double, std::milli> leaving{};        // window destroyed, speech released
+  std::vector<Text> messages;                                 // the message boxes shown
 };
 
 // With the starter dictionary (packaging/templates) as the user's.
