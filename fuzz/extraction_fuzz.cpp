@@ -5,6 +5,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "text/regex.h"
+#include "text/speaker_key.h"
 #include "text/uText.h"
 
 namespace {

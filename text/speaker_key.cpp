@@ -1,7 +1,5 @@
 #include "text/speaker_key.h"
 
-#include "text/uText.h"
-
 namespace {
 
 bool IsAsciiAlnum(char16_t c) {
@@ -63,3 +61,19 @@ Text SpokenUserName(TextView name) {
 }
 
 bool IsViewerNoticeSpeaker(TextView key) { return key == u"second.life" || key == u"grid"; }
+
+bool UserNameCheck(TextView text) {
+  if (text.empty() || text.size() > 63) return false;
+  size_t dots = 0, dotPosition = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (c == u'.') {
+      ++dots;
+      dotPosition = i + 1;
+    } else if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z'))) {
+      return false;
+    }
+  }
+  if (dots > 1) return false;
+  return dots == 1 ? dotPosition <= 32 : text.size() <= 31;
+}

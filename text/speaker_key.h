@@ -5,6 +5,10 @@
 
 #include "platform/unicode.h"
 
+// A valid viewer user name: 1 to 63 of "0-9", "a-z" and at most one "." (at position 32 or
+// earlier); at most 31 characters without a ".".
+bool UserNameCheck(TextView text);
+
 // A name as the viewers escape it in logs, "%3A" read as ":".
 Text NameUnescaped(TextView name);
 

@@ -78,4 +78,29 @@ TEST(SpeakerKey, UserNameOfAcceptsOnlyUserAndLegacyNames) {
   }
 }
 
+struct UserNameCase {
+  Text name;
+  bool valid;
+};
+
+TEST(UserNameCheck, FollowsTheViewerRule) {
+  const UserNameCase cases[] = {
+      {u"ann.example", true},
+      {u"annexample", true},
+      {u".", true},
+      {u"Ann.Example", false},
+      {u"ann example", false},
+      {u"a.b.c", false},
+      {u"ann_example", false},
+      {u"", false},
+      {Text(31, u'a'), true},
+      {Text(32, u'a'), false},
+      {Text(31, u'a') + u".b", true},
+      {Text(32, u'a') + u".b", false},
+      {Text(31, u'a') + u"." + Text(31, u'b'), true},
+      {Text(31, u'a') + u"." + Text(32, u'b'), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UserNameCheck(c.name), c.valid) << TextToUtf8(c.name);
+}
+
 }  // namespace
