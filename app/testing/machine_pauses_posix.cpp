@@ -2,40 +2,19 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 
+extern char** environ;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr int64_t kNap = 2'000'000;     // nanoseconds
-constexpr int64_t kPause = 10'000'000;  // a wake this late is the machine's pause
-
-int64_t MonotonicNanoseconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_MONOTONIC, &now);
-  return int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
-}
-
-// The watcher: only system calls, as a child forked from a process with threads may make.
-[[noreturn]] void Watch(int out) {
-  const timespec nap{0, kNap};
-  for (;;) {
-    int64_t before = MonotonicNanoseconds();
-    ::nanosleep(&nap, nullptr);
-    int64_t after = MonotonicNanoseconds();
-    if (after - before >= kPause) {
-      int64_t span[2] = {before, after};
-      if (::write(out, span, sizeof span) != sizeof span) ::_exit(1);
-    }
-  }
-}
 
 Clock::time_point TimeOf(int64_t nanoseconds) {
   // steady_clock is CLOCK_MONOTONIC.
@@ -47,14 +26,18 @@ Clock::time_point TimeOf(int64_t nanoseconds) {
 MachinePauses::MachinePauses() {
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("machine pauses: no pipe");
-  pid_ = ::fork();
-  if (pid_ < 0) throw std::runtime_error("machine pauses: no fork");
-  if (pid_ == 0) {
-    ::close(ends[0]);
-    Watch(ends[1]);
-  }
+  // Spawned, not forked: a fork would share the test's pages copy-on-write, and the faults that
+  // follow would stall the very thread measured.
+  posix_spawn_file_actions_t output;
+  posix_spawn_file_actions_init(&output);
+  posix_spawn_file_actions_adddup2(&output, ends[1], STDOUT_FILENO);
+  char* argv[] = {const_cast<char*>(KELVORA_MACHINE_PAUSE_WATCH), nullptr};
+  int failed = ::posix_spawn(&pid_, argv[0], &output, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&output);
   ::close(ends[1]);
   pipe_ = ends[0];
+  if (failed)
+    throw std::runtime_error("machine pauses: " KELVORA_MACHINE_PAUSE_WATCH " not started");
 }
 
 MachinePauses::~MachinePauses() {

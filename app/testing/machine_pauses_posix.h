@@ -1,6 +1,6 @@
 // When the machine itself stopped running its processes (a virtual machine's processor taken
-// away by its host, every process starved), seen by a process of its own that only sleeps and
-// wakes: what the program's own threads could not have caused.
+// away by its host), seen by a small process of its own that only sleeps and wakes
+// (machine_pause_watch): what the program's own threads could not have caused.
 #pragma once
 
 #include <chrono>
