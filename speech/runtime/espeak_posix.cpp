@@ -1,9 +1,6 @@
 // The espeak-ng runtime: one engine for the whole process (espeak-ng keeps global state), a
 // worker thread that synthesises the queued texts in order, and a sink for the samples.
 #include <espeak-ng/speak_lib.h>
-#include <fcntl.h>
-#include <portaudio.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,6 +16,7 @@
 #include "platform/platform.h"
 #include "speech/runtime/posix_runtimes.h"
 #include "speech/runtime/sapi_markup.h"
+#include "speech/runtime/sound_device_posix.h"
 #include "speech/runtime/wav_writer_posix.h"
 
 namespace {
@@ -74,28 +72,6 @@ struct Job {
 void JobEnded(const Job& job, std::string failure) {
   job.events->Tell({SpeechEvent::Kind::kTextEnded, job.stream, std::move(failure)});
 }
-
-// Sends the process's stderr to /dev/null for its lifetime.
-class StderrSilence {
- public:
-  StderrSilence() : saved_(::dup(2)) {
-    int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null >= 0) {
-      ::dup2(null, 2);
-      ::close(null);
-    }
-  }
-  ~StderrSilence() {
-    if (saved_ < 0) return;
-    ::dup2(saved_, 2);
-    ::close(saved_);
-  }
-  StderrSilence(const StderrSilence&) = delete;
-  StderrSilence& operator=(const StderrSilence&) = delete;
-
- private:
-  int saved_;
-};
 
 class EspeakEngine {
  public:
@@ -207,22 +183,6 @@ class EspeakEngine {
     return voices;
   }
 
-  // On the worker only, which alone plays on the device.
-  bool DeviceOpen() {
-    if (stream_) return true;
-    // ALSA and JACK report every device they probe on stderr; none of it is ours to show.
-    StderrSilence silence;
-    if (!paReady_ && Pa_Initialize() != paNoError) return false;
-    paReady_ = true;
-    PaStream* stream = nullptr;
-    if (Pa_OpenDefaultStream(&stream, 0, 1, paInt16, sampleRate_, paFramesPerBufferUnspecified,
-                             nullptr, nullptr) != paNoError) {
-      return false;
-    }
-    stream_ = stream;
-    return true;
-  }
-
   void Work() {
     Start();
     std::unique_lock<std::mutex> lock(mutex_);
@@ -236,7 +196,7 @@ class EspeakEngine {
       uint64_t generation = generation_;
       lock.unlock();
       std::string failure = startFailure_;
-      if (failure.empty() && job.wavFolder.empty() && !DeviceOpen()) {
+      if (failure.empty() && job.wavFolder.empty() && !device_.Open(sampleRate_)) {
         failure =
             "espeak-ng: no sound device can be opened (set KELVORA_WAV_DIR to write WAV files)";
       }
@@ -250,7 +210,7 @@ class EspeakEngine {
       // The device drains only when no next text comes soon, and never under the lock.
       if (!wake_.wait_for(lock, kDeviceLinger, [this] { return stop_ || !queue_.empty(); })) {
         lock.unlock();
-        DeviceIdle();
+        device_.Drain();
         lock.lock();
       }
     }
@@ -260,11 +220,7 @@ class EspeakEngine {
 
   // The worker's last act: the device let go of without playing what it holds.
   void Finish() {
-    if (stream_) {
-      Pa_AbortStream(stream_);
-      Pa_CloseStream(stream_);
-    }
-    if (paReady_) Pa_Terminate();
+    device_.Close();
     if (sampleRate_ > 0) espeak_Terminate();
   }
 
@@ -276,42 +232,22 @@ class EspeakEngine {
     std::unique_ptr<WavWriter> wav;
     if (!job.wavFolder.empty()) wav = std::make_unique<WavWriter>(job.wavFolder, sampleRate_);
     current_ = {wav.get(), generation, &job};
-    if (!wav && stream_ && Pa_IsStreamStopped(stream_) == 1) Pa_StartStream(stream_);
+    if (!wav) device_.Start();
     unsigned flags = espeakCHARS_UTF8 | (job.phonemes ? espeakPHONEMES : 0);
     espeak_Synth(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, this);
-    if (!wav && stream_ && Purged()) Pa_AbortStream(stream_);  // drops what is still buffered
+    if (!wav && Purged()) device_.Abort();  // drops what is still buffered
     current_ = {};
-  }
-
-  void DeviceIdle() {
-    if (stream_ && Pa_IsStreamActive(stream_) == 1) Pa_StopStream(stream_);
   }
 
   bool Purged() const { return generation_.load() != current_.generation; }
 
-  // Hands the samples to the device as it takes them, never blocking in it: while it is full the
-  // worker waits a little on what a purge or a stop signals. False when purged meanwhile, or
-  // when the device fails.
+  // Hands the samples to the device; while it is full the worker waits on what a purge or a
+  // stop signals. False when purged meanwhile, or when the device fails.
   bool Play(const short* samples, int count) {
-    while (count > 0) {
-      if (Purged()) return false;
-      long room = Pa_GetStreamWriteAvailable(stream_);
-      if (room < 0) return false;
-      if (room == 0) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait_for(lock, std::chrono::milliseconds(kBufferMilliseconds / 4),
-                       [this] { return Purged(); });
-        continue;
-      }
-      long n = std::min<long>(room, count);
-      if (Pa_WriteStream(stream_, samples, static_cast<unsigned long>(n)) != paNoError &&
-          Pa_IsStreamActive(stream_) != 1) {
-        return false;
-      }
-      samples += n;
-      count -= static_cast<int>(n);
-    }
-    return true;
+    return !Purged() && device_.Play(samples, count, [this](std::chrono::milliseconds pause) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      return wake_.wait_for(lock, pause, [this] { return Purged(); });
+    });
   }
 
   // The last word the samples reach, as an offset in the job's text.
@@ -335,7 +271,7 @@ class EspeakEngine {
     if (samples && count > 0) {
       if (self->current_.wav) {
         self->current_.wav->Write(samples, count);
-      } else if (self->stream_ && !self->Play(samples, count)) {
+      } else if (self->device_.IsOpen() && !self->Play(samples, count)) {
         return 1;
       }
     }
@@ -368,8 +304,7 @@ class EspeakEngine {
   std::atomic<uint64_t> generation_{0};
   // The worker's alone.
   Current current_;
-  bool paReady_ = false;
-  PaStream* stream_ = nullptr;
+  SoundDevice device_;
   std::thread worker_;
 };
 
