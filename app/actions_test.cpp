@@ -2,7 +2,7 @@
 // the test program links.
 #include "app/actions.h"
 
-#include "app/mainfrm_test_fixture.h"
+#include "app/testing/mainfrm_test_fixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 
 namespace {
 

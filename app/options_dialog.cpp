@@ -1,5 +1,6 @@
 #include "app/options_dialog.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -35,9 +36,19 @@ ui::DialogField::Kind FieldKindOf(TOptionKind kind) {
     case TOptionKind::kSwitch:
       return ui::DialogField::Kind::kCheck;
     case TOptionKind::kKeyChord:
-      break;
+      return ui::DialogField::Kind::kKey;
   }
   return ui::DialogField::Kind::kText;
+}
+
+// The note beside an option's field: whether another program holds its key.
+Text NoteOf(const TOption& option, const std::vector<Text>& held) {
+  if (option.kind != TOptionKind::kKeyChord) return {};
+  std::optional<ui::KeyChord> chord = ui::KeyChordParse(option.value);
+  if (!chord || std::find(held.begin(), held.end(), ui::KeyChordText(*chord)) == held.end()) {
+    return {};
+  }
+  return kKeyHeldNote;
 }
 
 }  // namespace
@@ -73,14 +84,14 @@ std::vector<Text> OptionsNormalised(const std::vector<TOption>& options, std::ve
   return values;
 }
 
-std::optional<TOptions> OptionsDialogShow(const TOptions& current) {
+std::optional<TOptions> OptionsDialogShow(const TOptions& current, const std::vector<Text>& held) {
   const std::vector<TOption> options = OptionsGet(current);
   ui::FieldsRequest request{u"Options", {}, [&options](const std::vector<Text>& values) {
                               return OptionsProblem(options, values);
                             }};
   for (const TOption& option : options) {
-    request.fields.push_back(
-        {option.label, FieldKindOf(option.kind), option.value, option.minimum, option.maximum});
+    request.fields.push_back({option.label, FieldKindOf(option.kind), option.value, option.minimum,
+                              option.maximum, option.heading, NoteOf(option, held)});
   }
   std::optional<std::vector<Text>> values = ui::FieldsDialog(request);
   if (!values) return std::nullopt;

@@ -15,6 +15,10 @@ Text OptionsProblem(const std::vector<TOption>& options, const std::vector<Text>
 // ("ctrl + alt + s" as "Ctrl+Alt+S").
 std::vector<Text> OptionsNormalised(const std::vector<TOption>& options, std::vector<Text> values);
 
-// The dialog of every option the user sets, showing current: the options as the user left them
+// The text beside a hotkey field whose key another program holds.
+inline constexpr char16_t kKeyHeldNote[] = u"held by another program";
+
+// The dialog of every option the user sets, in its groups, showing current, the keys another
+// program holds (held, as KeyChordText writes them) marked: the options as the user left them
 // on OK (checked before the dialog lets go), nothing on Cancel.
-std::optional<TOptions> OptionsDialogShow(const TOptions& current);
+std::optional<TOptions> OptionsDialogShow(const TOptions& current, const std::vector<Text>& held);

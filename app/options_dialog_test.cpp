@@ -2,7 +2,7 @@
 // whichever binding the test program links (the dialog answered by a hook).
 #include "app/options_dialog.h"
 
-#include "app/mainfrm_test_fixture.h"
+#include "app/testing/mainfrm_test_fixture.h"
 
 namespace {
 

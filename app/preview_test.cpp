@@ -4,7 +4,7 @@
 
 #include "app/commands.h"
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "text/uText.h"
 
 namespace {

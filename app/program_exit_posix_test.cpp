@@ -11,7 +11,7 @@
 
 #include "app/testing/program_posix.h"
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/testing/fake_ssip_server_posix.h"
 #include "speech/testing/speechd_servers_posix.h"
 

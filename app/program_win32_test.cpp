@@ -13,7 +13,7 @@
 #include "app/settings.h"
 #include "app/uMainFrm.h"
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/testing/recording_server_win32.h"
 #include "speech/uSpeechLib.h"
 #include "ui/win32/picture_win32.h"

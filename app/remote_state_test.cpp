@@ -1,6 +1,6 @@
 // What the window shows the desktop's media controls, and actions sent from outside, on the
 // headless binding.
-#include "app/mainfrm_test_fixture.h"
+#include "app/testing/mainfrm_test_fixture.h"
 #include "ui/headless/hotkeys_headless.h"
 #include "ui/headless/remote_control_headless.h"
 #include "ui/headless/tray_icon_headless.h"

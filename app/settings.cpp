@@ -41,8 +41,9 @@ struct SettingKey {
   const char16_t* defaultText = nullptr;
   Range range = Range::kAsRead;
   int32_t minimum = 0, maximum = 0;
-  bool keptByReset = false;               // the action "Default" leaves it alone
-  const char16_t* optionLabel = nullptr;  // shown in the options dialog under this label
+  bool keptByReset = false;                 // the action "Default" leaves it alone
+  const char16_t* optionHeading = nullptr;  // the options dialog's group it is shown in
+  const char16_t* optionLabel = nullptr;    // shown in the options dialog under this label
   TOptionKind optionKind = TOptionKind::kNumber;
 };
 
@@ -66,8 +67,9 @@ constexpr SettingKey KeptByReset(SettingKey key) {
   return key;
 }
 
-constexpr SettingKey Option(SettingKey key, const char16_t* label,
+constexpr SettingKey Option(SettingKey key, const char16_t* heading, const char16_t* label,
                             TOptionKind kind = TOptionKind::kNumber) {
+  key.optionHeading = heading;
   key.optionLabel = label;
   key.optionKind = kind;
   return key;
@@ -76,6 +78,11 @@ constexpr SettingKey Option(SettingKey key, const char16_t* label,
 constexpr SettingKey VoiceIndex(const char16_t* section, const char16_t* key, IntegerAt at) {
   return {section, key, at, nullptr, 0, nullptr, Range::kVoices};
 }
+
+// The options dialog's groups.
+constexpr char16_t kBusyPlaces[] = u"Busy places";
+constexpr char16_t kVoices[] = u"Voices";
+constexpr char16_t kControl[] = u"Control";
 
 // In the order the keys are read and written.
 const SettingKey kKeys[] = {
@@ -92,27 +99,27 @@ const SettingKey kKeys[] = {
     String(kSetup, u"RegEx0", At<&TSettings::RegEx0>, kStampMask),
     Ranged(kSecondLife, u"Translate", At<&TSettings::Translate>, 0, 0, 2),
     Ranged(kSecondLife, u"UserName", At<&TSettings::UserName>, 0, 0, 1),
-    Option(Ranged(kOptions, u"MaxQueue", OptionAt<&TOptions::MaxQueue>, 5, 0, 1000),
+    Option(Ranged(kOptions, u"MaxQueue", OptionAt<&TOptions::MaxQueue>, 5, 0, 1000), kBusyPlaces,
            u"Lines that may wait (0: any)"),
     Option(Ranged(kOptions, u"MaxLength", OptionAt<&TOptions::MaxLength>, 300, 0, 100000),
-           u"Longest message spoken (characters, 0: all)"),
+           kBusyPlaces, u"Longest message spoken (characters, 0: all)"),
     String(kOptions, u"VoiceName", OptionAt<&TOptions::VoiceName>, u""),
-    Option(Ranged(kOptions, u"CatchUp", OptionAt<&TOptions::CatchUp>, 3, 0, 20),
+    Option(Ranged(kOptions, u"CatchUp", OptionAt<&TOptions::CatchUp>, 3, 0, 20), kBusyPlaces,
            u"Faster while lines wait (rate steps)"),
     Option(Ranged(kOptions, u"NameRepeat", OptionAt<&TOptions::NameRepeat>, 0, 0, 86400),
-           u"Name left out when repeated within (seconds)"),
-    Option(Ranged(kOptions, u"AutoVoices", OptionAt<&TOptions::AutoVoices>, 0, 0, 1),
+           kBusyPlaces, u"Name left out when repeated within (seconds)"),
+    Option(Ranged(kOptions, u"AutoVoices", OptionAt<&TOptions::AutoVoices>, 0, 0, 1), kVoices,
            u"A voice of their own for speakers", TOptionKind::kSwitch),
     Option(String(kOptions, u"HotkeySkip", OptionAt<&TOptions::HotkeySkip>, u"Ctrl+Alt+Shift+F9"),
-           u"Skip key", TOptionKind::kKeyChord),
+           kControl, u"Skip key", TOptionKind::kKeyChord),
     Option(
         String(kOptions, u"HotkeyPause", OptionAt<&TOptions::HotkeyPause>, u"Ctrl+Alt+Shift+F10"),
-        u"Pause/Resume key", TOptionKind::kKeyChord),
+        kControl, u"Pause/Resume key", TOptionKind::kKeyChord),
     Option(
         String(kOptions, u"HotkeyRepeat", OptionAt<&TOptions::HotkeyRepeat>, u"Ctrl+Alt+Shift+F11"),
-        u"Repeat key", TOptionKind::kKeyChord),
+        kControl, u"Repeat key", TOptionKind::kKeyChord),
     Option(String(kOptions, u"HotkeyMute", OptionAt<&TOptions::HotkeyMute>, u"Ctrl+Alt+Shift+F12"),
-           u"Mute last speaker key", TOptionKind::kKeyChord),
+           kControl, u"Mute last speaker key", TOptionKind::kKeyChord),
 };
 
 int32_t DefaultOf(const SettingKey& key, int voiceCount) {
@@ -181,7 +188,8 @@ std::vector<TOption> OptionsGet(const TOptions& values) {
   for (const SettingKey& key : kKeys) {
     if (!key.optionLabel) continue;
     Text value = key.text ? key.text(s) : AsciiToText(std::to_string(key.integer(s)));
-    options.push_back({key.key, key.optionLabel, key.optionKind, key.minimum, key.maximum, value});
+    options.push_back({key.key, key.optionHeading, key.optionLabel, key.optionKind, key.minimum,
+                       key.maximum, value});
   }
   return options;
 }

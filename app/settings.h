@@ -59,7 +59,7 @@ enum class TOptionKind { kNumber, kSwitch, kKeyChord };
 // A key of [Options] the user sets in the options dialog: all but VoiceName, which the voice box
 // sets.
 struct TOption {
-  Text key, label;
+  Text key, heading, label;
   TOptionKind kind = TOptionKind::kNumber;
   int32_t minimum = 0, maximum = 0;  // kNumber
   Text value;                        // as Setup.ini writes it

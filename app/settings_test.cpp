@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 
 namespace {
 

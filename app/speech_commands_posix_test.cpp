@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "app/commands.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/testing/fake_ssip_server_posix.h"
 #include "speech/testing/speechd_servers_posix.h"
 

@@ -1,8 +1,5 @@
 #include "app/uMainFrm.h"
 
-#include <algorithm>
-#include <chrono>
-
 #include "app/options_dialog.h"
 #include "app/start_notices.h"
 #include "platform/platform.h"
@@ -378,9 +375,11 @@ void TMainFrm::DesktopTell() {
 
 void TMainFrm::HotkeysRegister() {
   THotkeysWanted wanted = HotkeysWanted(Options);
+  HotkeysHeld.clear();
   for (const ui::KeyChord& held : Keys.Register(wanted.keys)) {
-    wanted.unusable.push_back(ui::KeyChordText(held));
+    HotkeysHeld.push_back(ui::KeyChordText(held));
   }
+  wanted.unusable.insert(wanted.unusable.end(), HotkeysHeld.begin(), HotkeysHeld.end());
   if (Text warning = HotkeysUnusableText(wanted.unusable); !warning.empty()) {
     ui::MessageShow(warning, ui::MessageKind::kWarning);
   }
@@ -390,7 +389,7 @@ void TMainFrm::OptionsDialogRun() {
   // One dialog at a time: the tray's menu still works while it is open.
   if (OptionsDialogOpen) return;
   OptionsDialogOpen = true;
-  std::optional<TOptions> taken = OptionsDialogShow(Options);
+  std::optional<TOptions> taken = OptionsDialogShow(Options, HotkeysHeld);
   OptionsDialogOpen = false;
   if (!taken) return;
   Options = *taken;

@@ -72,6 +72,7 @@ class TMainFrm : public TMainFrmControls {
   void ActionVerbRun(const std::string& verb);
   // Registers the Hotkey* keys; says once which cannot work (not a key, or another program's).
   void HotkeysRegister();
+  std::vector<Text> HotkeysHeld;  // the keys another program held at the last registration
   // The options dialog (from the window's menu and the tray's): what the user changes there is
   // taken at once and written to Setup.ini.
   void OptionsDialogRun();

@@ -5,10 +5,10 @@
 
 #include <filesystem>
 
-#include "app/mainfrm_test_fixture.h"
 #include "app/settings.h"
+#include "app/testing/mainfrm_test_fixture.h"
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/testing/speech_testing.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/mainfrm_test_fixture.h"
+#include "app/testing/mainfrm_test_fixture.h"
 #include "ui/headless/file_watcher_headless.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "app/uMainFrm.h"
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/runtime/runtime.h"
 #include "speech/uSpeechLib.h"
 
@@ -63,7 +63,7 @@ TEST_F(ProgramWindow, StartThenAppendedChatReachesTheSpeechRuntime) {
   EXPECT_EQ(messages_.size(), warnings);
   frm.MainFrm.Show();
   app.ProcessEventsFor(300);
-  EXPECT_TRUE(frm.MainFrm.Screenshot(u"mainfrm.png"));
+  EXPECT_TRUE(frm.MainFrm.Screenshot(folder_.Join(u"mainfrm.png")));
 
   frm.Button4.Click();  // Browse
   EXPECT_EQ(frm.Edit1.GetText(), chat_);
@@ -181,7 +181,7 @@ TEST_F(ProgramWindow, EveryTextIsDrawnWhole) {
   }
   // The speak boxes hold every item, whichever is chosen.
   for (int i = 0; i < f.ComboBox4.ItemCount(); ++i) EXPECT_GT(f.ComboBox4.ItemText(i).size(), 0u);
-  EXPECT_TRUE(frm.MainFrm.Screenshot(u"mainfrm-fit.png"));
+  EXPECT_TRUE(frm.MainFrm.Screenshot(folder_.Join(u"mainfrm-fit.png")));
   ui::Application::Dispatch([&] { frm.FormDestroy(); });
 }
 

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/monitor.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 
 namespace {
 

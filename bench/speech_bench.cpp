@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/runtime/posix_runtimes.h"
 #include "speech/testing/runtime_contract.h"
 #include "speech/uSpeechLib.h"

@@ -9,7 +9,7 @@
 #include <pcre2.h>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "text/regex.h"
 #include "text/uText.h"
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 
 namespace {
 

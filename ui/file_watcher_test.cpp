@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "ui/ui.h"
 
 ui::Application& App();  // ui_contract_test.cpp

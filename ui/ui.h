@@ -51,11 +51,14 @@ struct OpenFileResult {
 
 // One labelled field of a dialog of fields.
 struct DialogField {
-  enum class Kind { kNumber, kText, kCheck };
+  // kKey takes a key as pressed (with its modifiers), its value a KeyChordText or empty.
+  enum class Kind { kNumber, kText, kCheck, kKey };
   Text label;
   Kind kind = Kind::kText;
   Text value;                    // kCheck: "1" checked, "0" not
   int minimum = 0, maximum = 0;  // kNumber
+  Text heading = {};             // the group it is shown under, titled where the group changes
+  Text note = {};                // shown beside the field
 };
 
 struct FieldsRequest {
@@ -236,7 +239,6 @@ class SpinEdit : public Widget {
   Text GetText() const;
   void OnChange(Handler handler);
   void UserType(TextView text);  // runs OnChange
-  void FocusLeave();             // brings the text into range
 };
 
 // A drop-down list without typing.

@@ -7,7 +7,7 @@
 #include "app/testing/machine_pauses_posix.h"
 #include "app/uMainFrm.h"
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/runtime/posix_runtimes.h"
 #include "speech/testing/fake_ssip_server_posix.h"
 #include "speech/testing/speechd_servers_posix.h"

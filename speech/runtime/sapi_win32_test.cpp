@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/testing/recording_server_win32.h"
 #include "speech/testing/runtime_contract.h"
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/runtime/posix_runtimes.h"
 #include "speech/runtime/ssip_posix.h"
 #include "speech/testing/runtime_contract.h"

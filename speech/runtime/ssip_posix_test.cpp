@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/runtime/posix_runtimes.h"
 #include "speech/testing/fake_ssip_server_posix.h"
 #include "speech/testing/runtime_contract.h"

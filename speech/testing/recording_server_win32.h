@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 
 class RecordingServer {
  public:

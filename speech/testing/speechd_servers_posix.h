@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 
 inline bool ServerInstalled() {
   return std::system("command -v speech-dispatcher >/dev/null") == 0;

@@ -79,7 +79,6 @@ void SpinEdit::UserType(TextView text) {
   node_->text = Text(text.substr(0, static_cast<size_t>(node_->maxLength)));
   Application::Dispatch(node_->onChange);
 }
-void SpinEdit::FocusLeave() { SetValue(Value()); }
 
 ComboBox::ComboBox(Widget& parent, Bounds bounds) : Widget(new Node(NodeOf(parent), bounds)) {}
 void ComboBox::ItemsClear() {

@@ -118,7 +118,6 @@ void SpinEdit::UserType(TextView text) {
   int value = Q(text).toInt(&ok);
   spin->setValue(ok ? value : spin->minimum());
 }
-void SpinEdit::FocusLeave() {}
 
 ComboBox::ComboBox(Widget& parent, Bounds bounds)
     : Widget(NodeFor(Make<QComboBox>(parent, bounds))) {

@@ -8,6 +8,8 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -42,6 +44,25 @@ std::optional<OpenFileResult> NativeOpenFileDialog(const OpenFileRequest& reques
                         encoding->currentIndex()};
 }
 
+QKeySequence KeySequenceOf(TextView chord) {
+  std::optional<KeyChord> parsed = KeyChordParse(chord);
+  if (!parsed) return {};
+  Text text = KeyChordText({parsed->ctrl, parsed->alt, parsed->shift, false, parsed->key});
+  if (parsed->super) text = u"Meta+" + text;
+  return QKeySequence::fromString(Q(text), QKeySequence::PortableText);
+}
+
+Text ChordTextOf(const QKeySequence& sequence) {
+  if (sequence.isEmpty()) return {};
+  QKeyCombination pressed = sequence[0];
+  Qt::KeyboardModifiers held = pressed.keyboardModifiers();
+  KeyChord chord{held.testFlag(Qt::ControlModifier), held.testFlag(Qt::AltModifier),
+                 held.testFlag(Qt::ShiftModifier), held.testFlag(Qt::MetaModifier),
+                 T(QKeySequence(pressed.key()).toString(QKeySequence::PortableText))};
+  Text text = KeyChordText(chord);
+  return KeyChordParse(text) ? text : T(QKeySequence(pressed).toString(QKeySequence::NativeText));
+}
+
 namespace {
 
 // OK closes the dialog only when the request's check finds nothing wrong.
@@ -49,12 +70,17 @@ class FieldsDialogQt : public QDialog {
  public:
   explicit FieldsDialogQt(const FieldsRequest& request) : request_(request) {
     setWindowTitle(Q(request.caption));
+    setFont(FontOf(FontSpec{}));  // the main window's
     auto* form = new QFormLayout(this);
+    Text heading;
     for (size_t i = 0; i < request.fields.size(); ++i) {
-      QWidget* input = InputFor(request.fields[i]);
+      const DialogField& field = request.fields[i];
+      if (!field.heading.empty() && field.heading != heading) form->addRow(HeadingLabel(field));
+      heading = field.heading;
+      QWidget* input = InputFor(field);
       // Tests find the fields by these names.
       input->setObjectName(QStringLiteral("field%1").arg(i));
-      form->addRow(Q(request.fields[i].label), input);
+      form->addRow(Q(field.label), WithNote(input, field.note));
       inputs_.push_back(input);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -70,6 +96,8 @@ class FieldsDialogQt : public QDialog {
         values.push_back(T(QString::number(spin->value())));
       } else if (auto* check = qobject_cast<QCheckBox*>(input)) {
         values.push_back(check->isChecked() ? u"1" : u"0");
+      } else if (auto* keys = qobject_cast<QKeySequenceEdit*>(input)) {
+        values.push_back(ChordTextOf(keys->keySequence()));
       } else {
         values.push_back(T(static_cast<QLineEdit*>(input)->text()));
       }
@@ -84,6 +112,25 @@ class FieldsDialogQt : public QDialog {
   }
 
  private:
+  QLabel* HeadingLabel(const DialogField& field) {
+    auto* label = new QLabel(Q(field.heading), this);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+  }
+
+  // The input, with its note beside it when it has one.
+  QWidget* WithNote(QWidget* input, const Text& note) {
+    if (note.empty()) return input;
+    auto* row = new QWidget(this);
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(input);
+    line->addWidget(new QLabel(Q(note), row));
+    return row;
+  }
+
   QWidget* InputFor(const DialogField& field) {
     switch (field.kind) {
       case DialogField::Kind::kNumber: {
@@ -96,6 +143,13 @@ class FieldsDialogQt : public QDialog {
         auto* check = new QCheckBox(this);
         check->setChecked(field.value == u"1");
         return check;
+      }
+      case DialogField::Kind::kKey: {
+        // Takes the keys as pressed; its clear button empties it (no key).
+        auto* keys = new QKeySequenceEdit(KeySequenceOf(field.value), this);
+        keys->setClearButtonEnabled(true);
+        keys->setMinimumWidth(keys->fontMetrics().averageCharWidth() * 24);  // room for any key
+        return keys;
       }
       case DialogField::Kind::kText:
         break;

@@ -2,6 +2,7 @@
 // make controls.
 #pragma once
 
+#include <QKeySequence>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -55,6 +56,10 @@ W* As(const Node* node) {
 
 // Tahoma where the system has it, else a font of about its width (see Application).
 QFont FontOf(FontSpec wanted);
+// A key chord (KeyChordText's form) as Qt names its keys, and back: Win is Qt's Meta; the first
+// key of a sequence, as a KeyChordText where Setup.ini can keep it, else as Qt writes it.
+QKeySequence KeySequenceOf(TextView chord);
+Text ChordTextOf(const QKeySequence& sequence);
 // A picture of the program's resources, by name ("logo"), at the screens' pixel ratio.
 QPixmap Picture(const Text& resource);
 

@@ -277,7 +277,6 @@ void SpinEdit::UserType(TextView text) {
   if (Usable())
     SetWindowTextW(node_->hwnd, W(text.substr(0, static_cast<size_t>(node_->maxLength))).c_str());
 }
-void SpinEdit::FocusLeave() { SpinValueSet(node_, SpinValue(node_)); }
 
 ComboBox::ComboBox(Widget& parent, Bounds bounds)
     : Widget(ControlMake(Kind::kCombo, parent, WC_COMBOBOXW,

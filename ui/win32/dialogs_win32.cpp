@@ -91,11 +91,34 @@ namespace {
 constexpr int kMargin = 12, kGap = 8, kRowHeight = 23, kTextWidth = 180, kNumberWidth = 80,
               kButtonWidth = 75;
 
+bool IsHotkeyControl(HWND control) {
+  wchar_t name[32] = {};
+  GetClassNameW(control, name, 32);
+  return std::wstring_view(name) == HOTKEY_CLASSW;
+}
+
+// A key field takes the keys as pressed, in the system's hotkey control; one whose chord holds
+// Win, which that control cannot show, stays a text field.
+bool KeyCaptured(const DialogField& field) {
+  std::optional<KeyChord> chord = KeyChordParse(field.value);
+  return field.kind == DialogField::Kind::kKey && !(chord && chord->super);
+}
+
 struct FieldsWindow {
   const FieldsRequest* request = nullptr;
   std::vector<HWND> inputs;
   std::optional<bool> accepted;  // none while the dialog is open
 };
+
+// The hotkey control's chord as KeyChordText writes it; empty for none.
+Text HotkeyText(HWND control) {
+  auto pressed = static_cast<WORD>(SendMessageW(control, HKM_GETHOTKEY, 0, 0));
+  BYTE modifiers = HIBYTE(pressed);
+  Text key = KeyNameOfVirtualKey(LOBYTE(pressed));
+  if (key.empty()) return {};
+  return KeyChordText({(modifiers & HOTKEYF_CONTROL) != 0, (modifiers & HOTKEYF_ALT) != 0,
+                       (modifiers & HOTKEYF_SHIFT) != 0, false, key});
+}
 
 std::vector<Text> FieldsValues(const FieldsWindow& window) {
   std::vector<Text> values;
@@ -103,6 +126,8 @@ std::vector<Text> FieldsValues(const FieldsWindow& window) {
     if (window.request->fields[i].kind == DialogField::Kind::kCheck) {
       bool checked = SendMessageW(window.inputs[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
       values.push_back(checked ? u"1" : u"0");
+    } else if (IsHotkeyControl(window.inputs[i])) {
+      values.push_back(HotkeyText(window.inputs[i]));
     } else {
       values.push_back(WindowText(window.inputs[i]));
     }
@@ -145,41 +170,70 @@ HWND ChildMake(HWND parent, HFONT font, const wchar_t* windowClass, TextView tex
   return child;
 }
 
-// The labels in one column, each field beside its label, OK and Cancel beneath on the right.
-void FieldsLayOut(HWND dialog, HFONT font, int dpi, FieldsWindow& window) {
+HWND InputMake(HWND dialog, HFONT font, const DialogField& field, RECT line, int id, int dpi) {
+  auto s = [dpi](int length) { return Scaled(length, dpi); };
+  if (field.kind == DialogField::Kind::kCheck) {
+    HWND check = ChildMake(dialog, font, WC_BUTTONW, {}, BS_AUTOCHECKBOX | WS_TABSTOP,
+                           {line.left, line.top, line.left + s(kRowHeight), line.bottom}, id);
+    SendMessageW(check, BM_SETCHECK, field.value == u"1" ? BST_CHECKED : BST_UNCHECKED, 0);
+    return check;
+  }
+  bool number = field.kind == DialogField::Kind::kNumber;
+  RECT box{line.left, line.top, line.left + s(number ? kNumberWidth : kTextWidth), line.bottom};
+  if (KeyCaptured(field)) {
+    HWND keys = ChildMake(dialog, font, HOTKEY_CLASSW, {}, WS_TABSTOP, box, id, WS_EX_CLIENTEDGE);
+    if (std::optional<KeyChord> chord = KeyChordParse(field.value)) {
+      SendMessageW(keys, HKM_SETHOTKEY, HotkeyControlValue(*chord), 0);
+    }
+    return keys;
+  }
+  DWORD style = ES_AUTOHSCROLL | WS_TABSTOP | (number && field.minimum >= 0 ? ES_NUMBER : 0);
+  return ChildMake(dialog, font, WC_EDITW, field.value, style, box, id, WS_EX_CLIENTEDGE);
+}
+
+// The labels in one column, each field beside its label with its note after it, a group's title
+// above its first field, OK and Cancel beneath on the right.
+void FieldsLayOut(HWND dialog, HFONT font, HFONT bold, int dpi, FieldsWindow& window) {
   auto s = [dpi](int length) { return Scaled(length, dpi); };
   const auto& fields = window.request->fields;
-  LONG labelWidth = 0;
+  LONG labelWidth = 0, noteWidth = 0;
   const LONG textHeight = TextExtent(dialog, font, u"Ag").cy;
   for (const DialogField& field : fields) {
     labelWidth = std::max(labelWidth, TextExtent(dialog, font, field.label).cx);
+    if (!field.note.empty())
+      noteWidth = std::max(noteWidth, TextExtent(dialog, font, field.note).cx);
   }
   // Drawn, a line of text can come out a pixel or two wider than measured (Wine's fonts).
   labelWidth += s(2);
+  if (noteWidth > 0) noteWidth += s(2) + s(kGap);
   const int inputLeft = s(kMargin) + labelWidth + s(kGap), row = s(kRowHeight) + s(kGap) / 2;
+  int top = s(kMargin);
+  Text heading;
   for (size_t i = 0; i < fields.size(); ++i) {
     const DialogField& field = fields[i];
-    int top = s(kMargin) + static_cast<int>(i) * row, id = kFieldIdFirst + static_cast<int>(i);
-    // Centred on its field's line, as the main window's labels: one line, sized to the text.
-    const int labelTop = top + (s(kRowHeight) - textHeight) / 2;
-    ChildMake(dialog, font, WC_STATICW, field.label, SS_LEFTNOWORDWRAP | SS_NOPREFIX,
-              {s(kMargin), labelTop, s(kMargin) + labelWidth, labelTop + textHeight}, -1);
-    if (field.kind == DialogField::Kind::kCheck) {
-      HWND check = ChildMake(dialog, font, WC_BUTTONW, {}, BS_AUTOCHECKBOX | WS_TABSTOP,
-                             {inputLeft, top, inputLeft + s(kRowHeight), top + s(kRowHeight)}, id);
-      SendMessageW(check, BM_SETCHECK, field.value == u"1" ? BST_CHECKED : BST_UNCHECKED, 0);
-      window.inputs.push_back(check);
-      continue;
+    if (!field.heading.empty() && field.heading != heading) {
+      LONG width = TextExtent(dialog, bold, field.heading).cx + s(2);
+      ChildMake(dialog, bold, WC_STATICW, field.heading, SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                {s(kMargin), top, s(kMargin) + width, top + textHeight}, -1);
+      top += textHeight + s(kGap) / 2;
     }
-    bool number = field.kind == DialogField::Kind::kNumber;
-    DWORD style = ES_AUTOHSCROLL | WS_TABSTOP | (number && field.minimum >= 0 ? ES_NUMBER : 0);
-    int width = s(number ? kNumberWidth : kTextWidth);
-    window.inputs.push_back(ChildMake(dialog, font, WC_EDITW, field.value, style,
-                                      {inputLeft, top, inputLeft + width, top + s(kRowHeight)}, id,
-                                      WS_EX_CLIENTEDGE));
+    heading = field.heading;
+    // Centred on its field's line, as the main window's labels: one line, sized to the text.
+    const int textTop = top + (s(kRowHeight) - textHeight) / 2;
+    ChildMake(dialog, font, WC_STATICW, field.label, SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+              {s(kMargin), textTop, s(kMargin) + labelWidth, textTop + textHeight}, -1);
+    window.inputs.push_back(InputMake(dialog, font, field,
+                                      {inputLeft, top, inputLeft, top + s(kRowHeight)},
+                                      kFieldIdFirst + static_cast<int>(i), dpi));
+    if (!field.note.empty()) {
+      const int noteLeft = inputLeft + s(kTextWidth) + s(kGap);
+      ChildMake(dialog, font, WC_STATICW, field.note, SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                {noteLeft, textTop, noteLeft + noteWidth, textTop + textHeight}, -1);
+    }
+    top += row;
   }
-  const int right = inputLeft + s(kTextWidth);
-  const int top = s(kMargin) + static_cast<int>(fields.size()) * row + s(kGap);
+  const int right = inputLeft + s(kTextWidth) + noteWidth;
+  top += s(kGap);
   const int width = s(kButtonWidth);
   ChildMake(dialog, font, WC_BUTTONW, u"Cancel", BS_PUSHBUTTON | WS_TABSTOP,
             {right - width, top, right, top + s(kRowHeight)}, IDCANCEL);
@@ -224,12 +278,14 @@ std::optional<std::vector<Text>> NativeFieldsDialog(const FieldsRequest& request
   if (!dialog) SystemFail("Cannot create the dialog");
   const int dpi = DpiOf(owner ? owner : dialog);
   HFONT font = FontCreate(FontSpec{}, dpi);
+  HFONT bold = FontCreate({FontSpec{}.pixels, true}, dpi);
   FieldsWindow window{&request, {}, std::nullopt};
   try {
-    FieldsLayOut(dialog, font, dpi, window);
+    FieldsLayOut(dialog, font, bold, dpi, window);
   } catch (...) {
     DestroyWindow(dialog);
     DeleteObject(font);
+    DeleteObject(bold);
     throw;
   }
   SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&window));
@@ -244,6 +300,7 @@ std::optional<std::vector<Text>> NativeFieldsDialog(const FieldsRequest& request
   if (owner) EnableWindow(owner, TRUE);
   DestroyWindow(dialog);
   DeleteObject(font);
+  DeleteObject(bold);
   return values;
 }
 

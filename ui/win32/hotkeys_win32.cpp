@@ -5,9 +5,6 @@
 
 namespace ui {
 
-namespace {
-
-// The virtual-key code of a chord's key; 0 for none.
 UINT VirtualKeyOf(const Text& key) {
   if (key.size() == 1) return static_cast<UINT>(key[0]);  // 'A'..'Z', '0'..'9' are their codes
   if (key == u"Pause") return VK_PAUSE;
@@ -16,6 +13,24 @@ UINT VirtualKeyOf(const Text& key) {
     return VK_F1 + static_cast<UINT>(std::stoi(TextToUtf8(key.substr(1)))) - 1;
   return 0;
 }
+
+WORD HotkeyControlValue(const KeyChord& chord) {
+  BYTE modifiers = (chord.ctrl ? HOTKEYF_CONTROL : 0) | (chord.alt ? HOTKEYF_ALT : 0) |
+                   (chord.shift ? HOTKEYF_SHIFT : 0);
+  return MAKEWORD(static_cast<BYTE>(VirtualKeyOf(chord.key)), modifiers);
+}
+
+Text KeyNameOfVirtualKey(UINT code) {
+  if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) {
+    return Text(1, static_cast<char16_t>(code));
+  }
+  if (code == VK_PAUSE) return u"Pause";
+  if (code == VK_SPACE) return u"Space";
+  if (code >= VK_F1 && code <= VK_F24) return u"F" + AsciiToText(std::to_string(code - VK_F1 + 1));
+  return {};
+}
+
+namespace {
 
 UINT ModifiersOf(const KeyChord& chord) {
   return (chord.ctrl ? MOD_CONTROL : 0) | (chord.alt ? MOD_ALT : 0) |

@@ -80,6 +80,11 @@ inline constexpr UINT kTrayMessage = WM_APP + 3;
 inline constexpr wchar_t kHotkeysWindowName[] = L"KELVORA Pro hotkeys";
 // The dialog of fields: its window class, and its fields' control ids, in order.
 inline constexpr wchar_t kFieldsClass[] = L"KelvoraFields";
+// A chord's key as a virtual-key code (0 for none), and back (empty for a key no chord names).
+UINT VirtualKeyOf(const Text& key);
+// A chord (Win left out) as the system's hotkey control holds it.
+WORD HotkeyControlValue(const KeyChord& chord);
+Text KeyNameOfVirtualKey(UINT code);
 inline constexpr int kFieldIdFirst = 100;
 // Posted by Application::Post to its message-only window: lParam is the Handler to run (owned).
 inline constexpr UINT kPostedMessage = WM_APP + 2;

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "ui/ui.h"
 #include "ui/win32/node_win32.h"
 #include "ui/win32/testing/testing_win32.h"

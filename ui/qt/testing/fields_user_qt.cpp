@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QKeyEvent>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +18,18 @@ namespace ui {
 namespace {
 
 QDialog* OpenDialog() { return qobject_cast<QDialog*>(QApplication::activeModalWidget()); }
+
+// Empties the field and presses the chord's keys in it (its modifiers held), as a user would.
+void KeysPress(QKeySequenceEdit* field, TextView chord) {
+  field->clear();
+  QKeySequence keys = KeySequenceOf(chord);
+  if (keys.isEmpty()) return;
+  field->setFocus();
+  QKeyEvent press(QEvent::KeyPress, keys[0].key(), keys[0].keyboardModifiers());
+  QKeyEvent release(QEvent::KeyRelease, keys[0].key(), keys[0].keyboardModifiers());
+  QApplication::sendEvent(field, &press);
+  QApplication::sendEvent(field, &release);
+}
 
 }  // namespace
 
@@ -34,12 +48,22 @@ bool FieldsDialogAnswer(const std::optional<std::vector<Text>>& values) {
       spin->interpretText();
     } else if (auto* check = qobject_cast<QCheckBox*>(field)) {
       check->setChecked((*values)[i] == u"1");
+    } else if (auto* keys = qobject_cast<QKeySequenceEdit*>(field)) {
+      KeysPress(keys, (*values)[i]);
     } else if (auto* edit = qobject_cast<QLineEdit*>(field)) {
       edit->setText(Q((*values)[i]));
     }
   }
   buttons->button(QDialogButtonBox::Ok)->click();
   return true;
+}
+
+std::vector<Text> FieldsDialogTexts() {
+  std::vector<Text> texts;
+  if (QDialog* dialog = OpenDialog()) {
+    for (QLabel* label : dialog->findChildren<QLabel*>()) texts.push_back(T(label->text()));
+  }
+  return texts;
 }
 
 bool FieldsDialogTextFits() {

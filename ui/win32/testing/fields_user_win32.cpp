@@ -26,6 +26,12 @@ bool ControlTextFits(HWND control, int margin) {
   return needed.cx + margin <= r.right && needed.cy <= r.bottom;
 }
 
+// What the hotkey control takes from a key pressed with its modifiers held.
+void HotkeyPress(HWND field, TextView chordText) {
+  std::optional<KeyChord> chord = KeyChordParse(chordText);
+  SendMessageW(field, HKM_SETHOTKEY, chord ? HotkeyControlValue(*chord) : 0, 0);
+}
+
 }  // namespace
 
 bool FieldsDialogAnswer(const std::optional<std::vector<Text>>& values) {
@@ -35,12 +41,24 @@ bool FieldsDialogAnswer(const std::optional<std::vector<Text>>& values) {
     HWND field = GetDlgItem(dialog, kFieldIdFirst + static_cast<int>(i));
     if (IsCheckBox(field)) {
       SendMessageW(field, BM_SETCHECK, (*values)[i] == u"1" ? BST_CHECKED : BST_UNCHECKED, 0);
+    } else if (ClassOf(field) == FromW(HOTKEY_CLASSW)) {
+      HotkeyPress(field, (*values)[i]);
     } else {
       SetWindowTextW(field, W((*values)[i]).c_str());
     }
   }
   SendMessageW(GetDlgItem(dialog, values ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
   return true;
+}
+
+std::vector<Text> FieldsDialogTexts() {
+  std::vector<Text> texts;
+  HWND dialog = OpenDialog();
+  for (HWND child = dialog ? GetWindow(dialog, GW_CHILD) : nullptr; child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == u"Static") texts.push_back(WindowText(child));
+  }
+  return texts;
 }
 
 bool FieldsDialogTextFits() {

@@ -10,7 +10,7 @@
 
 #include "app/uMainFrm.h"
 #include "platform/platform.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "speech/testing/scripted.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"

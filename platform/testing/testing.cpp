@@ -1,4 +1,4 @@
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 
 #include <cstdlib>
 #include <filesystem>
