@@ -5,6 +5,7 @@
 #include "app/options_dialog.h"
 #include "app/testing/mainfrm_test_fixture.h"
 #include "ui/headless/hotkeys_headless.h"
+#include "ui/testing/dialog_hooks.h"
 
 namespace {
 

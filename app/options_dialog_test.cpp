@@ -3,6 +3,7 @@
 #include "app/options_dialog.h"
 
 #include "app/testing/mainfrm_test_fixture.h"
+#include "ui/testing/dialog_hooks.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "ui/headless/hotkeys_headless.h"
 #include "ui/headless/remote_control_headless.h"
 #include "ui/headless/tray_icon_headless.h"
+#include "ui/testing/dialog_hooks.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "speech/testing/speech_testing.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"
+#include "ui/testing/dialog_hooks.h"
 #include "viewer/viewer.h"
 
 namespace {

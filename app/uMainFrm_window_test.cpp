@@ -11,6 +11,7 @@
 #include "platform/testing/testing.h"
 #include "speech/runtime/runtime.h"
 #include "speech/uSpeechLib.h"
+#include "ui/testing/dialog_hooks.h"
 
 namespace {
 

@@ -24,6 +24,8 @@ else()
   pkg_check_modules(ESPEAK REQUIRED IMPORTED_TARGET espeak-ng)
   pkg_check_modules(PORTAUDIO REQUIRED IMPORTED_TARGET portaudio-2.0)
   pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xcb)
+  # The commands call the running window through libdbus itself.
+  pkg_check_modules(DBus1 REQUIRED IMPORTED_TARGET dbus-1)
   find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
   set(KELVORA_QT ON)
   set(KELVORA_VERSION_RESOURCE "")

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "ui/testing/dialog_hooks.h"
 #include "ui/testing/fields_user.h"
 #include "ui/ui.h"
 

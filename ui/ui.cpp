@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "ui/binding.h"
+#include "ui/testing/dialog_hooks.h"
 
 namespace ui {
 

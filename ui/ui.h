@@ -68,16 +68,6 @@ struct FieldsRequest {
   std::function<Text(const std::vector<Text>& values)> check;
 };
 
-// Message boxes and the dialogs go to these when set (tests script them); otherwise they are
-// shown for real (the headless binding then answers OK and "cancel").
-using MessageHook = std::function<void(TextView text, MessageKind kind)>;
-using OpenFileHook = std::function<std::optional<OpenFileResult>(const OpenFileRequest&)>;
-// Answers once for each time the user would press OK; nothing stands for Cancel.
-using FieldsHook = std::function<std::optional<std::vector<Text>>(const FieldsRequest&)>;
-void MessageHookSet(MessageHook hook);
-void OpenFileHookSet(OpenFileHook hook);
-void FieldsHookSet(FieldsHook hook);
-
 // A modal message box; the application title is its caption.
 void MessageShow(TextView text, MessageKind kind);
 // The open-file dialog with an encoding choice; empty when the user cancels.

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "ui/testing/dialog_hooks.h"
 #include "ui/ui.h"
 
 namespace {

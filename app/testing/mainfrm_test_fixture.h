@@ -14,6 +14,7 @@
 #include "speech/testing/scripted.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"
+#include "ui/testing/dialog_hooks.h"
 #include "viewer/viewer.h"
 
 inline ui::Application& App() {

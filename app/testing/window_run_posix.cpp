@@ -11,6 +11,7 @@
 #include "speech/runtime/posix_runtimes.h"
 #include "speech/testing/fake_ssip_server_posix.h"
 #include "speech/testing/speechd_servers_posix.h"
+#include "ui/testing/dialog_hooks.h"
 
 namespace {
 

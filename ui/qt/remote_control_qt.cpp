@@ -1,6 +1,8 @@
 // The program on the session bus: org.mpris.MediaPlayer2.kelvora, the media player the desktop's
 // media keys and controls drive (org.mpris.MediaPlayer2 and its Player), and org.kelvora.Control,
 // which `kelvora skip` and its kin call. A virtual object, so no generated adaptor is needed.
+#include <dbus/dbus.h>
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -190,28 +192,32 @@ void RemoteControl::StateSet(const RemoteState& state) {
 }
 
 bool RemoteCommandSend(const std::string& action) {
-  // A command's process has no application object; the bus connection wants one.
-  static int argc = 1;
-  static char name[] = "kelvora";
-  static char* argv[] = {name, nullptr};
-  std::unique_ptr<QCoreApplication> application;
-  if (!QCoreApplication::instance()) application = std::make_unique<QCoreApplication>(argc, argv);
-  // A connection of the command's own, closed before the application object goes: the shared
-  // session connection would live on into the process's exit, where its thread may still read a
-  // message (the bus's own signals) after Qt's type registry is gone ("Trying to construct an
-  // instance of an invalid type").
-  const QString connection = QStringLiteral("kelvora-command");
+  // Through libdbus itself, on a private connection of the command's own: no thread and no
+  // queued signal outlives the call. QtDBus's connection thread could still deliver a call's
+  // error (a queued signal carrying a QDBusError and a QDBusMessage) while the process ended,
+  // after Qt's type registry was gone ("Trying to construct an instance of an invalid type").
+  DBusError error;
+  dbus_error_init(&error);
+  DBusConnection* bus = dbus_bus_get_private(DBUS_BUS_SESSION, &error);
   bool taken = false;
-  {
-    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, connection);
-    if (bus.isConnected()) {
-      QDBusMessage call =
-          QDBusMessage::createMethodCall(kService, kPath, kControl, QStringLiteral("Action"));
-      call << QString::fromStdString(action);
-      taken = bus.call(call, QDBus::Block, kCallTimeout).type() == QDBusMessage::ReplyMessage;
+  if (bus) {
+    dbus_connection_set_exit_on_disconnect(bus, FALSE);
+    const std::string service = kService.toStdString(), path = kPath.toStdString(),
+                      control = kControl.toStdString();
+    DBusMessage* call =
+        dbus_message_new_method_call(service.c_str(), path.c_str(), control.c_str(), "Action");
+    const char* verb = action.c_str();
+    if (call && dbus_message_append_args(call, DBUS_TYPE_STRING, &verb, DBUS_TYPE_INVALID)) {
+      DBusMessage* reply =
+          dbus_connection_send_with_reply_and_block(bus, call, kCallTimeout, &error);
+      taken = reply && dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_METHOD_RETURN;
+      if (reply) dbus_message_unref(reply);
     }
+    if (call) dbus_message_unref(call);
+    dbus_connection_close(bus);
+    dbus_connection_unref(bus);
   }
-  QDBusConnection::disconnectFromBus(connection);
+  dbus_error_free(&error);
   return taken;
 }
 
