@@ -100,15 +100,7 @@ TEST_F(MonitorTest, PathThatFlipsAwayAndBackReplaysNothing) {
 TEST_F(MonitorTest, OnlyTheNextDaysFileIsReadFromItsStart) {
   const std::string said = "[2024/05/01 09:00]  old: said before\n";
   const std::string fresh = "[2024/05/02 00:01]  new: now\n";
-  auto day = [](int mday) {
-    struct tm t = {};
-    t.tm_year = 2024 - 1900;
-    t.tm_mon = 4;
-    t.tm_mday = mday;
-    t.tm_hour = 12;
-    t.tm_isdst = -1;
-    return std::mktime(&t);
-  };
+  auto day = [](int mday) { return LocalNoon(2024, 5, mday); };
   const struct {
     const char* name;
     const char16_t *from, *to;
@@ -518,15 +510,7 @@ class RandomChat {
     return folder_.Join(AsciiToText("chat-2025-11-" + std::to_string(10 + file_) + ".txt"));
   }
   // Today is the day of the file being written.
-  std::time_t Today() const {
-    struct tm day = {};
-    day.tm_year = 2025 - 1900;
-    day.tm_mon = 10;
-    day.tm_mday = 10 + file_;
-    day.tm_hour = 12;
-    day.tm_isdst = -1;
-    return std::mktime(&day);
-  }
+  std::time_t Today() const { return LocalNoon(2025, 11, 10 + file_); }
 
   Text LineMake() {
     static const Text pieces[] = {u"a", u"\u3042", u"\u30A2", u" ", u"xy"};

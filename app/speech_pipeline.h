@@ -30,13 +30,8 @@ class TSpeechPipeline {
   // pitch as one text of lines, under the options' limits.
   void PiecesSend(const std::vector<TSpeechPiece>& pieces, const TWindowVoice& window,
                   const TOptions& options, double now);
-  // Chat lines in a voice; warns when there is no voice.
-  void LinesSend(std::vector<TChatLine> lines, TVoiceChoice voice, const TWindowVoice& window,
-                 const TOptions& options);
-  // A notice as markup, as plain text where the voice refuses markup; false when there is no
-  // voice.
-  bool NoticeSay(TextView xml, TextView plain, const TWindowVoice& window);
-  // NoticeSay, warning when there is no voice; nothing for an empty notice.
+  // A notice as markup, as plain text where the voice refuses markup, warning when there is no
+  // voice; nothing for an empty notice.
   void NoticeSend(TextView xml, TextView plain, const TWindowVoice& window);
   // The speaker being heard (else the one heard last) silenced until Reset, with a short notice.
   void SpeakerHeardMute(const TWindowVoice& window);
@@ -47,6 +42,13 @@ class TSpeechPipeline {
   void Warn();
 
  private:
+  // Chat lines in a voice; warns when there is no voice.
+  void LinesSend(std::vector<TChatLine> lines, TVoiceChoice voice, const TWindowVoice& window,
+                 const TOptions& options);
+  // A notice as markup, as plain text where the voice refuses markup; false when there is no
+  // voice.
+  bool NoticeSay(TextView xml, TextView plain, const TWindowVoice& window);
+
   std::set<Text> muted_;
   bool warningOpen_ = false;
 };

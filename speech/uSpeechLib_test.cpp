@@ -36,10 +36,25 @@ class VoiceEngineTest : public ::testing::Test {
     sapi5_->voiceNames = std::move(sapi5Voices);
     opened_ = SpeechOpen();
   }
+  // One SAPI 5 voice speaking in the test's time (now_), for the engine's NameRepeat clock too.
+  void OpenClocked(double secondsPerCharacter) {
+    sapi5_->clock = [this] { return now_; };
+    sapi5_->secondsPerCharacter = secondsPerCharacter;
+    TSpeechHandlers handlers = Handlers();
+    handlers.seconds = [this] { return now_; };
+    SpeechHandlersSet(handlers);
+    Open({}, {u"S0"});
+  }
+  void Advance(double to) {
+    now_ = to;
+    sapi5_->ClockAdvanced();
+    SpeechEventsRun();
+  }
 
   std::shared_ptr<ScriptedEngine> platform_ = std::make_shared<ScriptedEngine>();
   std::shared_ptr<ScriptedEngine> sapi5_ = std::make_shared<ScriptedEngine>();
   bool opened_ = false;
+  double now_ = 0;
   std::vector<std::string> troubles_;
 };
 
@@ -374,18 +389,7 @@ TEST_F(VoiceEngineTest, QueueLimitPassesOverTheOldestWaitingLines) {
 // after a passed-over note always names its speaker; a line of the speaker heard just before
 // goes without. Repeat says the last text again whole: every name, no stale note.
 TEST_F(VoiceEngineTest, NamesDecidedWhenSpokenAndRepeatWithoutTheNote) {
-  double now = 0;
-  sapi5_->clock = [&] { return now; };
-  sapi5_->secondsPerCharacter = 1;
-  TSpeechHandlers handlers = Handlers();
-  handlers.seconds = [&] { return now; };
-  SpeechHandlersSet(handlers);
-  Open({}, {u"S0"});
-  auto advance = [&](double to) {
-    now = to;
-    sapi5_->ClockAdvanced();
-    SpeechEventsRun();
-  };
+  OpenClocked(1);
   auto line = [](const char16_t* speaker, const char16_t* name, const char16_t* words) {
     return std::vector<TChatLine>{{speaker, name, Text(name) + u" : " + words, words}};
   };
@@ -393,44 +397,33 @@ TEST_F(VoiceEngineTest, NamesDecidedWhenSpokenAndRepeatWithoutTheNote) {
   SpeechSayLines(line(u"bob", u"Bob", u"x"), 0, 100, 0, limits);  // spoken at once
   SpeechSayLines(line(u"ann", u"Ann", u"a"), 0, 100, 0, limits);  // waits
   SpeechSayLines(line(u"ann", u"Ann", u"b"), 0, 100, 0, limits);  // passes "a" over
-  advance(10);
+  Advance(10);
   SpeechSayLines(line(u"ann", u"Ann", u"c"), 0, 100, 0, limits);
-  for (double t = 20; SpeechBusy(); t += 10) advance(t);
+  for (double t = 20; SpeechBusy(); t += 10) Advance(t);
   EXPECT_EQ(Spoken(*sapi5_), (std::vector<std::string>{"Bob : x", "1 skipped. Ann : b", "c"}));
   EXPECT_TRUE(SpeechRepeat());
-  for (double t = 200; SpeechBusy(); t += 10) advance(t);
+  for (double t = 200; SpeechBusy(); t += 10) Advance(t);
   EXPECT_EQ(Spoken(*sapi5_).back(), "Ann : c");
 }
 
 // At a busy place the note of the lines passed over is said at most once in ten seconds: the
 // count is carried on to the next note said.
 TEST_F(VoiceEngineTest, PassedOverNoteAtMostOnceInTenSecondsWithTheCountCarriedOn) {
-  double now = 0;
-  sapi5_->clock = [&] { return now; };
-  sapi5_->secondsPerCharacter = 0.25;
-  TSpeechHandlers handlers = Handlers();
-  handlers.seconds = [&] { return now; };
-  SpeechHandlersSet(handlers);
-  Open({}, {u"S0"});
-  auto advance = [&](double to) {
-    now = to;
-    sapi5_->ClockAdvanced();
-    SpeechEventsRun();
-  };
+  OpenClocked(0.25);
   auto twoLines = [](const char16_t* passed, const char16_t* kept) {
     SpeechSay(passed, 0, 100, 0, {1});
     SpeechSay(kept, 0, 100, 0, {1});  // passes the first over
   };
   SpeechSay(u"aaaa", 0, 100, 0, {1});  // 0 to 1
   twoLines(u"b", u"c");
-  advance(1);  // the note said at 1: "1 skipped. c", till 4
+  Advance(1);  // the note said at 1: "1 skipped. c", till 4
   twoLines(u"d", u"e");
-  advance(4);  // 3 s after the note: "e" alone, the count carried
+  Advance(4);  // 3 s after the note: "e" alone, the count carried
   twoLines(u"f", u"g");
-  advance(4.25);  // "g" alone too
+  Advance(4.25);  // "g" alone too
   twoLines(u"h", u"i");
-  advance(12);  // 11 s after the note: the three carried and this one
-  advance(20);
+  Advance(12);  // 11 s after the note: the three carried and this one
+  Advance(20);
   EXPECT_EQ(Spoken(*sapi5_),
             (std::vector<std::string>{"aaaa", "1 skipped. c", "e", "g", "3 skipped. i"}));
 }

@@ -187,15 +187,7 @@ TEST(DatedChatFiles, NamesAndWhatFollowsWhat) {
                                u"chat-2025-11-09.txt.bak", u"chat-abcd-11-09.txt"}) {
     EXPECT_FALSE(IsDatedChatFileName(name)) << TextToUtf8(name);
   }
-  auto noon = [](int day) {
-    struct tm t = {};
-    t.tm_year = 2025 - 1900;
-    t.tm_mon = 10;
-    t.tm_mday = day;
-    t.tm_hour = 12;
-    t.tm_isdst = -1;
-    return std::mktime(&t);
-  };
+  auto noon = [](int day) { return LocalNoon(2025, 11, day); };
   const Text a = PathJoin(u"logs", u"chat-2025-11-14.txt");
   const Text b = PathJoin(u"logs", u"chat-2025-11-15.txt");
   const struct {

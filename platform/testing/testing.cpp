@@ -118,3 +118,13 @@ std::vector<FixtureLog> FixtureLogsGet(const Text& folder) {
   }
   return logs;
 }
+
+std::time_t LocalNoon(int year, int month, int day) {
+  struct tm noon = {};
+  noon.tm_year = year - 1900;
+  noon.tm_mon = month - 1;
+  noon.tm_mday = day;
+  noon.tm_hour = 12;
+  noon.tm_isdst = -1;
+  return std::mktime(&noon);
+}

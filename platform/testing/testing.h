@@ -1,6 +1,7 @@
 // Test helpers: temporary folders, files written byte for byte, environment overrides.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,8 @@ class EnvOverride {
 void FileWrite(const Text& path, std::string_view bytes);
 void FileAppend(const Text& path, std::string_view bytes);
 void FolderMake(const Text& path);
+// Noon of a day (month 1..12) in local time, as the viewers date their logs.
+std::time_t LocalNoon(int year, int month, int day);
 std::string FileBytes(const Text& path);
 
 // A checked-in file or folder, by its path in the source tree ("packaging/windows").
