@@ -62,6 +62,8 @@ Text SpokenUserName(TextView name) {
 
 bool IsViewerNoticeSpeaker(TextView key) { return key == u"second.life" || key == u"grid"; }
 
+bool IsObjectSpeaker(TextView key) { return !key.empty() && !UserNameCheck(key); }
+
 bool UserNameCheck(TextView text) {
   if (text.empty() || text.size() > 63) return false;
   size_t dots = 0, dotPosition = 0;

@@ -26,6 +26,11 @@ Text SpeakerKey(TextView name);
 // "Grid: ..." off the main grid).
 bool IsViewerNoticeSpeaker(TextView key);
 
+// Whether a speaker's key is no user name, so an object's: its name has three words or more, or
+// characters a user name never holds. An object named with one or two words of letters and
+// digits ("Tipjar", "Magic Box") has a key a person can have, and counts as one.
+bool IsObjectSpeaker(TextView key);
+
 // What "Speak User Name" says for a speaker written as name: the user name with its dot as a
 // blank ("jane doe"); an object's name as written, its first dot a blank.
 Text SpokenUserName(TextView name);

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "text/links.h"
+#include "text/plain_letters.h"
 #include "text/regex.h"
 #include "text/speaker_key.h"
 
@@ -18,10 +20,10 @@ Text TrimLeft(TextView text) {
   return Text(text.substr(start));
 }
 
-// Modes 0 and 2: each line without the mask's matches; emptied lines dropped; dictionary once;
-// each line cut to maxLength.
+// Modes 0 and 2: each line without the mask's matches; emptied lines dropped; said as meant and
+// the dictionary once; each line cut to the options' MaxLength.
 Text MaskedTextGet(const TChatFilter& filter, const LineList& lines, TextView mask,
-                   int32_t maxLength = 0) {
+                   const TChatOptions& options) {
   std::shared_ptr<const Regex> regex = RegexGet(mask);
   const Replacement nothing;
   LineList pieces;
@@ -34,10 +36,10 @@ Text MaskedTextGet(const TChatFilter& filter, const LineList& lines, TextView ma
     }
     if (!rest.empty()) pieces.push_back(std::move(rest));
   }
-  Text text = DictionaryApply(filter, LinesJoin(pieces));
-  if (maxLength <= 0) return text;
+  Text text = DictionaryApply(filter, TextAsMeant(LinesJoin(pieces), options));
+  if (options.MaxLength <= 0) return text;
   LineList cut = LinesSplit(text);
-  for (Text& line : cut) line = LengthCut(line, maxLength);
+  for (Text& line : cut) line = LengthCut(line, options.MaxLength);
   return LinesJoin(cut);
 }
 
@@ -67,12 +69,19 @@ Text TranslationPartGet(const Text& message, int32_t translateMode) {
 
 // --- Chat line extraction --------------------------------------------------------------------
 
+Text TextAsMeant(TextView text, const TChatOptions& options) {
+  Text meant(text);
+  if (options.PlainLetters) meant = PlainLetters(meant);
+  if (options.Links) meant = LinksSpoken(meant);
+  return EmojiSpoken(meant, options.Emoji, options.EmojiLanguage);
+}
+
 Text StampTextGet(const TChatFilter& filter, const LineList& lines) {
-  return MaskedTextGet(filter, lines, kStampForms);
+  return MaskedTextGet(filter, lines, kStampForms, TChatOptions{});
 }
 
 Text RegExTextGet(const TChatFilter& filter, const LineList& lines, TextView mask) {
-  return MaskedTextGet(filter, lines, mask);
+  return MaskedTextGet(filter, lines, mask, TChatOptions{});
 }
 
 namespace {
@@ -90,16 +99,6 @@ bool StampStarts(TextView line) { return StampRegex().Matches(line); }
 bool EntryStarts(const Text& line, const TChatOptions& options) {
   if (StampStarts(line)) return true;
   return !options.ViewerStamps && !line.empty() && line[0] != u' ';
-}
-
-// Mention links as the viewer writes them, "[user.name](secondlife:///app/agent/<id>/mention)":
-// spoken as their text.
-Text MentionsSpoken(const Text& message) {
-  static const std::shared_ptr<const Regex> link =
-      RegexGet(u"\\[([^\\[\\]]+)\\]\\(secondlife:///[^()\\s]*\\)");
-  static const Replacement text(*link, u"$1");
-  if (message.find(u"secondlife:///") == Text::npos) return message;
-  return link->ReplaceAll(message, text);
 }
 
 // "/me waves" and "/me's hat": the rest after "/me", for the name to come straight before it.
@@ -183,19 +182,26 @@ std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView ent
   Text message = behindStamp ? *behindStamp : Text(entry);
   TSpeakerSplit speaker = behindStamp ? SpeakerSplit(message, options) : TSpeakerSplit{};
   bool emote = false;
+  // Before the translation's parentheses are counted: a mention link holds some of its own.
+  message = TextAsMeant(message, options);
   if (!speaker.written.empty()) {
-    message = MentionsSpoken(Trim(message));
+    message = Trim(message);
     emote = EmoteStrip(message);
     if (options.TranslateMode != 0) message = TranslationPartGet(message, options.TranslateMode);
   }
   if (message.empty()) return std::nullopt;
-  message = LengthCut(DictionaryApply(filter, message), options.MaxLength);
   Text key = speaker.written.empty() ? Text() : SpeakerKey(speaker.written);
-  if (message.empty() || SpeakerSilenced(filter, key)) return std::nullopt;
-  Text name =
-      options.NameMode != 0 ? SpokenUserName(speaker.written) : NameUnescaped(speaker.display);
-  if (emote) return TChatEntry{key, name, name + (message[0] == u'\'' ? u"" : u" ") + message, {}};
-  return TChatEntry{key, name, name + u" : " + message, message};
+  bool object = IsObjectSpeaker(key) && !IsViewerNoticeSpeaker(key);
+  if ((object && !options.Objects) || SpeakerSilenced(filter, key)) return std::nullopt;
+  message = LengthCut(DictionaryApply(filter, message), options.MaxLength);
+  if (message.empty()) return std::nullopt;
+  Text name = TextAsMeant(
+      options.NameMode != 0 ? SpokenUserName(speaker.written) : NameUnescaped(speaker.display),
+      options);
+  if (emote) {
+    return TChatEntry{key, name, name + (message[0] == u'\'' ? u"" : u" ") + message, {}, object};
+  }
+  return TChatEntry{key, name, name + u" : " + message, message, object};
 }
 
 }  // namespace
@@ -229,7 +235,7 @@ std::vector<TChatEntry> SLChatEntriesGet(const TChatFilter& filter, const LineLi
 }
 
 bool AutoVoiceWanted(const TSpeechPiece& piece) {
-  return !piece.speaker.empty() && !IsViewerNoticeSpeaker(piece.speaker);
+  return !piece.speaker.empty() && !IsViewerNoticeSpeaker(piece.speaker) && !piece.object;
 }
 
 Text SLChatTextGet(const TChatFilter& filter, const LineList& lines, const TChatOptions& options) {
@@ -259,7 +265,6 @@ Text LengthCut(TextView text, int32_t maxLength) {
 std::vector<TSpeechPiece> ModeSpeechGet(const TTextRequest& request, const LineList& lines) {
   if (lines.empty()) return {};
   const TChatFilter& filter = request.filter;
-  int32_t maxLength = request.options.MaxLength;
   Text text;
   switch (request.mode) {
     case TTextMode::kSecondLifeChat: {
@@ -268,15 +273,15 @@ std::vector<TSpeechPiece> ModeSpeechGet(const TTextRequest& request, const LineL
         auto voice = filter.SpeakerVoices.find(entry.speaker);
         pieces.push_back({voice == filter.SpeakerVoices.end() ? Text() : voice->second,
                           std::move(entry.text), std::move(entry.speaker), std::move(entry.bare),
-                          std::move(entry.name)});
+                          std::move(entry.name), entry.object});
       }
       return pieces;
     }
     case TTextMode::kCustom:
-      text = MaskedTextGet(filter, lines, request.customMask, maxLength);
+      text = MaskedTextGet(filter, lines, request.customMask, request.options);
       break;
     case TTextMode::kStamp:
-      text = MaskedTextGet(filter, lines, kStampForms, maxLength);
+      text = MaskedTextGet(filter, lines, kStampForms, request.options);
       break;
   }
   if (text.empty()) return {};

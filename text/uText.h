@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/unicode.h"
+#include "text/emoji.h"
 #include "text/side_files.h"
 
 // --- Text modes ------------------------------------------------------------------------------
@@ -48,20 +49,34 @@ struct TChatOptions {
   bool ViewerStamps = true;
   // Longer messages (of mode 1; lines of the other modes) are cut (LengthCut); 0: no limit.
   int32_t MaxLength = 0;
+  // How the text is said before the dictionary reads it: decorative letters as plain ones
+  // (PlainLetters), emoji by name or not at all (EmojiSpoken, in EmojiLanguage), links short
+  // (LinksSpoken).
+  bool PlainLetters = true;
+  TEmojiMode Emoji = TEmojiMode::kNamed;
+  Text EmojiLanguage = u"en";
+  bool Links = true;
+  // Objects' lines (IsObjectSpeaker) are spoken, in the window's voice; false: never.
+  bool Objects = true;
 };
 
 extern TChatOptions ChatOptions;
 
 // --- Chat line extraction --------------------------------------------------------------------
 
+// text as a listener wants it said, before the dictionary reads it: what options choose of
+// PlainLetters, LinksSpoken and EmojiSpoken, in that order.
+Text TextAsMeant(TextView text, const TChatOptions& options);
+
 // Text mode 0: the lines without their timestamps.
 Text StampTextGet(const TChatFilter& filter, const LineList& lines);
 // One spoken entry of text mode 1.
 struct TChatEntry {
-  Text speaker;  // the speaker's key (SpeakerKey); empty for none
-  Text name;     // the name as said ("Speak Display Name" or "Speak User Name")
-  Text text;     // "name : message"; an emote "name waves", "name's hat"
-  Text bare;     // the message without the name; empty for an emote, whose name it needs
+  Text speaker;         // the speaker's key (SpeakerKey); empty for none
+  Text name;            // the name as said ("Speak Display Name" or "Speak User Name")
+  Text text;            // "name : message"; an emote "name waves", "name's hat"
+  Text bare;            // the message without the name; empty for an emote, whose name it needs
+  bool object = false;  // the speaker is an object (IsObjectSpeaker)
 };
 
 // Text mode 1: the entries of the lines (a stamped line with the lines after it that begin none),
@@ -96,13 +111,14 @@ struct TTextRequest {
 struct TSpeechPiece {
   Text voice;  // a voice name from Voices.txt; empty: the window's voice
   Text text;
-  Text speaker = {};  // the speaker's key (mode 1); empty for none
-  Text bare = {};     // the text without the speaker's name (mode 1 messages, not emotes)
-  Text name = {};     // the speaker's name as said (mode 1)
+  Text speaker = {};    // the speaker's key (mode 1); empty for none
+  Text bare = {};       // the text without the speaker's name (mode 1 messages, not emotes)
+  Text name = {};       // the speaker's name as said (mode 1)
+  bool object = false;  // the speaker is an object
 };
 
-// Whether a piece may speak in a voice of its speaker's own (AutoVoices): it has a speaker, and
-// not the viewer's notices.
+// Whether a piece may speak in a voice of its speaker's own (AutoVoices): it has a speaker, not
+// the viewer's notices nor an object.
 bool AutoVoiceWanted(const TSpeechPiece& piece);
 
 // What to speak for a tick's lines in the request's mode: in mode 1 a piece per entry (with its
