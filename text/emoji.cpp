@@ -18,6 +18,9 @@ constexpr char16_t kJoiner = 0x200D;
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 bool IsBlank(char16_t c) { return c <= u' '; }
+bool IsAsciiPunctuation(char16_t c) {
+  return c < 0x80 && TextView(u"!\"',.:;?)]}").find(c) != TextView::npos;
+}
 
 // The code point at i and how many units it takes.
 std::pair<char32_t, size_t> CodePointAt(TextView text, size_t i) {
@@ -127,6 +130,13 @@ Text EmojiSpoken(TextView text, TEmojiMode mode, TextView language) {
   size_t copied = 0;  // text before this is in spoken already
   Text lastKey;       // the emoji said last, and where it ended
   size_t lastEnd = Text::npos;
+  bool blankOwed = false;  // a word that follows an emoji said or dropped needs a blank before it
+  auto textAppend = [&](TextView part) {
+    if (part.empty()) return;
+    if (blankOwed && !IsBlank(part[0]) && !IsAsciiPunctuation(part[0])) spoken += u' ';
+    spoken.append(part);
+    blankOwed = false;
+  };
   for (size_t i = 0; i < text.size(); ++i) {
     if (!MayStartEmoji(text, i)) continue;
     Cluster cluster = ClusterAt(text, i);
@@ -139,20 +149,22 @@ Text EmojiSpoken(TextView text, TEmojiMode mode, TextView language) {
     }
     bool repeated = cluster.key == lastKey && lastEnd != Text::npos &&
                     OnlyBlanks(text.substr(lastEnd, i - lastEnd));
-    if (!repeated) spoken.append(text.substr(copied, i - copied));
-    if (!repeated && !stray && mode == TEmojiMode::kNamed) {
-      if (!spoken.empty() && !IsBlank(spoken.back())) spoken += u' ';
-      spoken += name;
+    if (!repeated) {
+      textAppend(text.substr(copied, i - copied));
+      if (!stray && mode == TEmojiMode::kNamed) {
+        if (!spoken.empty() && !IsBlank(spoken.back())) spoken += u' ';
+        spoken += name;
+      }
+      blankOwed = !spoken.empty() && !IsBlank(spoken.back());
     }
-    bool textFollows = cluster.end < text.size() && !IsBlank(text[cluster.end]);
-    if (textFollows && !spoken.empty() && !IsBlank(spoken.back())) spoken += u' ';
     copied = cluster.end;
     lastKey = std::move(cluster.key);
     lastEnd = cluster.end;
     i = cluster.end - 1;
   }
   if (copied == 0) return Text(text);
-  return spoken.append(text.substr(copied));
+  textAppend(text.substr(copied));
+  return spoken;
 }
 
 Text EmojiLanguageOf(TextView languageBase) {

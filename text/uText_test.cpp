@@ -697,3 +697,101 @@ TEST_F(TextTest, ListNotice) {
 }
 
 }  // namespace
+
+namespace {
+
+// The options with one of the text forms changed.
+template <auto Field, typename Value>
+TChatOptions With(Value value) {
+  TChatOptions options;
+  options.*Field = value;
+  return options;
+}
+
+TEST_F(TextTest, ChatSaidAsMeant) {
+  const Text stamp = u"[2025/11/14 18:05]  ";
+  const ChatCase cases[] = {
+      {"decorated display name, Second Life form",
+       {stamp + u"𝓢𝓪𝓻𝓪𝓱 ✨ (sarah.belle): hi 😀😀"},
+       u"Sarah sparkles : hi grinning face"},
+      {"decorated display name, Firestorm's legacy form",
+       {stamp + u"Ｓａｒａｈ (Sarah Belle): ⓗⓘ there"},
+       u"Sarah : hi there"},
+      {"decorated name by user name: the user name as it is",
+       {stamp + u"𝕊𝕒𝕣𝕒𝕙 (sarah.belle): hi"},
+       u"sarah belle : hi",
+       Options(0, 1, true)},
+      {"a mention and a place in an emote",
+       {stamp + u"Ann (ann.example): /me hugs [@Bob Sample](secondlife:///app/agent/0b8c/mention) "
+                u"at http://maps.secondlife.com/secondlife/Ahern/1/2/3"},
+       u"Ann hugs Bob Sample at place Ahern"},
+      {"a mention before a translation",
+       {stamp + u"Ann (ann.example): hi [@Bob](secondlife:///app/agent/0b8c/mention) 👋 (salut)"},
+       u"Ann : salut",
+       Options(1, 0, true)},
+      {"letters as written",
+       {stamp + u"Ann (ann.example): 𝓱𝓲"},
+       u"Ann : 𝓱𝓲",
+       With<&TChatOptions::PlainLetters>(false)},
+      {"emoji dropped",
+       {stamp + u"Ann (ann.example): 😀 hi 🇩🇪"},
+       u"Ann : hi",
+       With<&TChatOptions::Emoji>(TEmojiMode::kDropped)},
+      {"emoji in the voice's language",
+       {stamp + u"Ann (ann.example): 🇩🇪"},
+       u"Ann : Deutschland",
+       With<&TChatOptions::EmojiLanguage>(Text(u"de"))},
+      {"links as written",
+       {stamp + u"Ann (ann.example): www.example.com"},
+       u"Ann : www.example.com",
+       With<&TChatOptions::Links>(false)},
+      {"a message that is only an emoji, dropped",
+       {stamp + u"Ann (ann.example): 😀", stamp + u"Bob (bob.sample): yo"},
+       u"Bob : yo",
+       With<&TChatOptions::Emoji>(TEmojiMode::kDropped)},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SLChatTextGet(filter_, c.lines, c.options), c.expected) << c.name;
+  }
+  // The dictionary reads the plain text: an entry for "Sarah" matches the decorated name's line.
+  DictionaryWrite("\\bhi\\b\thello\n");
+  EXPECT_EQ(
+      ModeTextGet({TTextMode::kStamp, filter_, TChatOptions{}}, {u"[2025/11/14 18:05] ｈｉ 𝓱𝓲 🔥"}),
+      u"hello hello fire");
+  EXPECT_EQ(ModeTextGet({TTextMode::kCustom, filter_, TChatOptions{}, u"^\\[[^\\]]*\\]\\s*"},
+                        {stamp + u"ʜɪ www.example.com/x"}),
+            u"hello link to example.com");
+}
+
+TEST_F(TextTest, ObjectsApartFromPeople) {
+  const Text stamp = u"[2025/11/14 18:05]  ";
+  const struct {
+    const char* kind;
+    Text line;
+    bool object;
+  } cases[] = {
+      {"display name and user name", u"Jane (jane.doe): hi", false},
+      {"Firestorm's legacy name in parentheses", u"Cool Name (Jane Doe): hi", false},
+      {"legacy name", u"Jane Doe: hi", false},
+      {"resident's legacy name", u"janedoe Resident: hi", false},
+      {"an object of three words", u"Magic Dance Ball: hi", true},
+      {"an object with punctuation", u"[AV] Tip Jar 2.0: thanks", true},
+      {"an object with colons", u".%3A%3AKitty%3A%3A. Vendor: thank you", true},
+      {"an object of two words: a legacy name by its form", u"Magic Box: hi", false},
+      {"an object of one word: a user name by its form", u"Tipjar: hi", false},
+      {"the viewer's notices", u"Second Life: Teleport completed", false},
+  };
+  for (const auto& c : cases) {
+    std::vector<TSpeechPiece> pieces =
+        ModeSpeechGet({TTextMode::kSecondLifeChat, filter_, TChatOptions{}}, {stamp + c.line});
+    ASSERT_EQ(pieces.size(), 1u) << c.kind;
+    EXPECT_EQ(pieces[0].object, c.object) << c.kind;
+    if (c.object) EXPECT_FALSE(AutoVoiceWanted(pieces[0])) << c.kind;
+    std::vector<TSpeechPiece> silenced =
+        ModeSpeechGet({TTextMode::kSecondLifeChat, filter_, With<&TChatOptions::Objects>(false)},
+                      {stamp + c.line});
+    EXPECT_EQ(silenced.size(), c.object ? 0u : 1u) << c.kind;
+  }
+}
+
+}  // namespace
