@@ -41,12 +41,12 @@ ui::DialogField::Kind FieldKindOf(TOptionKind kind) {
   return ui::DialogField::Kind::kText;
 }
 
-// The note beside an option's field: whether another program holds its key.
+// The note beside an option's field: whether another program holds its key, else its help.
 Text NoteOf(const TOption& option, const std::vector<Text>& held) {
-  if (option.kind != TOptionKind::kKeyChord) return {};
+  if (option.kind != TOptionKind::kKeyChord) return option.help;
   std::optional<ui::KeyChord> chord = ui::KeyChordParse(option.value);
   if (!chord || std::find(held.begin(), held.end(), ui::KeyChordText(*chord)) == held.end()) {
-    return {};
+    return option.help;
   }
   return kKeyHeldNote;
 }

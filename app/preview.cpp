@@ -30,6 +30,10 @@ constexpr char kUsage[] =
     "  --max-length N              cut longer messages (default 300; 0: never)\n"
     "  --name-repeat N             a speaker's entries after the first go without the name\n"
     "                              (the input counts as written at once; default 0: never)\n"
+    "  --plain-letters 0|1         decorative letters as plain ones (default 1)\n"
+    "  --emoji 0|1                 emoji left out, or said by name (default 1)\n"
+    "  --links 0|1                 links as written, or short (default 1)\n"
+    "  --objects 0|1               objects' chat left out, or spoken (default 1)\n"
     "  --auto-voices on|off        each speaker a voice and pitch of their own, picked among\n"
     "                              the voices like the first's (default off); opens the engines\n"
     "  --folder DIR                folder of Dictionary.txt, WhiteList.txt, BlackList.txt and\n"
@@ -66,6 +70,9 @@ Value Choice(const std::string& option, const std::string& value,
   return found->second;
 }
 
+// The values of the [Options] keys that are switches.
+const std::map<std::string, bool> kOffOn = {{"0", false}, {"1", true}};
+
 PreviewOptions OptionsParse(const Arguments& args) {
   PreviewOptions options;
   bool inputSeen = false;
@@ -99,6 +106,15 @@ PreviewOptions OptionsParse(const Arguments& args) {
       options.chat.MaxLength = CountParse(arg, value);
     } else if (arg == "--name-repeat") {
       options.nameRepeat = CountParse(arg, value);
+    } else if (arg == "--plain-letters") {
+      options.chat.PlainLetters = Choice<bool>(arg, value, kOffOn);
+    } else if (arg == "--emoji") {
+      options.chat.Emoji =
+          Choice<TEmojiMode>(arg, value, {{"0", TEmojiMode::kDropped}, {"1", TEmojiMode::kNamed}});
+    } else if (arg == "--links") {
+      options.chat.Links = Choice<bool>(arg, value, kOffOn);
+    } else if (arg == "--objects") {
+      options.chat.Objects = Choice<bool>(arg, value, kOffOn);
     } else if (arg == "--auto-voices") {
       options.autoVoices = Choice<bool>(arg, value, {{"on", true}, {"off", false}});
     } else if (arg == "--folder") {

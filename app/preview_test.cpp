@@ -60,6 +60,35 @@ TEST(Preview, PrintsWhatWouldBeSpoken) {
 
 // Every checked-in log, read by the command as a user would run it on their own log, with the
 // side files of its folder.
+TEST(Preview, ShowsHowTextIsSaid) {
+  const std::string chat =
+      "[2025/11/14 18:05]  𝓢𝓪𝓻𝓪𝓱 (sarah.belle): 😂😂 www.example.com/x\n"
+      "[2025/11/14 18:06]  Magic Dance Ball: Welcome!\n";
+  TempFolder folder;
+  const Arguments base = {"--folder", TextToUtf8(folder.Path())};
+  const struct {
+    Arguments args;
+    std::string expected;
+  } cases[] = {
+      {{}, "Sarah : face with tears of joy link to example.com\nMagic Dance Ball : Welcome!\n"},
+      {{"--plain-letters", "0"},
+       "𝓢𝓪𝓻𝓪𝓱 : face with tears of joy link to example.com\nMagic Dance Ball : Welcome!\n"},
+      {{"--emoji", "0"}, "Sarah : link to example.com\nMagic Dance Ball : Welcome!\n"},
+      {{"--links", "0"},
+       "Sarah : face with tears of joy www.example.com/x\nMagic Dance Ball : Welcome!\n"},
+      {{"--objects", "0"}, "Sarah : face with tears of joy link to example.com\n"},
+  };
+  for (const auto& c : cases) {
+    Arguments args = base;
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    PreviewResult run = Preview(args, chat);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, c.expected) << (c.args.empty() ? "" : c.args[0]);
+  }
+  EXPECT_EQ(Preview({"--emoji", "2"}, chat).code, 2);
+  ChatFilter = {};
+}
+
 TEST(Preview, SpeaksEachFixtureLogAsExpected) {
   std::vector<FixtureLog> logs = FixtureLogsGet(SourcePath(u"text/testdata/logs"));
   ASSERT_GE(logs.size(), 13u);

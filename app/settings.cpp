@@ -45,6 +45,7 @@ struct SettingKey {
   const char16_t* optionHeading = nullptr;  // the options dialog's group it is shown in
   const char16_t* optionLabel = nullptr;    // shown in the options dialog under this label
   TOptionKind optionKind = TOptionKind::kNumber;
+  const char16_t* optionHelp = nullptr;  // shown beside its field
 };
 
 constexpr SettingKey Integer(const char16_t* section, const char16_t* key, IntegerAt at,
@@ -68,10 +69,12 @@ constexpr SettingKey KeptByReset(SettingKey key) {
 }
 
 constexpr SettingKey Option(SettingKey key, const char16_t* heading, const char16_t* label,
-                            TOptionKind kind = TOptionKind::kNumber) {
+                            TOptionKind kind = TOptionKind::kNumber,
+                            const char16_t* help = nullptr) {
   key.optionHeading = heading;
   key.optionLabel = label;
   key.optionKind = kind;
+  key.optionHelp = help;
   return key;
 }
 
@@ -83,6 +86,7 @@ constexpr SettingKey VoiceIndex(const char16_t* section, const char16_t* key, In
 constexpr char16_t kBusyPlaces[] = u"Busy places";
 constexpr char16_t kVoices[] = u"Voices";
 constexpr char16_t kControl[] = u"Control";
+constexpr char16_t kReading[] = u"Reading";
 
 // In the order the keys are read and written.
 const SettingKey kKeys[] = {
@@ -120,6 +124,15 @@ const SettingKey kKeys[] = {
         kControl, u"Repeat key", TOptionKind::kKeyChord),
     Option(String(kOptions, u"HotkeyMute", OptionAt<&TOptions::HotkeyMute>, u"Ctrl+Alt+Shift+F12"),
            kControl, u"Mute last speaker key", TOptionKind::kKeyChord),
+    Option(Ranged(kOptions, u"PlainLetters", OptionAt<&TOptions::PlainLetters>, 1, 0, 1), kReading,
+           u"Decorative letters read as plain ones", TOptionKind::kSwitch),
+    Option(Ranged(kOptions, u"Emoji", OptionAt<&TOptions::Emoji>, 1, 0, 1), kReading,
+           u"Emoji said by name (off: left out)", TOptionKind::kSwitch),
+    Option(Ranged(kOptions, u"Links", OptionAt<&TOptions::Links>, 1, 0, 1), kReading,
+           u"Links said short", TOptionKind::kSwitch),
+    Option(Ranged(kOptions, u"Objects", OptionAt<&TOptions::Objects>, 1, 0, 1), kReading,
+           u"Objects' chat spoken", TOptionKind::kSwitch,
+           u"names of one or two plain words count as people"),
 };
 
 int32_t DefaultOf(const SettingKey& key, int voiceCount) {
@@ -188,8 +201,8 @@ std::vector<TOption> OptionsGet(const TOptions& values) {
   for (const SettingKey& key : kKeys) {
     if (!key.optionLabel) continue;
     Text value = key.text ? key.text(s) : AsciiToText(std::to_string(key.integer(s)));
-    options.push_back({key.key, key.optionHeading, key.optionLabel, key.optionKind, key.minimum,
-                       key.maximum, value});
+    options.push_back({key.key, key.optionHeading, key.optionLabel, key.optionKind,
+                       key.optionHelp ? key.optionHelp : u"", key.minimum, key.maximum, value});
   }
   return options;
 }
@@ -223,4 +236,12 @@ void SettingsSave(const Text& path, const TSettings& saved) {
     }
   }
   ini.Flush();
+}
+
+void ChatOptionsTake(const TOptions& options, TChatOptions& chat) {
+  chat.MaxLength = options.MaxLength;
+  chat.PlainLetters = options.PlainLetters != 0;
+  chat.Emoji = options.Emoji != 0 ? TEmojiMode::kNamed : TEmojiMode::kDropped;
+  chat.Links = options.Links != 0;
+  chat.Objects = options.Objects != 0;
 }

@@ -18,6 +18,10 @@ struct TOptions {
   int32_t NameRepeat = 0;  // seconds within which the speaker heard last is not named again
   int32_t AutoVoices = 0;  // 1: each speaker without a Voices.txt voice gets one of their own
   Text HotkeySkip, HotkeyPause, HotkeyRepeat, HotkeyMute;  // "Ctrl+Alt+Shift+F9"; empty: none
+  int32_t PlainLetters = 0;  // 1: decorative letters read as plain ones
+  int32_t Emoji = 0;         // 0: emoji dropped; 1: said by their short name
+  int32_t Links = 0;         // 0: links as written; 1: short
+  int32_t Objects = 0;       // 0: objects' lines silent; 1: spoken
   bool operator==(const TOptions&) const = default;
 };
 
@@ -61,6 +65,7 @@ enum class TOptionKind { kNumber, kSwitch, kKeyChord };
 struct TOption {
   Text key, heading, label;
   TOptionKind kind = TOptionKind::kNumber;
+  Text help;                         // shown beside the field; empty for none
   int32_t minimum = 0, maximum = 0;  // kNumber
   Text value;                        // as Setup.ini writes it
 };
@@ -70,6 +75,10 @@ std::vector<TOption> OptionsGet(const TOptions& options);
 // Takes values in OptionsGet's order into the options; numbers are brought into their ranges
 // as when the file is read.
 void OptionsPut(TOptions& options, const std::vector<Text>& values);
+
+struct TChatOptions;
+// Takes what [Options] holds of the chat text's options: the length cut and how text is said.
+void ChatOptionsTake(const TOptions& options, TChatOptions& chat);
 
 // Writes every key, creating the folder; throws PlatformError naming the file.
 void SettingsSave(const Text& path, const TSettings& settings);

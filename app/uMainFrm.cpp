@@ -257,7 +257,9 @@ void TMainFrm::AcTimerExecute() {
     VoiceListLoad(ChatFilter, folders);
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
-                   !viewerLog || account.Timestamps, Options.MaxLength};
+                   !viewerLog || account.Timestamps};
+    ChatOptionsTake(Options, ChatOptions);
+    ChatOptions.EmojiLanguage = EmojiLanguageOf(SpeechVoiceLanguage(ComboBox3.ItemIndex()));
     Speaking.Reset();
     StartNoticesSend(account);
   }

@@ -114,6 +114,11 @@ void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate) {
   SpeechEngine().Catalog().Clamp(voiceIndex, volume, rate);
 }
 
+Text SpeechVoiceLanguage(int32_t voiceIndex) {
+  if (voiceIndex < 0 || static_cast<size_t>(voiceIndex) >= Voices().size()) return {};
+  return SpeechEngine().Catalog().LanguageOf(static_cast<size_t>(voiceIndex));
+}
+
 int32_t SpeechCatchUpRate(int32_t rate, int32_t catchUp, int32_t waitingLines) {
   return std::min(rate + std::min(catchUp, waitingLines), std::max(rate, 10));
 }

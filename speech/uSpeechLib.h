@@ -133,6 +133,9 @@ int32_t SpeechGetRate(int32_t voiceIndex);
 bool SpeechWait(int32_t milliseconds);
 // Brings the voice index, the volume (0..100) and the rate (-10..10) into range.
 void SpeechClamp(int32_t& voiceIndex, int32_t& volume, int32_t& rate);
+// The base of a voice's language (LanguageBaseOf: "en", "lcid:9"); empty where it has none or
+// there is no such voice.
+Text SpeechVoiceLanguage(int32_t voiceIndex);
 struct TVoiceChoice {
   int32_t voiceIndex;
   int32_t pitch;
