@@ -1,6 +1,7 @@
 // The three text modes over random line lists and options: never a crash, and every text they
 // give is well-formed UTF-16. In the chat mode, a black list line written from a speaker's key
-// silences exactly that speaker's entries, whatever the messages hold.
+// silences exactly that speaker's entries, whatever the messages hold, and objects are silent
+// when asked.
 #include <cstdlib>
 
 #include "fuzz/fuzz_input.h"
@@ -29,6 +30,14 @@ void ListSilencesExactlyItsSpeaker(const LineList& lines, const TChatOptions& op
   }
 }
 
+// With objects silent, no entry comes from an object; each entry says whether it does.
+void ObjectsSilencedWhenAsked(const LineList& lines, const TChatOptions& options) {
+  for (const TChatEntry& entry : SLChatEntriesGet(TChatFilter(), lines, options)) {
+    bool object = IsObjectSpeaker(entry.speaker) && !IsViewerNoticeSpeaker(entry.speaker);
+    if (entry.object != object || (object && !options.Objects)) std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -36,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint8_t choice = input.Byte();
   auto mode = static_cast<TTextMode>(choice % 3);
   TChatOptions options{(choice >> 2) % 4, (choice >> 4) % 2, ((choice >> 5) & 1) != 0};
+  options.Objects = ((choice >> 6) & 1) != 0;
   Text mask = Utf8ToText(input.Piece());
   TChatFilter filter;
   if (choice & 0x80) {
@@ -52,6 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Text repaired = spoken;
   SurrogatesRepair(repaired);
   if (repaired != spoken) std::abort();
-  if (mode == TTextMode::kSecondLifeChat) ListSilencesExactlyItsSpeaker(lines, options);
+  if (mode == TTextMode::kSecondLifeChat) {
+    ListSilencesExactlyItsSpeaker(lines, options);
+    ObjectsSilencedWhenAsked(lines, options);
+  }
   return 0;
 }
