@@ -1,5 +1,6 @@
 // SLChatTextGet over realistic chat: 100,000 lines, a 200-entry dictionary and a 50-name black
-// list; and what START pays to compile that dictionary when no pattern is cached yet.
+// list, plain and decorated; and what START pays to compile that dictionary when no pattern is
+// cached yet.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -90,6 +91,43 @@ void BM_SLChatTextCached(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_SLChatTextCached)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// The same chat as people decorate it: every 5th line with a run of emoji and a skin tone,
+// every 10th with a web address, every 20th from a name in decorative letters.
+const LineList& DecoratedLinesGet() {
+  static const LineList* lines = [] {
+    auto* decorated = new LineList(WorkloadGet().lines);
+    for (size_t i = 0; i < decorated->size(); ++i) {
+      Text& line = (*decorated)[i];
+      if (i % 20 == 0 && line.find(u"Nice Name") != Text::npos) {
+        line.replace(line.find(u"Nice Name"), 9, u"𝓝𝓲𝓬𝓮 Ｎａｍｅ");
+      }
+      if (i % 5 == 0) line += u" 😂😂 👍🏽";
+      if (i % 10 == 0) line += u" see https://www.example.com/shop?id=4";
+    }
+    return decorated;
+  }();
+  return *lines;
+}
+
+// Decorated chat with the ways text is said as meant off (0) and on (1): what they cost.
+void BM_SLChatTextDecorated(benchmark::State& state) {
+  const Workload& w = WorkloadGet();
+  const LineList& lines = DecoratedLinesGet();
+  size_t bytes = 0;
+  for (const Text& line : lines) bytes += TextToUtf8(line).size() + 1;
+  TChatFilter filter;
+  DictionaryLoad(filter, {w.folder.Path()});
+  BWListLoad(filter, {w.folder.Path()});
+  TChatOptions options;
+  options.PlainLetters = options.Links = state.range(0) != 0;
+  options.Emoji = state.range(0) != 0 ? TEmojiMode::kNamed : TEmojiMode::kDropped;
+  size_t spoken = 0;
+  for (auto _ : state) spoken += SLChatTextGet(filter, lines, options).size();
+  benchmark::DoNotOptimize(spoken);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_SLChatTextDecorated)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // The guard's reference (scripts/text-speed-guard): the same lines and dictionary through PCRE2
 // alone, each pattern JIT-matched against each line, as plain a use of the library as there is.

@@ -186,12 +186,12 @@ std::optional<Found> LinkAt(TextView text, size_t i) {
   return Found{end, LinkSpoken(text.substr(i, end - i), prefix)};
 }
 
+}  // namespace
+
 bool MayHoldLinks(TextView text) {
   return text.find(u"://") != TextView::npos || text.find(u"www.") != TextView::npos ||
          text.find(u"WWW.") != TextView::npos;
 }
-
-}  // namespace
 
 Text LinksSpoken(TextView text) {
   if (!MayHoldLinks(text)) return Text(text);

@@ -17,3 +17,6 @@
 Text LinksSpoken(TextView text);
 
 inline constexpr size_t kLinksGrowth = 2;
+
+// Whether text may hold a link LinksSpoken says short; false is certain, and cheap to learn.
+bool MayHoldLinks(TextView text);

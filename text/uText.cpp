@@ -69,11 +69,13 @@ Text TranslationPartGet(const Text& message, int32_t translateMode) {
 
 // --- Chat line extraction --------------------------------------------------------------------
 
-Text TextAsMeant(TextView text, const TChatOptions& options) {
-  Text meant(text);
-  if (options.PlainLetters) meant = PlainLetters(meant);
-  if (options.Links) meant = LinksSpoken(meant);
-  return EmojiSpoken(meant, options.Emoji, options.EmojiLanguage);
+Text TextAsMeant(Text text, const TChatOptions& options) {
+  // Decorative letters and emoji (keycaps included) all lie outside ASCII, as most chat does.
+  bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+  if (options.PlainLetters && !ascii) text = PlainLetters(text);
+  if (options.Links && MayHoldLinks(text)) text = LinksSpoken(text);
+  if (!ascii) text = EmojiSpoken(text, options.Emoji, options.EmojiLanguage);
+  return text;
 }
 
 Text StampTextGet(const TChatFilter& filter, const LineList& lines) {
@@ -183,7 +185,7 @@ std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView ent
   TSpeakerSplit speaker = behindStamp ? SpeakerSplit(message, options) : TSpeakerSplit{};
   bool emote = false;
   // Before the translation's parentheses are counted: a mention link holds some of its own.
-  message = TextAsMeant(message, options);
+  message = TextAsMeant(std::move(message), options);
   if (!speaker.written.empty()) {
     message = Trim(message);
     emote = EmoteStrip(message);

@@ -66,7 +66,7 @@ extern TChatOptions ChatOptions;
 
 // text as a listener wants it said, before the dictionary reads it: what options choose of
 // PlainLetters, LinksSpoken and EmojiSpoken, in that order.
-Text TextAsMeant(TextView text, const TChatOptions& options);
+Text TextAsMeant(Text text, const TChatOptions& options);
 
 // Text mode 0: the lines without their timestamps.
 Text StampTextGet(const TChatFilter& filter, const LineList& lines);
