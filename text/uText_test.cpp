@@ -511,9 +511,6 @@ TEST_F(TextTest, ShippedTemplatesLoad) {
   struct {
     Text chat, spoken;
   } cases[] = {
-      {u"see https://example.com/a?b=c now", u"see link now"},
-      {u"at www.example.com.", u"at link"},
-      {u"secondlife:///app/teleport/Ahern/1/2/3 here", u"link here"},
       {u"L$500 or L$ 1,000", u"500 Linden dollars or 1,000 Linden dollars"},
       {u"costs L$", u"costs Linden dollars"},
       {u"soooooo good!!!!!!", u"sooo good!!!"},
@@ -541,7 +538,14 @@ TEST_F(TextTest, ShippedTemplatesLoad) {
       {u"typing lollipop", u"typing lollipop"},
   };
   for (const auto& c : cases) EXPECT_EQ(DictionaryApply(filter_, c.chat), c.spoken);
-  EXPECT_GE(filter_.Dictionary.size(), 25u);
+  EXPECT_GE(filter_.Dictionary.size(), 22u);
+  // Links are said short before the dictionary reads the text; it no longer sees them whole.
+  EXPECT_EQ(
+      SLChatTextGet(filter_,
+                    {u"[2025/11/14 18:05]  Ann (ann.example): brb, see "
+                     u"https://www.example.com/a?b=c or secondlife:///app/teleport/Ahern/1/2/3"},
+                    TChatOptions{}),
+      u"Ann : be right back, see link to example.com or place Ahern");
   for (const char16_t* list : {u"WhiteList.txt", u"BlackList.txt"}) {
     filter_.UserList.clear();
     SideFileWrite(list, FileContentsRead(PathJoin(templates, list)) + "ann.example\r\n");
