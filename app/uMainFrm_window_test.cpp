@@ -4,6 +4,7 @@
 // it has none (Wine's SAPI) each text the window tries to speak shows the speech warning.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "app/uMainFrm.h"
@@ -113,6 +114,58 @@ TEST_F(ProgramWindow, AppendedChatIsSpokenLongBeforeTheInterval) {
   size_t after = voices ? WavCount(folder_.Join(u"wav")) : messages_.size();
   EXPECT_EQ(after, before + 1);
   frm.Button1.Click();
+  ui::Application::Dispatch([&] { frm.FormDestroy(); });
+}
+
+// The WAV files the runtime wrote, in the order it spoke them.
+std::vector<std::string> WavsSpoken(const Text& folder) {
+  std::vector<Text> names;
+  for (const FolderEntry& entry : FolderEntriesGet(folder, u"kelvora-*.wav")) {
+    names.push_back(entry.name);
+  }
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> wavs;
+  for (const Text& name : names) wavs.push_back(FileContentsRead(PathJoin(folder, name)));
+  return wavs;
+}
+
+// A display name in decorative letters, fullwidth letters and an emoji are heard as the line
+// written plainly.
+TEST_F(ProgramWindow, DecoratedNameIsHeardPlainly) {
+  ui::Application app(argc_, argv_, kApplicationTitle);
+  TMainFrm frm;
+  bool voices = frm.ComboBox3.ItemCount() > 0;
+  frm.MainFrm.Show();
+  frm.Button4.Click();  // Browse
+  frm.RadioButton1.Click();
+  frm.RadioButton4.Click();
+  frm.Button1.Click();
+  app.ProcessEventsFor(300);
+  if (voices) SpeechQuietAwait(app, 10000);  // the greeting
+  const char* const lines[] = {
+      "[2024/05/01 18:01]  \xF0\x9D\x93\xA2\xF0\x9D\x93\xAA\xF0\x9D\x93\xBB\xF0\x9D\x93"
+      "\xAA\xF0\x9D\x93\xB1 (sarah.belle): \xEF\xBD\x88\xEF\xBD\x89 \xF0\x9F\x98\x80\n",  // 𝓢𝓪𝓻𝓪𝓱:
+                                                                                          // ｈｉ 😀
+      "[2024/05/01 18:02]  Sarah (sarah.belle): hi grinning face\n",
+  };
+  for (const char* line : lines) {
+    FileAppend(chat_, line);
+    app.ProcessEventsFor(1500);
+    if (voices) SpeechQuietAwait(app, 10000);
+  }
+  frm.Button1.Click();
+  if (voices) {
+    std::vector<std::string> wavs = WavsSpoken(folder_.Join(u"wav"));
+    ASSERT_EQ(wavs.size(), 3u);  // the greeting and the two lines
+    EXPECT_GT(wavs[1].size(), 10000u);
+    // As long, to a few samples (the synthesizer carries a little state from text to text);
+    // the decorated text read letter by letter lasts five times as long.
+    double decorated = static_cast<double>(wavs[1].size()),
+           plain = static_cast<double>(wavs[2].size());
+    EXPECT_NEAR(decorated / plain, 1.0, 0.02) << decorated << " bytes against " << plain;
+  } else {
+    EXPECT_EQ(messages_.size(), 4u);  // the window without a voice, the greeting, two lines
+  }
   ui::Application::Dispatch([&] { frm.FormDestroy(); });
 }
 
