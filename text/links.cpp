@@ -41,19 +41,22 @@ size_t LinkPrefixAt(TextView text, size_t i) {
 }
 
 // Where a link written into text at start ends: at a blank or a character no address holds,
-// without the punctuation a sentence puts after it, nor a closing bracket it does not open.
+// without the punctuation a sentence puts after it, nor a closing parenthesis it does not open.
 size_t LinkEnd(TextView text, size_t start) {
   size_t end = start;
+  ptrdiff_t unclosed = 0;  // "(" less ")" in the link
   while (end < text.size() && !IsBlank(text[end]) &&
          TextView(u"<>\"[]").find(text[end]) == TextView::npos) {
+    unclosed += text[end] == u'(' ? 1 : text[end] == u')' ? -1 : 0;
     ++end;
   }
   while (end > start) {
     char16_t last = text[end - 1];
-    TextView link = text.substr(start, end - start);
-    bool unopened = last == u')' && std::count(link.begin(), link.end(), u'(') <
-                                        std::count(link.begin(), link.end(), u')');
-    if (TextView(u".,;:!?'").find(last) == TextView::npos && !unopened) break;
+    if (last == u')' && unclosed < 0) {
+      ++unclosed;
+    } else if (TextView(u".,;:!?'").find(last) == TextView::npos) {
+      break;
+    }
     --end;
   }
   return end;

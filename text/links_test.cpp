@@ -60,3 +60,18 @@ TEST(LinksSpoken, TextThatIsNoLinkStaysAsWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+// However a link ends, finding its end takes one pass: a stranger's line of 200,000 closing
+// parentheses after a link would take hours if each one trimmed rescanned the link.
+TEST(LinksSpoken, LongRunsAfterALinkAreReadInOnePass) {
+  for (char16_t run : {u')', u'.', u'[', u'/'}) {
+    Text text = u"http://example.com/" + Text(200000, run);
+    Text spoken = LinksSpoken(text);
+    EXPECT_LE(spoken.size(), text.size());
+    EXPECT_EQ(spoken.substr(0, 19), u"link to example.com");
+  }
+}
+
+}  // namespace
