@@ -94,20 +94,26 @@ TEST_F(ProgramWindow, StartThenAppendedChatReachesTheSpeechRuntime) {
   ui::Application::Dispatch([&] { frm.FormDestroy(); });
 }
 
+// Shows the window and starts monitoring the chosen file (Browse) in the timestamp mode, at this
+// interval, until the greeting is spoken.
+void MonitoringStart(ui::Application& app, TMainFrm& frm, TextView interval) {
+  frm.MainFrm.Show();
+  frm.Button4.Click();  // Browse
+  frm.RadioButton1.Click();
+  frm.RadioButton4.Click();
+  frm.SpinEdit1.UserType(interval);
+  frm.Button1.Click();
+  app.ProcessEventsFor(300);
+  SpeechQuietAwait(app, 10000);
+}
+
 // The binding's file watcher wakes the tick: with the interval at 10 s, a line written reaches
 // the speech runtime within a second and a half.
 TEST_F(ProgramWindow, AppendedChatIsSpokenLongBeforeTheInterval) {
   ui::Application app(argc_, argv_, kApplicationTitle);
   TMainFrm frm;
   bool voices = frm.ComboBox3.ItemCount() > 0;
-  frm.MainFrm.Show();
-  frm.Button4.Click();  // Browse
-  frm.RadioButton1.Click();
-  frm.RadioButton4.Click();
-  frm.SpinEdit1.UserType(u"10");
-  frm.Button1.Click();
-  app.ProcessEventsFor(300);
-  if (voices) SpeechQuietAwait(app, 10000);  // the greeting
+  MonitoringStart(app, frm, u"10");
   size_t before = voices ? WavCount(folder_.Join(u"wav")) : messages_.size();
   FileAppend(chat_, "[2024/05/01 18:01]  Ann Example (ann.example): right away\n");
   app.ProcessEventsFor(1500);
@@ -135,13 +141,7 @@ TEST_F(ProgramWindow, DecoratedNameIsHeardPlainly) {
   ui::Application app(argc_, argv_, kApplicationTitle);
   TMainFrm frm;
   bool voices = frm.ComboBox3.ItemCount() > 0;
-  frm.MainFrm.Show();
-  frm.Button4.Click();  // Browse
-  frm.RadioButton1.Click();
-  frm.RadioButton4.Click();
-  frm.Button1.Click();
-  app.ProcessEventsFor(300);
-  if (voices) SpeechQuietAwait(app, 10000);  // the greeting
+  MonitoringStart(app, frm, u"1");
   const char* const lines[] = {
       "[2024/05/01 18:01]  \xF0\x9D\x93\xA2\xF0\x9D\x93\xAA\xF0\x9D\x93\xBB\xF0\x9D\x93"
       "\xAA\xF0\x9D\x93\xB1 (sarah.belle): \xEF\xBD\x88\xEF\xBD\x89 \xF0\x9F\x98\x80\n",  // 𝓢𝓪𝓻𝓪𝓱:

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "text/testing/text_case.h"
+
 namespace {
 
 TEST(EmojiSpoken, NamedOncePerRun) {
-  const struct {
-    const char* kind;
-    const char16_t* written;
-    const char16_t* spoken;
-  } cases[] = {
+  const TextCase cases[] = {
       {"one emoji", u"hi 😀", u"hi grinning face"},
       {"a run of the same one", u"lol 😂😂😂", u"lol face with tears of joy"},
       {"a run with blanks", u"😂 😂  😂 ok", u"face with tears of joy ok"},
@@ -30,22 +28,18 @@ TEST(EmojiSpoken, NamedOncePerRun) {
       {"a skin tone alone", u"a 🏽 b", u"a  b"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(EmojiSpoken(c.written, TEmojiMode::kNamed, u"en"), c.spoken) << c.kind;
+    EXPECT_EQ(EmojiSpoken(c.written, TEmojiMode::kNamed, u"en"), c.expected) << c.kind;
   }
 }
 
 TEST(EmojiSpoken, DroppedOrLeft) {
-  const struct {
-    const char* kind;
-    const char16_t* written;
-    const char16_t* dropped;
-  } cases[] = {
+  const TextCase cases[] = {
       {"between words", u"hi 😀 there", u"hi  there"},
       {"stuck to words", u"hi😀there", u"hi there"},
       {"a flag and skin tone", u"🇩🇪👍🏽", u""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(EmojiSpoken(c.written, TEmojiMode::kDropped, u"en"), c.dropped) << c.kind;
+    EXPECT_EQ(EmojiSpoken(c.written, TEmojiMode::kDropped, u"en"), c.expected) << c.kind;
   }
   for (const char16_t* text : {u"plain text 123 #1", u"Ça va ₳ ½", u"a lone 🇩", u"1\uFE0F"}) {
     EXPECT_EQ(EmojiSpoken(text, TEmojiMode::kNamed, u"en"), text);

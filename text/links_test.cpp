@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "text/testing/text_case.h"
+
 namespace {
 
 TEST(LinksSpoken, EachLinkFormSaidShort) {
-  const struct {
-    const char* kind;
-    const char16_t* written;
-    const char16_t* spoken;
-  } cases[] = {
+  const TextCase cases[] = {
       // Web addresses: the host, without "www.", a port or user.
       {"web address", u"see https://www.Example.com/shop?id=1 now", u"see link to example.com now"},
       {"web address with port and user", u"at http://me@example.org:8080/x.",
@@ -42,7 +40,7 @@ TEST(LinksSpoken, EachLinkFormSaidShort) {
       {"empty label", u"[](secondlife:///app/group/0b8c/about)", u"a group"},
       {"other Second Life link", u"secondlife:///app/inventory/0b8c/select", u"a link"},
   };
-  for (const auto& c : cases) EXPECT_EQ(LinksSpoken(c.written), c.spoken) << c.kind;
+  for (const auto& c : cases) EXPECT_EQ(LinksSpoken(c.written), c.expected) << c.kind;
 }
 
 TEST(LinksSpoken, TextThatIsNoLinkStaysAsWritten) {

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "text/testing/text_case.h"
+
 namespace {
 
 TEST(PlainLetters, DecorativeLettersReadAsPlainOnes) {
-  const struct {
-    const char* kind;
-    const char16_t* written;
-    const char16_t* plain;
-  } cases[] = {
+  const TextCase cases[] = {
       {"mathematical script", u"𝓢𝓪𝓻𝓪𝓱", u"Sarah"},
       {"mathematical double-struck, a gap filled from letter-like symbols", u"𝕊𝕒𝕣𝕒𝕙 ℍ𝕒𝕝𝕖",
        u"Sarah Hale"},
@@ -27,7 +25,7 @@ TEST(PlainLetters, DecorativeLettersReadAsPlainOnes) {
       {"subscript letters", u"xₐ", u"xa"},
       {"a modifier small capital, folded twice", u"ᶦ", u"i"},
   };
-  for (const auto& c : cases) EXPECT_EQ(PlainLetters(c.written), c.plain) << c.kind;
+  for (const auto& c : cases) EXPECT_EQ(PlainLetters(c.written), c.expected) << c.kind;
 }
 
 TEST(PlainLetters, RealScriptsAndSymbolsStayAsWritten) {
