@@ -29,10 +29,12 @@ TEST_F(MainFrmTest, OptionFieldsAreGroupedAndAHeldKeyIsMarked) {
     bool hotkey = field.label.ends_with(u" key");
     EXPECT_EQ(field.kind == ui::DialogField::Kind::kKey, hotkey) << TextToUtf8(field.label);
   }
-  const Text busy = u"Busy places", control = u"Control";
+  const Text busy = u"Busy places", control = u"Control", reading = u"Reading";
   EXPECT_EQ(headings, (std::vector<Text>{busy, busy, busy, busy, u"Voices", control, control,
-                                         control, control}));
-  EXPECT_EQ(notes, (std::vector<Text>{u"", u"", u"", u"", u"", u"", kKeyHeldNote, u"", u""}));
+                                         control, control, reading, reading, reading, reading}));
+  EXPECT_EQ(notes,
+            (std::vector<Text>{u"", u"", u"", u"", u"", u"", kKeyHeldNote, u"", u"", u"", u"", u"",
+                               u"names of one or two plain words count as people"}));
   ui::FieldsHookSet(nullptr);
 }
 
