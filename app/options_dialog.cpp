@@ -25,6 +25,8 @@ Text ValueProblem(const TOption& option, const Text& value) {
     case TOptionKind::kKeyChord:
       if (value.empty() || ui::KeyChordParse(value)) return {};
       return u"a key with Ctrl, Alt, Shift or Win, as \"Ctrl+Alt+Shift+F9\", or empty for none";
+    case TOptionKind::kText:
+      break;
   }
   return {};
 }
@@ -37,6 +39,8 @@ ui::DialogField::Kind FieldKindOf(TOptionKind kind) {
       return ui::DialogField::Kind::kCheck;
     case TOptionKind::kKeyChord:
       return ui::DialogField::Kind::kKey;
+    case TOptionKind::kText:
+      break;
   }
   return ui::DialogField::Kind::kText;
 }

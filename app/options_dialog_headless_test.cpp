@@ -29,12 +29,15 @@ TEST_F(MainFrmTest, OptionFieldsAreGroupedAndAHeldKeyIsMarked) {
     bool hotkey = field.label.ends_with(u" key");
     EXPECT_EQ(field.kind == ui::DialogField::Kind::kKey, hotkey) << TextToUtf8(field.label);
   }
-  const Text busy = u"Busy places", control = u"Control", reading = u"Reading";
+  const Text busy = u"Busy places", control = u"Control", reading = u"Reading",
+             talks = u"Conversations";
   EXPECT_EQ(headings, (std::vector<Text>{busy, busy, busy, busy, u"Voices", control, control,
-                                         control, control, reading, reading, reading, reading}));
-  EXPECT_EQ(notes,
-            (std::vector<Text>{u"", u"", u"", u"", u"", u"", kKeyHeldNote, u"", u"", u"", u"", u"",
-                               u"names of one or two plain words count as people"}));
+                                         control, control, reading, reading, reading, reading,
+                                         talks, talks, talks, talks}));
+  EXPECT_EQ(notes, (std::vector<Text>{u"", u"", u"", u"", u"", u"", kKeyHeldNote, u"", u"", u"",
+                                      u"", u"", u"names of one or two plain words count as people",
+                                      u"", u"those Groups.txt names; all without it",
+                                      u"empty: the account's user name and first name", u""}));
   ui::FieldsHookSet(nullptr);
 }
 

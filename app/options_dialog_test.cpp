@@ -10,14 +10,14 @@ namespace {
 struct ProblemCase {
   const char* name;
   // MaxQueue, MaxLength, CatchUp, NameRepeat, AutoVoices, 4 keys, PlainLetters, Emoji, Links,
-  // Objects
+  // Objects, SpeakIMs, SpeakGroups, MyNames, Mentions
   std::vector<Text> values;
   Text problem;
 };
 
 std::vector<Text> Values(Text maxQueue, Text autoVoices, Text skip, Text pause, Text emoji = u"1") {
   return {maxQueue, u"300", u"3", u"0", autoVoices, skip, pause, u"", u"Ctrl+Alt+Shift+F12",
-          u"1",     emoji,  u"1", u"1"};
+          u"1",     emoji,  u"1", u"1", u"1",       u"0", u"",   u"1"};
 }
 
 TEST(OptionsProblem, NamesTheFirstBadValue) {
@@ -39,6 +39,13 @@ TEST(OptionsProblem, NamesTheFirstBadValue) {
        u"A voice of their own for speakers: on (1) or off (0)."},
       {"a reading switch", Values(u"5", u"0", u"", u"", u"yes"),
        u"Emoji said by name (off: left out): on (1) or off (0)."},
+      {"mentions out of range",
+       [] {
+         std::vector<Text> values = Values(u"5", u"0", u"", u"");
+         values.back() = u"3";
+         return values;
+       }(),
+       u"Lines that mention you (0 as any, 1 first, 2 only them): a whole number from 0 to 2."},
       {"a letter alone types", Values(u"5", u"0", u"K", u""),
        u"Skip key: a key with Ctrl, Alt, Shift or Win, as \"Ctrl+Alt+Shift+F9\", or empty for "
        u"none."},
@@ -81,7 +88,8 @@ TEST_F(OptionsDialogTest, ChangesAreTakenAtOnceAndWritten) {
   SetupIniWrite("[Options]\nMaxQueue=9\nAutoVoices=1\n");
   TMainFrm& f = Frm();
   Answers({std::vector<Text>{u"2", u"120", u"0", u"30", u"0", u"ctrl+alt+k", u"", u"F7",
-                             u"Ctrl+Alt+Shift+F12", u"1", u"0", u"1", u"0"}});
+                             u"Ctrl+Alt+Shift+F12", u"1", u"0", u"1", u"0", u"0", u"1",
+                             u" zoe.example, Zoe ", u"2"}});
   f.MainFrm.MenuChoose(u"Options...");
   ASSERT_EQ(shown_.size(), 1u);
   std::vector<Text> labels, values;
@@ -96,10 +104,13 @@ TEST_F(OptionsDialogTest, ChangesAreTakenAtOnceAndWritten) {
           u"Faster while lines wait (rate steps)", u"Name left out when repeated within (seconds)",
           u"A voice of their own for speakers", u"Skip key", u"Pause/Resume key", u"Repeat key",
           u"Mute last speaker key", u"Decorative letters read as plain ones",
-          u"Emoji said by name (off: left out)", u"Links said short", u"Objects' chat spoken"}));
-  EXPECT_EQ(values, (std::vector<Text>{u"9", u"300", u"3", u"0", u"1", u"Ctrl+Alt+Shift+F9",
-                                       u"Ctrl+Alt+Shift+F10", u"Ctrl+Alt+Shift+F11",
-                                       u"Ctrl+Alt+Shift+F12", u"1", u"1", u"1", u"1"}));
+          u"Emoji said by name (off: left out)", u"Links said short", u"Objects' chat spoken",
+          u"Instant messages spoken", u"Group chats spoken", u"Your names (comma-separated)",
+          u"Lines that mention you (0 as any, 1 first, 2 only them)"}));
+  EXPECT_EQ(values,
+            (std::vector<Text>{u"9", u"300", u"3", u"0", u"1", u"Ctrl+Alt+Shift+F9",
+                               u"Ctrl+Alt+Shift+F10", u"Ctrl+Alt+Shift+F11", u"Ctrl+Alt+Shift+F12",
+                               u"1", u"1", u"1", u"1", u"1", u"0", u"", u"1"}));
   EXPECT_EQ(shown_[0].fields[4].kind, ui::DialogField::Kind::kCheck);
   EXPECT_EQ(shown_[0].fields[0].maximum, 1000);
   EXPECT_EQ(f.Options.MaxQueue, 2);
@@ -113,14 +124,17 @@ TEST_F(OptionsDialogTest, ChangesAreTakenAtOnceAndWritten) {
   EXPECT_EQ(ini.IntegerGet(u"Options", u"Emoji", 1), 0);
   EXPECT_EQ(ini.IntegerGet(u"Options", u"Objects", 1), 0);
   EXPECT_EQ(f.Options.Emoji, 0);
+  EXPECT_EQ(ini.StringGet(u"Options", u"MyNames", u"?"), u"zoe.example, Zoe");
+  EXPECT_EQ(ini.IntegerGet(u"Options", u"Mentions", 1), 2);
+  EXPECT_EQ(f.Options.SpeakIMs, 0);
   EXPECT_TRUE(messages_.empty());
 }
 
 // A bad value is named and the dialog stays; Cancel leaves everything as it was.
 TEST_F(OptionsDialogTest, BadValuesAreNamedAndCancelChangesNothing) {
   TMainFrm& f = Frm();
-  std::vector<Text> bad = {u"5", u"300", u"3", u"0", u"0", u"Q", u"",
-                           u"",  u"",    u"1", u"1", u"1", u"1"};
+  std::vector<Text> bad = {u"5", u"300", u"3", u"0", u"0", u"Q", u"", u"", u"",
+                           u"1", u"1",   u"1", u"1", u"1", u"0", u"", u"1"};
   Answers({bad, std::nullopt});
   f.ActionVerbRun("options");
   EXPECT_EQ(shown_.size(), 2u);

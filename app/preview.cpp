@@ -14,6 +14,7 @@
 #include "app/speech_lines.h"
 #include "platform/platform.h"
 #include "speech/uSpeechLib.h"
+#include "text/mentions.h"
 #include "text/uText.h"
 
 namespace {
@@ -34,6 +35,12 @@ constexpr char kUsage[] =
     "  --emoji 0|1                 emoji left out, or said by name (default 1)\n"
     "  --links 0|1                 links as written, or short (default 1)\n"
     "  --objects 0|1               objects' chat left out, or spoken (default 1)\n"
+    "  --source im|group NAME      the input is the transcript of an instant message or of the\n"
+    "                              group chat NAME (default: nearby chat)\n"
+    "  --speak-ims 0|1             instant messages spoken (default 1)\n"
+    "  --speak-groups 0|1          group chats spoken (default 0; 1 with --source group)\n"
+    "  --my-names LIST             your names, comma-separated (default: none)\n"
+    "  --mentions 0|1|2            a line that mentions you as any, first, or alone (default 1)\n"
     "  --auto-voices on|off        each speaker a voice and pitch of their own, picked among\n"
     "                              the voices like the first's (default off); opens the engines\n"
     "  --folder DIR                folder of Dictionary.txt, WhiteList.txt, BlackList.txt and\n"
@@ -115,6 +122,25 @@ PreviewOptions OptionsParse(const Arguments& args) {
       options.chat.Links = Choice<bool>(arg, value, kOffOn);
     } else if (arg == "--objects") {
       options.chat.Objects = Choice<bool>(arg, value, kOffOn);
+    } else if (arg == "--source") {
+      options.chat.Source = Choice<TConversationKind>(
+          arg, value, {{"im", TConversationKind::kIm}, {"group", TConversationKind::kGroup}});
+      if (options.chat.Source == TConversationKind::kGroup) {
+        if (++i >= args.size()) throw std::invalid_argument("missing group name for --source");
+        options.chat.SourceName = Utf8ToText(args[i]);
+        options.chat.SpeakGroups = true;
+      }
+    } else if (arg == "--speak-ims") {
+      options.chat.SpeakIMs = Choice<bool>(arg, value, kOffOn);
+    } else if (arg == "--speak-groups") {
+      options.chat.SpeakGroups = Choice<bool>(arg, value, kOffOn);
+    } else if (arg == "--my-names") {
+      options.chat.MyNames = MyNamesParse(Utf8ToText(value));
+    } else if (arg == "--mentions") {
+      options.chat.Mentions = Choice<TMentionsMode>(arg, value,
+                                                    {{"0", TMentionsMode::kAsAny},
+                                                     {"1", TMentionsMode::kFirst},
+                                                     {"2", TMentionsMode::kOnly}});
     } else if (arg == "--auto-voices") {
       options.autoVoices = Choice<bool>(arg, value, {{"on", true}, {"off", false}});
     } else if (arg == "--folder") {
@@ -157,7 +183,9 @@ int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::
     DictionaryLoad(ChatFilter, options.folders);
     BWListLoad(ChatFilter, options.folders);
     VoiceListLoad(ChatFilter, options.folders);
-    for (const LineList* notes : {&ChatFilter.UserListNotes, &ChatFilter.VoiceListNotes}) {
+    GroupListLoad(ChatFilter, options.folders);
+    for (const LineList* notes :
+         {&ChatFilter.UserListNotes, &ChatFilter.VoiceListNotes, &ChatFilter.GroupListNotes}) {
       for (const Text& note : *notes) err << "kelvora preview: " << TextToUtf8(note) << "\n";
     }
     LineList lines = LinesSplit(Utf8ToText(Utf8MarkSkip(InputRead(options.input, in))));

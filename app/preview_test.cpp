@@ -89,6 +89,34 @@ TEST(Preview, ShowsHowTextIsSaid) {
   ChatFilter = {};
 }
 
+TEST(Preview, ShowsConversationsAndLinesForYou) {
+  const std::string chat = "[2025/11/14 18:05]  Jane Doe: hi zoe\n";
+  TempFolder folder;
+  const Arguments base = {"--folder", TextToUtf8(folder.Path())};
+  const struct {
+    Arguments args;
+    std::string expected;
+  } cases[] = {
+      {{}, "Jane Doe : hi zoe\n"},
+      {{"--source", "im"}, "IM, Jane Doe : hi zoe\n"},
+      {{"--source", "group", "Builders Guild"}, "Builders Guild, Jane Doe : hi zoe\n"},
+      {{"--speak-ims", "0", "--source", "im"}, ""},
+      {{"--my-names", "Zoe"}, "For you. Jane Doe : hi zoe\n"},
+      {{"--my-names", "Zoe", "--mentions", "0"}, "Jane Doe : hi zoe\n"},
+      {{"--my-names", "Bob", "--mentions", "2"}, ""},
+  };
+  for (const auto& c : cases) {
+    Arguments args = base;
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    PreviewResult run = Preview(args, chat);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, c.expected) << (c.args.empty() ? "" : c.args[0]);
+  }
+  EXPECT_EQ(Preview({"--source", "group"}, chat).code, 2);
+  EXPECT_EQ(Preview({"--mentions", "3"}, chat).code, 2);
+  ChatFilter = {};
+}
+
 TEST(Preview, SpeaksEachFixtureLogAsExpected) {
   std::vector<FixtureLog> logs = FixtureLogsGet(SourcePath(u"text/testdata/logs"));
   ASSERT_GE(logs.size(), 13u);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "text/mentions.h"
 #include "text/uText.h"
 
 namespace {
@@ -87,6 +88,7 @@ constexpr char16_t kBusyPlaces[] = u"Busy places";
 constexpr char16_t kVoices[] = u"Voices";
 constexpr char16_t kControl[] = u"Control";
 constexpr char16_t kReading[] = u"Reading";
+constexpr char16_t kConversations[] = u"Conversations";
 
 // In the order the keys are read and written.
 const SettingKey kKeys[] = {
@@ -133,6 +135,16 @@ const SettingKey kKeys[] = {
     Option(Ranged(kOptions, u"Objects", OptionAt<&TOptions::Objects>, 1, 0, 1), kReading,
            u"Objects' chat spoken", TOptionKind::kSwitch,
            u"names of one or two plain words count as people"),
+    Option(Ranged(kOptions, u"SpeakIMs", OptionAt<&TOptions::SpeakIMs>, 1, 0, 1), kConversations,
+           u"Instant messages spoken", TOptionKind::kSwitch),
+    Option(Ranged(kOptions, u"SpeakGroups", OptionAt<&TOptions::SpeakGroups>, 0, 0, 1),
+           kConversations, u"Group chats spoken", TOptionKind::kSwitch,
+           u"those Groups.txt names; all without it"),
+    Option(String(kOptions, u"MyNames", OptionAt<&TOptions::MyNames>, u""), kConversations,
+           u"Your names (comma-separated)", TOptionKind::kText,
+           u"empty: the account's user name and first name"),
+    Option(Ranged(kOptions, u"Mentions", OptionAt<&TOptions::Mentions>, 1, 0, 2), kConversations,
+           u"Lines that mention you (0 as any, 1 first, 2 only them)"),
 };
 
 int32_t DefaultOf(const SettingKey& key, int voiceCount) {
@@ -238,10 +250,15 @@ void SettingsSave(const Text& path, const TSettings& saved) {
   ini.Flush();
 }
 
-void ChatOptionsTake(const TOptions& options, TChatOptions& chat) {
+void ChatOptionsTake(const TOptions& options, TextView accountFolder, TChatOptions& chat) {
   chat.MaxLength = options.MaxLength;
   chat.PlainLetters = options.PlainLetters != 0;
   chat.Emoji = options.Emoji != 0 ? TEmojiMode::kNamed : TEmojiMode::kDropped;
   chat.Links = options.Links != 0;
   chat.Objects = options.Objects != 0;
+  chat.SpeakIMs = options.SpeakIMs != 0;
+  chat.SpeakGroups = options.SpeakGroups != 0;
+  chat.MyNames =
+      MyNamesParse(options.MyNames.empty() ? MyNamesDefault(accountFolder) : options.MyNames);
+  chat.Mentions = static_cast<TMentionsMode>(options.Mentions);
 }

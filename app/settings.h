@@ -22,6 +22,10 @@ struct TOptions {
   int32_t Emoji = 0;         // 0: emoji dropped; 1: said by their short name
   int32_t Links = 0;         // 0: links as written; 1: short
   int32_t Objects = 0;       // 0: objects' lines silent; 1: spoken
+  int32_t SpeakIMs = 0;      // 1: instant messages spoken
+  int32_t SpeakGroups = 0;   // 1: group chats spoken (those Groups.txt names; every one without)
+  Text MyNames;          // your names, comma-separated; empty: the account's user and first name
+  int32_t Mentions = 0;  // lines that mention you: 0 as any, 1 first, 2 alone (and IMs)
   bool operator==(const TOptions&) const = default;
 };
 
@@ -58,7 +62,7 @@ void SettingsDefault(TSettings& settings, int voiceCount);
 TSettings SettingsLoad(const Text& path, const TSettings& current, int voiceCount);
 
 // How the options dialog shows a key of [Options].
-enum class TOptionKind { kNumber, kSwitch, kKeyChord };
+enum class TOptionKind { kNumber, kSwitch, kKeyChord, kText };
 
 // A key of [Options] the user sets in the options dialog: all but VoiceName, which the voice box
 // sets.
@@ -77,8 +81,10 @@ std::vector<TOption> OptionsGet(const TOptions& options);
 void OptionsPut(TOptions& options, const std::vector<Text>& values);
 
 struct TChatOptions;
-// Takes what [Options] holds of the chat text's options: the length cut and how text is said.
-void ChatOptionsTake(const TOptions& options, TChatOptions& chat);
+// Takes what [Options] holds of the chat text's options: the length cut, how text is said, which
+// conversations are spoken and what lines for you get; your names, when MyNames is empty, those of
+// the account with this folder name (MyNamesDefault).
+void ChatOptionsTake(const TOptions& options, TextView accountFolder, TChatOptions& chat);
 
 // Writes every key, creating the folder; throws PlatformError naming the file.
 void SettingsSave(const Text& path, const TSettings& settings);

@@ -1,7 +1,9 @@
 #include "app/speech_lines.h"
 
 std::vector<TChatLine> PieceLines(const TSpeechPiece& piece) {
-  if (!piece.speaker.empty()) return {{piece.speaker, piece.name, piece.text, piece.bare}};
+  if (!piece.speaker.empty()) {
+    return {{piece.speaker, piece.name, piece.text, piece.bare, piece.forYou}};
+  }
   std::vector<TChatLine> lines;
   for (Text& line : LinesSplit(piece.text)) lines.push_back({{}, {}, std::move(line), {}});
   return lines;
@@ -14,7 +16,11 @@ std::vector<TVoicedLines> PiecesVoiced(
   for (const TSpeechPiece& piece : pieces) {
     if (!piece.speaker.empty() && silenced.contains(piece.speaker)) continue;
     TVoiceChoice voice = voiceOf(piece);
-    if (texts.empty() || !(texts.back().voice == voice)) texts.push_back({voice, {}});
+    // A line for you goes in a text of its own, which the queue hears first.
+    if (texts.empty() || !(texts.back().voice == voice) ||
+        (!texts.back().lines.empty() && texts.back().lines.front().forYou != piece.forYou)) {
+      texts.push_back({voice, {}});
+    }
     for (TChatLine& line : PieceLines(piece)) texts.back().lines.push_back(std::move(line));
   }
   return texts;
@@ -30,6 +36,7 @@ TVoiceChoice PieceVoice(const TSpeechPiece& piece, int32_t windowVoice, bool aut
 LineList SideFileNotes(const TChatFilter& filter) {
   LineList notes = filter.UserListNotes;
   notes.insert(notes.end(), filter.VoiceListNotes.begin(), filter.VoiceListNotes.end());
+  notes.insert(notes.end(), filter.GroupListNotes.begin(), filter.GroupListNotes.end());
   // Voices still being listed may hold the one asked for.
   if (SpeechVoicesListing()) return notes;
   std::set<Text> missing;

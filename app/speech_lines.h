@@ -17,7 +17,8 @@ struct TVoicedLines {
   TVoiceChoice voice;
   std::vector<TChatLine> lines;
 };
-// The pieces, those of the silenced speakers left out, grouped by the voice voiceOf gives each.
+// The pieces, those of the silenced speakers left out, grouped by the voice voiceOf gives each,
+// a piece for you (TSpeechPiece::forYou) never with one that is not.
 std::vector<TVoicedLines> PiecesVoiced(
     const std::vector<TSpeechPiece>& pieces, const std::set<Text>& silenced,
     const std::function<TVoiceChoice(const TSpeechPiece&)>& voiceOf);

@@ -68,8 +68,11 @@ ui::RemoteState SpeechRemoteState(bool monitoring) {
   ui::RemoteState state{monitoring, SpeechPaused(), SpeechBusy(), {}, {}};
   if (std::optional<TChatLine> heard = SpeechHeard()) {
     state.speaker = heard->name;
-    state.title = ControlsRemoved(heard->speaker.empty() ? heard->text : MessageOf(*heard));
+    // The media controls show the cue of a line for you as it is heard.
+    state.title = (heard->forYou ? kForYouCue : u"") +
+                  ControlsRemoved(heard->speaker.empty() ? heard->text : MessageOf(*heard));
     state.title = state.title.substr(0, kRemoteTitleLength);
+    state.forYou = heard->forYou;
   }
   return state;
 }
@@ -79,5 +82,6 @@ Text TrayTooltipOf(const ui::RemoteState& state) {
   if (!state.monitoring) return tip + u": not monitoring";
   if (state.paused) return tip + u": monitoring, paused";
   if (state.title.empty()) return tip + u": monitoring";
-  return tip + u": reading " + (state.speaker.empty() ? state.title : state.speaker);
+  Text reading = tip + u": reading " + (state.speaker.empty() ? state.title : state.speaker);
+  return state.forYou ? reading + u", for you" : reading;
 }

@@ -255,10 +255,11 @@ void TMainFrm::AcTimerExecute() {
     DictionaryLoad(ChatFilter, folders);
     BWListLoad(ChatFilter, folders);
     VoiceListLoad(ChatFilter, folders);
+    GroupListLoad(ChatFilter, folders);
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
                    !viewerLog || account.Timestamps};
-    ChatOptionsTake(Options, ChatOptions);
+    ChatOptionsTake(Options, AvatarName(), ChatOptions);
     ChatOptions.EmojiLanguage = EmojiLanguageOf(SpeechVoiceLanguage(ComboBox3.ItemIndex()));
     Speaking.Reset();
     StartNoticesSend(account);

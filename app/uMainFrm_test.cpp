@@ -429,6 +429,62 @@ TEST_F(MainFrmTest, SpeechKeepsUpWithTheQueueLimit) {
   EXPECT_EQ(ini.IntegerGet(u"Options", u"MaxLength", -1), 12);
 }
 
+// A line that mentions you jumps the lines that wait, and the limit never passes it over; the
+// media controls and the tray say it is for you.
+TEST_F(MainFrmTest, AMentionJumpsAFullQueueAndSurvivesTheLimit) {
+  StartWithLinesHeld("MaxQueue=1\nMyNames=zoe.example, Zoe\n");
+  FileAppend(ChatFile(),
+             "[18:02]  Bob (bob.sample): Zoe, are you there?\n[18:02]  Carl (carl.other): four\n"
+             "[18:02]  Dana (dana.other): five\n");
+  App().ProcessEventsFor(1100);
+  ClockTo(1000);
+  App().ProcessEventsFor(300);
+  EXPECT_EQ(platform_->spoken.back().text, "For you. Bob : Zoe, are you there?");
+  ui::RemoteState state = SpeechRemoteState(true);
+  EXPECT_TRUE(state.forYou);
+  EXPECT_EQ(state.title, u"For you. Zoe, are you there?");
+  EXPECT_EQ(TrayTooltipOf(state), Text(kApplicationTitle) + u": reading Bob, for you");
+  ClockTo(2000);
+  App().ProcessEventsFor(300);
+  EXPECT_EQ(platform_->spoken.back().text, "4 skipped. Dana : five");
+}
+
+// What is spoken of nearby chat and a Firestorm copy of an instant message under these
+// [Options]: the copy said once, with its prefix.
+class ConversationTest : public MainFrmTest {
+ protected:
+  std::vector<std::string> SpokenUnder(const std::string& options) {
+    SetupIniWrite("[Options]\n" + options);
+    MonitoringStarted();
+    platform_->calls.clear();
+    FileAppend(ChatFile(),
+               "[18:01]  Carl (carl.other): hi all\n[18:01]  Carl (carl.other): hi zoe\n"
+               "[18:01]  IM%3A Bob Sample: psst\n");
+    App().ProcessEventsFor(1500);
+    return Spoken(*platform_);
+  }
+  static std::vector<std::string> Calls(const std::vector<std::string>& texts) {
+    std::vector<std::string> calls;
+    for (const std::string& text : texts) calls.push_back(SpeakCall(kSpeakPlain, text));
+    return calls;
+  }
+};
+
+TEST_F(ConversationTest, OnlyWhatConcernsYouAndInstantMessages) {
+  EXPECT_EQ(SpokenUnder("Mentions=2\nMyNames=Zoe\n"),
+            Calls({"For you. Carl : hi zoe", "IM, Bob Sample : psst"}));
+}
+
+TEST_F(ConversationTest, InstantMessagesSilenced) {
+  EXPECT_EQ(SpokenUnder("Mentions=2\nMyNames=Zoe\nSpeakIMs=0\n"),
+            Calls({"For you. Carl : hi zoe"}));
+}
+
+TEST_F(ConversationTest, MentionsAsAnyLine) {
+  EXPECT_EQ(SpokenUnder("Mentions=0\nMyNames=Zoe\n"),
+            Calls({"Carl : hi all\r\nCarl : hi zoe\r\nIM, Bob Sample : psst"}));
+}
+
 // NameRepeat from Setup.ini: a speaker's next entry within the time goes without the name, on
 // the window's clock; CatchUp is kept with the other options.
 TEST_F(MainFrmTest, NameRepeatLeavesTheNameOutWithinItsTime) {

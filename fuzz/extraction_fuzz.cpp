@@ -1,7 +1,7 @@
 // The three text modes over random line lists and options: never a crash, and every text they
 // give is well-formed UTF-16. In the chat mode, a black list line written from a speaker's key
 // silences exactly that speaker's entries, whatever the messages hold, and objects are silent
-// when asked.
+// when asked, and so is all but what concerns you.
 #include <cstdlib>
 
 #include "fuzz/fuzz_input.h"
@@ -38,6 +38,14 @@ void ObjectsSilencedWhenAsked(const LineList& lines, const TChatOptions& options
   }
 }
 
+// With only what concerns you asked for, every entry is for you or an instant message.
+void OnlyWhatConcernsYouWhenAsked(const LineList& lines, const TChatOptions& options) {
+  if (options.Mentions != TMentionsMode::kOnly) return;
+  for (const TChatEntry& entry : SLChatEntriesGet(TChatFilter(), lines, options)) {
+    if (!entry.forYou && !entry.text.starts_with(Text(kImWord) + kSourceSeparator)) std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -46,6 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto mode = static_cast<TTextMode>(choice % 3);
   TChatOptions options{(choice >> 2) % 4, (choice >> 4) % 2, ((choice >> 5) & 1) != 0};
   options.Objects = ((choice >> 6) & 1) != 0;
+  uint8_t conversations = input.Byte();
+  options.SpeakIMs = (conversations & 1) != 0;
+  options.SpeakGroups = (conversations & 2) != 0;
+  options.Mentions = static_cast<TMentionsMode>((conversations >> 2) % 3);
+  options.MyNames = {u"ann", u"zoe.example"};
   Text mask = Utf8ToText(input.Piece());
   TChatFilter filter;
   if (choice & 0x80) {
@@ -65,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (mode == TTextMode::kSecondLifeChat) {
     ListSilencesExactlyItsSpeaker(lines, options);
     ObjectsSilencedWhenAsked(lines, options);
+    OnlyWhatConcernsYouWhenAsked(lines, options);
   }
   return 0;
 }

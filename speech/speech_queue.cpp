@@ -6,22 +6,29 @@
 namespace {
 
 bool IsChat(const TSpeechEntry& e) { return !e.notice; }
+// The pipeline sends the lines for you as texts of their own.
+bool IsForYou(const TSpeechEntry& e) { return IsChat(e) && !e.lines.empty() && e.lines[0].forYou; }
+bool IsPassable(const TSpeechEntry& e) { return IsChat(e) && !IsForYou(e); }
 
 }  // namespace
 
 void TSpeechQueue::Add(TSpeechEntry entry, int32_t maxWaiting) {
+  if (IsForYou(entry)) {
+    entries_.insert(std::find_if_not(entries_.begin(), entries_.end(), IsForYou), std::move(entry));
+    return;
+  }
   if (maxWaiting > 0 && !entry.notice) {
-    while (WaitingLines() + static_cast<int32_t>(entry.lines.size()) > maxWaiting) {
+    while (PassableLines() + static_cast<int32_t>(entry.lines.size()) > maxWaiting) {
       OldestLineDrop(entry);
     }
   }
   entries_.push_back(std::move(entry));
 }
 
-// Passes over the oldest waiting chat line, the added text's own first line when none waits
-// (a limit keeps at least its last line); the chat text after it will say how many were.
+// Passes over the oldest waiting chat line not for you, the added text's own first line when none
+// waits (a limit keeps at least its last line); the chat text after it will say how many were.
 void TSpeechQueue::OldestLineDrop(TSpeechEntry& added) {
-  auto oldest = std::find_if(entries_.begin(), entries_.end(), IsChat);
+  auto oldest = std::find_if(entries_.begin(), entries_.end(), IsPassable);
   if (oldest == entries_.end()) {
     ++added.passedOver;
     added.lines.erase(added.lines.begin());
@@ -30,7 +37,7 @@ void TSpeechQueue::OldestLineDrop(TSpeechEntry& added) {
   ++oldest->passedOver;
   oldest->lines.erase(oldest->lines.begin());
   if (!oldest->lines.empty()) return;
-  auto next = std::find_if(std::next(oldest), entries_.end(), IsChat);
+  auto next = std::find_if(std::next(oldest), entries_.end(), IsPassable);
   (next == entries_.end() ? added : *next).passedOver += oldest->passedOver;
   entries_.erase(oldest);
 }
@@ -70,13 +77,21 @@ int32_t TSpeechQueue::WaitingLines() const {
   return lines;
 }
 
+int32_t TSpeechQueue::PassableLines() const {
+  int32_t lines = 0;
+  for (const TSpeechEntry& entry : entries_) {
+    if (IsPassable(entry)) lines += static_cast<int32_t>(entry.lines.size());
+  }
+  return lines;
+}
+
 std::vector<Text> LinesSaid(const std::vector<TChatLine>& lines, TLastHeard& last, double now,
                             int32_t seconds) {
   std::vector<Text> said;
   for (const TChatLine& line : lines) {
     bool again = seconds > 0 && !line.speaker.empty() && line.speaker == last.speaker &&
                  now - last.at <= seconds && !line.bare.empty();
-    said.push_back(again ? line.bare : line.text);
+    said.push_back((line.forYou ? kForYouCue : u"") + (again ? line.bare : line.text));
     last = {line.speaker, now};
   }
   return said;

@@ -22,8 +22,12 @@ struct TChatLine {
   Text name;     // the speaker's name as said; empty for none
   Text text;     // the line as said with the name ("Ann : hi", "Ann waves")
   Text bare;     // the line without the name, where it can be said so ("hi"; an emote cannot)
+  bool forYou = false;  // it mentions you: heard before the chat that waits, never passed over
   bool operator==(const TChatLine&) const = default;
 };
+
+// What a line that mentions you is said after.
+inline constexpr char16_t kForYouCue[] = u"For you. ";
 
 struct TSpeechEntry {
   Text text;    // a notice (markup when xml); a chat text is made of its lines when it is spoken
@@ -42,7 +46,8 @@ struct TSpeechEntry {
 class TSpeechQueue {
  public:
   // Queues the entry; with maxWaiting > 0, the oldest waiting chat lines are passed over until no
-  // more than maxWaiting wait.
+  // more than maxWaiting wait. A text of lines for you goes before every other waiting text but
+  // the earlier ones for you, and neither counts nor is passed over under the limit.
   void Add(TSpeechEntry entry, int32_t maxWaiting);
   // What to speak next: a notice whole; a chat text whole, or its first line when other chat
   // waits behind it; nothing when the queue is empty. What is taken no longer waits.
@@ -57,6 +62,8 @@ class TSpeechQueue {
 
  private:
   void OldestLineDrop(TSpeechEntry& added);
+  // The waiting chat lines the limit may pass over.
+  int32_t PassableLines() const;
   std::deque<TSpeechEntry> entries_;
 };
 
@@ -67,7 +74,8 @@ struct TLastHeard {
 };
 
 // How the lines are said: a line without its name when its speaker is the one heard last, within
-// seconds of it (seconds > 0), and when it can be said so; every line is heard in turn.
+// seconds of it (seconds > 0), and when it can be said so, after kForYouCue when it is for you;
+// every line is heard in turn.
 std::vector<Text> LinesSaid(const std::vector<TChatLine>& lines, TLastHeard& last, double now,
                             int32_t seconds);
 

@@ -101,6 +101,40 @@ TEST(SpeechQueue, NoticesGoWholeAndChatALineAtATimeBehindOtherChat) {
   EXPECT_FALSE(queue.Next());
 }
 
+// A text for you ("f:") goes before the chat that waits (after the earlier ones for you), is not
+// counted by the limit and is never passed over.
+TEST(SpeechQueue, LinesForYouAreHeardFirstAndNeverPassedOver) {
+  auto forYou = [](TextView text) {
+    TSpeechEntry entry = Chat(text);
+    for (TChatLine& line : entry.lines) line.forYou = true;
+    return entry;
+  };
+  const struct {
+    const char* name;
+    int32_t limit;
+    std::vector<std::u16string> added;
+    std::vector<std::string> spoken;
+  } cases[] = {
+      {"ahead of waiting chat", 0, {u"c:a", u"c:b", u"f:me"}, {"me", "a", "b"}},
+      {"in their own order", 0, {u"c:a", u"f:me", u"f:me too"}, {"me", "me too", "a"}},
+      {"ahead of notices", 0, {u"n:hello", u"f:me"}, {"me", "hello"}},
+      {"a full queue", 1, {u"c:a", u"c:b", u"f:me", u"c:c"}, {"me", "2 skipped. c"}},
+      {"never passed over", 1, {u"f:me", u"f:me too", u"c:a", u"c:b"},
+       {"me", "me too", "1 skipped. b"}},
+  };
+  for (const auto& c : cases) {
+    TSpeechQueue queue;
+    for (const std::u16string& added : c.added) {
+      TextView text = TextView(added).substr(2);
+      queue.Add(added[0] == u'n' ? Notice(text) : added[0] == u'f' ? forYou(text) : Chat(text),
+                c.limit);
+    }
+    EXPECT_EQ(Drain(queue), c.spoken) << c.name;
+  }
+  TLastHeard last;
+  EXPECT_EQ(LinesSaid(forYou(u"bob:hi").lines, last, 0, 0), std::vector<Text>{u"For you. bob:hi"});
+}
+
 // Split a line at a time, each line keeps its own speaker; dropping a speaker takes exactly that
 // speaker's lines, wherever they stand, and a text left without lines.
 TEST(SpeechQueue, LinesKeepTheirSpeakers) {

@@ -141,6 +141,20 @@ void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines) {
   }
 }
 
+void GroupListLoad(TChatFilter& filter, const TSideFolders& folders) {
+  Text path = SideFilePath(folders, u"Groups.txt");
+  GroupListLinesLoad(filter, path.empty() ? LineList() : SideFileLinesLoad(path));
+}
+
+void GroupListLinesLoad(TChatFilter& filter, const LineList& lines) {
+  filter.Groups.clear();
+  filter.GroupListNotes.clear();
+  if (!SideFileHeaderCheck(lines, kGroupListHeader, u"Groups.txt", filter.GroupListNotes)) return;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    if (Text group = AsciiLower(Trim(lines[i])); !group.empty()) filter.Groups.insert(group);
+  }
+}
+
 void UserListLinesLoad(TChatFilter& filter, const LineList& lines, TextView fileName) {
   if (!SideFileHeaderCheck(lines, kUserListHeader, fileName, filter.UserListNotes)) return;
   for (size_t i = 1; i < lines.size(); ++i) {

@@ -15,6 +15,7 @@ inline constexpr char16_t kDictionaryHeader[] =
     u"# VORTANE PROJECT KELVORA Dictionary Format V 1.0";
 inline constexpr char16_t kUserListHeader[] = u"# VORTANE PROJECT KELVORA User List Format V 1.0";
 inline constexpr char16_t kVoiceListHeader[] = u"# VORTANE PROJECT KELVORA Voice List Format V 1.0";
+inline constexpr char16_t kGroupListHeader[] = u"# VORTANE PROJECT KELVORA Group List Format V 1.0";
 
 class Regex;
 class Replacement;
@@ -35,10 +36,13 @@ struct TChatFilter {
   // Voices.txt: a speaker's own voice, by user name (as UserList holds names), as the user
   // wrote the voice's name.
   std::map<Text, Text> SpeakerVoices;
+  // Groups.txt: the group chats to speak, trimmed and in ASCII lower case; empty: every one.
+  std::set<Text> Groups;
   // What the list files hold that can never match ("line 4 of BlackList.txt is not a user
   // name"), for START to say once.
   LineList UserListNotes;
   LineList VoiceListNotes;
+  LineList GroupListNotes;
 };
 
 extern TChatFilter ChatFilter;
@@ -76,6 +80,12 @@ void VoiceListLoad(TChatFilter& filter, const TSideFolders& folders);
 // The same for the file's lines: "name<TAB>voice name" each, the name in any form a list line
 // takes. Lines that can never match are noted in VoiceListNotes.
 void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines);
+
+// Reads Groups.txt into filter (a missing file, one line or a wrong header give no groups: all
+// are spoken); a file that exists but cannot be read throws PlatformError.
+void GroupListLoad(TChatFilter& filter, const TSideFolders& folders);
+// The same for the file's lines: a group's name on each.
+void GroupListLinesLoad(TChatFilter& filter, const LineList& lines);
 
 // The spoken form of side-file notes: the first few, each a sentence, and how many more.
 Text SideFileNotesText(const LineList& notes);

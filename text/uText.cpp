@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "text/links.h"
+#include "text/mentions.h"
 #include "text/plain_letters.h"
 #include "text/regex.h"
 #include "text/speaker_key.h"
@@ -125,9 +126,16 @@ std::optional<Text> StampRemoved(TextView entry, const TChatOptions& options) {
   return TrimLeft(entry.substr(bracket + 1));
 }
 
+// Where an entry was said, as its log or its name part tells.
+struct TConversation {
+  TConversationKind source = TConversationKind::kNearby;
+  Text name;  // a group's
+};
+
 struct TSpeakerSplit {
   Text written;  // the speaker as the viewer wrote the name; empty for none
   Text display;  // the name "Speak Display Name" says
+  std::optional<TConversation> conversation;  // a Firestorm copy of an instant message's
 };
 
 // The longest name part a viewer writes, in characters as it wrote them before escaping each ":"
@@ -158,24 +166,86 @@ size_t NameEnd(TextView message) {
   return TextView::npos;
 }
 
+// The longest group name a name part holds, in characters as written (the viewers allow 35).
+constexpr size_t kGroupNameLengthMost = 63;
+
+// Firestorm's copy of an instant message in the nearby log begins its name part with "IM%3A "
+// (the log writes each ":" of a name so), a group chat's with "IM%3A [Group Name] ": the
+// conversation, name left without it. A display name that itself begins with brackets reads as
+// a group's line.
+std::optional<TConversation> ImCopyTake(TextView& name) {
+  constexpr TextView kPrefix = u"IM%3A ";
+  if (!name.starts_with(kPrefix)) return std::nullopt;
+  TextView rest = name.substr(kPrefix.size());
+  size_t close = rest.starts_with(u'[') ? rest.find(u"] ") : TextView::npos;
+  if (close != TextView::npos && WrittenLength(rest.substr(1, close - 1)) <= kGroupNameLengthMost) {
+    name = rest.substr(close + 2);
+    return TConversation{TConversationKind::kGroup, Trim(NameUnescaped(rest.substr(1, close - 1)))};
+  }
+  name = rest;
+  return TConversation{TConversationKind::kIm, {}};
+}
+
 // Takes the speaker off the front of message, "Name: message", the name part no longer than a
-// viewer writes one. With display names on, a name part that ends in a parenthesised user name
-// ("Display (user.name)", "Display (user)", Firestorm's "Display (First Last)") is that user
-// with that display name.
+// viewer writes one (after Firestorm's "IM: " prefix). With display names on, a name part that
+// ends in a parenthesised user name ("Display (user.name)", "Display (user)", Firestorm's
+// "Display (First Last)") is that user with that display name.
 TSpeakerSplit SpeakerSplit(Text& message, const TChatOptions& options) {
   size_t end = NameEnd(message);
-  if (end == Text::npos || WrittenLength(TextView(message).substr(0, end)) > kNameLengthMost) {
-    return {};
-  }
-  Text name = Trim(TextView(message).substr(0, end));
+  if (end == Text::npos) return {};
+  TextView part = TextView(message).substr(0, end);
+  TSpeakerSplit split;
+  split.conversation = ImCopyTake(part);
+  if (WrittenLength(part) > kNameLengthMost) return {};
+  Text name = Trim(part);
   message.erase(0, end + 1);
   size_t open = name.rfind(u'(');
   if (options.UseDisplayNames && !name.empty() && name.back() == u')' && open != Text::npos &&
       open > 0) {
     Text inner = Trim(TextView(name).substr(open + 1, name.size() - open - 2));
-    if (!UserNameOf(inner).empty()) return {inner, Trim(TextView(name).substr(0, open))};
+    if (!UserNameOf(inner).empty()) {
+      split.written = inner;
+      split.display = Trim(TextView(name).substr(0, open));
+      return split;
+    }
   }
-  return {name, name};
+  split.written = split.display = name;
+  return split;
+}
+
+// Whether the options have lines of this conversation spoken.
+bool ConversationSpoken(const TChatFilter& filter, const TChatOptions& options,
+                        const TConversation& conversation) {
+  switch (conversation.source) {
+    case TConversationKind::kNearby:
+      return true;
+    case TConversationKind::kIm:
+      return options.SpeakIMs;
+    case TConversationKind::kGroup:
+      return options.SpeakGroups &&
+             (filter.Groups.empty() || filter.Groups.contains(AsciiLower(conversation.name)));
+  }
+  return true;
+}
+
+// What a line of the conversation is said after: "IM, ", "Builders Guild, ", nothing nearby.
+Text ConversationSaid(const TConversation& conversation, const TChatOptions& options) {
+  switch (conversation.source) {
+    case TConversationKind::kNearby:
+      break;
+    case TConversationKind::kIm:
+      return Text(kImWord) + kSourceSeparator;
+    case TConversationKind::kGroup:
+      return TextAsMeant(conversation.name, options) + kSourceSeparator;
+  }
+  return {};
+}
+
+// Whether a speaker's line is said to you: it mentions one of your names, and is not your own.
+bool ForYou(TextView key, TextView message, const TChatOptions& options) {
+  if (options.Mentions == TMentionsMode::kAsAny || key.empty()) return false;
+  const std::vector<Text>& mine = options.MyNames;
+  return std::find(mine.begin(), mine.end(), key) == mine.end() && MentionsAny(message, mine);
 }
 
 std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView entry,
@@ -183,6 +253,9 @@ std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView ent
   std::optional<Text> behindStamp = StampRemoved(entry, options);
   Text message = behindStamp ? *behindStamp : Text(entry);
   TSpeakerSplit speaker = behindStamp ? SpeakerSplit(message, options) : TSpeakerSplit{};
+  TConversation conversation =
+      speaker.conversation.value_or(TConversation{options.Source, options.SourceName});
+  if (!ConversationSpoken(filter, options, conversation)) return std::nullopt;
   bool emote = false;
   // Before the translation's parentheses are counted: a mention link holds some of its own.
   message = TextAsMeant(std::move(message), options);
@@ -195,15 +268,22 @@ std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView ent
   Text key = speaker.written.empty() ? Text() : SpeakerKey(speaker.written);
   bool object = IsObjectSpeaker(key) && !IsViewerNoticeSpeaker(key);
   if ((object && !options.Objects) || SpeakerSilenced(filter, key)) return std::nullopt;
+  bool forYou = ForYou(key, message, options);
+  if (options.Mentions == TMentionsMode::kOnly && !forYou &&
+      conversation.source != TConversationKind::kIm) {
+    return std::nullopt;
+  }
   message = LengthCut(DictionaryApply(filter, message), options.MaxLength);
   if (message.empty()) return std::nullopt;
   Text name = TextAsMeant(
       options.NameMode != 0 ? SpokenUserName(speaker.written) : NameUnescaped(speaker.display),
       options);
+  Text said = ConversationSaid(conversation, options);
   if (emote) {
-    return TChatEntry{key, name, name + (message[0] == u'\'' ? u"" : u" ") + message, {}, object};
+    Text text = said + name + (message[0] == u'\'' ? u"" : u" ") + message;
+    return TChatEntry{key, name, std::move(text), {}, object, forYou};
   }
-  return TChatEntry{key, name, name + u" : " + message, message, object};
+  return TChatEntry{key, name, said + name + u" : " + message, said + message, object, forYou};
 }
 
 }  // namespace
@@ -275,7 +355,7 @@ std::vector<TSpeechPiece> ModeSpeechGet(const TTextRequest& request, const LineL
         auto voice = filter.SpeakerVoices.find(entry.speaker);
         pieces.push_back({voice == filter.SpeakerVoices.end() ? Text() : voice->second,
                           std::move(entry.text), std::move(entry.speaker), std::move(entry.bare),
-                          std::move(entry.name), entry.object});
+                          std::move(entry.name), entry.object, entry.forYou});
       }
       return pieces;
     }

@@ -37,6 +37,18 @@ inline constexpr char16_t kStampForms[] =
     u"(?: [^\\]\\s]{1,12})?|(?:[^\\[\\]]{0,3}\\[[a-z0-9]{1,12},datetime,[a-z]{1,12}\\])+"
     u"[^\\[\\]]{0,3})\\] ";
 
+// Where a chat entry was said: nearby, in an instant message, or in a group chat (an ad-hoc
+// conference counts as one).
+enum class TConversationKind : int32_t { kNearby, kIm, kGroup };
+
+// What a line of another conversation is said after, "IM, Ann : hi", "Builders Guild, Ann : hi":
+// the words in one place, for translation.
+inline constexpr char16_t kImWord[] = u"IM";
+inline constexpr char16_t kSourceSeparator[] = u", ";
+
+// How lines that mention you are heard: as any line, first, or alone (instant messages always).
+enum class TMentionsMode : int32_t { kAsAny = 0, kFirst = 1, kOnly = 2 };
+
 struct TChatOptions {
   // 0 speak all, 1 (or any other value) the translated text, 2 the original text.
   int32_t TranslateMode = 0;
@@ -58,6 +70,16 @@ struct TChatOptions {
   bool Links = true;
   // Objects' lines (IsObjectSpeaker) are spoken, in the window's voice; false: never.
   bool Objects = true;
+  // The conversation whose transcript the lines are; a Firestorm copy of an instant message in
+  // the nearby log ("IM%3A Jane Doe: hi", "IM%3A [Builders Guild] Jane Doe: hi") names its own.
+  TConversationKind Source = TConversationKind::kNearby;
+  Text SourceName = {};  // the group's name (kGroup)
+  // Instant messages, and group chats (those in the filter's Groups; all when it has none).
+  bool SpeakIMs = true;
+  bool SpeakGroups = false;
+  // Your names (MyNamesParse) and what a line that mentions one of them gets.
+  std::vector<Text> MyNames = {};
+  TMentionsMode Mentions = TMentionsMode::kFirst;
 };
 
 extern TChatOptions ChatOptions;
@@ -77,6 +99,7 @@ struct TChatEntry {
   Text text;            // "name : message"; an emote "name waves", "name's hat"
   Text bare;            // the message without the name; empty for an emote, whose name it needs
   bool object = false;  // the speaker is an object (IsObjectSpeaker)
+  bool forYou = false;  // it mentions you, and is to be heard first
 };
 
 // Text mode 1: the entries of the lines (a stamped line with the lines after it that begin none),
@@ -104,7 +127,7 @@ struct TTextRequest {
   TTextMode mode = TTextMode::kStamp;
   const TChatFilter& filter;
   const TChatOptions& options;  // kSecondLifeChat
-  TextView customMask;          // kCustom
+  TextView customMask = {};     // kCustom
 };
 
 // One text to speak, and the voice it asks for.
@@ -115,6 +138,7 @@ struct TSpeechPiece {
   Text bare = {};       // the text without the speaker's name (mode 1 messages, not emotes)
   Text name = {};       // the speaker's name as said (mode 1)
   bool object = false;  // the speaker is an object
+  bool forYou = false;  // it mentions you, and is to be heard first
 };
 
 // Whether a piece may speak in a voice of its speaker's own (AutoVoices): it has a speaker, not

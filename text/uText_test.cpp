@@ -1,4 +1,5 @@
 #include "text/uText.h"
+#include "text/mentions.h"
 #include "text/plain_letters.h"
 
 #include <gtest/gtest.h>
@@ -790,11 +791,122 @@ TEST_F(TextTest, ObjectsApartFromPeople) {
         ModeSpeechGet({TTextMode::kSecondLifeChat, filter_, TChatOptions{}}, {stamp + c.line});
     ASSERT_EQ(pieces.size(), 1u) << c.kind;
     EXPECT_EQ(pieces[0].object, c.object) << c.kind;
-    if (c.object) EXPECT_FALSE(AutoVoiceWanted(pieces[0])) << c.kind;
+    if (c.object) {
+      EXPECT_FALSE(AutoVoiceWanted(pieces[0])) << c.kind;
+    }
     std::vector<TSpeechPiece> silenced =
         ModeSpeechGet({TTextMode::kSecondLifeChat, filter_, With<&TChatOptions::Objects>(false)},
                       {stamp + c.line});
     EXPECT_EQ(silenced.size(), c.object ? 0u : 1u) << c.kind;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Options with IMs and groups spoken and your names set.
+TChatOptions ConversationOptions(TMentionsMode mentions = TMentionsMode::kFirst) {
+  TChatOptions options;
+  options.SpeakGroups = true;
+  options.MyNames = MyNamesParse(u"zoe.example, Zoe");
+  options.Mentions = mentions;
+  return options;
+}
+
+TEST_F(TextTest, ConversationsAndMentions) {
+  const Text stamp = u"[2025/11/14 18:05]  ";
+  TChatOptions imsOff = ConversationOptions(), groupsOff = ConversationOptions(),
+               onlyMentions = ConversationOptions(TMentionsMode::kOnly),
+               mentionsAsAny = ConversationOptions(TMentionsMode::kAsAny);
+  imsOff.SpeakIMs = false;
+  groupsOff.SpeakGroups = false;
+  TChatOptions imTranscript = ConversationOptions();
+  imTranscript.Source = TConversationKind::kIm;
+  const struct {
+    const char* kind;
+    Text line;
+    Text spoken;  // empty: not spoken
+    Text speaker = {};
+    bool forYou = false;
+    TChatOptions options = ConversationOptions();
+  } cases[] = {
+      {"Firestorm's IM copy", u"IM%3A Jane Doe: hi there", u"IM, Jane Doe : hi there", u"jane.doe"},
+      {"an IM copy with a display name", u"IM%3A Cool Name (jane.doe): /me waves",
+       u"IM, Cool Name waves", u"jane.doe"},
+      {"a group's copy", u"IM%3A [Builders Guild] Cool Name (jane.doe): meeting at 5",
+       u"Builders Guild, Cool Name : meeting at 5", u"jane.doe"},
+      {"a group whose name the log escapes", u"IM%3A [Club%3A Night] Bob Sample: hi",
+       u"Club: Night, Bob Sample : hi", u"bob.sample"},
+      {"IMs off", u"IM%3A Jane Doe: hi there", u"", {}, false, imsOff},
+      {"groups off", u"IM%3A [Builders Guild] Jane Doe: hi", u"", {}, false, groupsOff},
+      {"an IM transcript", u"Jane Doe: hi", u"IM, Jane Doe : hi", u"jane.doe", false, imTranscript},
+      {"nearby chat has no prefix", u"Jane Doe: hi", u"Jane Doe : hi", u"jane.doe"},
+      // Lines for you.
+      {"your first name", u"Bob Sample: Zoe, are you there?", u"Bob Sample : Zoe, are you there?",
+       u"bob.sample", true},
+      {"a mention link", u"Bob Sample: hi [@Zoe Example](secondlife:///app/agent/0b8c/mention)",
+       u"Bob Sample : hi Zoe Example", u"bob.sample", true},
+      {"in an IM", u"IM%3A Bob Sample: zoe?", u"IM, Bob Sample : zoe?", u"bob.sample", true},
+      {"a longer name", u"Bob Sample: hi Zoey", u"Bob Sample : hi Zoey", u"bob.sample"},
+      {"your own line", u"Zoe (zoe.example): I am Zoe", u"Zoe : I am Zoe", u"zoe.example"},
+      {"mentions as any line", u"Bob Sample: hi Zoe", u"Bob Sample : hi Zoe", u"bob.sample", false,
+       mentionsAsAny},
+      // Only what concerns you.
+      {"nearby, not for you", u"Bob Sample: hi all", u"", {}, false, onlyMentions},
+      {"nearby, for you", u"Bob Sample: hi Zoe", u"Bob Sample : hi Zoe", u"bob.sample", true,
+       onlyMentions},
+      {"a group, not for you",
+       u"IM%3A [Builders Guild] Bob Sample: hi all",
+       u"",
+       {},
+       false,
+       onlyMentions},
+      {"an IM always", u"IM%3A Bob Sample: hi", u"IM, Bob Sample : hi", u"bob.sample", false,
+       onlyMentions},
+      {"the viewer's notices", u"Second Life: Teleport completed", u"", {}, false, onlyMentions},
+  };
+  for (const auto& c : cases) {
+    std::vector<TChatEntry> entries = SLChatEntriesGet(filter_, {stamp + c.line}, c.options);
+    if (c.spoken.empty()) {
+      EXPECT_TRUE(entries.empty()) << c.kind;
+      continue;
+    }
+    ASSERT_EQ(entries.size(), 1u) << c.kind;
+    EXPECT_EQ(entries[0].text, c.spoken) << c.kind;
+    EXPECT_EQ(entries[0].speaker, c.speaker) << c.kind;
+    EXPECT_EQ(entries[0].forYou, c.forYou) << c.kind;
+  }
+  // Said again by the same speaker, a line keeps its conversation.
+  std::vector<TChatEntry> im =
+      SLChatEntriesGet(filter_, {stamp + u"IM%3A Jane Doe: hi"}, ConversationOptions());
+  ASSERT_EQ(im.size(), 1u);
+  EXPECT_EQ(im[0].bare, u"IM, hi");
+}
+
+TEST_F(TextTest, GroupsTxtNamesTheGroupsSpoken) {
+  const Text line = u"[2025/11/14 18:05]  IM%3A [Builders Guild] Bob Sample: hi";
+  const struct {
+    const char* kind;
+    std::string file;
+    bool spoken;
+    size_t notes;
+  } cases[] = {
+      {"no file: every group", "", true, 0},
+      {"the group, in any case",
+       "# VORTANE PROJECT KELVORA Group List Format V 1.0\n  builders guild \n", true, 0},
+      {"another group", "# VORTANE PROJECT KELVORA Group List Format V 1.0\nDance Club\n", false,
+       0},
+      {"a header alone: every group", "# VORTANE PROJECT KELVORA Group List Format V 1.0\n", true,
+       0},
+      {"a wrong header: every group, and said", "# Groups\nDance Club\n", true, 1},
+  };
+  for (const auto& c : cases) {
+    if (!c.file.empty()) SideFileWrite(u"Groups.txt", c.file);
+    GroupListLoad(filter_, {folder_.Path()});
+    EXPECT_EQ(SLChatEntriesGet(filter_, {line}, ConversationOptions()).size(), c.spoken ? 1u : 0u)
+        << c.kind;
+    EXPECT_EQ(filter_.GroupListNotes.size(), c.notes) << c.kind;
   }
 }
 

@@ -297,8 +297,9 @@ struct RemoteState {
   bool monitoring = false;
   bool paused = false;
   bool speaking = false;
-  Text speaker;  // of the chat being spoken
-  Text title;    // the start of the text being spoken
+  Text speaker;         // of the chat being spoken
+  Text title;           // the start of the text being spoken
+  bool forYou = false;  // it mentions the user
   bool operator==(const RemoteState&) const = default;
 };
 

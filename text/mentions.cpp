@@ -1,0 +1,47 @@
+#include "text/mentions.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsWordCharacter(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+         c == u'_' || c >= 0x80;
+}
+
+}  // namespace
+
+std::vector<Text> MyNamesParse(TextView list) {
+  std::vector<Text> names;
+  for (size_t start = 0; start <= list.size();) {
+    size_t comma = std::min(list.find(u',', start), list.size());
+    Text name = AsciiLower(Trim(list.substr(start, comma - start)));
+    if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end()) {
+      names.push_back(std::move(name));
+    }
+    start = comma + 1;
+  }
+  return names;
+}
+
+Text MyNamesDefault(TextView accountFolder) {
+  Text user = AsciiLower(Trim(accountFolder));
+  size_t separator = user.find_first_of(u"_.");
+  if (separator == Text::npos) return user;
+  user[separator] = u'.';
+  return user + u", " + user.substr(0, separator);
+}
+
+bool MentionsAny(TextView text, const std::vector<Text>& names) {
+  if (names.empty()) return false;
+  Text lower = AsciiLower(text);
+  for (const Text& name : names) {
+    for (size_t at = lower.find(name); at != Text::npos; at = lower.find(name, at + 1)) {
+      size_t end = at + name.size();
+      bool wordStarts = at == 0 || !IsWordCharacter(lower[at - 1]);
+      bool wordEnds = end == lower.size() || !IsWordCharacter(lower[end]);
+      if (wordStarts && wordEnds) return true;
+    }
+  }
+  return false;
+}
