@@ -113,7 +113,8 @@ Text ClusterName(TextView key, const char16_t* const* names) {
   for (size_t start = 0; start < key.size();) {
     size_t joiner = std::min(key.find(kJoiner, start), key.size());
     if (ptrdiff_t index = KeyIndex(key.substr(start, joiner - start)); index >= 0) {
-      spoken += (spoken.empty() ? u"" : u" ") + nameAt(index);
+      if (!spoken.empty()) spoken += u' ';
+      spoken += nameAt(index);
     }
     start = joiner + 1;
   }
