@@ -94,13 +94,13 @@ TEST_F(ProgramWindow, StartThenAppendedChatReachesTheSpeechRuntime) {
   ui::Application::Dispatch([&] { frm.FormDestroy(); });
 }
 
-// Shows the window and starts monitoring the chosen file (Browse) in the timestamp mode, at this
-// interval, until the greeting is spoken.
+// Shows the window and starts monitoring the chosen file (Browse) in the Second Life chat mode,
+// at this interval, until the greeting is spoken.
 void MonitoringStart(ui::Application& app, TMainFrm& frm, TextView interval) {
   frm.MainFrm.Show();
   frm.Button4.Click();  // Browse
   frm.RadioButton1.Click();
-  frm.RadioButton4.Click();
+  frm.RadioButton4.Click();  // Second Life chat
   frm.SpinEdit1.UserType(interval);
   frm.Button1.Click();
   app.ProcessEventsFor(300);
@@ -163,6 +163,33 @@ TEST_F(ProgramWindow, DecoratedNameIsHeardPlainly) {
     double decorated = static_cast<double>(wavs[1].size()),
            plain = static_cast<double>(wavs[2].size());
     EXPECT_NEAR(decorated / plain, 1.0, 0.02) << decorated << " bytes against " << plain;
+  } else {
+    EXPECT_EQ(messages_.size(), 4u);  // the window without a voice, the greeting, two lines
+  }
+  ui::Application::Dispatch([&] { frm.FormDestroy(); });
+}
+
+// Firestorm's copy of an instant message in the nearby log is heard once, with its prefix: as a
+// line written "IM, Bob Sample: hi there" is; a group chat's copy is not heard (SpeakGroups is off
+// by default).
+TEST_F(ProgramWindow, InstantMessageCopyIsHeardWithItsPrefix) {
+  ui::Application app(argc_, argv_, kApplicationTitle);
+  TMainFrm frm;
+  bool voices = frm.ComboBox3.ItemCount() > 0;
+  MonitoringStart(app, frm, u"1");
+  for (const char* line : {"[2024/05/01 18:01]  IM%3A [Builders Guild] Bob Sample: not heard\n",
+                           "[2024/05/01 18:01]  IM%3A Bob Sample: hi there\n",
+                           "[2024/05/01 18:02]  IM, Bob Sample: hi there\n"}) {
+    FileAppend(chat_, line);
+    app.ProcessEventsFor(1500);
+    if (voices) SpeechQuietAwait(app, 10000);
+  }
+  frm.Button1.Click();
+  if (voices) {
+    std::vector<std::string> wavs = WavsSpoken(folder_.Join(u"wav"));
+    ASSERT_EQ(wavs.size(), 3u);  // the greeting and the two lines
+    double copy = static_cast<double>(wavs[1].size()), plain = static_cast<double>(wavs[2].size());
+    EXPECT_NEAR(copy / plain, 1.0, 0.02) << copy << " bytes against " << plain;
   } else {
     EXPECT_EQ(messages_.size(), 4u);  // the window without a voice, the greeting, two lines
   }
