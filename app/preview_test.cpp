@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <sstream>
 
 #include "app/commands.h"
@@ -60,16 +61,28 @@ TEST(Preview, PrintsWhatWouldBeSpoken) {
 
 // Every checked-in log, read by the command as a user would run it on their own log, with the
 // side files of its folder.
+// Options added to a run on chat, with no side files, and what it prints.
+struct OptionCase {
+  Arguments args;
+  std::string expected;
+};
+
+void OptionCasesCheck(const std::string& chat, std::span<const OptionCase> cases) {
+  TempFolder folder;
+  for (const OptionCase& c : cases) {
+    Arguments args = {"--folder", TextToUtf8(folder.Path())};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    PreviewResult run = Preview(args, chat);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, c.expected) << (c.args.empty() ? "" : c.args[0]);
+  }
+}
+
 TEST(Preview, ShowsHowTextIsSaid) {
   const std::string chat =
       "[2025/11/14 18:05]  𝓢𝓪𝓻𝓪𝓱 (sarah.belle): 😂😂 www.example.com/x\n"
       "[2025/11/14 18:06]  Magic Dance Ball: Welcome!\n";
-  TempFolder folder;
-  const Arguments base = {"--folder", TextToUtf8(folder.Path())};
-  const struct {
-    Arguments args;
-    std::string expected;
-  } cases[] = {
+  const OptionCase cases[] = {
       {{}, "Sarah : face with tears of joy link to example.com\nMagic Dance Ball : Welcome!\n"},
       {{"--plain-letters", "0"},
        "𝓢𝓪𝓻𝓪𝓱 : face with tears of joy link to example.com\nMagic Dance Ball : Welcome!\n"},
@@ -78,25 +91,14 @@ TEST(Preview, ShowsHowTextIsSaid) {
        "Sarah : face with tears of joy www.example.com/x\nMagic Dance Ball : Welcome!\n"},
       {{"--objects", "0"}, "Sarah : face with tears of joy link to example.com\n"},
   };
-  for (const auto& c : cases) {
-    Arguments args = base;
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    PreviewResult run = Preview(args, chat);
-    EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, c.expected) << (c.args.empty() ? "" : c.args[0]);
-  }
+  OptionCasesCheck(chat, cases);
   EXPECT_EQ(Preview({"--emoji", "2"}, chat).code, 2);
   ChatFilter = {};
 }
 
 TEST(Preview, ShowsConversationsAndLinesForYou) {
   const std::string chat = "[2025/11/14 18:05]  Jane Doe: hi zoe\n";
-  TempFolder folder;
-  const Arguments base = {"--folder", TextToUtf8(folder.Path())};
-  const struct {
-    Arguments args;
-    std::string expected;
-  } cases[] = {
+  const OptionCase cases[] = {
       {{}, "Jane Doe : hi zoe\n"},
       {{"--source", "im"}, "IM, Jane Doe : hi zoe\n"},
       {{"--source", "group", "Builders Guild"}, "Builders Guild, Jane Doe : hi zoe\n"},
@@ -105,13 +107,7 @@ TEST(Preview, ShowsConversationsAndLinesForYou) {
       {{"--my-names", "Zoe", "--mentions", "0"}, "Jane Doe : hi zoe\n"},
       {{"--my-names", "Bob", "--mentions", "2"}, ""},
   };
-  for (const auto& c : cases) {
-    Arguments args = base;
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    PreviewResult run = Preview(args, chat);
-    EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, c.expected) << (c.args.empty() ? "" : c.args[0]);
-  }
+  OptionCasesCheck(chat, cases);
   EXPECT_EQ(Preview({"--source", "group"}, chat).code, 2);
   EXPECT_EQ(Preview({"--mentions", "3"}, chat).code, 2);
   ChatFilter = {};
