@@ -35,11 +35,17 @@ Text MyNamesDefault(TextView accountFolder) {
 bool MentionsAny(TextView text, const std::vector<Text>& names) {
   if (names.empty()) return false;
   Text lower = AsciiLower(text);
+  // A dot between word characters joins them: "zoe" is no word of "zoe.example.com" nor of
+  // "mail.zoe", but is of "thanks zoe.".
+  auto joins = [&](size_t dot, size_t next) {
+    return lower[dot] == u'.' && next < lower.size() && IsWordCharacter(lower[next]);
+  };
   for (const Text& name : names) {
     for (size_t at = lower.find(name); at != Text::npos; at = lower.find(name, at + 1)) {
       size_t end = at + name.size();
-      bool wordStarts = at == 0 || !IsWordCharacter(lower[at - 1]);
-      bool wordEnds = end == lower.size() || !IsWordCharacter(lower[end]);
+      bool wordStarts =
+          at == 0 || (!IsWordCharacter(lower[at - 1]) && !(at >= 2 && joins(at - 1, at - 2)));
+      bool wordEnds = end == lower.size() || (!IsWordCharacter(lower[end]) && !joins(end, end + 1));
       if (wordStarts && wordEnds) return true;
     }
   }

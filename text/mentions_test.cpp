@@ -27,6 +27,9 @@ TEST(MentionsAny, YourNamesAsWordsOfTheirOwn) {
       {"inside a word", u"mjane", false},
       {"joined by an underscore", u"jane_doe is here", false},
       {"nobody", u"hello everyone", false},
+      {"before a sentence's end", u"thanks zoe... bye jane.", true},
+      {"part of an address", u"see link to jane.example.com", false},
+      {"after a dot in an address", u"mail.jane is down", false},
   };
   for (const auto& c : cases) EXPECT_EQ(MentionsAny(c.text, names), c.mentions) << c.kind;
   EXPECT_FALSE(MentionsAny(u"hi Jane", {}));
