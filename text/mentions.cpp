@@ -9,6 +9,19 @@ bool IsWordCharacter(char16_t c) {
          c == u'_' || c >= 0x80;
 }
 
+char16_t AsciiLowered(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
+
+// Whether text holds name (in lower case) at, in any ASCII case; read in place, as every chat
+// line is searched.
+bool SameFromHere(TextView text, size_t at, TextView name) {
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (AsciiLowered(text[at + i]) != name[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::vector<Text> MyNamesParse(TextView list) {
@@ -33,19 +46,19 @@ Text MyNamesDefault(TextView accountFolder) {
 }
 
 bool MentionsAny(TextView text, const std::vector<Text>& names) {
-  if (names.empty()) return false;
-  Text lower = AsciiLower(text);
   // A dot between word characters joins them: "zoe" is no word of "zoe.example.com" nor of
   // "mail.zoe", but is of "thanks zoe.".
   auto joins = [&](size_t dot, size_t next) {
-    return lower[dot] == u'.' && next < lower.size() && IsWordCharacter(lower[next]);
+    return text[dot] == u'.' && next < text.size() && IsWordCharacter(text[next]);
   };
   for (const Text& name : names) {
-    for (size_t at = lower.find(name); at != Text::npos; at = lower.find(name, at + 1)) {
+    if (name.empty() || name.size() > text.size()) continue;
+    for (size_t at = 0; at + name.size() <= text.size(); ++at) {
+      if (!SameFromHere(text, at, name)) continue;
       size_t end = at + name.size();
       bool wordStarts =
-          at == 0 || (!IsWordCharacter(lower[at - 1]) && !(at >= 2 && joins(at - 1, at - 2)));
-      bool wordEnds = end == lower.size() || (!IsWordCharacter(lower[end]) && !joins(end, end + 1));
+          at == 0 || (!IsWordCharacter(text[at - 1]) && !(at >= 2 && joins(at - 1, at - 2)));
+      bool wordEnds = end == text.size() || (!IsWordCharacter(text[end]) && !joins(end, end + 1));
       if (wordStarts && wordEnds) return true;
     }
   }
