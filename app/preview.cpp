@@ -180,10 +180,7 @@ int PreviewRun(const Arguments& args, std::istream& in, std::ostream& out, std::
       return 0;
     }
     PreviewOptions options = OptionsParse(args);
-    DictionaryLoad(ChatFilter, options.folders);
-    BWListLoad(ChatFilter, options.folders);
-    VoiceListLoad(ChatFilter, options.folders);
-    GroupListLoad(ChatFilter, options.folders);
+    SideFilesLoad(ChatFilter, options.folders);
     for (const LineList* notes :
          {&ChatFilter.UserListNotes, &ChatFilter.VoiceListNotes, &ChatFilter.GroupListNotes}) {
       for (const Text& note : *notes) err << "kelvora preview: " << TextToUtf8(note) << "\n";

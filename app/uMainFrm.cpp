@@ -251,11 +251,7 @@ void TMainFrm::AcTimerExecute() {
     bool viewerLog = TypeIndexGet().FileIndex == 1;
     TAccountLogSettings account = ViewerLog.Start(viewer, AvatarName(), viewerLog);
     MasgterFileSizeGet();
-    const std::vector<Text> folders = SideFileFolders();
-    DictionaryLoad(ChatFilter, folders);
-    BWListLoad(ChatFilter, folders);
-    VoiceListLoad(ChatFilter, folders);
-    GroupListLoad(ChatFilter, folders);
+    SideFilesLoad(ChatFilter, SideFileFolders());
     if (TypeIndexGet().TextMode == TTextMode::kCustom) CustomMaskCheck(Edit2.GetText());
     ChatOptions = {ComboBox4.ItemIndex(), ComboBox5.ItemIndex(), UseDisplayNamesGet(viewer),
                    !viewerLog || account.Timestamps};

@@ -39,6 +39,13 @@ bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 
+CodePoint CodePointAt(TextView text, size_t i) {
+  if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+    return {0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (text[i + 1] - 0xDC00u), 2};
+  }
+  return {text[i], 1};
+}
+
 void SurrogatesRepair(Text& text) {
   for (size_t i = 0; i < text.size(); ++i) {
     if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
@@ -112,9 +119,8 @@ std::string TextToUtf8(TextView text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    auto [cp, units] = CodePointAt(text, i);
+    if (units == 2) {
       ++i;
     } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
       cp = kReplacementChar;

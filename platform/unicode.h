@@ -32,6 +32,14 @@ std::string_view ByteOrderMarkBytes(ByteOrderMark mark);
 // bytes without the UTF-8 byte-order mark they may start with.
 std::string_view Utf8MarkSkip(std::string_view bytes);
 
+// The code point at text[i] and how many units (1 or 2) it takes; an unpaired surrogate stands for
+// itself.
+struct CodePoint {
+  char32_t value;
+  size_t units;
+};
+CodePoint CodePointAt(TextView text, size_t i);
+
 // Replaces unpaired surrogates by U+FFFD, in place.
 void SurrogatesRepair(Text& text);
 

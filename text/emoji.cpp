@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <utility>
 
 namespace {
 
@@ -15,19 +14,9 @@ struct EmojiNames {
 
 constexpr char16_t kJoiner = 0x200D;
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 bool IsBlank(char16_t c) { return c <= u' '; }
 bool IsAsciiPunctuation(char16_t c) {
   return c < 0x80 && TextView(u"!\"',.:;?)]}").find(c) != TextView::npos;
-}
-
-// The code point at i and how many units it takes.
-std::pair<char32_t, size_t> CodePointAt(TextView text, size_t i) {
-  if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-    return {0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (text[i + 1] - 0xDC00), 2};
-  }
-  return {text[i], 1};
 }
 
 bool IsRegionalIndicator(char32_t c) { return c >= 0x1F1E6 && c <= 0x1F1FF; }
@@ -142,7 +131,7 @@ Text EmojiSpoken(TextView text, TEmojiMode mode, TextView language) {
     if (!MayStartEmoji(text, i)) continue;
     Cluster cluster = ClusterAt(text, i);
     // A skin tone on its own is dropped, as after an emoji.
-    bool stray = IsSkinTone(CodePointAt(text, i).first);
+    bool stray = IsSkinTone(CodePointAt(text, i).value);
     Text name = stray ? Text() : ClusterName(cluster.key, names);
     if (name.empty() && !stray) {
       i = cluster.end - 1;

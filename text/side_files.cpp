@@ -141,6 +141,13 @@ void VoiceListLinesLoad(TChatFilter& filter, const LineList& lines) {
   }
 }
 
+void SideFilesLoad(TChatFilter& filter, const TSideFolders& folders) {
+  DictionaryLoad(filter, folders);
+  BWListLoad(filter, folders);
+  VoiceListLoad(filter, folders);
+  GroupListLoad(filter, folders);
+}
+
 void GroupListLoad(TChatFilter& filter, const TSideFolders& folders) {
   Text path = SideFilePath(folders, u"Groups.txt");
   GroupListLinesLoad(filter, path.empty() ? LineList() : SideFileLinesLoad(path));

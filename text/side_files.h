@@ -87,6 +87,10 @@ void GroupListLoad(TChatFilter& filter, const TSideFolders& folders);
 // The same for the file's lines: a group's name on each.
 void GroupListLinesLoad(TChatFilter& filter, const LineList& lines);
 
+// START's reading of every side file into filter: the dictionary, the speaker list, Voices.txt
+// and Groups.txt, each as its own load above does, throwing as it does.
+void SideFilesLoad(TChatFilter& filter, const TSideFolders& folders);
+
 // The spoken form of side-file notes: the first few, each a sentence, and how many more.
 Text SideFileNotesText(const LineList& notes);
 
