@@ -76,6 +76,16 @@ void BooleanSettingRead(std::string_view bytes, TextView setting, bool& flag) {
   });
 }
 
+// KeepConversationLogTranscripts: 0 nothing, 1 the conversation log alone, 2 (the viewers'
+// default) the transcripts too.
+void TranscriptsSettingRead(std::string_view bytes, bool& logged) {
+  SettingValueParse(bytes, u"KeepConversationLogTranscripts", {"integer"}, [&](TextView value) {
+    int32_t number = 0;
+    if (TextToInteger(value, number)) logged = number >= 2;
+    return true;
+  });
+}
+
 }  // namespace
 
 Text ViewerNameAt(int index) {
@@ -188,6 +198,7 @@ std::optional<TAccountLogSettings> AccountLogSettingsParse(TextView viewerName,
   BooleanSettingRead(bytes, u"LogFileNamewithDate", settings.DatedFileNames);
   BooleanSettingRead(bytes, u"LogNearbyChat", settings.LogsNearbyChat);
   BooleanSettingRead(bytes, u"LogTimestamp", settings.Timestamps);
+  TranscriptsSettingRead(bytes, settings.TranscriptsLogged);
   return settings;
 }
 

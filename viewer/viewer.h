@@ -58,6 +58,7 @@ struct TAccountLogSettings {
   bool DatedFileNames = false;  // LogFileNamewithDate: chat-YYYY-MM-DD.txt instead of chat.txt
   bool LogsNearbyChat = true;   // LogNearbyChat (Firestorm's default is off)
   bool Timestamps = true;       // LogTimestamp
+  bool TranscriptsLogged = true;  // KeepConversationLogTranscripts 2: IMs and groups in files
 };
 TAccountLogSettings AccountLogSettingsGet(TextView viewerName, TextView avatarFolder);
 // The account's settings_per_account.xml.

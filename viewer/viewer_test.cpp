@@ -220,14 +220,16 @@ TEST(DatedChatFiles, NamesAndWhatFollowsWhat) {
 TEST_F(ViewerTest, AccountLogSettingsAndTheHintTheyGive) {
   AccountMake(u"ann_example", Llsd(Setting("LogTimestamp", "boolean", "0") +
                                    Setting("LogNearbyChat", "integer", "0") +
-                                   Setting("LogFileNamewithDate", "boolean", "true")));
+                                   Setting("LogFileNamewithDate", "boolean", "true") +
+                                   Setting("KeepConversationLogTranscripts", "integer", "1")));
   TAccountLogSettings s = AccountLogSettingsGet(u"SecondLife", u"ann_example");
+  EXPECT_FALSE(s.TranscriptsLogged);
   EXPECT_FALSE(s.Timestamps);
   EXPECT_FALSE(s.LogsNearbyChat);
   EXPECT_TRUE(s.DatedFileNames);
   AccountMake(u"bob_sample");
   s = AccountLogSettingsGet(u"SecondLife", u"bob_sample");
-  EXPECT_TRUE(s.Timestamps && s.LogsNearbyChat && !s.DatedFileNames);
+  EXPECT_TRUE(s.Timestamps && s.LogsNearbyChat && !s.DatedFileNames && s.TranscriptsLogged);
   // Firestorm logs nearby chat only when told to.
   EXPECT_FALSE(AccountLogSettingsGet(u"Firestorm", u"bob_sample").LogsNearbyChat);
   EXPECT_EQ(ChatLogNoticeText(u"Firestorm", u"bob sample", {u"", false, false, true}, true),

@@ -1,0 +1,139 @@
+#include "app/transcripts.h"
+
+namespace {
+
+// Enough of a file's start to hold its first line.
+constexpr size_t kHeadLength = 4096;
+// conversation.log holds a line per conversation of the last weeks; more is no such file.
+constexpr int64_t kConversationLogMost = 4 << 20;
+
+Text FileNameOf(TextView path) { return Text(path.substr(PathFolderPart(path).size())); }
+
+}  // namespace
+
+void TTranscripts::Start(TextView folder, std::time_t now, const TChatFileAccess& access) {
+  Stop();
+  folder_ = Text(folder);
+  start_ = now;
+  for (const FolderEntry& entry : FolderEntriesGet(folder_, u"*.txt")) {
+    if (entry.isFolder || !TranscriptOf(entry.name, {})) continue;
+    Text path = PathJoin(folder_, entry.name);
+    MasterFileSizeMeasure(files_[path].state, path, TChatSource::kViewerLog, access);
+  }
+}
+
+void TTranscripts::Stop() {
+  folder_.clear();
+  files_.clear();
+  index_.clear();
+  indexStale_ = true;
+}
+
+bool TTranscripts::Owns(TextView path) const {
+  if (folder_.empty() || PathFolderOf(path) != folder_) return false;
+  Text name = FileNameOf(path);
+  return name == kConversationLogName || TranscriptOf(name, {}).has_value();
+}
+
+void TTranscripts::Changed(TextView path, const TranscriptLinesHandler& deliver,
+                           const TChatFileAccess& access) {
+  if (!Owns(path)) return;
+  if (FileNameOf(path) == kConversationLogName) {
+    indexStale_ = true;
+    return;
+  }
+  auto found = files_.find(Text(path));
+  if (!access.exists(path)) {
+    // Deleted or renamed away: a file that comes back under this name is a new one.
+    if (found != files_.end()) files_.erase(found);
+    return;
+  }
+  if (found == files_.end()) {
+    found = files_.emplace(Text(path), File{{}, false, std::nullopt}).first;
+  }
+  FileTick(found->second, path, deliver, access);
+}
+
+void TTranscripts::Rescan(const TranscriptLinesHandler& deliver, const TChatFileAccess& access) {
+  if (folder_.empty()) return;
+  indexStale_ = true;
+  for (auto it = files_.begin(); it != files_.end();) {
+    it = access.exists(it->first) ? std::next(it) : files_.erase(it);
+  }
+  for (const FolderEntry& entry : FolderEntriesGet(folder_, u"*.txt")) {
+    Text path = PathJoin(folder_, entry.name);
+    if (!entry.isFolder && !files_.contains(path)) Changed(path, deliver, access);
+  }
+  for (auto& [path, file] : files_) FileTick(file, path, deliver, access);
+}
+
+void TTranscripts::Tick(const TranscriptLinesHandler& deliver, const TChatFileAccess& access) {
+  for (auto& [path, file] : files_) {
+    if (file.heard || !file.judged) FileTick(file, path, deliver, access);
+  }
+}
+
+TTranscriptsHeard TTranscripts::Heard() const {
+  TTranscriptsHeard heard;
+  for (const auto& [path, file] : files_) {
+    if (!file.heard) continue;
+    ++(*file.heard == TTranscriptKind::kIm ? heard.ims : heard.groups);
+  }
+  return heard;
+}
+
+void TTranscripts::Judge(File& file, TextView path, const TChatFileAccess& access) {
+  std::optional<bool> fresh;
+  try {
+    fresh = FirstStampNotOlder(access.read(path, 0, kHeadLength), start_);
+  } catch (const std::exception&) {
+    return;  // not readable now: judged at its next change
+  }
+  if (!fresh) return;
+  file.judged = true;
+  if (*fresh) {
+    file.state = {0, {}, {}, Text(path), false};
+  } else {
+    MasterFileSizeMeasure(file.state, path, TChatSource::kViewerLog, access);
+  }
+}
+
+void TTranscripts::FileTick(File& file, TextView path, const TranscriptLinesHandler& deliver,
+                            const TChatFileAccess& access) {
+  if (!file.judged) Judge(file, path, access);
+  if (!file.judged) return;
+  ChatFileTick(
+      file.state, path, TChatSource::kViewerLog,
+      [&](const LineList& lines) {
+        std::optional<TTranscript> transcript = TranscriptOf(FileNameOf(path), Index(access));
+        if (!transcript) return;
+        deliver(*transcript, lines);
+        file.heard = transcript->kind;
+      },
+      access);
+}
+
+const TConversationIndex& TTranscripts::Index(const TChatFileAccess& access) {
+  if (!indexStale_) return index_;
+  indexStale_ = false;
+  Text path = PathJoin(folder_, kConversationLogName);
+  try {
+    int64_t size = access.exists(path) ? access.size(path) : -1;
+    if (size > 0 && size <= kConversationLogMost) {
+      index_ = ConversationLogParse(access.read(path, 0, static_cast<size_t>(size)));
+    }
+  } catch (const std::exception&) {
+    // Caught while the viewer rewrites it: the names of the files serve until the next change.
+  }
+  return index_;
+}
+
+Text SourcesText(const TTranscriptsHeard& heard) {
+  Text text = u"chat";
+  auto add = [&](int count, TextView one, TextView many) {
+    if (count > 0) text += u" + " + AsciiToText(std::to_string(count)) + u" " + Text(count == 1 ? one : many);
+  };
+  add(heard.ims, u"IM", u"IMs");
+  add(heard.groups, u"group", u"groups");
+  return text;
+}
