@@ -139,7 +139,7 @@ TEST_F(MainFrmTest, TrayMenuActsAndItsTooltipFollows) {
   EXPECT_EQ(ui::TrayTooltipGet(), u"KELVORA Pro: reading Thank you for using KEL VOR A.");
   ui::TrayMenuChoose("playpause");
   App().ProcessEventsFor(0);
-  EXPECT_EQ(ui::TrayTooltipGet(), u"KELVORA Pro: monitoring, paused");
+  EXPECT_EQ(ui::TrayTooltipGet(), u"KELVORA Pro: monitoring chat, paused");
   ui::TrayMenuChoose("toggle");
   EXPECT_FALSE(f.MainFrm.Visible());
   ui::TrayMenuChoose("toggle");

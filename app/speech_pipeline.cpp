@@ -77,11 +77,12 @@ ui::RemoteState SpeechRemoteState(bool monitoring) {
   return state;
 }
 
-Text TrayTooltipOf(const ui::RemoteState& state) {
+Text TrayTooltipOf(const ui::RemoteState& state, TextView sources) {
   Text tip = ui::Application::Title();
   if (!state.monitoring) return tip + u": not monitoring";
-  if (state.paused) return tip + u": monitoring, paused";
-  if (state.title.empty()) return tip + u": monitoring";
+  Text monitoring = tip + u": monitoring" + (sources.empty() ? u"" : u" " + Text(sources));
+  if (state.paused) return monitoring + u", paused";
+  if (state.title.empty()) return monitoring;
   Text reading = tip + u": reading " + (state.speaker.empty() ? state.title : state.speaker);
   return state.forYou ? reading + u", for you" : reading;
 }

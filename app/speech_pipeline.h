@@ -56,5 +56,6 @@ class TSpeechPipeline {
 // What the desktop's media controls show: whether monitoring runs, speech is paused or busy, and
 // the speaker and words being heard.
 ui::RemoteState SpeechRemoteState(bool monitoring);
-// The tray's tooltip for a state: whether monitoring runs and whom it reads.
-Text TrayTooltipOf(const ui::RemoteState& state);
+// The tray's tooltip for a state: whether monitoring runs, what it follows (sources: "chat + 1
+// IM"; empty for the chat file alone) and whom it reads.
+Text TrayTooltipOf(const ui::RemoteState& state, TextView sources = {});

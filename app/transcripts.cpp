@@ -25,6 +25,7 @@ void TTranscripts::Start(TextView folder, std::time_t now, const TChatFileAccess
 void TTranscripts::Stop() {
   folder_.clear();
   files_.clear();
+  heard_ = {};
   index_.clear();
   indexStale_ = true;
 }
@@ -45,7 +46,7 @@ void TTranscripts::Changed(TextView path, const TranscriptLinesHandler& deliver,
   auto found = files_.find(Text(path));
   if (!access.exists(path)) {
     // Deleted or renamed away: a file that comes back under this name is a new one.
-    if (found != files_.end()) files_.erase(found);
+    if (found != files_.end()) Forget(found);
     return;
   }
   if (found == files_.end()) {
@@ -58,7 +59,9 @@ void TTranscripts::Rescan(const TranscriptLinesHandler& deliver, const TChatFile
   if (folder_.empty()) return;
   indexStale_ = true;
   for (auto it = files_.begin(); it != files_.end();) {
-    it = access.exists(it->first) ? std::next(it) : files_.erase(it);
+    auto next = std::next(it);
+    if (!access.exists(it->first)) Forget(it);
+    it = next;
   }
   for (const FolderEntry& entry : FolderEntriesGet(folder_, u"*.txt")) {
     Text path = PathJoin(folder_, entry.name);
@@ -73,13 +76,11 @@ void TTranscripts::Tick(const TranscriptLinesHandler& deliver, const TChatFileAc
   }
 }
 
-TTranscriptsHeard TTranscripts::Heard() const {
-  TTranscriptsHeard heard;
-  for (const auto& [path, file] : files_) {
-    if (!file.heard) continue;
-    ++(*file.heard == TTranscriptKind::kIm ? heard.ims : heard.groups);
+void TTranscripts::Forget(std::map<Text, File>::iterator file) {
+  if (std::optional<TTranscriptKind> kind = file->second.heard) {
+    --(*kind == TTranscriptKind::kIm ? heard_.ims : heard_.groups);
   }
-  return heard;
+  files_.erase(file);
 }
 
 void TTranscripts::Judge(File& file, TextView path, const TChatFileAccess& access) {
@@ -107,8 +108,10 @@ void TTranscripts::FileTick(File& file, TextView path, const TranscriptLinesHand
       [&](const LineList& lines) {
         std::optional<TTranscript> transcript = TranscriptOf(FileNameOf(path), Index(access));
         if (!transcript) return;
-        deliver(*transcript, lines);
-        file.heard = transcript->kind;
+        if (deliver(*transcript, lines) && !file.heard) {
+          file.heard = transcript->kind;
+          ++(*file.heard == TTranscriptKind::kIm ? heard_.ims : heard_.groups);
+        }
       },
       access);
 }
@@ -128,7 +131,25 @@ const TConversationIndex& TTranscripts::Index(const TChatFileAccess& access) {
   return index_;
 }
 
-Text SourcesText(const TTranscriptsHeard& heard) {
+TChatOptions TranscriptChatOptions(TChatOptions nearby, const TTranscript& transcript) {
+  switch (transcript.kind) {
+    case TTranscriptKind::kIm:
+      nearby.Source = TConversationKind::kIm;
+      break;
+    case TTranscriptKind::kGroup:
+      nearby.Source = TConversationKind::kGroup;
+      break;
+    case TTranscriptKind::kConference:
+      nearby.Source = TConversationKind::kConference;
+      break;
+  }
+  nearby.SourceName = transcript.name;
+  return nearby;
+}
+
+Text SourcesText(const TTranscripts& transcripts) {
+  if (!transcripts.Following()) return {};
+  TTranscriptsHeard heard = transcripts.Heard();
   Text text = u"chat";
   auto add = [&](int count, TextView one, TextView many) {
     if (count > 0) text += u" + " + AsciiToText(std::to_string(count)) + u" " + Text(count == 1 ? one : many);

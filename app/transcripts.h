@@ -7,12 +7,13 @@
 #include <map>
 
 #include "app/monitor.h"
+#include "text/uText.h"
 #include "viewer/transcripts.h"
 
-// Lines appended to a conversation's transcript.
-using TranscriptLinesHandler = std::function<void(const TTranscript&, const LineList&)>;
+// Lines appended to a conversation's transcript; returns whether any of them was spoken.
+using TranscriptLinesHandler = std::function<bool(const TTranscript&, const LineList&)>;
 
-// How many conversations of each kind have said something since START.
+// How many conversations of each kind have been spoken since START.
 struct TTranscriptsHeard {
   int ims = 0;
   int groups = 0;  // conferences included
@@ -35,10 +36,11 @@ class TTranscripts {
   // Everything may have changed (the system lost count of its notifications): the folder is
   // listed again, every transcript looked at.
   void Rescan(const TranscriptLinesHandler& deliver, const TChatFileAccess& access = {});
-  // The timer's tick: the conversations heard since START are looked at, in case a notification
-  // was lost; quiet ones are not.
+  // The timer's tick: the conversations heard (spoken) since START are looked at, in case a
+  // notification was lost; quiet ones are not.
   void Tick(const TranscriptLinesHandler& deliver, const TChatFileAccess& access = {});
-  TTranscriptsHeard Heard() const;
+  TTranscriptsHeard Heard() const { return heard_; }
+  bool Following() const { return !folder_.empty(); }
 
  private:
   struct File {
@@ -52,14 +54,19 @@ class TTranscripts {
   void FileTick(File& file, TextView path, const TranscriptLinesHandler& deliver,
                 const TChatFileAccess& access);
   const TConversationIndex& Index(const TChatFileAccess& access);
+  void Forget(std::map<Text, File>::iterator file);
 
   Text folder_;
   std::time_t start_ = 0;
   std::map<Text, File> files_;  // by path
   TConversationIndex index_;
   bool indexStale_ = true;  // conversation.log changed since it was read
+  TTranscriptsHeard heard_;
 };
 
-// "chat + 3 IMs + 1 group": what the window follows; "chat" alone until another conversation
-// spoke.
-Text SourcesText(const TTranscriptsHeard& heard);
+// The chat options for lines of the transcript: those of nearby chat, said as its conversation's.
+TChatOptions TranscriptChatOptions(TChatOptions nearby, const TTranscript& transcript);
+
+// "chat + 3 IMs + 1 group": what the window follows, when it follows the transcripts ("chat"
+// until another conversation spoke); empty when it follows the chat file alone.
+Text SourcesText(const TTranscripts& transcripts);

@@ -42,6 +42,7 @@ class TranscriptsTest : public ::testing::Test {
         got.push_back(kinds[static_cast<int>(transcript.kind)] + (u" " + transcript.name) +
                       u" | " + line);
       }
+      return true;
     };
   }
 
@@ -131,11 +132,24 @@ TEST_F(TranscriptsTest, OwnsTheTranscriptsOfItsFolderAlone) {
   EXPECT_FALSE(transcripts_.Owns(ann_));
 }
 
-TEST(Transcripts, SourcesTextNamesWhatIsFollowed) {
-  EXPECT_EQ(SourcesText({0, 0}), u"chat");
-  EXPECT_EQ(SourcesText({1, 0}), u"chat + 1 IM");
-  EXPECT_EQ(SourcesText({3, 1}), u"chat + 3 IMs + 1 group");
-  EXPECT_EQ(SourcesText({0, 2}), u"chat + 2 groups");
+TEST_F(TranscriptsTest, SourcesTextNamesTheConversationsHeard) {
+  EXPECT_EQ(SourcesText(transcripts_), u"");
+  const Text files[] = {u"Ann.txt", u"Bob.txt", u"Cy.txt", u"Builders Guild (group).txt",
+                        u"Ann Example Conference 2026_12_10 04_20 f0f4.txt"};
+  for (const Text& file : files) FileWrite(folder_.Join(file), "");
+  transcripts_.Start(folder_.Path(), std::time(nullptr), access_);
+  EXPECT_EQ(SourcesText(transcripts_), u"chat");
+  FileAppend(folder_.Join(files[0]), "[10:00]  Ann: hi\n");
+  Changed(folder_.Join(files[0]));
+  EXPECT_EQ(SourcesText(transcripts_), u"chat + 1 IM");
+  for (const Text& file : files) {
+    FileAppend(folder_.Join(file), "[10:01]  Ann: hi all\n");
+    Changed(folder_.Join(file));
+  }
+  EXPECT_EQ(SourcesText(transcripts_), u"chat + 3 IMs + 2 groups");
+  std::filesystem::remove(std::filesystem::path(folder_.Join(files[1])));
+  EXPECT_TRUE(Rescanned().empty());
+  EXPECT_EQ(SourcesText(transcripts_), u"chat + 2 IMs + 2 groups");
 }
 
 }  // namespace

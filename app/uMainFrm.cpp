@@ -19,7 +19,7 @@ TMainFrm::TMainFrm() {
   ComboBox3.OnChange([this] { ComboBox3Change(); });
   LinkLabel1.OnClick([](const Text& target) { ShellOpen(target); });
   Timer1.OnTimer([this] { Timer1Timer(); });
-  ChatWatcher.OnChange([this] { ChatWatcherChange(); });
+  ChatWatcher.OnChange([this](const Text& path) { ChatWatcherChange(path); });
   WakeTimer.OnTimer([this] { WakeTimerTimer(); });
   MainFrm.OnIdle([this] {
     AcTimerUpdate();
@@ -205,17 +205,27 @@ void TMainFrm::ComboBox2Change() {
 
 void TMainFrm::Timer1Timer() {
   Timer1.SetEnabled(false);
-  TTypeIndex choice = TypeIndexGet();
-  ChatFileTick(Monitor, TargetFileGet(choice.FileIndex), ChatSourceGet(),
-               [this, &choice](const LineList& lines) {
-                 Text mask = Edit2.GetText();
-                 Speaking.PiecesSend(
-                     ModeSpeechGet({choice.TextMode, ChatFilter, ChatOptions, mask}, lines),
-                     WindowVoice(), Options, SecondsNow());
-               });
+  ChatFileTick(Monitor, TargetFileGet(TypeIndexGet().FileIndex), ChatSourceGet(),
+               [this](const LineList& lines) { LinesSpeak(lines, ChatOptions); });
+  Transcripts.Tick(TranscriptSpeaker());
   // Not reached when the tick failed: the timer stays off and monitoring ends.
   Timer1.SetEnabled(true);
   ChatWatchUpdate();  // the file may be another (the next day's) or made anew
+}
+
+bool TMainFrm::LinesSpeak(const LineList& lines, const TChatOptions& options) {
+  Text mask = Edit2.GetText();
+  std::vector<TSpeechPiece> pieces =
+      ModeSpeechGet({TypeIndexGet().TextMode, ChatFilter, options, mask}, lines);
+  if (pieces.empty()) return false;
+  Speaking.PiecesSend(std::move(pieces), WindowVoice(), Options, SecondsNow());
+  return true;
+}
+
+TranscriptLinesHandler TMainFrm::TranscriptSpeaker() {
+  return [this](const TTranscript& transcript, const LineList& lines) {
+    return LinesSpeak(lines, TranscriptChatOptions(ChatOptions, transcript));
+  };
 }
 
 void TMainFrm::ChatWatchUpdate() {
@@ -228,14 +238,32 @@ void TMainFrm::ChatWatchUpdate() {
   ChatWatcher.Watch(paths);
 }
 
-void TMainFrm::ChatWatcherChange() {
-  // A change while the wake is armed already is read by the same tick.
-  if (Timer1.Enabled()) WakeTimer.SetEnabled(true);
+void TMainFrm::ChatWatcherChange(const Text& path) {
+  if (!Timer1.Enabled()) return;
+  ChangesHeld.insert(path);
+  // The first change after a quiet spell is read at once; those that follow within the wake's
+  // delay are gathered, and read together when it ends.
+  if (!WakeTimer.Enabled()) ChangesRead();
 }
 
 void TMainFrm::WakeTimerTimer() {
   WakeTimer.SetEnabled(false);
-  if (!Timer1.Enabled()) return;  // monitoring ended since
+  if (Timer1.Enabled() && !ChangesHeld.empty()) ChangesRead();
+}
+
+void TMainFrm::ChangesRead() {
+  WakeTimer.SetEnabled(true);
+  bool others = false;
+  for (const Text& path : std::exchange(ChangesHeld, {})) {
+    // The folder itself: the system lost count of what changed in it.
+    if (path == ViewerLog.Location().Folder) Transcripts.Rescan(TranscriptSpeaker());
+    if (Transcripts.Owns(path)) {
+      Transcripts.Changed(path, TranscriptSpeaker());
+    } else {
+      others = true;
+    }
+  }
+  if (!others) return;
   if (auto account = ViewerLog.Recheck(ViewerNameAt(ComboBox1.ItemIndex()), AvatarName())) {
     ChatOptions.ViewerStamps = account->Timestamps;
   }
@@ -257,14 +285,29 @@ void TMainFrm::AcTimerExecute() {
                    !viewerLog || account.Timestamps};
     ChatOptionsTake(Options, AvatarName(), ChatOptions);
     ChatOptions.EmojiLanguage = EmojiLanguageOf(SpeechVoiceLanguage(ComboBox3.ItemIndex()));
+    TranscriptsStart(account);
     Speaking.Reset();
     StartNoticesSend(account);
   }
-  if (!starting) ViewerLog.Stop();
+  if (!starting) {
+    ViewerLog.Stop();
+    Transcripts.Stop();
+  }
   GroupsEnable(!starting);
   Timer1.SetEnabled(starting);
   WakeTimer.SetEnabled(false);
   ChatWatchUpdate();
+}
+
+void TMainFrm::TranscriptsStart(const TAccountLogSettings& account) {
+  TTypeIndex choice = TypeIndexGet();
+  const Text& folder = ViewerLog.Location().Folder;
+  bool wanted = choice.FileIndex == 1 && choice.TextMode == TTextMode::kSecondLifeChat &&
+                account.TranscriptsLogged && (ChatOptions.SpeakIMs || ChatOptions.SpeakGroups) &&
+                !folder.empty();
+  Transcripts.Stop();
+  if (wanted) Transcripts.Start(folder, std::time(nullptr));
+  ChatOptions.CopiesSpoken = !wanted;
 }
 
 void TMainFrm::AcTimerUpdate() { StartButtonShow(Timer1.Enabled()); }
@@ -369,7 +412,7 @@ void TMainFrm::ActionVerbRun(const std::string& verb) {
 void TMainFrm::DesktopTell() {
   ui::RemoteState state = SpeechRemoteState(Timer1.Enabled());
   Remote.StateSet(state);
-  if (Text tip = TrayTooltipOf(state); tip != TrayTooltip) Tray.TooltipSet(TrayTooltip = tip);
+  if (Text tip = TrayTooltipOf(state, SourcesText(Transcripts)); tip != TrayTooltip) Tray.TooltipSet(TrayTooltip = tip);
 }
 
 void TMainFrm::HotkeysRegister() {

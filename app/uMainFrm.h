@@ -13,6 +13,7 @@
 #include "app/monitor.h"
 #include "app/settings.h"
 #include "app/speech_pipeline.h"
+#include "app/transcripts.h"
 #include "app/viewer_log.h"
 #include "speech/uSpeechLib.h"
 #include "text/uText.h"
@@ -47,6 +48,9 @@ class TMainFrm : public TMainFrmControls {
   TMonitorState Monitor;  // MasterFileSize and what the monitor keeps beside it
   // Where the viewer's log is while monitoring: the ticks never read the viewer's settings.
   TViewerLog ViewerLog;
+  // The conversations' transcripts beside the chat file, while they are followed.
+  TTranscripts Transcripts;
+  std::set<Text> ChangesHeld;  // named by the watcher, read when the wake ends
   std::vector<Text> Users;
   int32_t LastVoiceIndex = 0;
   TOptions Options;  // Setup.ini [Options], as loaded, reset or taken from the options dialog
@@ -88,7 +92,7 @@ class TMainFrm : public TMainFrmControls {
   void AcDefaultExecute();
   void AcBrowseExecute();
   void Timer1Timer();
-  void ChatWatcherChange();
+  void ChatWatcherChange(const Text& path);
   void WakeTimerTimer();
   void ComboBox1Change();
   void ComboBox2Change();
@@ -109,6 +113,16 @@ class TMainFrm : public TMainFrmControls {
   // While monitoring, the watcher watches the chat file, its folder and the account's settings;
   // else nothing.
   void ChatWatchUpdate();
+  // The changes held, read: the transcripts named, and the chat file (and the account's settings)
+  // when anything else changed.
+  void ChangesRead();
+  // START: in Second Life chat mode on the viewer's log, the transcripts are followed when the
+  // viewer writes them and IMs or groups are spoken; their copies in the chat file then are not.
+  void TranscriptsStart(const TAccountLogSettings& account);
+  // A tick's lines spoken as lines of a conversation (the chat file's: nearby chat); whether
+  // anything of them is to be said.
+  bool LinesSpeak(const LineList& lines, const TChatOptions& options);
+  TranscriptLinesHandler TranscriptSpeaker();
   // What the desktop is shown: the media controls' state and the tray's tooltip.
   void DesktopTell();
 };

@@ -450,11 +450,14 @@ TEST_F(MainFrmTest, AMentionJumpsAFullQueueAndSurvivesTheLimit) {
 }
 
 // What is spoken of nearby chat and a Firestorm copy of an instant message under these
-// [Options]: the copy said once, with its prefix.
+// [Options], the viewer keeping no transcripts: the copy said once, with its prefix.
 class ConversationTest : public MainFrmTest {
  protected:
   std::vector<std::string> SpokenUnder(const std::string& options) {
     SetupIniWrite("[Options]\n" + options);
+    FileWrite(PathJoin(Account(u"ann_example"), u"settings_per_account.xml"),
+              "<llsd><map><key>KeepConversationLogTranscripts</key><map><key>Value</key>"
+              "<integer>1</integer></map></map></llsd>");
     MonitoringStarted();
     platform_->calls.clear();
     FileAppend(ChatFile(),

@@ -23,13 +23,16 @@ TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
   App().ProcessEventsFor(200);
   EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann : unseen")});
   platform_->calls.clear();
+  // The first change is read at once; those that follow within the wake's delay together.
   for (const char* line : {"one", "two", "three"}) {
     FileAppend(ChatFile(), "[18:01]  Ann (ann.example): " + std::string(line) + "\n");
     ui::FileChangeNotify(ChatFile());
   }
+  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann : one")});
   App().ProcessEventsFor(kWakeDelay);
-  EXPECT_EQ(Spoken(*platform_), std::vector<std::string>{SpeakCall(
-                                    kSpeakPlain, "Ann : one\r\nAnn : two\r\nAnn : three")});
+  EXPECT_EQ(Spoken(*platform_),
+            (std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann : one"),
+                                      SpeakCall(kSpeakPlain, "Ann : two\r\nAnn : three")}));
 
   // The viewer rewrites its settings with a log folder of its own: half-written first.
   const Text root = folder_.Join(u"logs");
@@ -63,6 +66,56 @@ TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
   FileAppend(log, "[18:03]  Ann (ann.example): not monitored\n");
   ui::FileChangeNotify(log);
   App().ProcessEventsFor(2000);
+  EXPECT_TRUE(Spoken(*platform_).empty());
+}
+
+// A stamp of the local clock now, as the viewers write one.
+std::string StampNow() {
+  std::time_t now = std::time(nullptr);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&now));
+  return stamp;
+}
+
+// Every conversation beside nearby chat: old transcripts are not replayed, new conversations are
+// read from their first line, an IM's copy in the chat file is not spoken twice, and groups are
+// spoken as Groups.txt says; the tray names what is followed.
+TEST_F(MainFrmTest, TranscriptsSpeakEveryConversationOnce) {
+  const Text account = Account(u"ann_example");
+  const Text ann = PathJoin(account, u"Ann Example.txt");
+  const Text bob = PathJoin(account, u"bob_sample.txt");
+  const Text guild = PathJoin(account, u"Builders Guild (group).txt");
+  const Text club = PathJoin(account, u"Dance Club (group)-2026-12.txt");
+  FileWrite(ann, "[2020/01/01 10:00]  Ann Example: said long ago\n");
+  SetupIniWrite("[Options]\nSpeakGroups=1\n");
+  FolderMake(folder_.Join(u"program"));
+  FileWrite(folder_.Join(u"program/Groups.txt"),
+            "# VORTANE PROJECT KELVORA Group List Format V 1.0\nBuilders Guild\n");
+  TMainFrm& f = MonitoringStarted();
+  App().ProcessEventsFor(100);
+  platform_->calls.clear();
+  auto said = [&](const Text& path, const std::string& lines) {
+    FileAppend(path, lines);
+    ui::FileChangeNotify(path);
+    App().ProcessEventsFor(kWakeDelay + 10);
+  };
+  said(ann, "[18:00]  Ann Example: hi\n");
+  said(ChatFile(), "[18:00]  IM%3A Ann Example: hi\n[18:00]  Carl (carl.other): nearby\n");
+  said(bob, StampNow() + "Bob Sample: new conversation\n");
+  said(guild, StampNow() + "Carl (carl.other): meeting\n");
+  said(club, StampNow() + "Dana (dana.other): not this group\n");
+  App().ProcessEventsFor(1100);
+  EXPECT_EQ(Spoken(*platform_),
+            (std::vector<std::string>{SpeakCall(kSpeakPlain, "IM, Ann Example : hi"),
+                                      SpeakCall(kSpeakPlain, "Carl : nearby"),
+                                      SpeakCall(kSpeakPlain, "IM, Bob Sample : new conversation"),
+                                      SpeakCall(kSpeakPlain, "Builders Guild, Carl : meeting")}));
+  App().ProcessEventsFor(10);
+  EXPECT_EQ(f.TrayTooltip, u"KELVORA Pro: monitoring chat + 2 IMs + 1 group");
+  // STOP: transcripts are followed no more.
+  f.Button1.Click();
+  platform_->calls.clear();
+  said(ann, "[18:05]  Ann Example: anyone?\n");
   EXPECT_TRUE(Spoken(*platform_).empty());
 }
 

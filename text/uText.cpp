@@ -224,6 +224,8 @@ bool ConversationSpoken(const TChatFilter& filter, const TChatOptions& options,
     case TConversationKind::kGroup:
       return options.SpeakGroups &&
              (filter.Groups.empty() || filter.Groups.contains(AsciiLower(conversation.name)));
+    case TConversationKind::kConference:
+      return options.SpeakGroups;
   }
   return true;
 }
@@ -236,6 +238,7 @@ Text ConversationSaid(const TConversation& conversation, const TChatOptions& opt
     case TConversationKind::kIm:
       return Text(kImWord) + kSourceSeparator;
     case TConversationKind::kGroup:
+    case TConversationKind::kConference:
       return TextAsMeant(conversation.name, options) + kSourceSeparator;
   }
   return {};
@@ -253,6 +256,7 @@ std::optional<TChatEntry> ChatEntryParse(const TChatFilter& filter, TextView ent
   std::optional<Text> behindStamp = StampRemoved(entry, options);
   Text message = behindStamp ? *behindStamp : Text(entry);
   TSpeakerSplit speaker = behindStamp ? SpeakerSplit(message, options) : TSpeakerSplit{};
+  if (speaker.conversation && !options.CopiesSpoken) return std::nullopt;
   TConversation conversation =
       speaker.conversation.value_or(TConversation{options.Source, options.SourceName});
   if (!ConversationSpoken(filter, options, conversation)) return std::nullopt;

@@ -37,9 +37,9 @@ inline constexpr char16_t kStampForms[] =
     u"(?: [^\\]\\s]{1,12})?|(?:[^\\[\\]]{0,3}\\[[a-z0-9]{1,12},datetime,[a-z]{1,12}\\])+"
     u"[^\\[\\]]{0,3})\\] ";
 
-// Where a chat entry was said: nearby, in an instant message, or in a group chat (an ad-hoc
-// conference counts as one).
-enum class TConversationKind : int32_t { kNearby, kIm, kGroup };
+// Where a chat entry was said: nearby, in an instant message, in a group chat, or in an ad-hoc
+// conference (which is spoken as group chats are, whatever Groups.txt names).
+enum class TConversationKind : int32_t { kNearby, kIm, kGroup, kConference };
 
 // What a line of another conversation is said after, "IM, Ann : hi", "Builders Guild, Ann : hi":
 // the words in one place, for translation.
@@ -73,7 +73,9 @@ struct TChatOptions {
   // The conversation whose transcript the lines are; a Firestorm copy of an instant message in
   // the nearby log ("IM%3A Jane Doe: hi", "IM%3A [Builders Guild] Jane Doe: hi") names its own.
   TConversationKind Source = TConversationKind::kNearby;
-  Text SourceName = {};  // the group's name (kGroup)
+  Text SourceName = {};  // the group's or the conference's name
+  // The copies in the nearby log are spoken (not so while the transcripts are followed).
+  bool CopiesSpoken = true;
   // Instant messages, and group chats (those in the filter's Groups; all when it has none).
   bool SpeakIMs = true;
   bool SpeakGroups = false;

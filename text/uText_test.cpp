@@ -821,8 +821,12 @@ TEST_F(TextTest, ConversationsAndMentions) {
                mentionsAsAny = ConversationOptions(TMentionsMode::kAsAny);
   imsOff.SpeakIMs = false;
   groupsOff.SpeakGroups = false;
-  TChatOptions imTranscript = ConversationOptions();
+  TChatOptions imTranscript = ConversationOptions(), conference = ConversationOptions(),
+               transcriptsFollowed = ConversationOptions();
   imTranscript.Source = TConversationKind::kIm;
+  conference.Source = TConversationKind::kConference;
+  conference.SourceName = u"Ann Example Conference";
+  transcriptsFollowed.CopiesSpoken = false;
   const struct {
     const char* kind;
     Text line;
@@ -841,6 +845,15 @@ TEST_F(TextTest, ConversationsAndMentions) {
       {"IMs off", u"IM%3A Jane Doe: hi there", u"", {}, false, imsOff},
       {"groups off", u"IM%3A [Builders Guild] Jane Doe: hi", u"", {}, false, groupsOff},
       {"an IM transcript", u"Jane Doe: hi", u"IM, Jane Doe : hi", u"jane.doe", false, imTranscript},
+      {"a conference", u"Jane Doe: hi", u"Ann Example Conference, Jane Doe : hi", u"jane.doe",
+       false, conference},
+      // The transcripts speak these: their copies are not spoken twice.
+      {"an IM copy beside its transcript", u"IM%3A Jane Doe: hi", u"", {}, false,
+       transcriptsFollowed},
+      {"a group copy beside its transcript", u"IM%3A [Builders Guild] Jane Doe: hi", u"", {},
+       false, transcriptsFollowed},
+      {"nearby beside the transcripts", u"Jane Doe: hi", u"Jane Doe : hi", u"jane.doe", false,
+       transcriptsFollowed},
       {"nearby chat has no prefix", u"Jane Doe: hi", u"Jane Doe : hi", u"jane.doe"},
       // Lines for you.
       {"your first name", u"Bob Sample: Zoe, are you there?", u"Bob Sample : Zoe, are you there?",
@@ -908,6 +921,14 @@ TEST_F(TextTest, GroupsTxtNamesTheGroupsSpoken) {
         << c.kind;
     EXPECT_EQ(filter_.GroupListNotes.size(), c.notes) << c.kind;
   }
+  // A conference is no group: Groups.txt does not keep it quiet.
+  FileWrite(folder_.Join(u"Groups.txt"),
+            "# VORTANE PROJECT KELVORA Group List Format V 1.0\nDance Club\n");
+  GroupListLoad(filter_, {folder_.Path()});
+  TChatOptions conference = ConversationOptions();
+  conference.Source = TConversationKind::kConference;
+  conference.SourceName = u"Ann Example Conference";
+  EXPECT_EQ(SLChatEntriesGet(filter_, {u"[18:05]  Bob Sample: hi"}, conference).size(), 1u);
 }
 
 }  // namespace

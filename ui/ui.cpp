@@ -2,6 +2,8 @@
 // dialog, and the general error handler.
 #include "ui/ui.h"
 
+#include <algorithm>
+
 #include "platform/platform.h"
 #include "ui/binding.h"
 #include "ui/testing/dialog_hooks.h"
@@ -133,6 +135,24 @@ Text KeyChordText(const KeyChord& chord) {
     if (on) text += name;
   }
   return text + chord.key;
+}
+
+bool WatchedFolder::Concerns(TextView name) const {
+  return whole || std::find(files.begin(), files.end(), name) != files.end();
+}
+
+std::map<Text, WatchedFolder> WatchedFoldersOf(const std::vector<Text>& paths) {
+  std::map<Text, WatchedFolder> folders;
+  for (const Text& path : paths) {
+    if (FolderExists(path)) {
+      folders[path].whole = true;
+      continue;
+    }
+    Text folder = PathFolderOf(path);
+    if (folder.empty() || !FolderExists(folder)) continue;
+    folders[folder].files.push_back(path.substr(PathFolderPart(path).size()));
+  }
+  return folders;
 }
 
 }  // namespace ui

@@ -272,20 +272,22 @@ class Timer {
   std::unique_ptr<Impl> impl_;
 };
 
-// Tells when files change on disk, on the window thread: a watched file written, or a file made,
-// removed or written in a watched folder. Changes close together may be told once. A path that
-// cannot be watched (not there, no watches left, a network folder) is passed over silently: the
-// caller's timer stays in charge of it.
+// Tells when files change on disk, on the window thread, naming what changed: a watched file
+// written, made or removed, or any file of a watched folder. Changes to one file close together
+// may be told once. When the system cannot say which files changed (it lost count), the watched
+// folder itself is named. A path that cannot be watched (not there, no watches left, a network
+// folder) is passed over silently: the caller's timer stays in charge of it.
 class FileWatcher {
  public:
+  using ChangeHandler = std::function<void(const Text& path)>;
   explicit FileWatcher(Form& form);
   ~FileWatcher();
   FileWatcher(const FileWatcher&) = delete;
   FileWatcher& operator=(const FileWatcher&) = delete;
   // Watches these files and folders from now on (none for an empty list); a path watched
-  // already keeps its watch, one that was dropped (its file replaced) is watched again.
+  // already keeps its watch, one that was dropped (its folder replaced) is watched again.
   void Watch(const std::vector<Text>& paths);
-  void OnChange(Handler handler);
+  void OnChange(ChangeHandler handler);
 
  private:
   struct Impl;

@@ -16,7 +16,7 @@ FileWatcher::FileWatcher(Form&) : impl_(std::make_unique<Impl>()) {
 }
 FileWatcher::~FileWatcher() { std::erase(Global().watchers, &impl_->state); }
 void FileWatcher::Watch(const std::vector<Text>& paths) { impl_->state.paths = paths; }
-void FileWatcher::OnChange(Handler handler) { impl_->state.handler = std::move(handler); }
+void FileWatcher::OnChange(ChangeHandler handler) { impl_->state.handler = std::move(handler); }
 
 void FileChangeNotify(TextView path) {
   Text folder = PathFolderOf(path);
@@ -28,7 +28,11 @@ void FileChangeNotify(TextView path) {
                    std::find(paths.begin(), paths.end(), folder) != paths.end();
     if (watched) told.push_back(watcher);
   }
-  for (FileWatcherState* watcher : told) Application::Dispatch(watcher->handler);
+  for (FileWatcherState* watcher : told) {
+    if (watcher->handler) {
+      Application::Dispatch([watcher, changed = Text(path)] { watcher->handler(changed); });
+    }
+  }
 }
 
 std::vector<Text> WatchedPathsGet() {

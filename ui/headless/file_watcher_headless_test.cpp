@@ -16,8 +16,12 @@ TEST(FileWatcherHeadless, TellsTheWatchersOfTheFileOrItsFolder) {
   ui::Form form(u"Watcher", 300, 200, {});
   ui::FileWatcher byFile(form), byFolder(form);
   int fileChanges = 0, folderChanges = 0;
-  byFile.OnChange([&] { ++fileChanges; });
-  byFolder.OnChange([&] { ++folderChanges; });
+  Text lastChanged;
+  byFile.OnChange([&](const Text&) { ++fileChanges; });
+  byFolder.OnChange([&](const Text& path) {
+    ++folderChanges;
+    lastChanged = path;
+  });
   const Text folder = PathJoin(u"logs", u"jane_doe");
   byFile.Watch({PathJoin(folder, u"chat.txt")});
   byFolder.Watch({folder});
@@ -26,6 +30,7 @@ TEST(FileWatcherHeadless, TellsTheWatchersOfTheFileOrItsFolder) {
   ui::FileChangeNotify(PathJoin(u"elsewhere", u"chat.txt"));
   EXPECT_EQ(fileChanges, 1);
   EXPECT_EQ(folderChanges, 2);
+  EXPECT_EQ(lastChanged, PathJoin(folder, u"chat-2025-11-15.txt"));
   byFile.Watch({});
   ui::FileChangeNotify(PathJoin(folder, u"chat.txt"));
   EXPECT_EQ(fileChanges, 1);

@@ -45,7 +45,7 @@ struct TimerState {
 
 struct FileWatcherState {
   std::vector<Text> paths;
-  Handler handler;
+  std::function<void(const Text& path)> handler;
 };
 
 struct State {
