@@ -152,7 +152,8 @@ Text SourcesText(const TTranscripts& transcripts) {
   TTranscriptsHeard heard = transcripts.Heard();
   Text text = u"chat";
   auto add = [&](int count, TextView one, TextView many) {
-    if (count > 0) text += u" + " + AsciiToText(std::to_string(count)) + u" " + Text(count == 1 ? one : many);
+    if (count > 0)
+      text += u" + " + AsciiToText(std::to_string(count)) + u" " + Text(count == 1 ? one : many);
   };
   add(heard.ims, u"IM", u"IMs");
   add(heard.groups, u"group", u"groups");

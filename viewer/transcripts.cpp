@@ -13,7 +13,7 @@ constexpr TextView kGroupSuffix = u" (group)";
 
 // The other files a viewer keeps with .txt names in the account's folder.
 constexpr std::array<TextView, 7> kViewerFiles = {
-    u"avatar_icons_cache.txt", u"cef_log.txt",         u"plugin_cookies.txt",
+    u"avatar_icons_cache.txt",   u"cef_log.txt",        u"plugin_cookies.txt",
     u"render_mute_settings.txt", u"search_history.txt", u"teleport_history.txt",
     u"typed_locations.txt"};
 
@@ -24,8 +24,9 @@ bool IsHexDigit(char16_t c) { return IsDigit(c) || (c >= u'a' && c <= u'f'); }
 bool Matches(TextView text, TextView form) {
   if (text.size() != form.size()) return false;
   for (size_t i = 0; i < form.size(); ++i) {
-    bool ok = form[i] == u'9' ? IsDigit(text[i]) : form[i] == u'f' ? IsHexDigit(text[i])
-                                                                   : text[i] == form[i];
+    bool ok = form[i] == u'9'   ? IsDigit(text[i])
+              : form[i] == u'f' ? IsHexDigit(text[i])
+                                : text[i] == form[i];
     if (!ok) return false;
   }
   return true;

@@ -63,10 +63,10 @@ std::unique_ptr<FolderWatch> FolderWatchOpen(const Text& folder, const WatchedFo
   watch->folder = folder;
   watch->watched = watched;
   watch->overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  watch->handle = CreateFileW(W(folder).c_str(), FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
-                              nullptr);
+  watch->handle =
+      CreateFileW(W(folder).c_str(), FILE_LIST_DIRECTORY,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
   // A folder that cannot be watched (a network share that refuses) is left to the timer.
   if (!watch->overlapped.hEvent || watch->handle == INVALID_HANDLE_VALUE || !watch->Issue()) {
     return nullptr;
