@@ -415,6 +415,45 @@ TEST_F(Program, AutoVoicesSpeakThreeSpeakersApart) {
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
 }
 
+// Every conversation beside nearby chat, through the system's change notifications
+// (ReadDirectoryChangesW): an IM appended to an old transcript and a group chat that begins after
+// START are spoken; what the transcripts held at START is not.
+TEST_F(Program, ConversationsAreSpokenFromTheirTranscripts) {
+  RecordingServer server(log_);
+  const Text account = folder_.Join(u"roaming/SecondLife/ann_example");
+  FolderMake(account);
+  FileWrite(PathJoin(account, u"settings_per_account.xml"), "<llsd><map/></llsd>");
+  FileWrite(PathJoin(account, u"chat.txt"), "");
+  const Text ann = PathJoin(account, u"Ann Example.txt");
+  FileWrite(ann, "[2020/01/01 10:00]  Ann Example: said long ago\n");
+  TSettings settings;
+  SettingsDefault(settings, 1);
+  settings.FileType = 1;  // the viewer's log
+  settings.Avatar = u"ann example";
+  settings.TexType = 1;
+  settings.Options.SpeakGroups = 1;
+  SettingsSave(SettingsPath(), settings);
+  HWND main = nullptr;
+  int greeting = -1;
+  ASSERT_NO_FATAL_FAILURE(StartMonitoring(main, greeting));
+  FileAppend(ann, "[18:00]  Ann Example: hi\n");
+  const std::string speak = "platform Speak " + std::to_string(kSpeakPlain) + " ";
+  int im = CallAwait(speak + "IM, Ann Example : hi", greeting);
+  ASSERT_GE(im, 0) << "the IM was not spoken";
+  std::time_t now = std::time(nullptr);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&now));
+  FileWrite(PathJoin(account, u"Builders Guild (group).txt"),
+            std::string(stamp) + "Carl (carl.other): meeting\n");
+  ASSERT_GE(CallAwait(speak + "Builders Guild, Carl : meeting", im), 0)
+      << "the new group chat was not spoken";
+  for (const std::string& call : Calls()) {
+    EXPECT_EQ(call.find("long ago"), std::string::npos) << call;
+  }
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
+}
+
 // Presses the keys together, as a person does: down in order, up in the reverse order.
 void KeysPress(const std::vector<WORD>& keys) {
   std::vector<INPUT> inputs;

@@ -80,7 +80,8 @@ ui::RemoteState SpeechRemoteState(bool monitoring) {
 Text TrayTooltipOf(const ui::RemoteState& state, TextView sources) {
   Text tip = ui::Application::Title();
   if (!state.monitoring) return tip + u": not monitoring";
-  Text monitoring = tip + u": monitoring" + (sources.empty() ? u"" : u" " + Text(sources));
+  Text monitoring = tip + u": monitoring";
+  if (!sources.empty()) monitoring.append(u" ").append(sources);
   if (state.paused) return monitoring + u", paused";
   if (state.title.empty()) return monitoring;
   Text reading = tip + u": reading " + (state.speaker.empty() ? state.title : state.speaker);
