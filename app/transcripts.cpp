@@ -18,13 +18,21 @@ void TTranscripts::Start(TextView folder, std::time_t now, const TChatFileAccess
   for (const FolderEntry& entry : FolderEntriesGet(folder_, u"*.txt")) {
     if (entry.isFolder || !TranscriptOf(entry.name, {})) continue;
     Text path = PathJoin(folder_, entry.name);
-    MasterFileSizeMeasure(files_[path].state, path, TChatSource::kViewerLog, access);
+    // The listing's size, with nothing read: thousands of transcripts are measured at once. (The
+    // viewers close a transcript after each line, so the listing has its size.)
+    TMonitorState& state = files_[path].state;
+    if (entry.size >= 0) {
+      state = {entry.size, {}, {}, path};
+    } else {
+      MasterFileSizeMeasure(state, path, TChatSource::kViewerLog, access);
+    }
   }
 }
 
 void TTranscripts::Stop() {
   folder_.clear();
   files_.clear();
+  lively_.clear();
   heard_ = {};
   index_.clear();
   indexStale_ = true;
@@ -51,6 +59,7 @@ void TTranscripts::Changed(TextView path, const TranscriptLinesHandler& deliver,
   }
   if (found == files_.end()) {
     found = files_.emplace(Text(path), File{{}, false, std::nullopt}).first;
+    lively_.insert(found->first);
   }
   FileTick(found->second, path, deliver, access);
 }
@@ -71,8 +80,11 @@ void TTranscripts::Rescan(const TranscriptLinesHandler& deliver, const TChatFile
 }
 
 void TTranscripts::Tick(const TranscriptLinesHandler& deliver, const TChatFileAccess& access) {
-  for (auto& [path, file] : files_) {
-    if (file.heard || !file.judged) FileTick(file, path, deliver, access);
+  // A tick may judge a file and so change the set.
+  for (const Text& path : std::vector<Text>(lively_.begin(), lively_.end())) {
+    if (auto file = files_.find(path); file != files_.end()) {
+      FileTick(file->second, path, deliver, access);
+    }
   }
 }
 
@@ -80,6 +92,7 @@ void TTranscripts::Forget(std::map<Text, File>::iterator file) {
   if (std::optional<TTranscriptKind> kind = file->second.heard) {
     --(*kind == TTranscriptKind::kIm ? heard_.ims : heard_.groups);
   }
+  lively_.erase(file->first);
   files_.erase(file);
 }
 
@@ -101,14 +114,18 @@ void TTranscripts::Judge(File& file, TextView path, const TChatFileAccess& acces
 
 void TTranscripts::FileTick(File& file, TextView path, const TranscriptLinesHandler& deliver,
                             const TChatFileAccess& access) {
-  if (!file.judged) Judge(file, path, access);
-  if (!file.judged) return;
+  if (!file.judged) {
+    Judge(file, path, access);
+    if (!file.judged) return;
+    if (!file.heard) lively_.erase(Text(path));
+  }
   ChatFileTick(
       file.state, path, TChatSource::kViewerLog,
       [&](const LineList& lines) {
         std::optional<TTranscript> transcript = TranscriptOf(FileNameOf(path), Index(access));
         if (!transcript) return;
         if (deliver(*transcript, lines) && !file.heard) {
+          lively_.insert(Text(path));
           file.heard = transcript->kind;
           ++(*file.heard == TTranscriptKind::kIm ? heard_.ims : heard_.groups);
         }

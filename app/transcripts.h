@@ -5,6 +5,7 @@
 #include <ctime>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "app/monitor.h"
 #include "text/uText.h"
@@ -59,6 +60,8 @@ class TTranscripts {
   Text folder_;
   std::time_t start_ = 0;
   std::map<Text, File> files_;  // by path
+  // Those the timer's tick looks at: heard, or new and not judged yet.
+  std::set<Text> lively_;
   TConversationIndex index_;
   bool indexStale_ = true;  // conversation.log changed since it was read
   TTranscriptsHeard heard_;

@@ -67,6 +67,7 @@ struct FolderEntry {
   bool isHidden = false;
   // Last modification, in the platform's own ticks: only for comparing entries of one folder.
   int64_t modified = 0;
+  int64_t size = -1;  // bytes, as the folder's listing has it; -1 when unknown
 };
 
 // The entries of folder whose names match the wildcard pattern ("*", "?"; "*.*" matches every

@@ -122,6 +122,7 @@ std::vector<FolderEntry> FolderEntriesGet(TextView folder, TextView pattern) {
     if (::stat((base + item->d_name).c_str(), &info) == 0) {
       entry.isFolder = S_ISDIR(info.st_mode);
       entry.modified = int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+      entry.size = int64_t{info.st_size};
     }
     entries.push_back(std::move(entry));
   }

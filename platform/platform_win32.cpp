@@ -139,6 +139,7 @@ std::vector<FolderEntry> FolderEntriesGet(TextView folder, TextView pattern) {
     entry.isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
     entry.isHidden = data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN;
     entry.modified = FileTimeTicks(data.ftLastWriteTime);
+    entry.size = static_cast<int64_t>(uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow);
     entries.push_back(std::move(entry));
   } while (FindNextFileW(find, &data));
   FindClose(find);
