@@ -63,7 +63,9 @@ std::optional<Text> ConferenceName(TextView stem) {
       stem.substr(0, stem.size() - kInvited.size()).ends_with(u" Conference")) {
     return Spoken(stem.substr(0, stem.size() - kInvited.size()));
   }
-  if (EndsWithForm(stem, kStarted)) return Spoken(stem.substr(0, stem.size() - kStarted.size()));
+  if (EndsWithForm(stem, kStarted) && stem.size() > kStarted.size()) {
+    return Spoken(stem.substr(0, stem.size() - kStarted.size()));
+  }
   return std::nullopt;
 }
 
@@ -146,8 +148,9 @@ std::optional<TTranscript> TranscriptOf(TextView fileName, const TConversationIn
   if (auto indexed = index.find(TranscriptKey(stem)); indexed != index.end()) {
     return indexed->second;
   }
-  if (stem.ends_with(kGroupSuffix)) {
-    return TTranscript{TTranscriptKind::kGroup, Spoken(stem.substr(0, stem.size() - 8))};
+  if (stem.ends_with(kGroupSuffix) && stem.size() > kGroupSuffix.size()) {
+    return TTranscript{TTranscriptKind::kGroup,
+                       Spoken(stem.substr(0, stem.size() - kGroupSuffix.size()))};
   }
   if (std::optional<Text> conference = ConferenceName(stem)) {
     return TTranscript{TTranscriptKind::kConference, *conference};
@@ -174,8 +177,12 @@ struct WallTime {
   int64_t Total() const { return days * 24 * 60 + minutes; }
 };
 
+WallTime UtcWallTime(int64_t seconds);
+
 WallTime LocalWallTime(std::time_t when) {
-  std::tm local = *std::localtime(&when);
+  const std::tm* found = std::localtime(&when);
+  if (!found) return UtcWallTime(static_cast<int64_t>(when));  // out of the library's range
+  std::tm local = *found;
   return {DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
                         static_cast<unsigned>(local.tm_mday)),
           local.tm_hour * 60 + local.tm_min};
@@ -259,6 +266,8 @@ std::optional<Stamp> StampParse(std::string_view line) {
 }  // namespace
 
 std::optional<bool> FirstStampNotOlder(std::string_view head, std::time_t when) {
+  // Clocks from 1970 to the end of year 9999, the range a stamp can name.
+  when = std::clamp<std::time_t>(when, 0, 253402300799);
   size_t end = head.find('\n');
   if (end == std::string_view::npos) return std::nullopt;
   if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);

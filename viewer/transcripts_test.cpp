@@ -4,6 +4,8 @@
 
 #include <time.h>
 
+#include <limits>
+
 #include "platform/testing/testing.h"
 
 namespace {
@@ -108,6 +110,9 @@ TEST(Transcripts, AFirstStampIsNewInTheLocalClockOrInSecondLifeTime) {
       {winter, "[2026/12/10 xx:00]  Ann: hi\n", false},
       {summer, "[2026/07/01 05:00]  Ann: hi\n", true},
       {summer, "[2026/07/01 04:30]  Ann: hi\n", false},  // new in winter time only
+      // Clocks beyond what a stamp can name.
+      {std::numeric_limits<std::time_t>::min(), "[2026/12/10 04:00]  Ann: hi\n", true},
+      {std::numeric_limits<std::time_t>::max(), "[2026/12/10 04:00]  Ann: hi\n", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FirstStampNotOlder(c.head, c.when), c.expected) << c.head;
