@@ -5,7 +5,9 @@
 #include <time.h>
 
 #include <limits>
+#include <map>
 
+#include "platform/platform.h"
 #include "platform/testing/testing.h"
 
 namespace {
@@ -117,6 +119,43 @@ TEST(Transcripts, AFirstStampIsNewInTheLocalClockOrInSecondLifeTime) {
   for (const Case& c : cases) {
     EXPECT_EQ(FirstStampNotOlder(c.head, c.when), c.expected) << c.head;
   }
+}
+
+// Log folders as both viewers leave them: every file is what expected.txt says it is, by
+// conversation.log where the folder has one.
+TEST(Transcripts, BothViewersFoldersAreRead) {
+  const Text root = SourcePath(u"viewer/testdata/log_folders");
+  std::map<Text, std::string> expected;
+  std::string listing = FileBytes(PathJoin(root, u"expected.txt"));
+  for (size_t start = 0, end; (end = listing.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    std::string line = listing.substr(start, end - start);
+    size_t tab = line.find('\t');
+    if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
+    expected[Utf8ToText(line.substr(0, tab))] = line.substr(tab + 1);
+  }
+  size_t seen = 0;
+  for (const Text& viewer : {Text(u"firestorm"), Text(u"secondlife")}) {
+    for (const FolderEntry& account : FolderEntriesGet(PathJoin(root, viewer), u"*")) {
+      if (!account.isFolder || account.name.starts_with(u".")) continue;
+      Text folder = PathJoin(PathJoin(root, viewer), account.name);
+      TConversationIndex index =
+          ConversationLogParse(FileBytes(PathJoin(folder, kConversationLogName)));
+      for (const FolderEntry& file : FolderEntriesGet(folder, u"*")) {
+        if (file.isFolder) continue;
+        Text key = viewer + u"/" + account.name + u"/" + file.name;
+        std::optional<TTranscript> transcript = TranscriptOf(file.name, index);
+        const char* kinds[] = {"im", "group", "conference"};
+        std::string got = transcript ? std::string(kinds[static_cast<int>(transcript->kind)]) +
+                                           "\t" + TextToUtf8(transcript->name)
+                                     : "none";
+        ASSERT_TRUE(expected.contains(key)) << TextToUtf8(key) << " is not in expected.txt";
+        EXPECT_EQ(got, expected[key]) << TextToUtf8(key);
+        ++seen;
+      }
+    }
+  }
+  EXPECT_EQ(seen, expected.size());
 }
 
 }  // namespace
