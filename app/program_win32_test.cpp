@@ -82,6 +82,8 @@ std::vector<Text> ComboItems(HWND box) {
 constexpr char kGreetingXml[] = "Thank you for using <pron sym=\"k eh l ! v ao r ah\" />.";
 const std::string kAlice =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingAlice";
+const std::string kOlivia =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech_OneCore\\Voices\\Tokens\\RecordingOlivia";
 const std::string kHanako =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\RecordingHanako";
 
@@ -259,9 +261,11 @@ TEST_F(Program, SpeaksThroughTheSpeechServersComInterfaces) {
     return WindowClass(hwnd) == u"ComboBox" && ComboItem(hwnd, 0) == u"Platform Alice";
   });
   ASSERT_TRUE(voices) << "no voice box with the server's voices";
+  // The OneCore voices after the others, marked; one that SAPI 5 lists too appears once.
   EXPECT_EQ(ComboItems(voices),
             (std::vector<Text>{u"Platform Alice", u"Platform Bob", u"Recording Anna",
-                               u"Recording \u82B1\u5B50", u"Recording Carl"}));
+                               u"Recording \u82B1\u5B50", u"Recording Carl",
+                               u"OneCore Olivia (OneCore)"}));
   std::vector<std::string> calls = Calls();
   EXPECT_NE(std::find(calls.begin(), calls.end(), "platform GetAttribute Name"), calls.end());
   EXPECT_NE(std::find(calls.begin(), calls.end(), "sapi5 GetDescription 0"), calls.end());
@@ -312,6 +316,21 @@ TEST_F(Program, SpeaksThroughTheSpeechServersComInterfaces) {
                       before),
             0)
       << "the Japanese line did not arrive as its UTF-16 text";
+
+  // A OneCore voice: its token, from SAPI's token category, set on SAPI 5's voice object.
+  Click(start);
+  ASSERT_TRUE(CaptionBecomes(start, u"START"));
+  before = Calls().size();
+  SendMessageW(voices, CB_SETCURSEL, 5, 0);
+  SendMessageW(GetParent(voices), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(voices), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(voices));
+  Click(start);
+  ASSERT_GE(CallAwait("sapi5 putref_Voice " + kOlivia, before), 0);
+  ASSERT_TRUE(CaptionBecomes(start, u"STOP"));
+  FileAppend(chat_, "[2024/05/01 18:03]  Ann Example (ann.example): from OneCore\n");
+  EXPECT_GE(CallAwait("sapi5 Speak " + std::to_string(kSpeakPlain) + " Ann Example : from OneCore",
+                      before),
+            0);
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_NO_FATAL_FAILURE(ProgramEndAwait());
 }

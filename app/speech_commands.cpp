@@ -15,7 +15,9 @@ constexpr char kSayUsage[] =
     "usage: kelvora say [--voice N] [--volume 0..100] [--rate -10..10] TEXT\n";
 
 const char* EngineName(int32_t version) {
-  return version == kSpeechPlatformVersion ? "SpeechPlatform" : "SAPI5";
+  return version == kSpeechPlatformVersion ? "SpeechPlatform"
+         : version == kOneCoreVersion      ? "OneCore"
+                                           : "SAPI5";
 }
 
 int32_t NumberParse(const std::string& option, const std::string& value) {

@@ -16,9 +16,12 @@
 // The runtime a voice belongs to, as TVoiceEntry::Version names it.
 inline constexpr int32_t kSpeechPlatformVersion = 11;  // Microsoft Speech Platform 11
 inline constexpr int32_t kSapi5Version = 5;            // Microsoft SAPI 5
+// The voices Windows 10 and 11 ship for every installed language (the OneCore category), spoken
+// through SAPI 5's voice object.
+inline constexpr int32_t kOneCoreVersion = 10;
 
 struct TVoiceEntry {
-  int32_t Version;  // kSpeechPlatformVersion or kSapi5Version
+  int32_t Version;  // kSpeechPlatformVersion, kSapi5Version or kOneCoreVersion
   int32_t index;    // position of the voice's token in its engine's collection
   Text name;        // shown in the voice box
 };

@@ -49,26 +49,47 @@ bool TVoiceCatalog::PlatformVoicesList() {
   return complete;
 }
 
+bool TVoiceCatalog::SapiVoicesList(int engine, int32_t count) {
+  TEngineSlot& slot = engines_[engine];
+  bool oneCore = slot.Version == kOneCoreVersion;
+  try {
+    for (int32_t j = 0; j < count; ++j) {
+      std::shared_ptr<SpeechObjectToken> token = slot.tokens->Item(j);
+      Text name = token->GetDescription(0);
+      if (oneCore) {
+        if (IndexOfName(name) >= 0) continue;  // the same voice, listed by SAPI 5 too
+        name += kOneCoreSuffix;
+      }
+      voices_.push_back({slot.Version, j, std::move(name)});
+      sapi5TokenReferences_.push_back(std::move(token));
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
+  return true;
+}
+
 bool TVoiceCatalog::Open(const Events& events) {
   int32_t platformCount = EngineOpen(0, events);
   int32_t sapi5Count = EngineOpen(1, events);
+  int32_t oneCoreCount = EngineOpen(2, events);
   voices_.clear();
   languages_.clear();
   sapi5TokenReferences_.clear();
-  voices_.reserve(static_cast<size_t>(platformCount + sapi5Count));
+  voices_.reserve(static_cast<size_t>(platformCount + sapi5Count + oneCoreCount));
   // A voice whose name cannot be read ends its engine's list there: the voices read so far
   // serve, and the caller is told (Complete).
   complete_ = platformCount == 0 || PlatformVoicesList();
-  try {
-    for (int32_t j = 0; j < sapi5Count; ++j) {
-      SpeechObjectTokens& tokens = *engines_[1].tokens;
-      voices_.push_back({kSapi5Version, j, tokens.Item(j)->GetDescription(0)});
-      sapi5TokenReferences_.push_back(tokens.Item(j));
-    }
-  } catch (const std::exception&) {
-    complete_ = false;
-  }
+  complete_ = SapiVoicesList(1, sapi5Count) && complete_;
+  complete_ = SapiVoicesList(2, oneCoreCount) && complete_;
   return !voices_.empty();
+}
+
+int32_t TVoiceCatalog::IndexOfName(TextView name) const {
+  for (size_t i = 0; i < voices_.size(); ++i) {
+    if (AsciiLower(voices_[i].name) == AsciiLower(name)) return static_cast<int32_t>(i);
+  }
+  return -1;
 }
 
 bool TVoiceCatalog::Listing() const {
@@ -86,6 +107,7 @@ void TVoiceCatalog::PlatformRelist() {
 void TVoiceCatalog::Close() {
   sapi5TokenReferences_.clear();
   engines_[1].voice.reset();
+  engines_[2].voice.reset();
 }
 
 void TVoiceCatalog::Release() {

@@ -26,6 +26,12 @@ inline constexpr int32_t kFlagIsNotXml = 16;
 // The two engines' voice classes (SpVoice).
 inline constexpr char16_t kSpeechPlatformClassId[] = u"{D941651C-44E6-4C17-BADF-C36826FC3424}";
 inline constexpr char16_t kSapi5ClassId[] = u"{96749377-3391-11D2-9EE3-00C04F797396}";
+// SAPI 5's voice class listing the voices of the OneCore token category instead of its own (no
+// class of its own: the name under which a runtime registers that voice object).
+inline constexpr char16_t kOneCoreVoicesId[] = u"OneCore voices";
+// The OneCore voices' token category.
+inline constexpr char16_t kOneCoreCategory[] =
+    u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech_OneCore\\Voices";
 
 // ISpeechObjectToken: one voice. Attributes: "Name", and "Language" (SAPI's hexadecimal language
 // ids, "409;9"; our runtimes' language tags, "en-us").

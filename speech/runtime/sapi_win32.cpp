@@ -1,5 +1,6 @@
-// The SAPI 5 and Speech Platform runtimes: the real automation objects, through COM. COM is
-// initialised as a single-threaded apartment by the program entry.
+// The SAPI 5 and Speech Platform runtimes: the real automation objects, through COM; and SAPI 5's
+// voice object over the OneCore voices' token category. COM is initialised as a single-threaded
+// apartment by the program entry.
 #include "platform/win32.h"
 
 #include <oleauto.h>
@@ -75,11 +76,31 @@ class ComTokens : public SpeechObjectTokens {
   Com<ISpeechObjectTokens> tokens_;
 };
 
+constexpr wchar_t kTokenCategoryClass[] = L"{A910187F-0C7A-45AC-92CC-59EDAFB77B53}";
+
+// The voice tokens of a category (SpObjectTokenCategory).
+ISpeechObjectTokens* CategoryTokens(TextView category, TextView required, TextView optional) {
+  CLSID clsid{};
+  Check("CLSIDFromString", CLSIDFromString(kTokenCategoryClass, &clsid));
+  Com<ISpeechObjectTokenCategory> tokenCategory;
+  Check("CoCreateInstance(SpObjectTokenCategory)",
+        CoCreateInstance(clsid, nullptr, CLSCTX_ALL, __uuidof(ISpeechObjectTokenCategory),
+                         reinterpret_cast<void**>(tokenCategory.Out())));
+  Check("ISpeechObjectTokenCategory::SetId",
+        tokenCategory->SetId(Bstr(category).get(), VARIANT_FALSE));
+  ISpeechObjectTokens* tokens = nullptr;
+  Check("ISpeechObjectTokenCategory::EnumerateTokens",
+        tokenCategory->EnumerateTokens(Bstr(required).get(), Bstr(optional).get(), &tokens));
+  return tokens;
+}
+
 // The automation voice object. Speak returns at once (SAPI speaks asynchronously); a watcher
 // thread waits on the voice's speak-complete event and tells the end of the texts in flight.
+// With a category, its voices are that category's tokens instead of the class's own.
 class ComVoice : public SpeechVoice {
  public:
-  ComVoice(const wchar_t* classId, SpeechEventHandler events) : events_(std::move(events)) {
+  ComVoice(const wchar_t* classId, Text category, SpeechEventHandler events)
+      : category_(std::move(category)), events_(std::move(events)) {
     CLSID clsid{};
     IID iid{};
     Check("CLSIDFromString", CLSIDFromString(classId, &clsid));
@@ -105,6 +126,9 @@ class ComVoice : public SpeechVoice {
   ComVoice(const ComVoice&) = delete;
   ComVoice& operator=(const ComVoice&) = delete;
   std::shared_ptr<SpeechObjectTokens> GetVoices(TextView required, TextView optional) override {
+    if (!category_.empty()) {
+      return std::make_shared<ComTokens>(CategoryTokens(category_, required, optional));
+    }
     ISpeechObjectTokens* tokens = nullptr;
     Check("ISpeechVoice::GetVoices",
           voice_->GetVoices(Bstr(required).get(), Bstr(optional).get(), &tokens));
@@ -196,6 +220,7 @@ class ComVoice : public SpeechVoice {
   }
 
   Com<ISpeechVoice> voice_;
+  Text category_;
   int32_t pitch_ = 0;
   std::pair<int32_t, int32_t> wrapping_;  // the last stream's pitch markup in front of its text
   SpeechEventHandler events_;
@@ -211,10 +236,13 @@ std::wstring Wide(TextView text) { return std::wstring(text.begin(), text.end())
 }  // namespace
 
 void SpeechPlatformClassesRegister() {
-  for (const char16_t* classId : {kSpeechPlatformClassId, kSapi5ClassId}) {
-    SpeechClassRegister(
-        classId, [id = Wide(classId)](SpeechEventHandler events) -> std::shared_ptr<SpeechVoice> {
-          return std::make_shared<ComVoice>(id.c_str(), std::move(events));
-        });
-  }
+  auto voiceOf = [](const char16_t* classId, TextView category) {
+    return [id = Wide(classId), category = Text(category)](SpeechEventHandler events) {
+      return std::static_pointer_cast<SpeechVoice>(
+          std::make_shared<ComVoice>(id.c_str(), category, std::move(events)));
+    };
+  };
+  SpeechClassRegister(kSpeechPlatformClassId, voiceOf(kSpeechPlatformClassId, {}));
+  SpeechClassRegister(kSapi5ClassId, voiceOf(kSapi5ClassId, {}));
+  SpeechClassRegister(kOneCoreVoicesId, voiceOf(kSapi5ClassId, kOneCoreCategory));
 }

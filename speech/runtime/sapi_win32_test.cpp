@@ -15,7 +15,7 @@ TEST(ComRuntime, KeepsTheRuntimeContract) {
   RecordingServer server(folder.Join(u"calls.txt"));
   ComApartment apartment;
   SpeechPlatformClassesRegister();
-  for (const char16_t* classId : {kSapi5ClassId, kSpeechPlatformClassId}) {
+  for (const char16_t* classId : {kSapi5ClassId, kSpeechPlatformClassId, kOneCoreVoicesId}) {
     RuntimeContractCheck([classId](SpeechEventHandler events) {
       return SpeechVoiceCreate(classId, std::move(events));
     });

@@ -2,8 +2,10 @@
 
 namespace {
 
+// SAPI 5's voice, the Speech Platform's, SAPI's token category.
 constexpr const wchar_t* kClasses[] = {L"{96749377-3391-11D2-9EE3-00C04F797396}",
-                                       L"{D941651C-44E6-4C17-BADF-C36826FC3424}"};
+                                       L"{D941651C-44E6-4C17-BADF-C36826FC3424}",
+                                       L"{A910187F-0C7A-45AC-92CC-59EDAFB77B53}"};
 
 std::wstring KeyOf(const wchar_t* clsid) {
   return std::wstring(L"Software\\Classes\\CLSID\\") + clsid + L"\\InprocServer32";

@@ -1,5 +1,5 @@
-// The recording speech server (recording_voice_win32.cpp), registered for both voice classes
-// while a test runs: under the current user's classes, which Windows reads before the machine's;
+// The recording speech server (recording_voice_win32.cpp), registered for both voice classes and
+// SAPI's token category class while a test runs: under the current user's classes, which Windows reads before the machine's;
 // and, since Wine's COM reads the machine's classes only, over the machine's registration too
 // (Wine's own SAPI 5 voice there is put back afterwards).
 #pragma once

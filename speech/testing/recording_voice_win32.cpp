@@ -3,7 +3,9 @@
 // ISpeechObjectTokens, ISpeechObjectToken, ISpeechVoiceStatus), with voices of its own, that
 // writes every call it receives to the file KELVORA_RECORDING_LOG names, one UTF-8 line each:
 // "<engine> <call> <arguments>". Registered by the test under the current user's classes for
-// the SAPI 5 voice class ("sapi5") and the Speech Platform's ("platform").
+// the SAPI 5 voice class ("sapi5") and the Speech Platform's ("platform"), and for SAPI's token
+// category class, whose OneCore category lists voices of its own ("onecore"; one of them has the
+// name of a SAPI 5 voice), which SAPI 5's voice object speaks.
 //
 // KELVORA_RECORDING_MS_PER_CHARACTER makes speech take time (the status reports it speaking, the
 // speak-complete event is signalled when the last text ends); KELVORA_RECORDING_NEVER_ENDS=1 makes
@@ -25,6 +27,9 @@ namespace {
 
 constexpr wchar_t kSapi5Class[] = L"{96749377-3391-11D2-9EE3-00C04F797396}";
 constexpr wchar_t kPlatformClass[] = L"{D941651C-44E6-4C17-BADF-C36826FC3424}";
+constexpr wchar_t kTokenCategoryClass[] = L"{A910187F-0C7A-45AC-92CC-59EDAFB77B53}";
+constexpr wchar_t kOneCoreCategory[] =
+    L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech_OneCore\\Voices";
 
 std::string Utf8(BSTR text) {
   return text ? TextToUtf8(TextView(reinterpret_cast<const char16_t*>(text), SysStringLen(text)))
@@ -107,6 +112,12 @@ struct VoiceInfo {
 };
 
 std::vector<VoiceInfo> VoicesOf(const std::string& engine) {
+  if (engine == "onecore") {
+    const std::wstring root = std::wstring(kOneCoreCategory) + L"\\Tokens\\";
+    return {{root + L"RecordingOlivia", L"OneCore Olivia"},
+            {root + L"RecordingAnna", L"Recording Anna"}};
+  }
+  if (engine == "other category") return {};
   const std::wstring root = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\";
   if (engine == "platform") {
     return {{root + L"RecordingAlice", L"Platform Alice"},
@@ -191,6 +202,30 @@ class Tokens : public Dispatch<ISpeechObjectTokens> {
  private:
   std::vector<VoiceInfo> voices_;
   LONG nameFails_ = -1;
+};
+
+// SpObjectTokenCategory: the OneCore category's voices; any other category has none.
+class Category : public Dispatch<ISpeechObjectTokenCategory> {
+ public:
+  Category() : Dispatch("category", "ISpeechObjectTokenCategory") {}
+  HRESULT STDMETHODCALLTYPE get_Id(BSTR* id) override { return BstrOut(id_, id); }
+  HRESULT STDMETHODCALLTYPE put_Default(const BSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Default(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetId(const BSTR id, VARIANT_BOOL) override {
+    Log(engine_, "SetId " + Utf8(id));
+    id_ = id ? std::wstring(id, SysStringLen(id)) : std::wstring();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataKey(SpeechDataKeyLocation, ISpeechDataKey**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE EnumerateTokens(BSTR, BSTR, ISpeechObjectTokens** tokens) override {
+    *tokens = new Tokens(id_ == kOneCoreCategory ? "onecore" : "other category");
+    return S_OK;
+  }
+
+ private:
+  std::wstring id_;
 };
 
 // When each text spoken so far ends (GetTickCount64), for the status to tell what is spoken now;
@@ -374,6 +409,13 @@ class Voice : public Dispatch<ISpeechVoice> {
   Schedule schedule_;
 };
 
+template <typename Object>
+HRESULT Created(Object* created, REFIID iid, void** object) {
+  HRESULT hr = created->QueryInterface(iid, object);
+  created->Release();
+  return hr;
+}
+
 class Factory : public IClassFactory {
  public:
   explicit Factory(std::string engine) : engine_(std::move(engine)) {}
@@ -396,10 +438,8 @@ class Factory : public IClassFactory {
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    auto* voice = new Voice(engine_);
-    HRESULT hr = voice->QueryInterface(iid, object);
-    voice->Release();
-    return hr;
+    if (engine_ == "category") return Created(new Category(), iid, object);
+    return Created(new Voice(engine_), iid, object);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
@@ -417,9 +457,10 @@ bool ClassIs(REFCLSID clsid, const wchar_t* text) {
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   *object = nullptr;
-  const char* engine = ClassIs(clsid, kSapi5Class)      ? "sapi5"
-                       : ClassIs(clsid, kPlatformClass) ? "platform"
-                                                        : nullptr;
+  const char* engine = ClassIs(clsid, kSapi5Class)           ? "sapi5"
+                       : ClassIs(clsid, kPlatformClass)      ? "platform"
+                       : ClassIs(clsid, kTokenCategoryClass) ? "category"
+                                                             : nullptr;
   if (!engine) return CLASS_E_CLASSNOTAVAILABLE;
   auto* factory = new Factory(engine);
   HRESULT hr = factory->QueryInterface(iid, object);
