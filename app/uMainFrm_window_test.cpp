@@ -13,6 +13,7 @@
 #include "speech/runtime/runtime.h"
 #include "speech/uSpeechLib.h"
 #include "ui/testing/dialog_hooks.h"
+#include "viewer/viewer.h"
 
 namespace {
 
@@ -181,6 +182,47 @@ TEST_F(ProgramWindow, InstantMessageCopyIsHeardWithItsPrefix) {
   TwoHeardAlike({"[2024/05/01 18:01]  IM%3A [Builders Guild] Bob Sample: not heard\n",
                  "[2024/05/01 18:01]  IM%3A Bob Sample: hi there\n",
                  "[2024/05/01 18:02]  IM, Bob Sample: hi there\n"});
+}
+
+// Every conversation through the binding's own watcher: with the interval at 10 s, a line
+// appended to an old IM transcript and the first line of a new group chat are heard within a
+// second and a half each, and what the transcripts held at START is not.
+TEST_F(ProgramWindow, ConversationsAreHeardFromTheirTranscriptsAtOnce) {
+  const Text account = PathJoin(ViewerFolderGet(u"SecondLife"), u"ann_example");
+  FolderMake(account);
+  FileWrite(PathJoin(account, u"settings_per_account.xml"), "<llsd><map/></llsd>");
+  FileWrite(PathJoin(account, u"chat.txt"), "");
+  const Text bob = PathJoin(account, u"Bob Sample.txt");
+  FileWrite(bob, "[2020/01/01 10:00]  Bob Sample: said long ago\n");
+  FolderMake(PathFolderPart(SettingsPath()));
+  FileWrite(SettingsPath(), "[Options]\nSpeakGroups=1\n");
+  ui::Application app(argc_, argv_, kApplicationTitle);
+  TMainFrm frm;
+  bool voices = frm.ComboBox3.ItemCount() > 0;
+  auto heard = [&] { return voices ? WavCount(folder_.Join(u"wav")) : messages_.size(); };
+  frm.MainFrm.Show();
+  frm.RadioButton2.Click();  // the viewer's log
+  frm.ComboBox2.UserSelect(0);
+  frm.RadioButton4.Click();
+  frm.SpinEdit1.UserType(u"10");
+  frm.Button1.Click();
+  app.ProcessEventsFor(300);
+  SpeechQuietAwait(app, 10000);
+  size_t before = heard();
+  EXPECT_EQ(before, voices ? 1u : 2u) << "more than the greeting at START";
+  FileAppend(bob, "[18:01]  Bob Sample: hi there\n");
+  app.ProcessEventsFor(1500);
+  EXPECT_EQ(heard(), before + 1) << "the IM";
+  SpeechQuietAwait(app, 10000);
+  std::time_t now = std::time(nullptr);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&now));
+  FileWrite(PathJoin(account, u"Builders Guild (group).txt"),
+            std::string(stamp) + "Carl (carl.other): meeting now\n");
+  app.ProcessEventsFor(1500);
+  EXPECT_EQ(heard(), before + 2) << "the new group chat";
+  frm.Button1.Click();
+  ui::Application::Dispatch([&] { frm.FormDestroy(); });
 }
 
 struct Control {
