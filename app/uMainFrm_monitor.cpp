@@ -62,7 +62,7 @@ bool TMainFrm::LinesSpeak(const LineList& lines, const TChatOptions& options) {
   std::vector<TSpeechPiece> pieces =
       ModeSpeechGet({TypeIndexGet().TextMode, ChatFilter, options, mask}, lines);
   if (pieces.empty()) return false;
-  Speaking.PiecesSend(std::move(pieces), WindowVoice(), Options, SecondsNow());
+  Speaking.PiecesSend(pieces, WindowVoice(), Options, SecondsNow());
   return true;
 }
 

@@ -197,7 +197,7 @@ WallTime UtcWallTime(int64_t seconds) {
 int64_t NthSunday(int64_t year, unsigned month, int n) {
   int64_t first = DaysFromCivil(year, month, 1);
   int64_t weekday = (first + 4) % 7;  // 1970-01-01 was a Thursday; 0 is Sunday
-  return first + (7 - weekday) % 7 + 7 * (n - 1);
+  return first + (7 - weekday) % 7 + int64_t{7} * (n - 1);
 }
 
 // The year of a day since 1970.
@@ -216,10 +216,11 @@ WallTime PacificWallTime(std::time_t when) {
   auto seconds = static_cast<int64_t>(when);
   // The UTC day's year: it differs from the Pacific one only for hours of winter time.
   int64_t year = CivilYear(UtcWallTime(seconds).days);
-  int64_t summerStart = NthSunday(year, 3, 2) * 86400 + 10 * 3600;  // 2:00 PST in UTC
-  int64_t summerEnd = NthSunday(year, 11, 1) * 86400 + 9 * 3600;    // 2:00 PDT in UTC
+  constexpr int64_t kHour = 3600, kDay = 24 * kHour;
+  int64_t summerStart = NthSunday(year, 3, 2) * kDay + 10 * kHour;  // 2:00 PST in UTC
+  int64_t summerEnd = NthSunday(year, 11, 1) * kDay + 9 * kHour;    // 2:00 PDT in UTC
   bool summer = seconds >= summerStart && seconds < summerEnd;
-  return UtcWallTime(seconds - (summer ? 7 : 8) * 3600);
+  return UtcWallTime(seconds - (summer ? 7 : 8) * kHour);
 }
 
 // Digits from text at pos, at most most of them; nothing when there are none.

@@ -45,7 +45,7 @@ struct FileWatcher::Impl {
     auto add = [&](Text path) {
       if (seen.insert(path).second) changed.push_back(std::move(path));
     };
-    alignas(inotify_event) std::array<char, 64 * 1024> buffer;
+    alignas(inotify_event) std::array<char, size_t{64} * 1024> buffer;
     for (;;) {
       ssize_t length = read(fd, buffer.data(), buffer.size());
       if (length <= 0) break;  // EAGAIN: all read
