@@ -23,6 +23,7 @@ RequestExecutionLevel user
 !define WINDOW_TITLE "KELVORA Pro - Chat to Speech"
 
 Name "${PRODUCT}"
+BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 ; An earlier install is upgraded where it is.
