@@ -42,6 +42,8 @@ class TTranscripts {
   void Tick(const TranscriptLinesHandler& deliver, const TChatFileAccess& access = {});
   TTranscriptsHeard Heard() const { return heard_; }
   bool Following() const { return !folder_.empty(); }
+  // The folder followed; empty when none is.
+  const Text& Folder() const { return folder_; }
 
  private:
   struct File {

@@ -177,7 +177,7 @@ void TMainFrm::AcTimerExecute() {
                    !viewerLog || account.Timestamps};
     ChatOptionsTake(Options, AvatarName(), ChatOptions);
     ChatOptions.EmojiLanguage = EmojiLanguageOf(SpeechVoiceLanguage(ComboBox3.ItemIndex()));
-    TranscriptsStart(account);
+    TranscriptsFollow(account, false);
     Speaking.Reset();
     StartNoticesSend(account);
   }

@@ -116,9 +116,11 @@ class TMainFrm : public TMainFrmControls {
   // The changes held, read: the transcripts named, and the chat file (and the account's settings)
   // when anything else changed.
   void ChangesRead();
-  // START: in Second Life chat mode on the viewer's log, the transcripts are followed when the
-  // viewer writes them and IMs or groups are spoken; their copies in the chat file then are not.
-  void TranscriptsStart(const TAccountLogSettings& account);
+  // START (and again when the viewer rewrote the account's settings): in Second Life chat mode on
+  // the viewer's log, the transcripts are followed when the viewer writes them and IMs or groups
+  // are spoken; their copies in the chat file then are not. Again, they start anew only when the
+  // folder followed changes (a new log folder, transcripts turned on or off).
+  void TranscriptsFollow(const TAccountLogSettings& account, bool again);
   // A tick's lines spoken as lines of a conversation (the chat file's: nearby chat); whether
   // anything of them is to be said.
   bool LinesSpeak(const LineList& lines, const TChatOptions& options);

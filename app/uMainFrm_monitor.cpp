@@ -110,17 +110,19 @@ void TMainFrm::ChangesRead() {
   if (!others) return;
   if (auto account = ViewerLog.Recheck(ViewerNameAt(ComboBox1.ItemIndex()), AvatarName())) {
     ChatOptions.ViewerStamps = account->Timestamps;
+    TranscriptsFollow(*account, true);
   }
   Timer1Timer();
 }
 
-void TMainFrm::TranscriptsStart(const TAccountLogSettings& account) {
+void TMainFrm::TranscriptsFollow(const TAccountLogSettings& account, bool again) {
   TTypeIndex choice = TypeIndexGet();
   const Text& folder = ViewerLog.Location().Folder;
   bool wanted = choice.FileIndex == 1 && choice.TextMode == TTextMode::kSecondLifeChat &&
                 account.TranscriptsLogged && (ChatOptions.SpeakIMs || ChatOptions.SpeakGroups) &&
                 !folder.empty();
+  ChatOptions.CopiesSpoken = !wanted;
+  if (again && (wanted ? folder : Text()) == Transcripts.Folder()) return;
   Transcripts.Stop();
   if (wanted) Transcripts.Start(folder, std::time(nullptr));
-  ChatOptions.CopiesSpoken = !wanted;
 }

@@ -8,6 +8,14 @@
 
 namespace {
 
+// A stamp of the local clock now, as the viewers write one.
+std::string StampNow() {
+  std::time_t now = std::time(nullptr);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&now));
+  return stamp;
+}
+
 // A change to the chat file wakes the tick at once (a burst of writes is one read), long before
 // the interval; a change to the account's settings moves the log only once they are whole.
 TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
@@ -58,6 +66,14 @@ TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
   App().ProcessEventsFor(kWakeDelay);
   EXPECT_EQ(Spoken(*platform_),
             std::vector<std::string>{SpeakCall(kSpeakPlain, "Ann : from the new folder")});
+  // The conversations are followed in the new folder too.
+  platform_->calls.clear();
+  const Text zed = PathJoin(PathFolderPart(log), u"Zed Example.txt");
+  FileWrite(zed, StampNow() + "Zed Example: found you\n");
+  ui::FileChangeNotify(zed);
+  App().ProcessEventsFor(kWakeDelay);
+  EXPECT_EQ(Spoken(*platform_),
+            std::vector<std::string>{SpeakCall(kSpeakPlain, "IM, Zed Example : found you")});
 
   // Stopped: nothing is watched, and nothing wakes.
   f.Button1.Click();
@@ -67,14 +83,6 @@ TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
   ui::FileChangeNotify(log);
   App().ProcessEventsFor(2000);
   EXPECT_TRUE(Spoken(*platform_).empty());
-}
-
-// A stamp of the local clock now, as the viewers write one.
-std::string StampNow() {
-  std::time_t now = std::time(nullptr);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&now));
-  return stamp;
 }
 
 // Every conversation beside nearby chat: old transcripts are not replayed, new conversations are
