@@ -34,6 +34,7 @@ void TTranscripts::Stop() {
   files_.clear();
   lively_.clear();
   heard_ = {};
+  freshFirstLines_.clear();
   index_.clear();
   indexStale_ = true;
 }
@@ -97,14 +98,17 @@ void TTranscripts::Forget(std::map<Text, File>::iterator file) {
 }
 
 void TTranscripts::Judge(File& file, TextView path, const TChatFileAccess& access) {
-  std::optional<bool> fresh;
+  std::string head;
   try {
-    fresh = FirstStampNotOlder(access.read(path, 0, kHeadLength), start_);
+    head = access.read(path, 0, kHeadLength);
   } catch (const std::exception&) {
     return;  // not readable now: judged at its next change
   }
+  std::optional<bool> fresh = FirstStampNotOlder(head, start_);
   if (!fresh) return;
   file.judged = true;
+  // A transcript that begins as one begun since START is its copy or its new name.
+  if (*fresh) fresh = freshFirstLines_.insert(head.substr(0, head.find('\n'))).second;
   if (*fresh) {
     file.state = {0, {}, {}, Text(path), false};
   } else {

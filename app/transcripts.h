@@ -24,7 +24,8 @@ struct TTranscriptsHeard {
 class TTranscripts {
  public:
   // START: every transcript in folder is followed from its end; one that appears later is read
-  // from its start only when its first line is not older than now (FirstStampNotOlder).
+  // from its start only when its first line is not older than now (FirstStampNotOlder) and is no
+  // conversation's heard since (the viewer's copy or rename of a transcript begun after START).
   void Start(TextView folder, std::time_t now, const TChatFileAccess& access = {});
   // STOP: nothing followed.
   void Stop();
@@ -67,6 +68,8 @@ class TTranscripts {
   TConversationIndex index_;
   bool indexStale_ = true;  // conversation.log changed since it was read
   TTranscriptsHeard heard_;
+  // The first lines of the transcripts begun after START.
+  std::set<std::string> freshFirstLines_;
 };
 
 // The chat options for lines of the transcript: those of nearby chat, said as its conversation's.

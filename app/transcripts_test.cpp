@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <random>
+#include <set>
 
 #include "platform/platform.h"
 #include "platform/testing/testing.h"
@@ -39,8 +42,8 @@ class TranscriptsTest : public ::testing::Test {
     return [&got](const TTranscript& transcript, const LineList& lines) {
       const char16_t* kinds[] = {u"im", u"group", u"conference"};
       for (const Text& line : lines) {
-        got.push_back(kinds[static_cast<int>(transcript.kind)] + (u" " + transcript.name) +
-                      u" | " + line);
+        got.push_back(kinds[static_cast<int>(transcript.kind)] + (u" " + transcript.name) + u" | " +
+                      line);
       }
       return true;
     };
@@ -91,6 +94,13 @@ TEST_F(TranscriptsTest, ANewConversationIsReadFromItsStartAndACopyOfAnOldOneFrom
   EXPECT_TRUE(Changed(copy).empty());
   FileAppend(copy, "[10:05]  Ann Example: now\n");
   EXPECT_EQ(Changed(copy), (LineList{u"im ann example | [10:05]  Ann Example: now"}));
+  // Renamed by the viewer, a conversation begun since START is not said again.
+  Text renamed = folder_.Join(u"Ann Example-2026-12.txt");
+  std::filesystem::rename(std::filesystem::path(ann_), std::filesystem::path(renamed));
+  EXPECT_TRUE(Changed(ann_).empty());
+  EXPECT_TRUE(Changed(renamed).empty());
+  std::filesystem::rename(std::filesystem::path(renamed), std::filesystem::path(ann_));
+  EXPECT_TRUE(Changed(renamed).empty());
   // A file deleted and made anew is a new conversation.
   std::filesystem::remove(std::filesystem::path(ann_));
   EXPECT_TRUE(Changed(ann_).empty());
@@ -150,6 +160,110 @@ TEST_F(TranscriptsTest, SourcesTextNamesTheConversationsHeard) {
   std::filesystem::remove(std::filesystem::path(folder_.Join(files[1])));
   EXPECT_TRUE(Rescanned().empty());
   EXPECT_EQ(SourcesText(transcripts_), u"chat + 2 IMs + 2 groups");
+}
+
+// The viewer's conversations in a random order, each change told as the watcher tells it: lines
+// appended to old and new transcripts, new conversations, a transcript copied or renamed, one
+// deleted and begun again. Every line said after START is delivered exactly once, in its file's
+// order; nothing written before START, and nothing a copy or a new name brings along, ever is.
+class RandomConversations {
+ public:
+  RandomConversations(uint32_t seed, const TempFolder& folder) : random_(seed), folder_(folder) {}
+
+  void Run() {
+    for (int i = 0; i < 4; ++i) Write(NewName(), OldLine(), false);
+    transcripts_.Start(folder_.Path(), std::time(nullptr));
+    int steps = 30 + static_cast<int>(random_() % 40);
+    for (int step = 0; step < steps; ++step) {
+      unsigned op = random_() % 20;
+      if (op < 10 && !files_.empty()) {
+        const Text& name = Pick();
+        Write(name, NewLine(name), true);
+      } else if (op < 13) {
+        Text name = NewName();
+        Write(name, StampIn(0) + TextToUtf8(name) + ": line " + std::to_string(++said_) + "\n",
+              true);
+      } else if (op < 15 && !files_.empty()) {
+        CopyOrRename(random_() % 2 == 0);
+      } else if (op < 16 && !files_.empty()) {
+        Text name = Pick();
+        std::filesystem::remove(std::filesystem::path(folder_.Join(name)));
+        files_.erase(name);
+        Told(name);
+        Write(name, StampIn(0) + "Again: line " + std::to_string(++said_) + "\n", true);
+      } else {
+        Ticked();
+      }
+    }
+    transcripts_.Rescan(Collect(), {});
+    Ticked();
+  }
+
+  void Check(uint32_t seed) const {
+    std::multiset<Text> got(delivered_.begin(), delivered_.end());
+    std::multiset<Text> want(expected_.begin(), expected_.end());
+    EXPECT_EQ(got, want) << "seed " << seed;
+  }
+
+ private:
+  Text NewName() { return u"Person " + AsciiToText(std::to_string(++names_)) + u".txt"; }
+  const Text& Pick() {
+    auto it = files_.begin();
+    std::advance(it, static_cast<long>(random_() % files_.size()));
+    return it->first;
+  }
+  static std::string OldLine() { return "[2020/01/01 10:00]  Old: from before START\n"; }
+  std::string NewLine(const Text& name) {
+    return "[10:00]  " + TextToUtf8(name) + ": line " + std::to_string(++said_) + "\n";
+  }
+  // Appends a line; expected: it is to be delivered.
+  void Write(const Text& name, const std::string& line, bool expected) {
+    FileAppend(folder_.Join(name), line);
+    files_[name] += line;
+    if (expected) expected_.push_back(Utf8ToText(line.substr(0, line.size() - 1)));
+    Told(name);
+  }
+  // A copy, or a new name, of a transcript: what it holds was delivered already, or never is.
+  void CopyOrRename(bool rename) {
+    Text from = Pick();
+    Text to = NewName();
+    std::string contents = files_[from];
+    if (rename) {
+      std::filesystem::rename(std::filesystem::path(folder_.Join(from)),
+                              std::filesystem::path(folder_.Join(to)));
+      files_.erase(from);
+      Told(from);
+    } else {
+      FileWrite(folder_.Join(to), contents);
+    }
+    files_[to] = contents;
+    Told(to);
+  }
+  void Told(const Text& name) { transcripts_.Changed(folder_.Join(name), Collect(), {}); }
+  void Ticked() { transcripts_.Tick(Collect(), {}); }
+  TranscriptLinesHandler Collect() {
+    return [this](const TTranscript&, const LineList& lines) {
+      delivered_.insert(delivered_.end(), lines.begin(), lines.end());
+      return true;
+    };
+  }
+
+  std::mt19937 random_;
+  const TempFolder& folder_;
+  TTranscripts transcripts_;
+  std::map<Text, std::string> files_;  // what each transcript holds
+  int names_ = 0, said_ = 0;
+  LineList expected_, delivered_;
+};
+
+TEST(Transcripts, RandomConversationsDeliverEachNewLineOnce) {
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    TempFolder folder;
+    RandomConversations conversations(seed, folder);
+    conversations.Run();
+    conversations.Check(seed);
+    if (::testing::Test::HasFailure()) return;
+  }
 }
 
 }  // namespace
