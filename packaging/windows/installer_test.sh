@@ -52,11 +52,22 @@ registered || fail "no uninstall entry naming the folder"
 said=$(echo "[18:00]  Ann (ann.example): hello" | wine "$dir/kelvora.exe" preview - 2>&1 | tr -d '\r')
 [[ $said == *"Ann : hello"* ]] || fail "the installed program said: $said"
 
+# While the program runs, an upgrade gives up (status 2) and changes nothing.
+touch -d '2020-01-01' "$dir/kelvora.exe"
+wine "$dir/kelvora.exe" >/dev/null 2>&1 &
+sleep 4
+status=0
+wine "$installer" /S || status=$?
+wine taskkill /im kelvora.exe /f >/dev/null 2>&1 || true
+wineserver -w
+[[ $status -eq 2 ]] || fail "an upgrade while the program runs ended with status $status"
+[[ $(stat -c %Y "$dir/kelvora.exe") -lt $(date -d 2020-01-02 +%s) ]] ||
+  fail "an upgrade while the program runs replaced it"
+
 # The user's own files, then an upgrade over the same install (found from its uninstall entry).
 echo "# VORTANE PROJECT KELVORA Dictionary Format V 1.0" >"$dir/Dictionary.txt"
 mkdir -p "$(dirname "$settings")"
 printf '[Setup]\nInterval=7\n' >"$settings"
-touch -d '2020-01-01' "$dir/kelvora.exe"
 wine "$installer" /S
 [[ $(stat -c %Y "$dir/kelvora.exe") -gt $(date -d 2020-01-02 +%s) ]] ||
   fail "the upgrade did not replace the program in its folder"

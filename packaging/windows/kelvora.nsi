@@ -2,7 +2,8 @@
 ; makensis -DVERSION=x.y.z -DFILE_VERSION=x.y.z.w -DSTAGE=<the installed tree> -DICON=<kelvora.ico> -DOUTFILE=<installer>
 ;   kelvora.nsi
 ;
-; Silent use: installer.exe /S [/D=folder]; Uninstall.exe /S [/REMOVEUSERDATA].
+; Silent use: installer.exe /S [/D=folder]; Uninstall.exe /S [/REMOVEUSERDATA]. Either ends with
+; status 2, changing nothing, while the program runs.
 ; An upgrade installs over the same folder: the program's own files are replaced; the side files
 ; the user made beside kelvora.exe (Dictionary.txt and the lists) and Setup.ini are left as they
 ; are. Uninstalling leaves them too, unless the user asks for them to go.
@@ -58,7 +59,8 @@ Function ${un}ProgramClosedAwait
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
         "${PRODUCT} is running. Close it (Quit in its tray menu), then click Retry." \
-        /SD IDCANCEL IDRETRY +2
+        /SD IDCANCEL IDRETRY +3
+    SetErrorLevel 2
     Quit
   ${Loop}
 FunctionEnd
