@@ -34,10 +34,11 @@ TEST_F(MainFrmTest, OptionFieldsAreGroupedAndAHeldKeyIsMarked) {
   EXPECT_EQ(headings, (std::vector<Text>{busy, busy, busy, busy, u"Voices", control, control,
                                          control, control, reading, reading, reading, reading,
                                          talks, talks, talks, talks}));
-  EXPECT_EQ(notes, (std::vector<Text>{u"", u"", u"", u"", u"", u"", kKeyHeldNote, u"", u"", u"",
-                                      u"", u"", u"names of one or two plain words count as people",
-                                      u"", u"those Groups.txt names; all without it",
-                                      u"empty: the account's user name and first name", u""}));
+  EXPECT_EQ(notes,
+            (std::vector<Text>{u"", u"", u"", u"", u"", u"", kKeyHeldNote, u"", u"", u"", u"", u"",
+                               u"names of one or two plain words count as people", u"",
+                               u"those Groups.txt names (all without it), and conferences",
+                               u"empty: the account's user name and first name", u""}));
   ui::FieldsHookSet(nullptr);
 }
 

@@ -139,7 +139,7 @@ const SettingKey kKeys[] = {
            u"Instant messages spoken", TOptionKind::kSwitch),
     Option(Ranged(kOptions, u"SpeakGroups", OptionAt<&TOptions::SpeakGroups>, 0, 0, 1),
            kConversations, u"Group chats spoken", TOptionKind::kSwitch,
-           u"those Groups.txt names; all without it"),
+           u"those Groups.txt names (all without it), and conferences"),
     Option(String(kOptions, u"MyNames", OptionAt<&TOptions::MyNames>, u""), kConversations,
            u"Your names (comma-separated)", TOptionKind::kText,
            u"empty: the account's user name and first name"),
