@@ -459,11 +459,8 @@ TEST_F(Program, ConversationsAreSpokenFromTheirTranscripts) {
   const std::string speak = "platform Speak " + std::to_string(kSpeakPlain) + " ";
   int im = CallAwait(speak + "IM, Ann Example : hi", greeting);
   ASSERT_GE(im, 0) << "the IM was not spoken";
-  std::time_t now = std::time(nullptr);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&now));
   FileWrite(PathJoin(account, u"Builders Guild (group).txt"),
-            std::string(stamp) + "Carl (carl.other): meeting\n");
+            ViewerStamp(std::time(nullptr)) + "Carl (carl.other): meeting\n");
   ASSERT_GE(CallAwait(speak + "Builders Guild, Carl : meeting", im), 0)
       << "the new group chat was not spoken";
   for (const std::string& call : Calls()) {

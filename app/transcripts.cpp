@@ -7,8 +7,6 @@ constexpr size_t kHeadLength = 4096;
 // conversation.log holds a line per conversation of the last weeks; more is no such file.
 constexpr int64_t kConversationLogMost = 4 << 20;
 
-Text FileNameOf(TextView path) { return Text(path.substr(PathFolderPart(path).size())); }
-
 }  // namespace
 
 void TTranscripts::Start(TextView folder, std::time_t now, const TChatFileAccess& access) {
@@ -41,14 +39,14 @@ void TTranscripts::Stop() {
 
 bool TTranscripts::Owns(TextView path) const {
   if (folder_.empty() || PathFolderOf(path) != folder_) return false;
-  Text name = FileNameOf(path);
+  Text name = PathNamePart(path);
   return name == kConversationLogName || TranscriptOf(name, {}).has_value();
 }
 
 void TTranscripts::Changed(TextView path, const TranscriptLinesHandler& deliver,
                            const TChatFileAccess& access) {
   if (!Owns(path)) return;
-  if (FileNameOf(path) == kConversationLogName) {
+  if (PathNamePart(path) == kConversationLogName) {
     indexStale_ = true;
     return;
   }
@@ -90,9 +88,7 @@ void TTranscripts::Tick(const TranscriptLinesHandler& deliver, const TChatFileAc
 }
 
 void TTranscripts::Forget(std::map<Text, File>::iterator file) {
-  if (std::optional<TTranscriptKind> kind = file->second.heard) {
-    --(*kind == TTranscriptKind::kIm ? heard_.ims : heard_.groups);
-  }
+  if (file->second.heard) --heard_.Of(*file->second.heard);
   lively_.erase(file->first);
   files_.erase(file);
 }
@@ -126,12 +122,12 @@ void TTranscripts::FileTick(File& file, TextView path, const TranscriptLinesHand
   ChatFileTick(
       file.state, path, TChatSource::kViewerLog,
       [&](const LineList& lines) {
-        std::optional<TTranscript> transcript = TranscriptOf(FileNameOf(path), Index(access));
+        std::optional<TTranscript> transcript = TranscriptOf(PathNamePart(path), Index(access));
         if (!transcript) return;
         if (deliver(*transcript, lines) && !file.heard) {
           lively_.insert(Text(path));
           file.heard = transcript->kind;
-          ++(*file.heard == TTranscriptKind::kIm ? heard_.ims : heard_.groups);
+          ++heard_.Of(transcript->kind);
         }
       },
       access);

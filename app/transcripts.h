@@ -18,6 +18,7 @@ using TranscriptLinesHandler = std::function<bool(const TTranscript&, const Line
 struct TTranscriptsHeard {
   int ims = 0;
   int groups = 0;  // conferences included
+  int& Of(TTranscriptKind kind) { return kind == TTranscriptKind::kIm ? ims : groups; }
   bool operator==(const TTranscriptsHeard&) const = default;
 };
 

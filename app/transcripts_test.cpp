@@ -13,12 +13,7 @@
 namespace {
 
 // A stamp of the local clock, minutes from now.
-std::string StampIn(int minutes) {
-  std::time_t when = std::time(nullptr) + minutes * 60;
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&when));
-  return stamp;
-}
+std::string StampIn(int minutes) { return ViewerStamp(std::time(nullptr) + minutes * 60); }
 
 class TranscriptsTest : public ::testing::Test {
  protected:

@@ -8,14 +8,6 @@
 
 namespace {
 
-// A stamp of the local clock now, as the viewers write one.
-std::string StampNow() {
-  std::time_t now = std::time(nullptr);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&now));
-  return stamp;
-}
-
 // A change to the chat file wakes the tick at once (a burst of writes is one read), long before
 // the interval; a change to the account's settings moves the log only once they are whole.
 TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
@@ -69,7 +61,7 @@ TEST_F(MainFrmTest, ChangesWakeTheTickAndTheSettingsAreReadAgainWhenWhole) {
   // The conversations are followed in the new folder too.
   platform_->calls.clear();
   const Text zed = PathJoin(PathFolderPart(log), u"Zed Example.txt");
-  FileWrite(zed, StampNow() + "Zed Example: found you\n");
+  FileWrite(zed, ViewerStamp(std::time(nullptr)) + "Zed Example: found you\n");
   ui::FileChangeNotify(zed);
   App().ProcessEventsFor(kWakeDelay);
   EXPECT_EQ(Spoken(*platform_),
@@ -109,9 +101,9 @@ TEST_F(MainFrmTest, TranscriptsSpeakEveryConversationOnce) {
   };
   said(ann, "[18:00]  Ann Example: hi\n");
   said(ChatFile(), "[18:00]  IM%3A Ann Example: hi\n[18:00]  Carl (carl.other): nearby\n");
-  said(bob, StampNow() + "Bob Sample: new conversation\n");
-  said(guild, StampNow() + "Carl (carl.other): meeting\n");
-  said(club, StampNow() + "Dana (dana.other): not this group\n");
+  said(bob, ViewerStamp(std::time(nullptr)) + "Bob Sample: new conversation\n");
+  said(guild, ViewerStamp(std::time(nullptr)) + "Carl (carl.other): meeting\n");
+  said(club, ViewerStamp(std::time(nullptr)) + "Dana (dana.other): not this group\n");
   App().ProcessEventsFor(1100);
   EXPECT_EQ(Spoken(*platform_),
             (std::vector<std::string>{SpeakCall(kSpeakPlain, "IM, Ann Example : hi"),

@@ -214,11 +214,8 @@ TEST_F(ProgramWindow, ConversationsAreHeardFromTheirTranscriptsAtOnce) {
   app.ProcessEventsFor(1500);
   EXPECT_EQ(heard(), before + 1) << "the IM";
   SpeechQuietAwait(app, 10000);
-  std::time_t now = std::time(nullptr);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&now));
   FileWrite(PathJoin(account, u"Builders Guild (group).txt"),
-            std::string(stamp) + "Carl (carl.other): meeting now\n");
+            ViewerStamp(std::time(nullptr)) + "Carl (carl.other): meeting now\n");
   app.ProcessEventsFor(1500);
   EXPECT_EQ(heard(), before + 2) << "the new group chat";
   frm.Button1.Click();

@@ -41,6 +41,8 @@ Text PathFolderPart(TextView path) {
   return last == TextView::npos ? Text() : Text(path.substr(0, last + 1));
 }
 
+Text PathNamePart(TextView path) { return Text(path.substr(PathFolderPart(path).size())); }
+
 Text PathFolderOf(TextView path) {
   Text folder = PathFolderPart(path);
   bool root = folder.size() == 1 || (folder.size() == 3 && folder[1] == u':');

@@ -34,6 +34,8 @@ Text PathJoin(TextView folder, TextView name);
 Text PathWithSeparator(TextView folder);
 // Everything up to and including the last separator; empty when there is none.
 Text PathFolderPart(TextView path);
+// What follows the last separator: the file's own name.
+Text PathNamePart(TextView path);
 // The folder that holds path, without the separator at its end; a root keeps its separator.
 Text PathFolderOf(TextView path);
 

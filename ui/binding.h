@@ -32,6 +32,8 @@ struct WatchedFolder {
   bool Concerns(TextView name) const;
   bool operator==(const WatchedFolder&) const = default;
 };
+// Each path once, where it was first told.
+void RepeatsRemoved(std::vector<Text>& paths);
 // The folders of paths (each a folder, or a file whose folder is watched), existing ones alone.
 std::map<Text, WatchedFolder> WatchedFoldersOf(const std::vector<Text>& paths);
 

@@ -3,6 +3,7 @@
 #include "ui/ui.h"
 
 #include <algorithm>
+#include <set>
 
 #include "platform/platform.h"
 #include "ui/binding.h"
@@ -141,6 +142,11 @@ bool WatchedFolder::Concerns(TextView name) const {
   return whole || std::find(files.begin(), files.end(), name) != files.end();
 }
 
+void RepeatsRemoved(std::vector<Text>& paths) {
+  std::set<Text> seen;
+  std::erase_if(paths, [&](const Text& path) { return !seen.insert(path).second; });
+}
+
 std::map<Text, WatchedFolder> WatchedFoldersOf(const std::vector<Text>& paths) {
   std::map<Text, WatchedFolder> folders;
   for (const Text& path : paths) {
@@ -150,7 +156,7 @@ std::map<Text, WatchedFolder> WatchedFoldersOf(const std::vector<Text>& paths) {
     }
     Text folder = PathFolderOf(path);
     if (folder.empty() || !FolderExists(folder)) continue;
-    folders[folder].files.push_back(path.substr(PathFolderPart(path).size()));
+    folders[folder].files.push_back(PathNamePart(path));
   }
   return folders;
 }

@@ -128,3 +128,9 @@ std::time_t LocalNoon(int year, int month, int day) {
   noon.tm_isdst = -1;
   return std::mktime(&noon);
 }
+
+std::string ViewerStamp(std::time_t when) {
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "[%Y/%m/%d %H:%M]  ", std::localtime(&when));
+  return stamp;
+}

@@ -43,6 +43,9 @@ void FileAppend(const Text& path, std::string_view bytes);
 void FolderMake(const Text& path);
 // Noon of a day (month 1..12) in local time, as the viewers date their logs.
 std::time_t LocalNoon(int year, int month, int day);
+// The stamp a viewer writes before a line said at when, in the local clock:
+// "[2026/12/10 04:20]  ".
+std::string ViewerStamp(std::time_t when);
 std::string FileBytes(const Text& path);
 
 // A checked-in file or folder, by its path in the source tree ("packaging/windows").

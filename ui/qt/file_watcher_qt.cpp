@@ -6,8 +6,6 @@
 
 #include <QSocketNotifier>
 #include <array>
-#include <cerrno>
-#include <set>
 
 #include "platform/platform.h"
 #include "ui/qt/node_qt.h"
@@ -41,10 +39,6 @@ struct FileWatcher::Impl {
   // The events waiting, each changed path once, in the order they came.
   std::vector<Text> Read() {
     std::vector<Text> changed;
-    std::set<Text> seen;
-    auto add = [&](Text path) {
-      if (seen.insert(path).second) changed.push_back(std::move(path));
-    };
     alignas(inotify_event) std::array<char, size_t{64} * 1024> buffer;
     for (;;) {
       ssize_t length = read(fd, buffer.data(), buffer.size());
@@ -53,7 +47,7 @@ struct FileWatcher::Impl {
         const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + at);
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         if (event->mask & IN_Q_OVERFLOW) {
-          for (const auto& [folder, watched] : folders) add(folder);
+          for (const auto& [folder, watched] : folders) changed.push_back(folder);
           continue;
         }
         auto found = folderOfWatch.find(event->wd);
@@ -61,15 +55,16 @@ struct FileWatcher::Impl {
         const Text& folder = found->second;
         if (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) {
           // The folder went: its watch is gone; Watch watches it again when it is back.
-          add(folder);
+          changed.push_back(folder);
           folderOfWatch.erase(found);
           continue;
         }
         if (event->len == 0) continue;
         Text name = Utf8ToText(event->name);
-        if (folders[folder].Concerns(name)) add(PathJoin(folder, name));
+        if (folders[folder].Concerns(name)) changed.push_back(PathJoin(folder, name));
       }
     }
+    RepeatsRemoved(changed);
     return changed;
   }
 };

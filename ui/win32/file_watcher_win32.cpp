@@ -5,7 +5,6 @@
 #include <array>
 #include <atomic>
 #include <mutex>
-#include <set>
 #include <thread>
 
 #include "ui/binding.h"
@@ -134,8 +133,7 @@ struct FileWatcherState {
       std::lock_guard lock(mutex);
       taken.swap(changed);
     }
-    std::set<Text> seen;
-    std::erase_if(taken, [&](const Text& path) { return !seen.insert(path).second; });
+    RepeatsRemoved(taken);
     return taken;
   }
 };
